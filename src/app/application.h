@@ -1,0 +1,36 @@
+// The application interface the frame drives, its creation parameters and its factory.
+#pragma once
+
+namespace quor::system {
+
+struct creation_params {
+    int argc = 0;
+    char** argv = nullptr;
+    // Native handles offered to applications; nothing in the engine reads them, and on this
+    // platform they stay empty.
+    void* instance = nullptr;
+    void* window = nullptr;
+    int width = 0;  // requested window size; the reference size for mouse positions
+    int height = 0;
+};
+
+class application {
+public:
+    virtual ~application() = default;
+    // Once, right after the factory, before the window goes full screen.
+    virtual void init() = 0;
+    virtual void reserved_hook_a() {}
+    // Once per display callback.
+    virtual void frame() = 0;
+    // Once, when the exit countdown completes, before the destructor.
+    virtual void shutdown() {}
+    virtual void reserved_hook_b() {}
+    virtual void reserved_hook_c() {}
+    virtual bool reserved_query_a() { return true; }
+    virtual bool reserved_query_b() { return false; }
+};
+
+// Returns a new application allocated with `new`; the frame takes ownership.
+using application_factory = application* (*)(creation_params*);
+
+} // namespace quor::system

@@ -1,0 +1,68 @@
+// Input devices: numbered controls with a current value and a change since the last roll-over.
+// Callbacks write the state, the application polls it, the frame rolls it over once per frame.
+#pragma once
+
+#include <string>
+
+namespace quor::input {
+
+class Device {
+public:
+    Device(int kind_, int index_) : kind(kind_), index(index_) {}
+    virtual ~Device() = default;
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
+
+    // Ends the input frame: the current state becomes the previous one.
+    virtual void update() {}
+    virtual float value(int control) = 0;
+    virtual float change(int control) = 0;
+    virtual bool reserved_flag() { return true; }
+    virtual int reserved_count() { return 4; }
+    // Text typed during this input frame, or null when the device has none.
+    virtual const wchar_t* typed_text() { return nullptr; }
+
+    int kind;  // 0 keyboard, 1 mouse
+    int index; // number within its kind
+};
+
+// Controls: 0 x, 1 y, 2 wheel / 120, 3 left, 4 right, 5 middle button; others read 0.
+class DeviceMouse final : public Device {
+public:
+    DeviceMouse() : Device(1, 0) {}
+    void update() override;
+    float value(int control) override;
+    float change(int control) override;
+
+    bool buttons[8] = {}; // [0] left, [1] middle, [2] right
+    float x = 0, y = 0, wheel = 0;
+    float dx = 0, dy = 0, dwheel = 0;
+    bool previous_buttons[8] = {};
+    float last_x = -1, last_y = -1; // negative: no motion event yet
+    float last_wheel = -1;
+
+private:
+    float transition(int button) const;
+};
+
+constexpr int keyboard_controls = 255;
+
+// Controls are key codes 0..254 (see key_code); codes outside read 0.
+class DeviceKeyboard final : public Device {
+public:
+    DeviceKeyboard() : Device(0, 0) {}
+    void update() override;
+    float value(int control) override;
+    float change(int control) override;
+    const wchar_t* typed_text() override;
+
+    bool current[keyboard_controls] = {}; // pressed (or auto-repeated) in this input frame
+    bool previous[keyboard_controls] = {};
+    std::wstring text;
+    bool text_taken = false;
+};
+
+// Letters to 0..25, '1'..'9' to 26..34, '0' to 35, Escape to 36; every other key to 0.
+int key_code(unsigned char key);
+
+} // namespace quor::input

@@ -1,0 +1,48 @@
+// The render device: the frame-wide fixed-function OpenGL state and immediate-mode submission.
+// It keeps no copy of GL state; every operation issues its calls unconditionally.
+#pragma once
+
+#include "gl/color.h"
+#include "gl/vertex.h"
+#include "anim/matrix.h"
+
+namespace quor::gl {
+
+class render_device {
+public:
+    // Sets the initial state (depth, culling, one white ambient light); needs a current context.
+    render_device();
+    render_device(const render_device&) = delete;
+    render_device& operator=(const render_device&) = delete;
+
+    void clear();
+    void set_viewport(int x, int y, int width, int height, float near_val, float far_val);
+    // mode -1 switches culling off.
+    void set_cull(int mode);
+    // function -1 switches the depth test and depth writes off, whatever `write` says.
+    void set_depth(int function, bool write);
+    // equation -1 switches blending off and leaves equation and factors as they were.
+    void set_blend(int equation, int source, int destination);
+    void set_line_width(float width);
+    void set_point_size(float size);
+    // Row-major matrices (translation in the last column); the matrix mode stays as set here.
+    void load_projection(const mat4& m);
+    void load_modelview(const mat4& m);
+
+    // Immediate mode. `count` is accepted for symmetry with buffered back ends and unused.
+    void begin(int mode, int count);
+    void end();
+    // Texture coordinates for units 0 and 1, then the position; the normal is not sent and
+    // unit 1 is left active.
+    void submit(vtx_nt0t1 vertex);
+    void color(const color4ub& c);
+};
+
+// screen_width / screen_height of the frame; 1024/768 before the first reshape.
+float aspect_ratio();
+// Row-major perspective projection; fov is the full vertical field of view in radians.
+mat4 perspective(float fov, float aspect, float near_val, float far_val);
+// GL_TEXTURE0 + n for n in 1..7, GL_TEXTURE0 for 0 and for anything above 7.
+unsigned texture_unit(unsigned n);
+
+} // namespace quor::gl

@@ -1,0 +1,86 @@
+// Process-wide frame state and the steps of one display callback, free of the window system.
+#include "app/system.h"
+
+#include <memory>
+
+#include "app/device_manager.h"
+#include "app/render_device.h"
+
+namespace quor::system {
+
+namespace {
+
+struct frame_state {
+    int screen_width = 1024;
+    int screen_height = 768;
+    std::unique_ptr<gl::render_device> device;
+    std::unique_ptr<input::DeviceManager> devices;
+    std::unique_ptr<application> app;
+    bool exit_requested = false;
+    float exit_countdown = 0.0f;
+};
+
+frame_state state;
+
+// The countdown adds the single-precision 1/30 in double precision, so that callback N+30
+// after the request sees 1.0000004 and shuts down, while N+29 still draws.
+constexpr float countdown_step = 1.0f / 30.0f;
+
+} // namespace
+
+input::DeviceManager& device_manager() { return *state.devices; }
+gl::render_device& render_device() { return *state.device; }
+application* current_application() { return state.app.get(); }
+void request_exit() { state.exit_requested = true; }
+int screen_width() { return state.screen_width; }
+int screen_height() { return state.screen_height; }
+bool exit_requested() { return state.exit_requested; }
+float exit_countdown() { return state.exit_countdown; }
+
+void create_engine(const creation_params& params)
+{
+    state.screen_width = 1024;
+    state.screen_height = 768;
+    state.exit_requested = false;
+    state.exit_countdown = 0.0f;
+    state.device = std::make_unique<gl::render_device>();
+    state.devices = std::make_unique<input::DeviceManager>(params);
+}
+
+void create_application(application_factory factory, creation_params* params)
+{
+    state.app.reset(factory(params));
+    state.app->init();
+}
+
+bool display()
+{
+    if (state.exit_requested) {
+        state.exit_countdown = static_cast<float>(static_cast<double>(state.exit_countdown) + countdown_step);
+        if (state.exit_countdown > 1.0f) {
+            shutdown();
+            return false;
+        }
+    }
+    state.app->frame();
+    if (!state.exit_requested)
+        state.devices->update();
+    return true;
+}
+
+void reshape(int width, int height)
+{
+    state.screen_width = width;
+    state.screen_height = height;
+}
+
+void shutdown()
+{
+    if (state.app)
+        state.app->shutdown();
+    state.app.reset();
+    state.devices.reset();
+    state.device.reset();
+}
+
+} // namespace quor::system

@@ -1,0 +1,49 @@
+// The application frame: process-wide engine objects, their accessors, and the per-callback
+// logic of the main loop. The window system (GLUT) calls in through `run`; everything here
+// is free of it, so a different driver (a test, an offscreen capture) can run frames too.
+#pragma once
+
+#include "app/application.h"
+
+namespace quor::gl {
+class render_device;
+}
+namespace quor::input {
+class DeviceManager;
+}
+
+namespace quor::system {
+
+// Opens the window, builds the engine and the application, and enters the main loop, which
+// does not return; the process ends with exit(0) after the exit countdown.
+int run(int argc, char** argv, application_factory factory);
+
+input::DeviceManager& device_manager();
+gl::render_device& render_device();
+application* current_application();
+// Starts the exit countdown; further calls change nothing.
+void request_exit();
+
+// Size of the drawing area: 1024 x 768 until the first reshape.
+int screen_width();
+int screen_height();
+
+// -- Frame steps, used by `run` and by other drivers of the frame --------------------------
+
+// Creates the render device (issues GL calls: a context must be current) and the device
+// manager, and resets the screen size and the exit countdown.
+void create_engine(const creation_params& params);
+// Calls the factory and the application's init.
+void create_application(application_factory factory, creation_params* params);
+// One display callback without the buffer swap: advances the exit countdown, runs the
+// application's frame and rolls the input over. Returns false when the countdown completed:
+// the shutdown has run and nothing was drawn; the caller then ends the process.
+bool display();
+void reshape(int width, int height);
+// Application shutdown and destruction, then the device manager, then the render device.
+void shutdown();
+
+bool exit_requested();
+float exit_countdown();
+
+} // namespace quor::system
