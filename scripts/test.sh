@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Sets everything up and runs the whole test suite: the normal build, then again under
+# AddressSanitizer + UndefinedBehaviorSanitizer. Ends with CTest's summary.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/setup.sh"
+bash "$root/scripts/build.sh" release
+bash "$root/scripts/build.sh" sanitize
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_suppressions=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+status=0
+echo "== tests (release build)"
+(cd "$root/build" && ctest -j2 --output-on-failure) || status=1
+echo "== tests (sanitizer build)"
+(cd "$root/build-asan" && ctest -j2 --output-on-failure) || status=1
+exit $status

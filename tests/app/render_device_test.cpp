@@ -1,0 +1,142 @@
+// Render device call streams, through the GL recorder.
+#include <gtest/gtest.h>
+
+#include "app/render_device.h"
+#include "app/system.h"
+#include "gl_recorder.h"
+
+namespace {
+
+using quor::test::gl_call;
+using quor::test::gl_recorder;
+using calls = std::vector<gl_call>;
+
+TEST(RenderDevice, InitialStateInOrder)
+{
+    gl_recorder rec;
+    quor::gl::render_device device;
+    const calls expected{
+        {"glEnable", {GL_NORMALIZE}},
+        {"glShadeModel", {GL_SMOOTH}},
+        {"glEnable", {GL_CULL_FACE}},
+        {"glDepthMask", {GL_TRUE}},
+        {"glEnable", {GL_DEPTH_TEST}},
+        {"glDepthFunc", {GL_LEQUAL}},
+        {"glFrontFace", {GL_CCW}},
+        {"glClearColor", {0, 0, 0, 0}},
+        {"glEnable", {GL_LIGHTING}},
+        {"glLightfv", {GL_LIGHT0, GL_AMBIENT, 1, 1, 1, 1}},
+        {"glLightfv", {GL_LIGHT0, GL_DIFFUSE, 0, 0, 0, 1}},
+        {"glLightfv", {GL_LIGHT0, GL_POSITION, 0, -30, -30, 0}},
+        {"glLightModelfv", {GL_LIGHT_MODEL_AMBIENT, 1, 1, 1, 1}},
+        {"glLightModeli", {GL_LIGHT_MODEL_LOCAL_VIEWER, 0}},
+        {"glEnable", {GL_LIGHT0}},
+    };
+    EXPECT_EQ(rec.calls, expected);
+}
+
+TEST(RenderDevice, SettersAndTheirOffCases)
+{
+    gl_recorder rec;
+    quor::gl::render_device device;
+    rec.clear();
+
+    device.clear();
+    device.set_viewport(0, 0, 1024, 768, 0.0f, 1.0f);
+    device.set_cull(-1);
+    device.set_cull(GL_BACK);
+    device.set_depth(-1, true);
+    device.set_depth(GL_LESS, false);
+    device.set_blend(-1, GL_ONE, GL_ONE);
+    device.set_blend(GL_FUNC_ADD, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    device.set_line_width(2.0f);
+    device.set_point_size(3.0f);
+    const calls expected{
+        {"glClear", {GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT}},
+        {"glViewport", {0, 0, 1024, 768}},
+        {"glDepthRange", {0, 1}},
+        {"glDisable", {GL_CULL_FACE}},
+        {"glEnable", {GL_CULL_FACE}},
+        {"glCullFace", {GL_BACK}},
+        {"glDisable", {GL_DEPTH_TEST}},
+        {"glDepthMask", {GL_FALSE}},
+        {"glDepthFunc", {GL_LESS}},
+        {"glEnable", {GL_DEPTH_TEST}},
+        {"glDepthMask", {GL_FALSE}},
+        {"glDisable", {GL_BLEND}},
+        {"glEnable", {GL_BLEND}},
+        {"glBlendEquation", {GL_FUNC_ADD}},
+        {"glBlendFunc", {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}},
+        {"glLineWidth", {2}},
+        {"glPointSize", {3}},
+    };
+    EXPECT_EQ(rec.calls, expected);
+}
+
+TEST(RenderDevice, MatricesGoRowMajorThroughTransposeLoad)
+{
+    gl_recorder rec;
+    quor::gl::render_device device;
+    rec.clear();
+    quor::mat4 m;
+    for (int i = 0; i < 16; ++i)
+        m.m[i] = static_cast<float>(i);
+    device.load_projection(m);
+    device.load_modelview(m);
+    std::vector<double> row_major(m.m, m.m + 16);
+    const calls expected{
+        {"glMatrixMode", {GL_PROJECTION}},
+        {"glLoadTransposeMatrixf", row_major},
+        {"glMatrixMode", {GL_MODELVIEW}},
+        {"glLoadTransposeMatrixf", row_major},
+    };
+    EXPECT_EQ(rec.calls, expected);
+}
+
+TEST(RenderDevice, ImmediateModeForwards)
+{
+    gl_recorder rec;
+    quor::gl::render_device device;
+    rec.clear();
+    quor::vtx_nt0t1 v{{1, 2, 3}, {9, 9, 9}, {0.25f, 0.5f}, {1, 0}};
+    device.begin(GL_TRIANGLES, 3);
+    device.submit(v);
+    device.end();
+    device.color({1, 2, 3, 4});
+    const calls expected{
+        {"glBegin", {GL_TRIANGLES}},
+        {"glActiveTexture", {GL_TEXTURE0}},
+        {"glMultiTexCoord2f", {GL_TEXTURE0, 0.25, 0.5}},
+        {"glActiveTexture", {GL_TEXTURE1}},
+        {"glMultiTexCoord2f", {GL_TEXTURE1, 1, 0}},
+        {"glVertex3f", {1, 2, 3}},
+        {"glEnd", {}},
+        {"glColor4ub", {1, 2, 3, 4}},
+    };
+    EXPECT_EQ(rec.calls, expected) << "no normal is sent";
+}
+
+TEST(RenderDevice, PerspectiveOfTheDemoCamera)
+{
+    const quor::mat4 p = quor::gl::perspective(0.6058038f, 1.3333334f, 0.1f, 300.0f);
+    EXPECT_NEAR(p(1, 1), 3.19981f, 1e-4);
+    EXPECT_NEAR(p(0, 0), 2.39986f, 1e-4);
+    EXPECT_NEAR(p(2, 2), -1.000667f, 1e-6);
+    EXPECT_NEAR(p(2, 3), -0.2000667f, 1e-6);
+    EXPECT_EQ(p(3, 2), -1.0f);
+    EXPECT_EQ(p(3, 3), 0.0f);
+    EXPECT_EQ(p(0, 1), 0.0f);
+    EXPECT_EQ(p(2, 0), 0.0f);
+}
+
+TEST(RenderDevice, TextureUnitEnumerants)
+{
+    using quor::gl::texture_unit;
+    EXPECT_EQ(texture_unit(0), unsigned(GL_TEXTURE0));
+    EXPECT_EQ(texture_unit(1), unsigned(GL_TEXTURE1));
+    EXPECT_EQ(texture_unit(7), unsigned(GL_TEXTURE7));
+    EXPECT_EQ(texture_unit(8), unsigned(GL_TEXTURE0));
+    EXPECT_EQ(texture_unit(100), unsigned(GL_TEXTURE0));
+}
+
+} // namespace
