@@ -37,6 +37,8 @@ public:
     // name without sources.
     float change_mean(const std::string& name) const;
 
+    DeviceManager* device_manager() const { return manager_; }
+
 private:
     std::multimap<std::string, ActionSource> sources_;
     DeviceManager* manager_;
