@@ -6,28 +6,18 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <memory>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "../support/cerr_capture.h"
+
 namespace fs = std::filesystem;
 using namespace quor;
+using quor::test::cerr_capture;
 
 namespace {
-
-class cerr_capture {
-public:
-    cerr_capture() : previous_(std::cerr.rdbuf(text_.rdbuf())) {}
-    ~cerr_capture() { std::cerr.rdbuf(previous_); }
-    std::string str() const { return text_.str(); }
-
-private:
-    std::ostringstream text_;
-    std::streambuf* previous_;
-};
 
 class DiskBinfileTest : public ::testing::Test {
 protected:

@@ -1,0 +1,191 @@
+// The DDS reader and the texture's file loader. Levels go straight from the file into the arena
+// and are uploaded from there; sizes are checked in 64 bits before anything is read or allocated.
+#include "gl/dds.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "gl/api.h"
+#include "gl/texture.h"
+#include "io/disk_binfile.h"
+
+namespace quor::gl {
+
+namespace {
+
+constexpr std::uint32_t fourcc(char a, char b, char c, char d)
+{
+    return std::uint32_t(std::uint8_t(a)) | std::uint32_t(std::uint8_t(b)) << 8 |
+           std::uint32_t(std::uint8_t(c)) << 16 | std::uint32_t(std::uint8_t(d)) << 24;
+}
+
+std::uint32_t little_endian(const unsigned char* p)
+{
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+
+// A read may stop short of `size`; keep going until it arrives or the file ends.
+std::uint64_t read_fully(Binfile& file, void* buffer, int size)
+{
+    char* out = static_cast<char*>(buffer);
+    int total = 0;
+    while (total < size) {
+        const int n = file.read(out + total, size - total);
+        if (n == 0)
+            break;
+        total += n;
+    }
+    return std::uint64_t(total);
+}
+
+int log2_floor(std::uint32_t v)
+{
+    int bits = 0;
+    while (v >>= 1)
+        ++bits;
+    return bits;
+}
+
+} // namespace
+
+void* memory_arena::allocate(std::size_t n)
+{
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(base);
+    const std::uintptr_t aligned = (start + used + 31) & ~std::uintptr_t(31);
+    const std::size_t offset = aligned - start;
+    if (offset > capacity || n > capacity - offset || n > UINT32_MAX - offset)
+        return nullptr;
+    used = static_cast<std::uint32_t>(offset + n);
+    return base + offset;
+}
+
+dds_header decode_dds_header(const unsigned char* bytes)
+{
+    dds_header header;
+    header.height = little_endian(bytes + 8);
+    header.width = little_endian(bytes + 12);
+    header.linear_size = little_endian(bytes + 16);
+    header.mipmap_count = little_endian(bytes + 24);
+    header.fourcc = little_endian(bytes + 80);
+    return header;
+}
+
+bool measure_dds_levels(const dds_header& header, int block_bytes, dds_levels& out)
+{
+    const std::uint32_t w = header.width;
+    const std::uint32_t h = header.height;
+    if (w == 0 || h == 0 || w > dds_max_dimension || h > dds_max_dimension)
+        return false;
+    const std::uint32_t most_levels = std::uint32_t(log2_floor(std::max(w, h))) + 1;
+    if (header.mipmap_count > most_levels)
+        return false;
+
+    const std::uint64_t block = std::uint64_t(block_bytes);
+    const std::uint64_t first = header.linear_size != 0 ? header.linear_size : std::uint64_t(w) * h / 2;
+    out.levels = header.mipmap_count == 0 ? 1 : int(header.mipmap_count);
+    out.size = first;
+    out.grid_bytes = 0;
+    std::uint64_t level_size = first;
+    for (int level = 0; level < out.levels; ++level) {
+        if (level > 0) {
+            level_size = std::max(level_size / 4, block);
+            out.size += level_size;
+        }
+        const std::uint64_t lw = std::max(w >> level, 1u);
+        const std::uint64_t lh = std::max(h >> level, 1u);
+        out.grid_bytes += (lw + 3) / 4 * ((lh + 3) / 4) * block;
+    }
+    return true;
+}
+
+dds_info read_dds(Binfile& file, const char* file_name, void* destination, std::size_t capacity)
+{
+    unsigned char magic[4] = {};
+    for (unsigned char& byte : magic)
+        file.read(&byte, 1);
+    if (std::memcmp(magic, "DDS ", 4) != 0) {
+        std::cerr << "The file " << file_name << " doesn't appear to be a valid .dds file!" << std::endl;
+        return {};
+    }
+
+    unsigned char bytes[dds_header_bytes];
+    if (read_fully(file, bytes, dds_header_bytes) != dds_header_bytes)
+        return {};
+    const dds_header header = decode_dds_header(bytes);
+
+    dds_info info;
+    switch (header.fourcc) {
+    case fourcc('D', 'X', 'T', '1'): info.dxt = 1; break;
+    case fourcc('D', 'X', 'T', '3'): info.dxt = 3; break;
+    case fourcc('D', 'X', 'T', '5'): info.dxt = 5; break;
+    default:
+        std::cerr << "Error: Only DXT[1,3,5] compressed textures are supported at the moment: " << file_name
+                  << std::endl;
+        return {};
+    }
+
+    dds_levels levels;
+    if (!measure_dds_levels(header, info.dxt == 1 ? 8 : 16, levels))
+        return {};
+    // Enough for the reported total and for every block an upload will read.
+    const std::uint64_t wanted = std::max(levels.size, levels.grid_bytes);
+    if (wanted > INT_MAX || wanted > capacity)
+        return {};
+    if (read_fully(file, destination, int(wanted)) != wanted)
+        return {};
+
+    info.width = int(header.width);
+    info.height = int(header.height);
+    info.components = info.dxt == 1 ? 3 : 4;
+    info.levels = levels.levels;
+    info.size = int(levels.size);
+    info.data = destination;
+    return info;
+}
+
+dds_info read_dds(const char* file_name, void* destination, std::size_t capacity)
+{
+    DiskBinfile file(default_search_path);
+    if (!file.open(file_name)) {
+        std::cerr << "Could not find " << file_name << std::endl;
+        return {};
+    }
+    return read_dds(file, file_name, destination, capacity);
+}
+
+void texture::load_dds(std::string name, memory_arena& arena)
+{
+    // A .tga name is looked for as .dds: the last three characters are replaced.
+    if (name.size() < 3 || name.size() > 255) {
+        std::cerr << "Error - file not found: " << name << std::endl;
+        return;
+    }
+    char file_name[256];
+    std::memcpy(file_name, name.c_str(), name.size() + 1);
+    std::memcpy(file_name + name.size() - 3, "dds", 3);
+
+    const int length = file_length(file_name);
+    if (length == 0) {
+        std::cerr << "Error - file not found: " << file_name << std::endl;
+        return;
+    }
+    // The levels take the file less its magic number and header.
+    const std::size_t level_bytes = length > 4 + dds_header_bytes ? std::size_t(length - 4 - dds_header_bytes) : 0;
+    void* destination = arena.allocate(level_bytes);
+    const dds_info info = destination ? read_dds(file_name, destination, level_bytes) : dds_info{};
+    if (info.width == 0) {
+        std::cerr << "Error - invalid dds file: " << file_name << std::endl;
+        return;
+    }
+
+    const unsigned format = info.dxt == 1   ? GL_COMPRESSED_RGBA_S3TC_DXT1_EXT
+                            : info.dxt == 3 ? GL_COMPRESSED_RGBA_S3TC_DXT3_EXT
+                                            : GL_COMPRESSED_RGBA_S3TC_DXT5_EXT;
+    upload(static_cast<const char*>(info.data), info.width, info.height, info.levels, format,
+           info.dxt == 1 ? 8 : 16, file_name);
+}
+
+} // namespace quor::gl
