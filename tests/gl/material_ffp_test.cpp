@@ -8,6 +8,7 @@
 #include "gl/texcoord_texgen.h"
 #include "gl/texture.h"
 #include "gl_recorder.h"
+#include "recorded_device.h"
 
 namespace {
 
@@ -16,14 +17,7 @@ using quor::gl::material_ffp;
 using quor::gl::texture;
 using quor::test::gl_call;
 using quor::test::gl_recorder;
-
-// The render device's constructor issues GL calls of its own: built behind the recorder, which
-// is then cleared.
-struct recorded_device {
-    gl_recorder rec;
-    quor::gl::render_device dev;
-    recorded_device() { rec.clear(); }
-};
+using quor::test::recorded_device;
 
 std::vector<gl_call> colour_and_alpha_calls(color4ub a, color4ub d, color4ub s, color4ub e)
 {

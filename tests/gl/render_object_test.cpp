@@ -11,6 +11,7 @@
 #include "gl/render_object.h"
 #include "gl/vertex_buffer.h"
 #include "gl_recorder.h"
+#include "recorded_device.h"
 
 namespace {
 
@@ -23,12 +24,7 @@ using quor::gl::state;
 using quor::gl::vertex_buffer;
 using quor::test::gl_call;
 using quor::test::gl_recorder;
-
-struct recorded_device {
-    gl_recorder rec;
-    quor::gl::render_device dev;
-    recorded_device() { rec.clear(); }
-};
+using quor::test::recorded_device;
 
 // A state that marks where it was applied in the call stream.
 class marker_state final : public state {
