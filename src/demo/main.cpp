@@ -1,24 +1,5 @@
-// Entry point of the demo executable.
-#include "app/render_device.h"
+// Entry point of the demo: the frame runs the demo until its timeline ends or Escape is pressed.
 #include "app/system.h"
-#include "app/device_manager.h"
+#include "demo/demo.h"
 
-namespace {
-
-// Stand-in application until the demo lands: clears the screen, ends 30 frames after Escape.
-class clear_screen final : public quor::system::application {
-public:
-    void init() override {}
-    void frame() override
-    {
-        if (quor::system::device_manager().keyboard().value(36) == 1.0f)
-            quor::system::request_exit();
-        quor::system::render_device().clear();
-    }
-};
-
-quor::system::application* factory(quor::system::creation_params*) { return new clear_screen; }
-
-} // namespace
-
-int main(int argc, char** argv) { return quor::system::run(argc, argv, factory); }
+int main(int argc, char** argv) { return quor::system::run(argc, argv, quor::demo::make_demo); }

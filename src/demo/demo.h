@@ -1,0 +1,34 @@
+// The demo application: its scene from the data file, the clock of its 31-second timeline, the
+// "exit" action and the music.
+#pragma once
+
+#include "app/action_map.h"
+#include "app/application.h"
+#include "app/clock.h"
+#include "demo/demo_scene.h"
+
+namespace quor::demo {
+
+class Demo final : public system::application {
+public:
+    // Builds nothing yet: the scene is loaded by init. `time_source` drives the clock (the
+    // platform's monotonic counter for the real-time demo, a fixed step for a capture).
+    explicit Demo(system::counter& time_source = system::system_counter());
+    ~Demo() override = default;
+
+    // Binds "exit" to Escape, loads the scene, starts the music, starts the clock. A data file
+    // that cannot be used ends the process with status 1 and one line saying why.
+    void init() override;
+    void reserved_hook_a() override {}
+    void frame() override;
+
+    DemoScene scene;
+    system::clock clock;
+    input::ActionMap actions;
+    bool music_playing = false;
+};
+
+// The factory the entry point hands to the frame.
+system::application* make_demo(system::creation_params* params);
+
+} // namespace quor::demo

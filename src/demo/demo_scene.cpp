@@ -1,0 +1,118 @@
+// Scene assembly over the data block: textures, buffers, materials, render objects, the two
+// objects and the camera, in the file's order. The block is checked before anything is built.
+#include "demo/demo_scene.h"
+
+#include <iostream>
+
+#include "demo/data_check.h"
+#include "demo/data_layout.h"
+#include "gl/index_buffer.h"
+#include "gl/material_ffp.h"
+#include "gl/texcoord_texgen.h"
+#include "gl/vertex_buffer.h"
+#include "io/disk_binfile.h"
+
+namespace quor::demo {
+
+namespace {
+
+using namespace layout;
+using mesh_object = gl::render_object<vtx_nt0t1>;
+
+boost::shared_ptr<mesh_object> make_mesh(const char* block, boost::shared_ptr<gl::vertex_buffer> vertices,
+                                         const mesh_entry& entry, gl::texture& texture)
+{
+    const index_list& list = index_lists[entry.list];
+    const auto* first = reinterpret_cast<const unsigned*>(block + indices.offset + list.offset);
+    boost::shared_ptr<gl::ref_index_buffer<unsigned>> index_buffer(
+        new gl::ref_index_buffer<unsigned>(first, static_cast<unsigned>(list.count)));
+    boost::shared_ptr<gl::material_ffp> material(new gl::material_ffp);
+    material->set_ambient(entry.ambient);
+    material->set_diffuse(entry.diffuse);
+    material->set_specular(entry.specular);
+    material->set_emission(entry.emission);
+    material->add_state(new gl::texcoord_texgen(0, 0));
+    material->add_texture(&texture, 0, 0);
+    return boost::shared_ptr<mesh_object>(new mesh_object(std::move(vertices), index_buffer, material));
+}
+
+// Reads the whole file into a fresh block; the file must fit the block.
+std::unique_ptr<char[]> read_file(std::size_t& size)
+{
+    DiskBinfile file(default_search_path);
+    if (!file.open(data_file_name)) {
+        std::cerr << data_file_name << ": not found in the current directory or its parent" << std::endl;
+        return nullptr;
+    }
+    size = static_cast<std::size_t>(file.length);
+    if (size > block_size) {
+        std::cerr << data_file_name << ": " << size << " bytes, longer than the " << block_size
+                  << "-byte block it is read into" << std::endl;
+        return nullptr;
+    }
+    // Left uninitialised: the pages are touched once, by the read.
+    std::unique_ptr<char[]> block(new char[block_size]);
+    std::size_t got = 0;
+    while (got < size) {
+        const int n = file.read(block.get() + got, static_cast<int>(size - got));
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    if (got != size) {
+        std::cerr << data_file_name << ": read " << got << " of its " << size << " bytes" << std::endl;
+        return nullptr;
+    }
+    return block;
+}
+
+} // namespace
+
+bool DemoScene::load()
+{
+    std::size_t size = 0;
+    std::unique_ptr<char[]> block = read_file(size);
+    return block && build(std::move(block), size);
+}
+
+bool DemoScene::build(std::unique_ptr<char[]> data, std::size_t size)
+{
+    const data_check_result check = check_data(data.get(), size);
+    if (!check.ok) {
+        std::cerr << check.message << std::endl;
+        return false;
+    }
+    file_data = std::move(data);
+    const char* block = file_data.get();
+
+    for (std::size_t i = 0; i < textures.size(); ++i) {
+        const texture_entry& t = texture_table[i];
+        textures[i].create_compressed(block + layout::textures.offset + t.level0_offset, static_cast<int>(t.width),
+                                      static_cast<int>(t.height), 1, static_cast<int>(t.levels));
+    }
+
+    boost::shared_ptr<gl::orderedvertex_buffer<vtx_nt0t1>> quad(new gl::orderedvertex_buffer<vtx_nt0t1>(
+        reinterpret_cast<const vtx_nt0t1*>(block + quad_vertices.offset), quad_vertex_count));
+    quad_mesh = make_mesh(block, quad, mesh_table[0], textures[mesh_table[0].texture]);
+
+    boost::shared_ptr<gl::orderedvertex_buffer<vtx_nt0t1>> animated(new gl::orderedvertex_buffer<vtx_nt0t1>(
+        reinterpret_cast<const vtx_nt0t1*>(block + animated_vertices.offset), frame_vertex_count));
+    for (std::size_t m = 0; m < meshes.size(); ++m)
+        meshes[m] = make_mesh(block, animated, mesh_table[m + 1], textures[mesh_table[m + 1].texture]);
+
+    // The records were read once by the check; these reads succeed the same way.
+    const char* section = block + scene_section.offset;
+    const char* file_end = block + size;
+    nodes[0] = &animated_object;
+    animated_object.transformation.read(section + animated_record, file_end);
+    for (auto& mesh : meshes)
+        animated_object.add(mesh);
+    nodes[1] = &quad_object;
+    quad_object.transformation.read(section + quad_record, file_end);
+    quad_object.add(quad_mesh);
+    nodes[2] = &camera;
+    camera.transformation.read(section + camera_record, file_end);
+    return true;
+}
+
+} // namespace quor::demo
