@@ -1,0 +1,92 @@
+// Validation of the data file against its fixed layout: sizes, index ranges and the bounded
+// reads of the motion records, stopping at the first fault with a message that says where.
+#include "demo/data_check.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace quor::demo {
+namespace {
+
+using namespace layout;
+
+std::string limit_text(std::size_t list, std::size_t limit)
+{
+    return list == quad_list ? "beyond the " + std::to_string(limit) + " quad vertices"
+                             : "beyond the " + std::to_string(limit) + " vertices of a frame";
+}
+
+bool check_indices(const char* data, data_check_result& r, const std::string& name)
+{
+    for (std::size_t l = 0; l < index_lists.size(); ++l) {
+        const index_list& list = index_lists[l];
+        const char* at = data + indices.offset + list.offset;
+        index_list_stats stats{UINT32_MAX, 0};
+        for (std::size_t i = 0; i < list.count; ++i) {
+            std::uint32_t v;
+            std::memcpy(&v, at + i * index_bytes, sizeof v);
+            if (v >= list.vertex_limit) {
+                r.message = name + ": index " + std::to_string(i) + " of " + list.name + " is " + std::to_string(v) +
+                            ", " + limit_text(l, list.vertex_limit);
+                return false;
+            }
+            stats.min_index = std::min(stats.min_index, v);
+            stats.max_index = std::max(stats.max_index, v);
+        }
+        r.lists[l] = stats;
+    }
+    return true;
+}
+
+bool check_records(const char* data, std::size_t size, data_check_result& r, const std::string& name)
+{
+    const char* section = data + scene_section.offset;
+    const char* file_end = data + size;
+    for (std::size_t i = 0; i < record_offsets.size(); ++i) {
+        const std::string where = std::string("the ") + record_names[i] + " record at scene offset " +
+                                  std::to_string(record_offsets[i]);
+        const char* start = section + record_offsets[i];
+        if (start >= file_end) {
+            r.message = name + ": the file ends before " + where;
+            return false;
+        }
+        const bool is_object = i + 1 < record_offsets.size();
+        const char* end = file_end;
+        if (is_object && static_cast<std::size_t>(file_end - start) > object_record_limit)
+            end = start + object_record_limit;
+        record::read_error err;
+        const char* past = r.records[i].read(start, end, &err);
+        if (!past) {
+            const std::string bound = end == file_end ? "the end of the file" : "its 72 bytes";
+            r.message = name + ": " + where + " runs past " + bound + ": " + err.reason + " (scene offset " +
+                        std::to_string(err.at ? err.at - section : start - section) + ")";
+            return false;
+        }
+        r.record_bytes[i] = static_cast<std::size_t>(past - start);
+    }
+    return true;
+}
+
+} // namespace
+
+data_check_result check_data(const char* data, std::size_t size, const std::string& name)
+{
+    data_check_result r;
+    r.file_size = size;
+    if (size < min_file_size) {
+        r.message = name + ": " + std::to_string(size) + " bytes, shorter than the " + std::to_string(min_file_size) +
+                    " bytes of its vertex, index and texture regions";
+        return r;
+    }
+    if (size > max_file_size) {
+        r.message = name + ": " + std::to_string(size) + " bytes, longer than the " + std::to_string(max_file_size) +
+                    "-byte block it is read into";
+        return r;
+    }
+    if (!check_indices(data, r, name) || !check_records(data, size, r, name))
+        return r;
+    r.ok = true;
+    return r;
+}
+
+} // namespace quor::demo
