@@ -29,3 +29,48 @@ finish()
     [ "$failures" -eq 0 ] && exit 0
     exit 1
 }
+
+# data_dir: a folder with tesk.mem and demo.mp3 built by this build's quor-mem, shared by the
+# scripts of one build tree and rebuilt when quor-mem is newer than the data.
+data_dir()
+{
+    local dir="$QUOR_BIN_DIR/../e2e-data"
+    mkdir -p "$dir"
+    if [ ! -f "$dir/tesk.mem" ] || [ "$QUOR_BIN_DIR/quor-mem" -nt "$dir/tesk.mem" ]; then
+        "$QUOR_BIN_DIR/quor-mem" build --out "$dir" >/dev/null || return 1
+    fi
+    (cd "$dir" && pwd)
+}
+
+expect_empty_file()
+{
+    if [ -s "$1" ]; then
+        echo "FAIL: $2: $(head -c 400 "$1")"
+        failures=$((failures + 1))
+    else
+        echo "ok: $2"
+    fi
+}
+
+expect_contains()
+{
+    if grep -qF -- "$2" "$1"; then
+        echo "ok: $3"
+    else
+        echo "FAIL: $3: '$2' not in: $(head -c 400 "$1")"
+        failures=$((failures + 1))
+    fi
+}
+
+# demo_escape DIR AFTER: runs the demo in DIR under its own X server, presses Escape AFTER
+# seconds; leaves DIR/stderr.txt and DIR/status.
+demo_escape()
+{
+    local dir=$1 after=$2
+    (cd "$dir" && run_in_x "$dir/x.log" bash -c '
+      "$QUOR_BIN_DIR/quor-demo" 2>stderr.txt & pid=$!
+      xdotool search --sync --name "render device test" >/dev/null 2>&1
+      sleep '"$after"'
+      xdotool search --name "render device test" key --window %1 Escape >/dev/null 2>&1
+      wait $pid; echo $? > status')
+}
