@@ -164,6 +164,7 @@ TEST(MaterialOwnership, DestroysExactlyTheSubStatesAddedAndNeverAppliesThem)
 
 TEST(MaterialCapacity, ANinthTextureOrSubStateIsRefusedAndTheStateNotLeaked)
 {
+    int destroyed = 0;
     texture t;
     material_ffp m;
     for (int i = 0; i < 8; ++i)
@@ -171,7 +172,6 @@ TEST(MaterialCapacity, ANinthTextureOrSubStateIsRefusedAndTheStateNotLeaked)
     EXPECT_FALSE(m.add_texture(&t, 8, 0));
     EXPECT_EQ(m.texture_count(), 8);
 
-    int destroyed = 0;
     for (int i = 0; i < 8; ++i)
         ASSERT_TRUE(m.add_state(new counted_state(destroyed)));
     EXPECT_FALSE(m.add_state(new counted_state(destroyed)));

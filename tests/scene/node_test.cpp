@@ -1,14 +1,15 @@
 // Links between scene nodes stay consistent on both sides, through moves, refusals and destruction.
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <optional>
 
 #include "scene/node.h"
 #include "scene_test_support.h"
 
 namespace {
 
-using node = quor::scene::node<float, quor::test::fixed_transformation>;
+// Final, as every node type the engine destroys is.
+struct node final : quor::scene::node<float, quor::test::fixed_transformation> {};
 using quor::scene::link;
 using quor::scene::unlink;
 
@@ -49,13 +50,13 @@ TEST(NodeLink, RefusesLoopsAndChangesNothing)
 TEST(NodeLink, DestroyingANodeLeavesNoDanglingLink)
 {
     node parent, other_child;
-    auto child = std::make_unique<node>();
+    std::optional<node> child(std::in_place);
     link(parent, *child);
     link(parent, other_child);
     child.reset();
     EXPECT_EQ(parent.children(), (std::vector<quor::scene::node_base*>{&other_child}));
 
-    auto owner = std::make_unique<node>();
+    std::optional<node> owner(std::in_place);
     node orphan;
     link(*owner, orphan);
     owner.reset();
