@@ -1,0 +1,231 @@
+// One capture run: check the output, build the offscreen context, the engine and the demo, step
+// the frames, read each picture back into a writer buffer, finish the output.
+#include "capture.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <limits>
+#include <memory>
+
+#include "app/offscreen_context.h"
+#include "app/step_counter.h"
+#include "app/system.h"
+#include "demo/data_layout.h"
+#include "demo/demo.h"
+#include "ffmpeg_video.h"
+#include "frame_stepper.h"
+#include "frame_writer.h"
+#include "gl/api.h"
+#include "png_sequence.h"
+#include "progress.h"
+
+namespace quor::capture {
+
+namespace {
+
+constexpr int countdown_frames = 30; // display callbacks from the exit request to the shutdown
+
+// The factory has no context argument: the demo's counter is handed over here.
+system::step_counter* demo_ticks = nullptr;
+system::application* make_capture_demo(system::creation_params*) { return new demo::Demo(*demo_ticks); }
+
+bool complain(const std::string& why)
+{
+    std::cerr << "quor-capture: " << why << std::endl;
+    return false;
+}
+
+int refuse(const std::string& why)
+{
+    complain(why);
+    return 1;
+}
+
+// The engine and the demo, loaded and started at tick 0, for frames of `w` x `h`.
+void start_demo(system::step_counter& ticks, int w, int h)
+{
+    system::creation_params params;
+    params.width = w;
+    params.height = h;
+    system::create_engine(params);
+    system::reshape(w, h);
+    demo_ticks = &ticks;
+    system::create_application(make_capture_demo, &params);
+}
+
+void read_picture(std::vector<std::uint8_t>& rgb, int w, int h)
+{
+    gl::api.PixelStorei(GL_PACK_ALIGNMENT, 1);
+    gl::api.ReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+}
+
+std::unique_ptr<frame_sink> make_sink(const options& o)
+{
+    if (!o.frames_dir.empty())
+        return std::make_unique<png_sequence>(o.frames_dir, o.width, o.height);
+    video_settings v;
+    v.output = o.video;
+    v.width = o.width;
+    v.height = o.height;
+    v.fps = o.fps;
+    // Like the demo, the music is taken from the current folder; without it the video is silent.
+    if (access(demo::layout::music_file_name, R_OK) == 0) {
+        char here[4096];
+        v.music = std::string(getcwd(here, sizeof here) ? here : ".") + "/" + demo::layout::music_file_name;
+        v.music_offset = o.from;
+    }
+    return std::make_unique<ffmpeg_video>(v);
+}
+
+struct stretch {
+    std::uint64_t first;
+    std::uint64_t end;
+};
+
+bool select_frames(const options& o, stretch& s)
+{
+    s.first = frame_index(o.from, o.fps);
+    s.end = o.to >= 0.0 ? frame_index(o.to, o.fps) : std::numeric_limits<std::uint64_t>::max();
+    return s.end > s.first;
+}
+
+struct capture_figures {
+    std::uint64_t frames = 0;
+    double seconds = 0.0;
+};
+
+// Steps the started demo and captures frames until the stretch or the timeline ends, or the
+// sink fails; the frame is shut down afterwards.
+bool capture_frames(const options& o, const stretch& s, system::step_counter& ticks, frame_sink& sink,
+                    progress* report, capture_figures& out)
+{
+    frame_stepper stepper(ticks, s.first, s.end);
+    const auto start = std::chrono::steady_clock::now();
+    frame_writer writer(sink, static_cast<std::size_t>(o.width) * o.height * 3);
+    double demo_time = 0.0;
+    while (stepper.next()) {
+        std::vector<std::uint8_t>* picture = writer.acquire();
+        if (!picture)
+            break;
+        read_picture(*picture, o.width, o.height);
+        writer.submit(picture);
+        ++out.frames;
+        demo_time = static_cast<double>(stepper.frame()) / o.fps;
+        if (report)
+            report->frame(out.frames, demo_time);
+    }
+    if (!stepper.ended())
+        system::shutdown();
+    const bool ok = writer.finish();
+    out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (report)
+        report->done(out.frames, demo_time);
+    return ok;
+}
+
+// What a pass needs before the demo starts: the frames selected, the output checked, the
+// offscreen context current.
+struct session {
+    stretch frames;
+    std::unique_ptr<frame_sink> sink;
+    std::unique_ptr<system::offscreen_context> context;
+};
+
+// False, after saying why, when the pass cannot start.
+bool prepare(const options& o, session& s)
+{
+    if (!select_frames(o, s.frames))
+        return complain("--from and --to select no frame at this rate");
+    s.sink = make_sink(o);
+    if (!s.sink->check())
+        return complain(s.sink->error());
+    s.context = std::make_unique<system::offscreen_context>(o.width, o.height);
+    return s.context->ok(); // the context says why it failed
+}
+
+// Starts the output once the demo is loaded; on a failure the frame is shut down.
+bool open_output(frame_sink& sink)
+{
+    if (sink.open())
+        return true;
+    system::shutdown();
+    return complain(sink.error());
+}
+
+} // namespace
+
+std::uint64_t timeline_frames(int fps)
+{
+    std::uint64_t k = static_cast<std::uint64_t>(demo::layout::timeline_end) * static_cast<std::uint64_t>(fps);
+    while (static_cast<double>(static_cast<float>(static_cast<long double>(k) / fps)) <= demo::layout::timeline_end)
+        ++k;
+    return k + countdown_frames;
+}
+
+int run(const options& o)
+{
+    session run;
+    if (!prepare(o, run))
+        return 1;
+    system::step_counter ticks(static_cast<std::uint64_t>(o.fps));
+    start_demo(ticks, o.width, o.height);
+    if (!open_output(*run.sink))
+        return 1;
+    const std::uint64_t last = std::min(run.frames.end, timeline_frames(o.fps));
+    progress report(std::cerr, last > run.frames.first ? last - run.frames.first : 0, isatty(STDERR_FILENO) != 0);
+    capture_figures figures;
+    if (!capture_frames(o, run.frames, ticks, *run.sink, &report, figures))
+        return refuse(run.sink->error());
+    std::cerr << "quor-capture: wrote " << figures.frames << " frames ("
+              << static_cast<double>(figures.frames) / o.fps << " s) to "
+              << (o.video.empty() ? o.frames_dir : o.video) << std::endl;
+    return 0;
+}
+
+int benchmark(const options& o)
+{
+    options b = o;
+    const double span = static_cast<double>(o.benchmark) / o.fps;
+    b.to = o.from + span;
+    session run;
+    if (!prepare(b, run))
+        return 1;
+    const stretch& s = run.frames;
+
+    // Live: the frames as the demo draws them, each finished before the next, as a buffer swap
+    // would have it; nothing is read back.
+    system::step_counter ticks(static_cast<std::uint64_t>(o.fps));
+    start_demo(ticks, o.width, o.height);
+    frame_stepper stepper(ticks, s.first, s.end);
+    std::uint64_t live_frames = 0;
+    const auto start = std::chrono::steady_clock::now();
+    while (stepper.next()) {
+        gl::api.Finish();
+        ++live_frames;
+    }
+    const double live_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!stepper.ended())
+        system::shutdown();
+
+    system::step_counter capture_ticks(static_cast<std::uint64_t>(o.fps));
+    start_demo(capture_ticks, o.width, o.height);
+    if (!open_output(*run.sink))
+        return 1;
+    capture_figures figures;
+    if (!capture_frames(b, s, capture_ticks, *run.sink, nullptr, figures))
+        return refuse(run.sink->error());
+
+    const double live_rate = live_frames / live_seconds;
+    const double capture_rate = figures.frames / figures.seconds;
+    std::printf("%dx%d, %llu frames from %.2f s\n", o.width, o.height, static_cast<unsigned long long>(live_frames),
+                o.from);
+    std::printf("live     %8.1f fps\n", live_rate);
+    std::printf("capture  %8.1f fps  (%.2f of live, to %s)\n", capture_rate, capture_rate / live_rate,
+                o.video.empty() ? "png" : "video");
+    return 0;
+}
+
+} // namespace quor::capture

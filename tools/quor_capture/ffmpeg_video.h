@@ -1,0 +1,52 @@
+// A video through the ffmpeg program: raw pictures go to its standard input, the music file is
+// its second input, and it encodes H.264 (yuv420p) and AAC into the output file.
+#pragma once
+
+#include <string>
+#include <vector>
+#include <sys/types.h>
+
+#include "frame_sink.h"
+
+namespace quor::capture {
+
+struct video_settings {
+    std::string output;
+    int width = 0;
+    int height = 0;
+    int fps = 60;
+    // The music to mux in, or empty for a video without sound; it starts at `music_offset`
+    // seconds, so that it lines up with a capture that starts later in the timeline.
+    std::string music;
+    double music_offset = 0.0;
+};
+
+// The ffmpeg arguments for `s`, the program name first. Pictures are RGB, rows bottom-up.
+std::vector<std::string> ffmpeg_arguments(const video_settings& s);
+
+class ffmpeg_video final : public frame_sink {
+public:
+    explicit ffmpeg_video(video_settings s);
+    ~ffmpeg_video() override;
+
+    // Checks, without leaving a file behind, that the output can be created and that ffmpeg is
+    // installed. False with `error()` set otherwise.
+    bool check() override;
+    // Starts ffmpeg. False with `error()` set when it cannot be started.
+    bool open() override;
+    bool write(const std::uint8_t* rgb, std::uint64_t index) override;
+    // Closes ffmpeg's input and waits for it; false when it failed, with its last message.
+    bool finish() override;
+    std::string error() const override { return failure; }
+
+private:
+    std::string last_log_line() const;
+
+    video_settings settings;
+    pid_t child = -1;
+    int input = -1;    // write end of ffmpeg's standard input
+    int log = -1;      // ffmpeg's standard error, kept for the failure message
+    std::string failure;
+};
+
+} // namespace quor::capture

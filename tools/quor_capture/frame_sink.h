@@ -1,0 +1,26 @@
+// Where captured pictures go: a video encoder's pipe or a folder of images. Each picture is
+// width x height RGB, 3 bytes a pixel, rows bottom-up as OpenGL reads them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace quor::capture {
+
+class frame_sink {
+public:
+    virtual ~frame_sink() = default;
+    // Before anything is rendered: can the output be written? False with `error()` set.
+    virtual bool check() = 0;
+    // Once the pictures are about to come: starts the output. False with `error()` set.
+    virtual bool open() = 0;
+    // Writes picture number `index` (0 for the first one written). False on a failure, with
+    // `error()` saying what failed; no further calls are made then except `finish`.
+    virtual bool write(const std::uint8_t* rgb, std::uint64_t index) = 0;
+    // Completes the output (closes the file, waits for the encoder). False on a failure.
+    virtual bool finish() = 0;
+    // One line for the user about the first failure; empty while there is none.
+    virtual std::string error() const = 0;
+};
+
+} // namespace quor::capture

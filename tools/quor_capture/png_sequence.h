@@ -1,0 +1,31 @@
+// A picture sequence as PNG files DIR/frame_00000.png, DIR/frame_00001.png, ... (libpng).
+#pragma once
+
+#include <string>
+
+#include "frame_sink.h"
+
+namespace quor::capture {
+
+class png_sequence final : public frame_sink {
+public:
+    png_sequence(std::string folder, int width, int height);
+
+    // Creates the folder if it is missing and checks that files can be written there.
+    bool check() override;
+    bool open() override { return true; }
+    bool write(const std::uint8_t* rgb, std::uint64_t index) override;
+    bool finish() override { return failure.empty(); }
+    std::string error() const override { return failure; }
+
+    // The file name of picture `index`: frame_ and five digits (more past 99999).
+    static std::string file_name(std::uint64_t index);
+
+private:
+    std::string folder;
+    int width;
+    int height;
+    std::string failure;
+};
+
+} // namespace quor::capture
