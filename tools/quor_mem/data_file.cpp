@@ -1,0 +1,152 @@
+// Fills the data file region by region: floor and creature frames, index lists, DXT1 textures
+// behind their 8-byte prefixes, motion records.
+#include "data_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "camera_path.h"
+#include "creature.h"
+#include "demo/data_layout.h"
+#include "dxt1_chain.h"
+#include "mp3_encoder.h"
+#include "stage.h"
+#include "textures.h"
+
+namespace quor::tools {
+namespace {
+
+using namespace demo::layout;
+
+void put_u32(char* at, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<char>((v >> (8 * i)) & 0xff);
+}
+
+bool put_index_list(std::vector<char>& out, const index_list& list, const std::vector<std::uint32_t>& indices,
+                    std::string* error)
+{
+    if (indices.size() != list.count) {
+        *error = std::string(list.name) + " has " + std::to_string(indices.size()) + " indices, the layout wants " +
+                 std::to_string(list.count);
+        return false;
+    }
+    char* at = out.data() + demo::layout::indices.offset + list.offset;
+    for (std::size_t i = 0; i < indices.size(); ++i)
+        put_u32(at + i * index_bytes, indices[i]);
+    return true;
+}
+
+} // namespace
+
+std::vector<char> scene_records()
+{
+    std::vector<char> out(camera_record, 0);
+    const std::vector<char> creature = placement_record(creature_position);
+    const std::vector<char> floor = placement_record(floor_position);
+    std::memcpy(out.data() + animated_record, creature.data(), creature.size());
+    std::memcpy(out.data() + quad_record, floor.data(), floor.size());
+    const std::vector<char> camera = camera_motion_record();
+    out.insert(out.end(), camera.begin(), camera.end());
+    return out;
+}
+
+bool assemble_data_file(std::vector<char>& out, const progress_fn& progress, std::string* error)
+{
+    const std::vector<char> scene = scene_records();
+    if (scene.size() > scene_section_capacity) {
+        *error = "the scene section takes " + std::to_string(scene.size()) + " bytes, more than its " +
+                 std::to_string(scene_section_capacity);
+        return false;
+    }
+    out.assign(min_file_size + scene.size(), 0);
+
+    const auto floor = floor_vertices();
+    std::memcpy(out.data() + quad_vertices.offset, floor.data(), quad_vertices.size);
+    const auto floor_list = floor_indices();
+    if (!put_index_list(out, index_lists[quad_list], {floor_list.begin(), floor_list.end()}, error))
+        return false;
+
+    const creature_frame rest = build_creature(pose_of_frame(0));
+    if (rest.positions.size() != frame_vertex_count) {
+        *error = "the creature has " + std::to_string(rest.positions.size()) + " vertices, a frame holds " +
+                 std::to_string(frame_vertex_count);
+        return false;
+    }
+    for (std::size_t m = 0; m < mesh_list_count; ++m)
+        if (!put_index_list(out, index_lists[m + 1], rest.lists[m], error))
+            return false;
+    progress("creature: " + std::to_string(frame_count) + " frames of " + std::to_string(frame_vertex_count) +
+             " vertices");
+    auto* frames = reinterpret_cast<vtx_nt0t1*>(out.data() + animated_vertices.offset);
+    for (std::size_t f = 0; f < frame_count; ++f)
+        write_creature_frame(f, rest, frames + f * frame_vertex_count);
+
+    for (std::size_t t = 0; t < texture_table.size(); ++t) {
+        const texture_entry& entry = texture_table[t];
+        progress("texture " + std::to_string(t) + ": " + std::to_string(entry.width) + " x " +
+                 std::to_string(entry.height) + ", " + std::to_string(entry.levels) + " levels");
+        const std::vector<std::uint8_t> chain = compress_chain(paint_texture(t));
+        if (chain.size() != entry.chain_bytes) {
+            *error = "texture " + std::to_string(t) + " compressed to " + std::to_string(chain.size()) +
+                     " bytes, the layout wants " + std::to_string(entry.chain_bytes);
+            return false;
+        }
+        char* prefix = out.data() + textures.offset + entry.prefix_offset;
+        std::memcpy(prefix, "DXT1", 4);
+        put_u32(prefix + 4, static_cast<std::uint32_t>(entry.width | (entry.height << 16)));
+        std::memcpy(out.data() + textures.offset + entry.level0_offset, chain.data(), chain.size());
+    }
+    std::memcpy(out.data() + scene_section.offset, scene.data(), scene.size());
+    return true;
+}
+
+bool write_atomically(const std::string& path, const void* data, std::size_t size, std::string* error)
+{
+    const std::string temporary = path + ".tmp";
+    std::FILE* f = std::fopen(temporary.c_str(), "wb");
+    if (!f) {
+        *error = "cannot write " + temporary + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool written = std::fwrite(data, 1, size, f) == size;
+    const int write_errno = errno;
+    const bool closed = std::fclose(f) == 0;
+    if (!written || !closed) {
+        *error = "cannot write " + temporary + ": " + std::strerror(written ? errno : write_errno);
+        std::remove(temporary.c_str());
+        return false;
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        *error = "cannot rename " + temporary + " to " + path + ": " + std::strerror(errno);
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool build_outputs(const std::string& dir, const progress_fn& progress, std::string* error)
+{
+    const std::string base = dir.empty() || dir.back() == '/' ? dir : dir + "/";
+    std::vector<char> data;
+    if (!assemble_data_file(data, progress, error))
+        return false;
+    const std::string data_path = base + data_file_name;
+    progress("writing " + data_path + " (" + std::to_string(data.size()) + " bytes)");
+    if (!write_atomically(data_path, data.data(), data.size(), error))
+        return false;
+    data = {};
+
+    progress("soundtrack: " + std::to_string(static_cast<int>(soundtrack_seconds)) + " s at " +
+             std::to_string(sample_rate) + " Hz, " + std::to_string(mp3_bit_rate) + " kbit/s");
+    const std::vector<std::uint8_t> mp3 = encode_mp3(synthesise_soundtrack(), error);
+    if (mp3.empty())
+        return false;
+    const std::string music_path = base + music_file_name;
+    progress("writing " + music_path + " (" + std::to_string(mp3.size()) + " bytes)");
+    return write_atomically(music_path, mp3.data(), mp3.size(), error);
+}
+
+} // namespace quor::tools

@@ -1,0 +1,27 @@
+// Assembly of the data file from the generated content, and the build of both output files
+// (data and music) with atomic writes: a failed build leaves no partial file behind.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quor::tools {
+
+using progress_fn = std::function<void(const std::string&)>;
+
+// The three records of the scene section: animated object, quad, camera.
+std::vector<char> scene_records();
+
+// The complete data file: every region, then the scene section; zero where nothing is stored.
+// False (with *error) if generated content does not match the layout.
+bool assemble_data_file(std::vector<char>& out, const progress_fn& progress, std::string* error);
+
+// Writes `path`.tmp and renames it over `path`; removes the temporary file on failure.
+bool write_atomically(const std::string& path, const void* data, std::size_t size, std::string* error);
+
+// Builds DIR/tesk.mem and DIR/demo.mp3.
+bool build_outputs(const std::string& dir, const progress_fn& progress, std::string* error);
+
+} // namespace quor::tools

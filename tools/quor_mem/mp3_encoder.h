@@ -1,0 +1,17 @@
+// MP3 encoding of the soundtrack through libmp3lame: 44.1 kHz joint stereo at a constant bit rate.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "soundtrack.h"
+
+namespace quor::tools {
+
+constexpr int mp3_bit_rate = 160;
+
+// The encoded stream, or an empty vector with *error set when the encoder refuses.
+std::vector<std::uint8_t> encode_mp3(const stereo_pcm& pcm, std::string* error);
+
+} // namespace quor::tools

@@ -1,0 +1,20 @@
+// The demo's soundtrack, synthesised: a dreamy chord progression with pads, plucked arpeggios
+// and a bass, whose drums build up to a full groove at 21 s, when the creature starts to bloom.
+#pragma once
+
+#include <vector>
+
+namespace quor::tools {
+
+constexpr int sample_rate = 44100;
+constexpr double soundtrack_seconds = 34.0;
+constexpr double soundtrack_change = 21.0;
+
+struct stereo_pcm {
+    std::vector<float> left, right; // -1 to 1
+};
+
+// The whole track; the same samples on every call.
+stereo_pcm synthesise_soundtrack();
+
+} // namespace quor::tools
