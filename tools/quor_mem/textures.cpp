@@ -122,13 +122,13 @@ rgb floor_quad(float u, float v)
     const float dx = u - 0.5f, dy = v - 0.5f;
     const float d = 2 * std::sqrt(dx * dx + dy * dy); // 0 at the centre, 1 at the middle of an edge
     const float n1 = fbm(u, v, 12, 12, 3, 31), n2 = fbm(u + 0.37f, v + 0.11f, 12, 12, 3, 47);
-    const float caustic = std::pow(1 - std::fabs(n1 - n2) * 4, 6.0f);
+    const float caustic = std::pow(clamp01(1 - std::fabs(n1 - n2) * 4), 6.0f);
     rgb c{0.01f, 0.02f, 0.05f};
-    c = c + rgb{0.05f, 0.22f, 0.4f} * gauss(d, 0.45f);
-    c = c + rgb{0.15f, 0.55f, 0.75f} * (0.35f * caustic * gauss(d, 0.38f));
+    c = c + rgb{0.03f, 0.13f, 0.26f} * gauss(d, 0.45f);
+    c = c + rgb{0.1f, 0.4f, 0.6f} * (0.25f * caustic * gauss(d, 0.38f));
     const float rings = std::pow(0.5f + 0.5f * std::cos(2 * pi * 7 * d), 10.0f);
     c = c + rgb{0.2f, 0.45f, 0.8f} * (0.18f * rings * smoothstep(0.12f, 0.25f, d) * gauss(d, 0.55f));
-    c = c + rgb{0.6f, 0.18f, 0.45f} * (0.5f * gauss(d, 0.12f));
+    c = c + rgb{0.45f, 0.12f, 0.35f} * (0.4f * gauss(d, 0.15f));
     c = c * (0.8f + 0.4f * fbm(u, v, 6, 6, 3, 53));
     return c * (1 - smoothstep(0.55f, 0.95f, d));
 }
