@@ -11,6 +11,13 @@ namespace {
 
 using key_vector = std::vector<Key>;
 
+// A 2D Bezier handle as a tangent over the span; a handle without time length counts as steep.
+float handle_tangent(float value_offset, float time_offset, float span)
+{
+    const float t = value_offset * span;
+    return std::fabs(time_offset) > 1e-5f ? t / time_offset : t * 100000.0f;
+}
+
 // Tangent leaving keys[i] towards keys[i + 1], by the opening key's shape.
 float outgoing_tangent(const key_vector& keys, std::size_t i)
 {
@@ -30,10 +37,8 @@ float outgoing_tangent(const key_vector& keys, std::size_t i)
     case Shape::Hermite:
     case Shape::Bezier:
         return prev ? k0.param[1] * ratio : k0.param[1];
-    case Shape::Bezier2D: {
-        const float out = k0.param[3] * (k1.time - k0.time);
-        return std::fabs(k0.param[2]) > 1e-5f ? out / k0.param[2] : out * 100000.0f;
-    }
+    case Shape::Bezier2D:
+        return handle_tangent(k0.param[3], k0.param[2], k1.time - k0.time);
     default:
         return 0;
     }
@@ -58,10 +63,8 @@ float incoming_tangent(const key_vector& keys, std::size_t i)
     case Shape::Hermite:
     case Shape::Bezier:
         return next ? k1.param[0] * ratio : k1.param[0];
-    case Shape::Bezier2D: {
-        const float in = k1.param[1] * (k1.time - k0.time);
-        return std::fabs(k1.param[0]) > 1e-5f ? in / k1.param[0] : in * 100000.0f;
-    }
+    case Shape::Bezier2D:
+        return handle_tangent(k1.param[1], k1.param[0], k1.time - k0.time);
     default:
         return 0;
     }
@@ -128,61 +131,47 @@ float wrap_time(float x, float lo, float hi, float& count)
 
 bool is_odd(float n) { return std::fmod(n, 2.0f) != 0; }
 
-} // namespace
-
-void Envelope::add_tcb_key(float time, float value, float tension, float continuity, float bias)
+Key make_key(float time, float value, Shape shape, float p0 = 0, float p1 = 0, float p2 = 0, float p3 = 0)
 {
     Key k;
     k.time = time;
     k.value = value;
-    k.shape = Shape::TCB;
+    k.shape = shape;
+    k.param[0] = p0;
+    k.param[1] = p1;
+    k.param[2] = p2;
+    k.param[3] = p3;
+    return k;
+}
+
+} // namespace
+
+void Envelope::add_tcb_key(float time, float value, float tension, float continuity, float bias)
+{
+    Key k = make_key(time, value, Shape::TCB);
     k.tension = tension;
     k.continuity = continuity;
     k.bias = bias;
     add_key(k);
 }
 
-void Envelope::add_linear_key(float time, float value)
-{
-    Key k;
-    k.time = time;
-    k.value = value;
-    k.shape = Shape::Linear;
-    add_key(k);
-}
+void Envelope::add_linear_key(float time, float value) { add_key(make_key(time, value, Shape::Linear)); }
 
-void Envelope::add_stepped_key(float time, float value)
-{
-    Key k;
-    k.time = time;
-    k.value = value;
-    k.shape = Shape::Stepped;
-    add_key(k);
-}
+void Envelope::add_stepped_key(float time, float value) { add_key(make_key(time, value, Shape::Stepped)); }
 
 void Envelope::add_hermite_key(float time, float value, float in, float out)
 {
-    add_bezier2d_key(time, value, in, out, 0, 0);
-    key_list.back().shape = Shape::Hermite;
+    add_key(make_key(time, value, Shape::Hermite, in, out));
 }
 
 void Envelope::add_bezier_key(float time, float value, float in, float out)
 {
-    add_bezier2d_key(time, value, in, out, 0, 0);
-    key_list.back().shape = Shape::Bezier;
+    add_key(make_key(time, value, Shape::Bezier, in, out));
 }
 
 void Envelope::add_bezier2d_key(float time, float value, float p0, float p1, float p2, float p3)
 {
-    Key k;
-    k.time = time;
-    k.value = value;
-    k.shape = Shape::Bezier2D;
-    k.param[0] = p0;
-    k.param[1] = p1;
-    k.param[2] = p2;
-    k.param[3] = p3;
-    add_key(k);
+    add_key(make_key(time, value, Shape::Bezier2D, p0, p1, p2, p3));
 }
 
 const Key* Envelope::find_key(double t) const

@@ -107,6 +107,27 @@ TEST(EnvelopeSpan, Bezier2DAfterAnOrdinaryKeyLeavesAlongItsTangent)
     EXPECT_NEAR(e.value(1.5), 1.3125f, 1e-5);
 }
 
+TEST(EnvelopeSpan, Bezier2DHandlesServeAsTangentsOfNeighbouringSpans)
+{
+    Envelope e;
+    // out = 1 * 2 / 0.5: value offset times span over time offset
+    e.add_bezier2d_key(0, 0, 0, 0, 0.5f, 1);
+    e.add_tcb_key(2, 0, 0, 0, 0);
+    EXPECT_NEAR(e.value(1.0), 0.125f * 4, 1e-6);
+
+    Envelope flat;
+    // a handle without time length counts as 100000 times its value offset times the span
+    flat.add_bezier2d_key(0, 0, 0, 0, 0, 1);
+    flat.add_tcb_key(2, 0, 0, 0, 0);
+    EXPECT_NEAR(flat.value(1.0), 0.125f * 200000, 1e-2);
+
+    Envelope tail;
+    tail.add_linear_key(0, 0);
+    tail.add_bezier2d_key(2, 0, -0.5f, 1, 0, 0);
+    tail.set_post_behavior(Behavior::Linear);
+    EXPECT_FLOAT_EQ(tail.value(3.0), -2); // in = 1 * 2 / -0.5, slope -4 / 2
+}
+
 TEST(EnvelopeSpan, Bezier2DWithHandlesOutsideTheSpanStillEnds)
 {
     Envelope e;
@@ -198,40 +219,36 @@ TEST(EnvelopeBehavior, ConstantAndReset)
     EXPECT_EQ(r.value(1.0), 6);
 }
 
-// Keys at 1 (10) and 3 (14): a period of 2 that does not start at time 0.
-TEST(EnvelopeBehavior, RepeatOnBothSides)
+// Keys at 1 (10) and 3 (14): a period of 2 that does not start at time 0, met several periods
+// away on both sides.
+TEST(EnvelopeBehavior, WrappingOnBothSides)
 {
-    const Envelope e = linear_ramp(1, 10, 3, 14, Behavior::Repeat, Behavior::Repeat);
-    EXPECT_FLOAT_EQ(e.value(4.0), 12);
-    EXPECT_FLOAT_EQ(e.value(7.5), 11);
-    EXPECT_FLOAT_EQ(e.value(0.0), 12);
-    EXPECT_FLOAT_EQ(e.value(-2.5), 11);
-}
+    struct sample {
+        Behavior behavior;
+        double t;
+        float expected;
+    };
+    const sample samples[] = {
+        {Behavior::Repeat, 4.0, 12},       {Behavior::Repeat, 7.5, 11},
+        {Behavior::Repeat, 0.0, 12},       {Behavior::Repeat, -2.5, 11},
+        {Behavior::Oscillate, 3.5, 13},    // one period after: mirrored
+        {Behavior::Oscillate, 5.5, 11},    // two periods after: straight
+        {Behavior::Oscillate, 0.5, 11},    // one period before: mirrored
+        {Behavior::Oscillate, -1.5, 13},   // two periods before: straight
+        {Behavior::OffsetRepeat, 4.0, 16}, {Behavior::OffsetRepeat, 7.5, 23},
+        {Behavior::OffsetRepeat, 0.0, 8},  {Behavior::OffsetRepeat, -2.5, 3},
+    };
+    for (const sample& s : samples) {
+        const Envelope e = linear_ramp(1, 10, 3, 14, s.behavior, s.behavior);
+        EXPECT_FLOAT_EQ(e.value(s.t), s.expected) << "behaviour " << int(s.behavior) << " at " << s.t;
+    }
 
-TEST(EnvelopeBehavior, OscillateMirrorsOddPeriods)
-{
-    const Envelope e = linear_ramp(1, 10, 3, 14, Behavior::Oscillate, Behavior::Oscillate);
-    EXPECT_FLOAT_EQ(e.value(3.5), 13);  // one period after: mirrored
-    EXPECT_FLOAT_EQ(e.value(5.5), 11);  // two periods after: straight
-    EXPECT_FLOAT_EQ(e.value(0.5), 11);  // one period before: mirrored
-    EXPECT_FLOAT_EQ(e.value(-1.5), 13); // two periods before: straight
-
-    const Envelope unit = linear_ramp(0, 0, 1, 1, Behavior::Constant, Behavior::Oscillate);
-    EXPECT_FLOAT_EQ(unit.value(1.25), 0.75f);
-    EXPECT_FLOAT_EQ(unit.value(2.25), 0.25f);
-}
-
-TEST(EnvelopeBehavior, OffsetRepeatAddsTheRisePerPeriod)
-{
-    const Envelope e = linear_ramp(1, 10, 3, 14, Behavior::OffsetRepeat, Behavior::OffsetRepeat);
-    EXPECT_FLOAT_EQ(e.value(4.0), 16);
-    EXPECT_FLOAT_EQ(e.value(7.5), 23);
-    EXPECT_FLOAT_EQ(e.value(0.0), 8);
-    EXPECT_FLOAT_EQ(e.value(-2.5), 3);
-
-    const Envelope unit = linear_ramp(0, 0, 1, 1, Behavior::OffsetRepeat, Behavior::OffsetRepeat);
-    EXPECT_FLOAT_EQ(unit.value(2.5), 2.5f);
-    EXPECT_FLOAT_EQ(unit.value(-0.5), -0.5f);
+    const Envelope oscillate = linear_ramp(0, 0, 1, 1, Behavior::Constant, Behavior::Oscillate);
+    EXPECT_FLOAT_EQ(oscillate.value(1.25), 0.75f);
+    EXPECT_FLOAT_EQ(oscillate.value(2.25), 0.25f);
+    const Envelope offset = linear_ramp(0, 0, 1, 1, Behavior::OffsetRepeat, Behavior::OffsetRepeat);
+    EXPECT_FLOAT_EQ(offset.value(2.5), 2.5f);
+    EXPECT_FLOAT_EQ(offset.value(-0.5), -0.5f);
 }
 
 TEST(EnvelopeBehavior, LinearExtendsTheEndTangents)

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../anim/point_check.h"
+
 #include "anim/envelope.h"
 #include "anim/envelope_mixer.h"
 #include "anim/record_writer.h"
@@ -17,20 +19,8 @@ using record::read_error;
 
 constexpr float half_pi = 1.57079632679f;
 
-vec3 apply(const mat4& m, const vec3& p)
-{
-    vec3 r;
-    for (int i = 0; i < 3; ++i)
-        r[i] = m(i, 0) * p.x + m(i, 1) * p.y + m(i, 2) * p.z + m(i, 3);
-    return r;
-}
-
-void expect_near(const vec3& a, const vec3& b)
-{
-    EXPECT_NEAR(a.x, b.x, 1e-6);
-    EXPECT_NEAR(a.y, b.y, 1e-6);
-    EXPECT_NEAR(a.z, b.z, 1e-6);
-}
+using test::apply;
+using test::expect_near;
 
 template <class T> T unit_scale()
 {
