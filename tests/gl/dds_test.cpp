@@ -131,7 +131,8 @@ TEST_F(DdsTest, LevelsCountWholeBlocks)
         // Non-square and non-power-of-two: the grid is larger than the quarter rule.
         {{64, 256, 8192, 9, 0}, 8, 9, 10944, 10952},
         {{60, 100, 3000, 7, 0}, 8, 7, 3000 + 750 + 187 + 46 + 11 + 8 + 8, 3000 + 832 + 224 + 48 + 16 + 8 + 8},
-        {{1, 65536, 0, 17, 0}, 16, 17, 32768 + 8192 + 2048 + 512 + 128 + 32 + 11 * 16, 16384 * 16 + 8192 * 16 + 4096 * 16 + 2048 * 16 + 1024 * 16 + 512 * 16 + 256 * 16 + 128 * 16 + 64 * 16 + 32 * 16 + 16 * 16 + 8 * 16 + 4 * 16 + 2 * 16 + 3 * 16},
+        // A column one block wide: 16384, 8192, ..., 1 blocks, then two more levels of one block.
+        {{1, 65536, 0, 17, 0}, 16, 17, 32768 + 8192 + 2048 + 512 + 128 + 32 + 11 * 16, (32767 + 2) * 16},
     };
     for (const sizing& c : cases) {
         dds_levels out;
