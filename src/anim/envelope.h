@@ -3,6 +3,7 @@
 // Evaluation scans from the first key each time and allocates nothing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,6 +29,7 @@ struct Key {
     float bias = 0;
     float param[4] = {};
 };
+static_assert(sizeof(Key) == 40, "a key is ten 32-bit fields");
 
 class Envelope : public DynamicValue {
 public:
