@@ -1,0 +1,279 @@
+// The built data file: it passes the demo's check, its texture chains are complete and opaque,
+// its records read back to the designed motion, the camera keeps the creature in view, and a
+// second build gives the same bytes. Also the inspector's refusals and the atomic write.
+#include "data_file.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "anim/envelope_mixer.h"
+#include "app/render_device.h"
+#include "camera_path.h"
+#include "creature.h"
+#include "demo/data_check.h"
+#include "dxt1_chain.h"
+#include "inspect.h"
+#include "mp3_encoder.h"
+#include "stage.h"
+
+namespace {
+
+using namespace quor;
+using namespace quor::tools;
+using namespace quor::demo::layout;
+
+const std::vector<char>& built_file()
+{
+    static const std::vector<char> file = [] {
+        std::vector<char> out;
+        std::string error;
+        EXPECT_TRUE(assemble_data_file(out, [](const std::string&) {}, &error)) << error;
+        return out;
+    }();
+    return file;
+}
+
+TEST(DataFile, PassesTheDemosCheckWithEveryRegionInPlace)
+{
+    const std::vector<char>& file = built_file();
+    ASSERT_GT(file.size(), min_file_size);
+    ASSERT_LE(file.size(), max_file_size);
+    const demo::data_check_result r = demo::check_data(file.data(), file.size());
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(r.lists[0].max_index, 3u);
+    EXPECT_EQ(r.lists[4].max_index, frame_vertex_count - 1);
+    EXPECT_EQ(r.record_bytes[0], 72u);
+    EXPECT_EQ(r.record_bytes[1], 72u);
+    EXPECT_EQ(scene_section.offset + camera_record + r.record_bytes[2], file.size()) << "the file ends with the camera";
+
+    // Frame 1 starts right after frame 0, and holds frame 1's pose.
+    const creature_frame rest = build_creature(pose_of_frame(0));
+    std::vector<vtx_nt0t1> frame1(frame_vertex_count);
+    write_creature_frame(1, rest, frame1.data());
+    EXPECT_EQ(std::memcmp(file.data() + animated_vertices.offset + frame_bytes, frame1.data(), frame_bytes), 0);
+    const auto floor = floor_vertices();
+    EXPECT_EQ(std::memcmp(file.data(), floor.data(), quad_vertices.size), 0);
+}
+
+TEST(DataFile, TextureChainsAreCompleteAndOpaque)
+{
+    const std::vector<char>& file = built_file();
+    for (const texture_entry& t : texture_table) {
+        EXPECT_EQ(std::memcmp(file.data() + textures.offset + t.prefix_offset, "DXT1", 4), 0);
+        const auto* chain = reinterpret_cast<const std::uint8_t*>(file.data() + textures.offset + t.level0_offset);
+        std::size_t offset = 0;
+        for (std::size_t level = 0; level < t.levels; ++level) {
+            const std::size_t w = level_size(t.width, level), h = level_size(t.height, level);
+            const std::size_t bytes = dxt1_level_bytes(w, h);
+            std::uint64_t sum = 0;
+            for (std::size_t b = 0; b < bytes; b += 8) {
+                std::uint8_t texels[64];
+                decode_block(chain + offset + b, texels);
+                for (int i = 0; i < 16; ++i) {
+                    ASSERT_EQ(texels[i * 4 + 3], 255) << t.width << " level " << level;
+                    sum += texels[i * 4] + texels[i * 4 + 1] + texels[i * 4 + 2];
+                }
+            }
+            EXPECT_GT(sum, 0u) << "level " << level << " of a " << t.width << " texture is black";
+            offset += bytes;
+        }
+        EXPECT_EQ(offset, t.chain_bytes);
+        EXPECT_EQ(t.levels, full_chain_levels(t.width, t.height)) << "down to 1 x 1";
+    }
+}
+
+TEST(DataFile, MipLevelsAverageTheLevelAbove)
+{
+    image img;
+    img.width = 4;
+    img.height = 2;
+    img.rgb.assign(4 * 2 * 3, 0);
+    for (int x = 0; x < 4; ++x)
+        img.at(x, 0)[0] = static_cast<float>(x);
+    const image half = half_size(img);
+    ASSERT_EQ(half.width, 2);
+    ASSERT_EQ(half.height, 1);
+    EXPECT_FLOAT_EQ(half.at(0, 0)[0], 0.25f);
+    EXPECT_FLOAT_EQ(half.at(1, 0)[0], 1.25f);
+    const image column = half_size(half_size(half));
+    EXPECT_EQ(column.width, 1);
+    EXPECT_EQ(column.height, 1);
+    // A flat block never falls into the transparent three-colour mode.
+    std::uint8_t flat[64], packed[8], back[64];
+    for (int i = 0; i < 16; ++i) {
+        flat[i * 4] = 90;
+        flat[i * 4 + 1] = 30;
+        flat[i * 4 + 2] = 200;
+        flat[i * 4 + 3] = 255;
+    }
+    compress_block(flat, packed);
+    decode_block(packed, back);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(back[i * 4 + 3], 255);
+}
+
+TEST(DataFile, RecordsReadBackToTheDesignedMotion)
+{
+    const std::vector<char> scene = scene_records();
+    lightwave::transformation creature;
+    ASSERT_EQ(creature.read(scene.data(), scene.data() + 72), scene.data() + 72);
+    mat4 m;
+    creature.matrix(m, 5.0);
+    EXPECT_FLOAT_EQ(m(0, 0), 1);
+    EXPECT_FLOAT_EQ(m(1, 3), creature_position[1]);
+    EXPECT_FLOAT_EQ(m(2, 3), -creature_position[2]) << "LightWave +z is the renderer's -z";
+
+    lightwave::transformation_camera camera;
+    const char* end = scene.data() + scene.size();
+    ASSERT_EQ(camera.read(scene.data() + camera_record, end), end);
+    EXPECT_TRUE(camera.channel(6).dynamic->as_mixer()) << "scale x carries a mixer";
+    EXPECT_EQ(camera.channel(6).dynamic->as_mixer()->size(), 3);
+    for (double t = 0; t <= 31.0; t += 0.5) {
+        const camera_pose want = designed_camera(t);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(camera.channel(c).evaluate(t), want.position[c], 0.25) << "t " << t << " channel " << c;
+        EXPECT_NEAR(camera.channel(3).evaluate(t), want.yaw, 0.03) << "t " << t;
+        EXPECT_NEAR(camera.channel(4).evaluate(t), want.pitch, 0.03) << "t " << t;
+    }
+    // At 0 every envelope sits on its seed key: the camera at the origin, looking down +z.
+    for (int c = 0; c < 6; ++c)
+        EXPECT_EQ(camera.channel(c).evaluate(0.0), 0.0f);
+}
+
+// The creature's middle (between crown and tentacle tips) in clip space, through the engine's
+// own matrices, at every 1/15 s of the timeline.
+TEST(DataFile, CameraKeepsTheCreatureInViewAtBothAspects)
+{
+    const std::vector<char> scene = scene_records();
+    lightwave::transformation creature;
+    lightwave::transformation_camera camera;
+    creature.read(scene.data(), scene.data() + 72);
+    camera.read(scene.data() + camera_record, scene.data() + scene.size());
+    const float fov = 34.71f * 3.14159265f / 180;
+    for (const float aspect : {4.0f / 3.0f, 16.0f / 9.0f}) {
+        const mat4 projection = gl::perspective(fov, aspect, 0.1f, 300.0f);
+        for (double t = 0; t <= timeline_end; t += 1.0 / 15) {
+            const creature_frame f = build_creature(pose_of_frame(frame_at(t)));
+            float lo = 1e9f, hi = -1e9f;
+            for (const float3& p : f.positions) {
+                lo = std::min(lo, p.y);
+                hi = std::max(hi, p.y);
+            }
+            mat4 cam, view, world, mv, mvp;
+            inverse(view, camera.matrix(cam, t));
+            multiply(mvp, projection, multiply(mv, view, creature.matrix(world, t)));
+            const float p[4] = {0, (lo + hi) / 2, 0, 1};
+            float clip[4];
+            for (int r = 0; r < 4; ++r)
+                clip[r] = mvp(r, 0) * p[0] + mvp(r, 1) * p[1] + mvp(r, 2) * p[2] + mvp(r, 3) * p[3];
+            ASSERT_GT(clip[3], 1.0f) << "in front of the camera at t " << t;
+            EXPECT_LT(std::fabs(clip[0] / clip[3]), 0.5f) << "t " << t << " aspect " << aspect;
+            EXPECT_LT(std::fabs(clip[1] / clip[3]), 0.5f) << "t " << t << " aspect " << aspect;
+        }
+    }
+}
+
+TEST(DataFile, SecondBuildGivesTheSameBytes)
+{
+    std::vector<char> again;
+    std::string error;
+    ASSERT_TRUE(assemble_data_file(again, [](const std::string&) {}, &error)) << error;
+    EXPECT_TRUE(again == built_file());
+}
+
+TEST(Soundtrack, LastsTheTimelineChangesAt21SecondsAndEncodesTheSameTwice)
+{
+    const stereo_pcm pcm = synthesise_soundtrack();
+    ASSERT_EQ(pcm.left.size(), pcm.right.size());
+    ASSERT_GE(pcm.left.size(), static_cast<std::size_t>(32 * sample_rate));
+    auto loudness = [&](double from, double to) {
+        double sum = 0;
+        const auto a = static_cast<std::size_t>(from * sample_rate), b = static_cast<std::size_t>(to * sample_rate);
+        for (std::size_t i = a; i < b; ++i)
+            sum += pcm.left[i] * pcm.left[i] + pcm.right[i] * pcm.right[i];
+        return std::sqrt(sum / static_cast<double>(b - a));
+    };
+    EXPECT_GT(loudness(0.5, 4), 0.01) << "music from the start";
+    EXPECT_GT(loudness(21, 25), 1.5 * loudness(15, 19)) << "the groove starts at 21 s";
+    for (std::size_t i = 0; i < pcm.left.size(); i += 97)
+        ASSERT_LE(std::fabs(pcm.left[i]), 1.0f);
+
+    std::string error;
+    const std::vector<std::uint8_t> a = encode_mp3(pcm, &error);
+    ASSERT_FALSE(a.empty()) << error;
+    EXPECT_EQ(a, encode_mp3(synthesise_soundtrack(), &error));
+    EXPECT_EQ(a[0], 0xff) << "starts with a frame sync";
+    const double seconds = static_cast<double>(a.size()) * 8 / (mp3_bit_rate * 1000);
+    EXPECT_NEAR(seconds, soundtrack_seconds, 0.5);
+}
+
+std::filesystem::path scratch(const std::string& name)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("quor_mem_test_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    return dir / name;
+}
+
+TEST(CheckTool, PrintsASummaryOfAValidFile)
+{
+    const auto path = scratch("tesk.mem");
+    std::string error;
+    ASSERT_TRUE(write_atomically(path.string(), built_file().data(), built_file().size(), &error)) << error;
+    std::ostringstream out, err;
+    EXPECT_EQ(check_file(path.string(), out, err), 0);
+    EXPECT_TRUE(err.str().empty());
+    const std::string s = out.str();
+    EXPECT_NE(s.find("mesh 2: 14019 indices, 4673 triangles"), std::string::npos) << s;
+    EXPECT_NE(s.find("4: 16 x 16, 5 DXT1 levels, 184 bytes"), std::string::npos) << s;
+    EXPECT_NE(s.find("yaw         envelope with 34 keys"), std::string::npos) << s;
+    EXPECT_NE(s.find("scale x     mixer with 3 entries"), std::string::npos) << s;
+    EXPECT_NE(s.find("position z  constant                  14"), std::string::npos) << s;
+    std::filesystem::remove(path);
+}
+
+TEST(CheckTool, RefusesDamagedFilesWithOneLine)
+{
+    const auto path = scratch("damaged.mem");
+    auto check_with = [&](const std::vector<char>& bytes) {
+        std::string error;
+        EXPECT_TRUE(write_atomically(path.string(), bytes.data(), bytes.size(), &error)) << error;
+        std::ostringstream out, err;
+        EXPECT_EQ(check_file(path.string(), out, err), 1);
+        EXPECT_TRUE(out.str().empty());
+        const std::string line = err.str();
+        EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1) << line;
+        return line;
+    };
+    std::vector<char> truncated(built_file().begin(), built_file().begin() + min_file_size - 10);
+    EXPECT_NE(check_with(truncated).find("shorter than the 131178296 bytes"), std::string::npos);
+
+    std::vector<char> bad_index = built_file();
+    const std::uint32_t far = 9000;
+    std::memcpy(bad_index.data() + indices.offset + index_lists[2].offset + 52 * 4, &far, 4);
+    EXPECT_EQ(check_with(bad_index), path.string() + ": index 52 of mesh 2 is 9000, beyond the 8308 vertices of a frame\n");
+
+    std::vector<char> bad_record = built_file();
+    bad_record.resize(bad_record.size() - 30);
+    EXPECT_NE(check_with(bad_record).find("camera record at scene offset 144 runs past the end of the file"),
+              std::string::npos);
+    std::filesystem::remove(path);
+}
+
+TEST(CheckTool, FailedWritesLeaveNoFile)
+{
+    const std::string dir = scratch("missing").string() + "/nowhere";
+    std::string error;
+    EXPECT_FALSE(write_atomically(dir + "/tesk.mem", "x", 1, &error));
+    EXPECT_NE(error.find("cannot write " + dir + "/tesk.mem.tmp"), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(dir + "/tesk.mem.tmp"));
+}
+
+} // namespace
