@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "camera_path.h"
 #include "creature.h"
@@ -129,6 +130,11 @@ bool write_atomically(const std::string& path, const void* data, std::size_t siz
 
 bool build_outputs(const std::string& dir, const progress_fn& progress, std::string* error)
 {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(dir, ec)) {
+        *error = "cannot write into " + dir + ": not a directory";
+        return false;
+    }
     const std::string base = dir.empty() || dir.back() == '/' ? dir : dir + "/";
     std::vector<char> data;
     if (!assemble_data_file(data, progress, error))
