@@ -34,7 +34,7 @@ std::vector<std::string> ffmpeg_arguments(const video_settings& s)
         offset << std::fixed << s.music_offset;
         a.insert(a.end(), {"-ss", offset.str(), "-i", s.music});
     }
-    a.insert(a.end(), {"-map", "0:v", "-vf", "vflip", "-c:v", "libx264", "-preset", "veryfast", "-crf", "18",
+    a.insert(a.end(), {"-map", "0:v", "-vf", "vflip", "-c:v", "libx264", "-preset", s.preset, "-crf", "18",
                        "-pix_fmt", "yuv420p"});
     if (!s.music.empty()) {
         // The track may end before the pictures do: pad it with silence, and cut at the last

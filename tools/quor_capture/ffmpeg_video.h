@@ -15,6 +15,7 @@ struct video_settings {
     int width = 0;
     int height = 0;
     int fps = 60;
+    std::string preset = "ultrafast";
     // The music to mux in, or empty for a video without sound; it starts at `music_offset`
     // seconds, so that it lines up with a capture that starts later in the timeline.
     std::string music;

@@ -20,6 +20,8 @@ const char* const usage =
     "  --fps N          frames per second of demo time (default 60)\n"
     "  --from S         first frame at demo time S seconds (default 0)\n"
     "  --to S           stop before demo time S (default: the end of the timeline)\n"
+    "  --preset NAME    H.264 encoder preset, ultrafast (default) to veryslow: slower presets take\n"
+    "                   more time and make smaller files\n"
     "  --data DIR       change to DIR before loading the data files\n"
     "  --benchmark N    time N frames drawn live (no read-back) and N captured, print both rates\n"
     "  --help           this text\n";
@@ -60,6 +62,15 @@ bool parse_size(const char* text, int& width, int& height)
            height % 2 == 0;
 }
 
+bool known_preset(const std::string& name)
+{
+    for (const char* p : {"ultrafast", "superfast", "veryfast", "faster", "fast", "medium", "slow", "slower",
+                          "veryslow"})
+        if (name == p)
+            return true;
+    return false;
+}
+
 } // namespace
 
 bool parse_options(int argc, const char* const* argv, options& out, std::string& error)
@@ -71,7 +82,8 @@ bool parse_options(int argc, const char* const* argv, options& out, std::string&
             return true;
         }
         const bool takes_value = name == "--out" || name == "--frames" || name == "--size" || name == "--fps" ||
-                                 name == "--from" || name == "--to" || name == "--data" || name == "--benchmark";
+                                 name == "--from" || name == "--to" || name == "--data" || name == "--benchmark" ||
+                                 name == "--preset";
         if (!takes_value) {
             error = "unknown option " + name;
             return false;
@@ -88,6 +100,8 @@ bool parse_options(int argc, const char* const* argv, options& out, std::string&
             ok = *value != '\0' && (out.frames_dir = value, true);
         else if (name == "--data")
             ok = *value != '\0' && (out.data_dir = value, true);
+        else if (name == "--preset")
+            ok = known_preset(value) && (out.preset = value, true);
         else if (name == "--size")
             ok = parse_size(value, out.width, out.height);
         else if (name == "--fps")

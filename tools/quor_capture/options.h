@@ -15,6 +15,7 @@ struct options {
     std::string video; // --out: a video file with the music
     std::string frames_dir; // --frames: a folder of frame_NNNNN.png
     std::string data_dir;   // --data: folder to run from; empty: the current one
+    std::string preset = "ultrafast"; // the H.264 encoder's speed/size trade-off
     int benchmark = 0;      // frames to time live and captured; 0: a normal capture
     bool help = false;
 };
