@@ -152,20 +152,26 @@ bool ffmpeg_video::write(const std::uint8_t* rgb, std::uint64_t)
     return true;
 }
 
-std::string ffmpeg_video::last_log_line() const
+std::string ffmpeg_video::log_summary() const
 {
     std::string text;
     char chunk[4096];
     ssize_t n;
     off_t at = 0;
-    while ((n = pread(log, chunk, sizeof chunk, at)) > 0) {
+    while ((n = pread(log, chunk, sizeof chunk, at)) > 0 && text.size() < 4096) {
         text.append(chunk, static_cast<std::size_t>(n));
         at += n;
     }
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.pop_back();
-    const std::size_t start = text.find_last_of("\r\n");
-    return start == std::string::npos ? text : text.substr(start + 1);
+    // Its few error lines joined: the first usually names the cause, the last what it gave up on.
+    std::string summary;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            summary += (summary.empty() ? "" : "; ") + line;
+    }
+    return summary.size() > 300 ? summary.substr(0, 300) + "..." : summary;
 }
 
 bool ffmpeg_video::finish()
@@ -180,7 +186,7 @@ bool ffmpeg_video::finish()
     child = -1;
     const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     if (!ok) {
-        const std::string why = last_log_line();
+        const std::string why = log_summary();
         std::ostringstream line;
         line << "ffmpeg failed";
         if (WIFEXITED(status))

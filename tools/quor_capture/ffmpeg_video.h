@@ -41,7 +41,7 @@ public:
     std::string error() const override { return failure; }
 
 private:
-    std::string last_log_line() const;
+    std::string log_summary() const;
 
     video_settings settings;
     pid_t child = -1;

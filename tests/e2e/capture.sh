@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# quor-capture with no display at all: a short video with its music, checked with ffprobe; bad
+# options, unwritable outputs and a missing ffmpeg each get one line and a failing status.
+set -u
+source "$(dirname "$0")/lib.sh"
+cap="$QUOR_BIN_DIR/quor-capture"
+work=$(make_workdir)
+unset DISPLAY
+
+# refused WHAT CMD...: a failing status, one line on stderr, nothing on stdout.
+refused()
+{
+    local what=$1
+    shift
+    "$@" >"$work/out.txt" 2>"$work/err.txt"
+    local status=$?
+    expect_eq "$([ "$status" -ne 0 ] && echo failed || echo "status 0")" failed "$what: failing status"
+    expect_eq "$(wc -l <"$work/err.txt")" 1 "$what: one line on stderr: $(head -c 200 "$work/err.txt")"
+    expect_empty_file "$work/out.txt" "$what: nothing on stdout"
+}
+
+"$cap" --help >"$work/help.txt" 2>&1
+expect_eq $? 0 "--help exits 0"
+expect_contains "$work/help.txt" "--frames DIR" "--help lists the options"
+refused "unknown option" "$cap" --out "$work/a.mp4" --colour
+refused "bad size" "$cap" --out "$work/a.mp4" --size 1280
+refused "no output" "$cap"
+refused "unwritable video" "$cap" --out /nonexistent-folder/a.mp4
+touch "$work/plain-file"
+refused "unwritable frames folder" "$cap" --frames "$work/plain-file/frames"
+refused "missing data folder" "$cap" --data "$work/nowhere" --out "$work/a.mp4"
+refused "missing ffmpeg" env PATH=/nonexistent "$cap" --out "$work/a.mp4"
+expect_eq "$(ls "$work" | grep -c '^a.mp4$')" 0 "refusals leave no output behind"
+
+# A 1.5 s clip from the middle of the timeline, named relative to where the tool was started.
+data=$(data_dir) || { echo "FAIL: could not build the data"; exit 1; }
+(cd "$work" && "$cap" --data "$data" --out clip.mp4 --size 320x180 --fps 30 --from 20 --to 21.5 \
+    2>capture.err; echo $? >capture.status)
+expect_eq "$(cat "$work/capture.status")" 0 "video capture exit status"
+expect_contains "$work/capture.err" "wrote 45 frames" "final line says what was written"
+probe() { ffprobe -v error -select_streams "$1" -show_entries "stream=$2" -of csv=p=0 "$work/clip.mp4"; }
+expect_eq "$(probe v codec_name,pix_fmt,width,height,nb_frames)" "h264,320,180,yuv420p,45" "H.264 yuv420p video, 45 frames"
+expect_eq "$(probe a codec_name)" "aac" "AAC sound"
+audio=$(probe a duration)
+expect_eq "$(awk -v d="$audio" 'BEGIN { print (d >= 1.45 && d <= 1.55) ? "yes" : "no (" d " s)" }')" yes \
+    "sound lasts as long as the pictures"
+loud=$(ffmpeg -v error -i "$work/clip.mp4" -map 0:a -f s16le -ac 1 - | od -An -v -td2 -w2 |
+    awk '{ if ($1 > 1000 || $1 < -1000) n++ } END { print n + 0 }')
+expect_eq "$([ "$loud" -gt 4410 ] && echo yes || echo "no ($loud loud samples)")" yes "the music is in it"
+
+# ffmpeg's own refusal (no container for this name) is reported, with its reason.
+(cd "$work" && "$cap" --data "$data" --out clip.unknown --size 320x180 --to 1 2>unknown.err; echo $? >unknown.status)
+expect_eq "$(cat "$work/unknown.status")" 1 "ffmpeg failure: failing status"
+expect_contains "$work/unknown.err" "ffmpeg failed (status 1): " "ffmpeg failure: reported with its reason"
+rm -rf "$work"
+finish
