@@ -52,6 +52,7 @@ bool load_system_api()
     t.ReadPixels = &::glReadPixels;
     t.ReadBuffer = &::glReadBuffer;
     t.Finish = &::glFinish;
+    t.GetFloatv = &::glGetFloatv;
     t.ActiveTexture = glActiveTexture;
     t.MultiTexCoord2f = glMultiTexCoord2f;
     t.CompressedTexImage2D = glCompressedTexImage2D;

@@ -43,6 +43,7 @@ struct api_table {
                        GLvoid* pixels);
     void (*ReadBuffer)(GLenum mode);
     void (*Finish)();
+    void (*GetFloatv)(GLenum pname, GLfloat* params);
     // Beyond OpenGL 1.1, from the extension loader.
     void (*ActiveTexture)(GLenum texture);
     void (*MultiTexCoord2f)(GLenum target, GLfloat s, GLfloat t);

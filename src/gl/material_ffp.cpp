@@ -24,19 +24,31 @@ bool material_ffp::add_state(state* sub_state)
     return true;
 }
 
+namespace {
+
+// Sets one material property through colour tracking. Mesa defers a colour sent outside
+// glBegin/glEnd until the current colour is next needed, by which time the next glColorMaterial
+// has moved tracking on, so the colour would land on the wrong property (and ambient on none).
+// Reading the current colour back commits it while its own property is tracked.
+void track(render_device& device, GLenum property, const color4ub& colour)
+{
+    api.ColorMaterial(GL_FRONT_AND_BACK, property);
+    device.color(colour);
+    GLfloat committed[4];
+    api.GetFloatv(GL_CURRENT_COLOR, committed);
+}
+
+} // namespace
+
 void material_ffp::apply(render_device& device)
 {
     // The colour last sent stays current with GL_EMISSION tracked, so uncoloured vertices
     // that follow keep the emission colour.
     api.Enable(GL_COLOR_MATERIAL);
-    api.ColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT);
-    device.color(ambient_);
-    api.ColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
-    device.color(diffuse_);
-    api.ColorMaterial(GL_FRONT_AND_BACK, GL_SPECULAR);
-    device.color(specular_);
-    api.ColorMaterial(GL_FRONT_AND_BACK, GL_EMISSION);
-    device.color(emission_);
+    track(device, GL_AMBIENT, ambient_);
+    track(device, GL_DIFFUSE, diffuse_);
+    track(device, GL_SPECULAR, specular_);
+    track(device, GL_EMISSION, emission_);
 
     api.Enable(GL_ALPHA_TEST);
     api.AlphaFunc(GL_GREATER, 0.5f);

@@ -22,11 +22,13 @@ using quor::test::recorded_device;
 std::vector<gl_call> colour_and_alpha_calls(color4ub a, color4ub d, color4ub s, color4ub e)
 {
     auto c = [](color4ub x) { return gl_call("glColor4ub", {double(x.r), double(x.g), double(x.b), double(x.a)}); };
+    // Each colour is read back (GL_CURRENT_COLOR) so that it lands on its own property.
+    const gl_call commit("glGetFloatv", {0x0B00});
     return {{"glEnable", {0x0B57}},
-            {"glColorMaterial", {0x0408, 0x1200}}, c(a),
-            {"glColorMaterial", {0x0408, 0x1201}}, c(d),
-            {"glColorMaterial", {0x0408, 0x1202}}, c(s),
-            {"glColorMaterial", {0x0408, 0x1600}}, c(e),
+            {"glColorMaterial", {0x0408, 0x1200}}, c(a), commit,
+            {"glColorMaterial", {0x0408, 0x1201}}, c(d), commit,
+            {"glColorMaterial", {0x0408, 0x1202}}, c(s), commit,
+            {"glColorMaterial", {0x0408, 0x1600}}, c(e), commit,
             {"glEnable", {0x0BC0}},
             {"glAlphaFunc", {0x0204, 0.5}}};
 }

@@ -142,6 +142,31 @@ TEST_F(MesaDraw, CullingTheFrontKeepsClockwiseFacesAndCullingTheBackTheOthers)
     expect_pixel(48, 32, red, "cull-back");
 }
 
+TEST_F(MesaDraw, EachMaterialColourReachesItsOwnPropertyFromTheFirstDrawOn)
+{
+    // The white light is ambient only, so a surface shows material ambient x 2 (light plus scene
+    // ambient) + emission. Ambient must not pick up a neighbouring colour, drawn after a material
+    // whose emission differs.
+    // Every corner samples the middle of the white block.
+    const std::array<vtx_nt0t1, 8> quad = {corner(-1, -1, 0.75f, 0.75f), corner(-1, 1, 0.75f, 0.75f),
+                                           corner(1, 1, 0.75f, 0.75f), corner(1, -1, 0.75f, 0.75f)};
+    material->set_emission({0, 0, 0, 255});
+    material->set_ambient({100, 0, 0, 255});
+    material->set_diffuse({0, 255, 0, 255});
+    material->set_specular({0, 0, 255, 255});
+    draw(quad, {0, 1, 2, 0, 2, 3}, GL_FRONT);
+    draw(quad, {0, 1, 2, 0, 2, 3}, GL_FRONT);
+    expect_pixel(32, 32, {200, 0, 0}, "material-colours");
+
+    boost::shared_ptr<material_ffp> glowing(new material_ffp);
+    glowing->set_emission({0, 0, 90, 255});
+    glowing->set_ambient({0, 50, 0, 255});
+    glowing->add_texture(&tex, 0, 0);
+    material = glowing;
+    draw(quad, {0, 1, 2, 0, 2, 3}, GL_FRONT);
+    expect_pixel(32, 32, {0, 100, 90}, "material-colours-2");
+}
+
 TEST(OffscreenContext, AFramebufferObjectTargetDrawsAndGivesTheSharedContextBack)
 {
     auto* shared = quor::test::mesa_context();

@@ -141,9 +141,9 @@ TEST(RenderObjectDraw, TheMaterialsCallsComeFirst)
         boost::shared_ptr<orderedvertex_buffer<vtx_nt0t1>>(new orderedvertex_buffer<vtx_nt0t1>(vertices.data(), 3)),
         boost::shared_ptr<ref_index_buffer<unsigned>>(new ref_index_buffer<unsigned>(indices, 3)), material);
     object.draw(r.dev);
-    ASSERT_EQ(r.rec.calls.size(), 11u + 32u + 2u + 15u);
+    ASSERT_EQ(r.rec.calls.size(), 15u + 32u + 2u + 15u);
     EXPECT_EQ(r.rec.calls.front(), gl_call("glEnable", {0x0B57}));
-    EXPECT_EQ(r.rec.calls[43], gl_call("glBegin", {0x0004}));
+    EXPECT_EQ(r.rec.calls[47], gl_call("glBegin", {0x0004}));
 }
 
 TEST(RenderObjectLifetime, BuffersSharedByTwoObjectsLiveUntilBothAreGone)

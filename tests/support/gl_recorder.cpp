@@ -66,6 +66,10 @@ gl::api_table recording_api()
     };
     t.ReadBuffer = [](GLenum m) { rec("glReadBuffer", {double(m)}); };
     t.Finish = [] { rec("glFinish", {}); };
+    t.GetFloatv = [](GLenum p, GLfloat* v) {
+        rec("glGetFloatv", {double(p)});
+        v[0] = v[1] = v[2] = v[3] = 0.0f;
+    };
     t.ActiveTexture = [](GLenum u) { rec("glActiveTexture", {double(u)}); };
     t.MultiTexCoord2f = [](GLenum u, GLfloat s, GLfloat t_) { rec("glMultiTexCoord2f", {double(u), s, t_}); };
     t.CompressedTexImage2D = [](GLenum t_, GLint l, GLenum f, GLsizei w, GLsizei h, GLint b, GLsizei n, const GLvoid* d) {
@@ -124,6 +128,7 @@ gl::api_table null_api()
     t.BlendFunc = t.ColorMaterial = [](GLenum, GLenum) {};
     t.LineWidth = t.PointSize = [](GLfloat) {};
     t.End = t.Finish = [] {};
+    t.GetFloatv = [](GLenum, GLfloat* v) { v[0] = v[1] = v[2] = v[3] = 0.0f; };
     t.Vertex3f = [](GLfloat, GLfloat, GLfloat) {};
     t.Color4ub = [](GLubyte, GLubyte, GLubyte, GLubyte) {};
     t.AlphaFunc = [](GLenum, GLclampf) {};
