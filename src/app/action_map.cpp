@@ -11,60 +11,55 @@ void ActionMap::bind(const std::string& name, const ActionSource& source)
     sources_.emplace(name, source);
 }
 
+template <class Visit>
+int ActionMap::for_each_source(const std::string& name, Visit visit) const
+{
+    int entries = 0;
+    auto [first, last] = sources_.equal_range(name);
+    for (auto it = first; it != last; ++it, ++entries)
+        if (it->second.device)
+            visit(it->second);
+    return entries;
+}
+
 bool ActionMap::active(const std::string& name) const
 {
-    auto [first, last] = sources_.equal_range(name);
-    for (auto it = first; it != last; ++it) {
-        const ActionSource& s = it->second;
-        if (!s.device)
-            continue;
+    bool on = false;
+    for_each_source(name, [&](const ActionSource& s) {
         const float v = s.device->value(s.control);
-        if (v > s.threshold || v < -s.threshold)
-            return true;
-    }
-    return false;
+        on = on || v > s.threshold || v < -s.threshold;
+    });
+    return on;
 }
 
 bool ActionMap::pressed(const std::string& name) const
 {
-    auto [first, last] = sources_.equal_range(name);
-    for (auto it = first; it != last; ++it) {
-        const ActionSource& s = it->second;
-        if (!s.device)
-            continue;
+    bool on = false;
+    for_each_source(name, [&](const ActionSource& s) {
         const float v = s.device->value(s.control);
-        if (v > s.threshold && v - s.device->change(s.control) <= s.threshold)
-            return true;
-    }
-    return false;
+        on = on || (v > s.threshold && v - s.device->change(s.control) <= s.threshold);
+    });
+    return on;
 }
 
 float ActionMap::value(const std::string& name) const
 {
     float best = -std::numeric_limits<float>::infinity();
-    auto [first, last] = sources_.equal_range(name);
-    for (auto it = first; it != last; ++it) {
-        const ActionSource& s = it->second;
-        if (!s.device)
-            continue;
-        float v = s.device->value(s.control);
-        if (!(v > s.dead_zone || v < -s.dead_zone))
-            v = 0.0f;
-        if (v > best)
-            best = v;
-    }
+    for_each_source(name, [&](const ActionSource& s) {
+        const float v = s.device->value(s.control);
+        const float counted = (v > s.dead_zone || v < -s.dead_zone) ? v : 0.0f;
+        if (counted > best)
+            best = counted;
+    });
     return best;
 }
 
 float ActionMap::change_mean(const std::string& name) const
 {
     float sum = 0.0f;
-    int count = 0;
-    auto [first, last] = sources_.equal_range(name);
-    for (auto it = first; it != last; ++it, ++count)
-        if (it->second.device)
-            sum += it->second.device->change(it->second.control);
-    return count ? sum / static_cast<float>(count) : 0.0f;
+    // Sources without a device count in the divisor.
+    const int entries = for_each_source(name, [&](const ActionSource& s) { sum += s.device->change(s.control); });
+    return entries ? sum / static_cast<float>(entries) : 0.0f;
 }
 
 } // namespace quor::input

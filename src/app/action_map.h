@@ -40,6 +40,11 @@ public:
     DeviceManager* device_manager() const { return manager_; }
 
 private:
+    // Calls visit for each source under the name that has a device, in binding order; returns
+    // the number of sources under the name, device-less ones included.
+    template <class Visit>
+    int for_each_source(const std::string& name, Visit visit) const;
+
     std::multimap<std::string, ActionSource> sources_;
     DeviceManager* manager_;
 };
