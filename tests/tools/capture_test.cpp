@@ -11,6 +11,8 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <mutex>
+#include <thread>
 
 #include "anim/record_writer.h"
 #include "app/clock.h"
@@ -166,14 +168,18 @@ TEST(FixedStep, DemoFramesShowTheTimelinesAnimationFrame)
     EXPECT_EQ(app.frames[60], 53u) << "21.4833 s";
 }
 
-// A sink that keeps what it is given and can be told to fail.
+// A sink that keeps what it is given (by picture number) and can be told to fail.
 struct kept_frames final : quor::capture::frame_sink {
+    explicit kept_frames(unsigned writers = 1) : writers(writers) {}
     bool check() override { return true; }
     bool open() override { return true; }
+    unsigned parallel_writes() const override { return writers; }
     bool write(const std::uint8_t* rgb, std::uint64_t index) override
     {
         if (index == fail_at)
             return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(index % 3 * 200));
+        std::lock_guard<std::mutex> guard(lock);
         values.push_back(rgb[0]);
         indices.push_back(index);
         return true;
@@ -186,22 +192,29 @@ struct kept_frames final : quor::capture::frame_sink {
     std::string error() const override { return "failed"; }
     std::vector<int> values;
     std::vector<std::uint64_t> indices;
+    unsigned writers;
+    std::mutex lock;
     std::uint64_t fail_at = no_end;
     int finished = 0;
 };
+
+void submit_numbered(quor::capture::frame_writer& writer, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        auto* b = writer.acquire();
+        ASSERT_NE(b, nullptr);
+        ASSERT_EQ(b->size(), 16u);
+        (*b)[0] = static_cast<std::uint8_t>(i);
+        writer.submit(b);
+    }
+}
 
 TEST(FrameWriter, WritesEveryPictureInOrderWhileBuffersCirculate)
 {
     kept_frames sink;
     {
-        quor::capture::frame_writer writer(sink, 16, 2);
-        for (int i = 0; i < 50; ++i) {
-            auto* b = writer.acquire();
-            ASSERT_NE(b, nullptr);
-            ASSERT_EQ(b->size(), 16u);
-            (*b)[0] = static_cast<std::uint8_t>(i);
-            writer.submit(b);
-        }
+        quor::capture::frame_writer writer(sink, 16);
+        submit_numbered(writer, 50);
         EXPECT_TRUE(writer.finish());
         EXPECT_TRUE(writer.finish()) << "a second finish repeats the result";
     }
@@ -213,11 +226,25 @@ TEST(FrameWriter, WritesEveryPictureInOrderWhileBuffersCirculate)
     EXPECT_EQ(sink.finished, 1) << "the destructor does not finish again";
 }
 
+TEST(FrameWriter, ParallelWritersGiveEachPictureItsOwnNumber)
+{
+    kept_frames sink(3);
+    quor::capture::frame_writer writer(sink, 16);
+    submit_numbered(writer, 60);
+    EXPECT_TRUE(writer.finish());
+    ASSERT_EQ(sink.values.size(), 60u);
+    std::vector<int> by_number(60, -1);
+    for (std::size_t i = 0; i < sink.indices.size(); ++i)
+        by_number.at(sink.indices[i]) = sink.values[i];
+    for (int i = 0; i < 60; ++i)
+        EXPECT_EQ(by_number[i], i) << "picture " << i;
+}
+
 TEST(FrameWriter, AFailedWriteStopsTheCaptureAndIsReported)
 {
     kept_frames sink;
     sink.fail_at = 3;
-    quor::capture::frame_writer writer(sink, 4, 2);
+    quor::capture::frame_writer writer(sink, 16);
     int submitted = 0;
     while (auto* b = writer.acquire()) {
         writer.submit(b);

@@ -17,6 +17,9 @@ public:
     // Writes picture number `index` (0 for the first one written). False on a failure, with
     // `error()` saying what failed; no further calls are made then except `finish`.
     virtual bool write(const std::uint8_t* rgb, std::uint64_t index) = 0;
+    // How many `write` calls may run at once, on different threads; 1 means one at a time, in
+    // picture order.
+    virtual unsigned parallel_writes() const { return 1; }
     // Completes the output (closes the file, waits for the encoder). False on a failure.
     virtual bool finish() = 0;
     // One line for the user about the first failure; empty while there is none.

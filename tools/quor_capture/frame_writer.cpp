@@ -1,14 +1,18 @@
-// The writer thread: takes queued pictures in order, writes them, returns their buffers.
+// The writer threads: each takes the next queued picture with its number, writes it, returns
+// its buffer. With one thread the pictures are written in order.
 #include "frame_writer.h"
+
+#include <algorithm>
 
 namespace quor::capture {
 
-frame_writer::frame_writer(frame_sink& s, std::size_t picture_bytes, std::size_t buffers)
-    : sink(s), storage(buffers, std::vector<std::uint8_t>(picture_bytes))
+frame_writer::frame_writer(frame_sink& s, std::size_t picture_bytes)
+    : sink(s), storage(std::max(1u, s.parallel_writes()) + 2, std::vector<std::uint8_t>(picture_bytes))
 {
     for (auto& b : storage)
         free_buffers.push_back(&b);
-    worker = std::thread([this] { run(); });
+    for (unsigned i = 0; i < std::max(1u, s.parallel_writes()); ++i)
+        workers.emplace_back([this] { run(); });
 }
 
 frame_writer::~frame_writer() { finish(); }
@@ -37,6 +41,8 @@ void frame_writer::run()
 {
     for (;;) {
         std::vector<std::uint8_t>* picture = nullptr;
+        std::uint64_t index = 0;
+        bool skip = false;
         {
             std::unique_lock<std::mutex> guard(lock);
             changed.wait(guard, [this] { return closing || !queued.empty(); });
@@ -44,9 +50,11 @@ void frame_writer::run()
                 return;
             picture = queued.front();
             queued.pop_front();
+            index = next_index++;
+            // After a failure the remaining pictures are dropped, not written.
+            skip = failed;
         }
-        // After a failure the remaining pictures are dropped, not written.
-        const bool ok = !failed && sink.write(picture->data(), written++);
+        const bool ok = !skip && sink.write(picture->data(), index);
         {
             std::lock_guard<std::mutex> guard(lock);
             if (!ok)
@@ -67,7 +75,8 @@ bool frame_writer::finish()
         closing = true;
     }
     changed.notify_all();
-    worker.join();
+    for (auto& w : workers)
+        w.join();
     // The sink is completed even after a failed write: an encoder must be reaped either way.
     const bool completed = sink.finish();
     result = !failed && completed;

@@ -1,6 +1,7 @@
-// Hands finished pictures to a sink on a thread of its own, so that writing one picture (pipe
-// to the encoder, PNG compression) overlaps with drawing the next. A few buffers circulate
-// between the drawing thread and the writer; the drawing thread waits only when all are full.
+// Hands finished pictures to a sink on threads of its own (as many as the sink takes at once),
+// so that writing pictures (pipe to the encoder, PNG compression) overlaps with drawing the next.
+// A few buffers circulate between the drawing thread and the writers; the drawing thread waits
+// only when all are full.
 #pragma once
 
 #include <condition_variable>
@@ -16,7 +17,8 @@ namespace quor::capture {
 
 class frame_writer {
 public:
-    frame_writer(frame_sink& sink, std::size_t picture_bytes, std::size_t buffers = 3);
+    // Two buffers more than writers: one being drawn into, one queued.
+    frame_writer(frame_sink& sink, std::size_t picture_bytes);
     // Finishes (see `finish`) if that was not done.
     ~frame_writer();
     frame_writer(const frame_writer&) = delete;
@@ -44,8 +46,8 @@ private:
     bool failed = false;
     bool finished = false;
     bool result = false;
-    std::uint64_t written = 0;
-    std::thread worker;
+    std::uint64_t next_index = 0;
+    std::vector<std::thread> workers;
 };
 
 } // namespace quor::capture

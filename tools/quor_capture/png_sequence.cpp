@@ -7,10 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace quor::capture {
 
@@ -84,21 +86,36 @@ bool png_sequence::check()
 bool png_sequence::write(const std::uint8_t* rgb, std::uint64_t index)
 {
     const std::string path = folder + "/" + file_name(index);
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        failure = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
     png_failure why;
-    bool ok = write_rgb(file, rgb, width, height, why);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    bool ok = file != nullptr;
+    if (!file)
+        std::snprintf(why.message, sizeof why.message, "%s", std::strerror(errno));
+    else
+        ok = write_rgb(file, rgb, width, height, why);
     // A full disk may show only when the last bytes are flushed.
-    if (std::fclose(file) != 0 && ok) {
+    if (file && std::fclose(file) != 0 && ok) {
         std::snprintf(why.message, sizeof why.message, "%s", std::strerror(errno));
         ok = false;
     }
-    if (!ok)
-        failure = "cannot write " + path + ": " + why.message;
+    if (!ok) {
+        std::lock_guard<std::mutex> guard(lock);
+        if (failure.empty())
+            failure = "cannot write " + path + ": " + why.message;
+    }
     return ok;
+}
+
+unsigned png_sequence::parallel_writes() const
+{
+    const unsigned processors = std::thread::hardware_concurrency();
+    return processors == 0 ? 1 : std::min(processors, 4u);
+}
+
+std::string png_sequence::error() const
+{
+    std::lock_guard<std::mutex> guard(lock);
+    return failure;
 }
 
 } // namespace quor::capture

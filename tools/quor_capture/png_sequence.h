@@ -1,6 +1,7 @@
 // A picture sequence as PNG files DIR/frame_00000.png, DIR/frame_00001.png, ... (libpng).
 #pragma once
 
+#include <mutex>
 #include <string>
 
 #include "frame_sink.h"
@@ -14,9 +15,12 @@ public:
     // Creates the folder if it is missing and checks that files can be written there.
     bool check() override;
     bool open() override { return true; }
+    // Safe to call from several threads at once: each picture is a file of its own.
     bool write(const std::uint8_t* rgb, std::uint64_t index) override;
-    bool finish() override { return failure.empty(); }
-    std::string error() const override { return failure; }
+    // One writer per processor: compression is what limits a PNG capture.
+    unsigned parallel_writes() const override;
+    bool finish() override { return error().empty(); }
+    std::string error() const override;
 
     // The file name of picture `index`: frame_ and five digits (more past 99999).
     static std::string file_name(std::uint64_t index);
@@ -25,7 +29,8 @@ private:
     std::string folder;
     int width;
     int height;
-    std::string failure;
+    mutable std::mutex lock;
+    std::string failure; // the first one
 };
 
 } // namespace quor::capture
