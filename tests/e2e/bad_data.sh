@@ -2,7 +2,7 @@
 # A missing or damaged tesk.mem stops the demo before it goes full screen: the file layer's
 # warning where it applies, one clear line, status 1.
 set -u
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/lib.bash"
 data=$(data_dir) || { echo "FAIL: could not build the data"; exit 1; }
 
 run_case()

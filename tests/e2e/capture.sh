@@ -2,7 +2,7 @@
 # quor-capture with no display at all: a short video with its music, checked with ffprobe; bad
 # options, unwritable outputs and a missing ffmpeg each get one line and a failing status.
 set -u
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/lib.bash"
 cap="$QUOR_BIN_DIR/quor-capture"
 work=$(make_workdir)
 unset DISPLAY

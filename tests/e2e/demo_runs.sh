@@ -2,7 +2,7 @@
 # The demo runs its whole timeline by itself and exits 0 (31 s and a 30-frame countdown), playing
 # its music: with SDL's disk audio driver the mixed output is not silence.
 set -u
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/lib.bash"
 data=$(data_dir) || { echo "FAIL: could not build the data"; exit 1; }
 work=$(make_workdir)
 ln -s "$data/tesk.mem" "$work/tesk.mem"

@@ -2,7 +2,7 @@
 # The demo window opens under a private X server and a real Escape key event ends it with status 0,
 # also when the music file is missing or is not music; the audio stack stays quiet on stderr.
 set -u
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/lib.bash"
 data=$(data_dir) || { echo "FAIL: could not build the data"; exit 1; }
 
 for music in missing junk; do

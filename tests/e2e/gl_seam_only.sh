@@ -2,7 +2,7 @@
 # Engine code reaches OpenGL only through the seam: no direct gl* calls outside the loader and
 # the platform files that create contexts.
 set -u
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/lib.bash"
 cd "$QUOR_SOURCE_DIR/src"
 allowed='^(gl/api\.cpp|app/glut_window\.cpp|app/offscreen_context\.cpp):'
 hits=$(grep -rnE '(^|[^A-Za-z_.>:])gl[A-Z][A-Za-z0-9]*\(' --include='*.cpp' --include='*.h' . \
