@@ -63,7 +63,8 @@ void read_picture(std::vector<std::uint8_t>& rgb, int w, int h)
     gl::api.ReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
 }
 
-std::unique_ptr<frame_sink> make_sink(const options& o)
+// `start` is the demo time of the first picture, where the music must start too.
+std::unique_ptr<frame_sink> make_sink(const options& o, double start)
 {
     if (!o.frames_dir.empty())
         return std::make_unique<png_sequence>(o.frames_dir, o.width, o.height);
@@ -77,7 +78,7 @@ std::unique_ptr<frame_sink> make_sink(const options& o)
     if (access(demo::layout::music_file_name, R_OK) == 0) {
         char here[4096];
         v.music = std::string(getcwd(here, sizeof here) ? here : ".") + "/" + demo::layout::music_file_name;
-        v.music_offset = o.from;
+        v.music_offset = start;
     }
     return std::make_unique<ffmpeg_video>(v);
 }
@@ -94,18 +95,12 @@ bool select_frames(const options& o, stretch& s)
     return s.end > s.first;
 }
 
-struct capture_figures {
-    std::uint64_t frames = 0;
-    double seconds = 0.0;
-};
-
 // Steps the started demo and captures frames until the stretch or the timeline ends, or the
 // sink fails; the frame is shut down afterwards.
 bool capture_frames(const options& o, const stretch& s, system::step_counter& ticks, frame_sink& sink,
-                    progress* report, capture_figures& out)
+                    progress* report, std::uint64_t& frames)
 {
     frame_stepper stepper(ticks, s.first, s.end);
-    const auto start = std::chrono::steady_clock::now();
     frame_writer writer(sink, static_cast<std::size_t>(o.width) * o.height * 3);
     double demo_time = 0.0;
     while (stepper.next()) {
@@ -114,17 +109,16 @@ bool capture_frames(const options& o, const stretch& s, system::step_counter& ti
             break;
         read_picture(*picture, o.width, o.height);
         writer.submit(picture);
-        ++out.frames;
+        ++frames;
         demo_time = static_cast<double>(stepper.frame()) / o.fps;
         if (report)
-            report->frame(out.frames, demo_time);
+            report->frame(frames, demo_time);
     }
     if (!stepper.ended())
         system::shutdown();
     const bool ok = writer.finish();
-    out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (report)
-        report->done(out.frames, demo_time);
+        report->done(frames, demo_time);
     return ok;
 }
 
@@ -141,7 +135,7 @@ bool prepare(const options& o, session& s)
 {
     if (!select_frames(o, s.frames))
         return complain("--from and --to select no frame at this rate");
-    s.sink = make_sink(o);
+    s.sink = make_sink(o, static_cast<double>(s.frames.first) / o.fps);
     if (!s.sink->check())
         return complain(s.sink->error());
     s.context = std::make_unique<system::offscreen_context>(o.width, o.height);
@@ -216,11 +210,10 @@ int run(const options& o)
         return 1;
     const std::uint64_t last = std::min(run.frames.end, timeline_frames(o.fps));
     progress report(std::cerr, last > run.frames.first ? last - run.frames.first : 0, isatty(STDERR_FILENO) != 0);
-    capture_figures figures;
-    if (!capture_frames(o, run.frames, ticks, *run.sink, &report, figures))
+    std::uint64_t frames = 0;
+    if (!capture_frames(o, run.frames, ticks, *run.sink, &report, frames))
         return refuse(run.sink->error());
-    std::cerr << "quor-capture: wrote " << figures.frames << " frames ("
-              << static_cast<double>(figures.frames) / o.fps << " s) to "
+    std::cerr << "quor-capture: wrote " << frames << " frames (" << static_cast<double>(frames) / o.fps << " s) to "
               << (o.video.empty() ? o.frames_dir : o.video) << std::endl;
     return 0;
 }
@@ -259,10 +252,10 @@ int benchmark(const options& o)
         if (!open_output(*run.sink))
             return 1;
         pass_meter capture_meter;
-        capture_figures figures;
-        if (!capture_frames(b, s, capture_ticks, *run.sink, nullptr, figures))
+        std::uint64_t frames_captured = 0;
+        if (!capture_frames(b, s, capture_ticks, *run.sink, nullptr, frames_captured))
             return refuse(run.sink->error());
-        captured.keep_best(capture_meter.stop(figures.frames));
+        captured.keep_best(capture_meter.stop(frames_captured));
     }
 
     std::printf("%dx%d, %llu frames from %.2f s, best of %d passes each\n", o.width, o.height,

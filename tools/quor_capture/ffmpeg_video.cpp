@@ -19,8 +19,27 @@ extern char** environ;
 namespace quor::capture {
 
 namespace {
+
 constexpr const char* missing_ffmpeg = "the ffmpeg program is not installed (Debian package ffmpeg)";
+
+bool in_path(const char* program)
+{
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin:/bin";
+    std::size_t at = 0;
+    while (at <= dirs.size()) {
+        std::size_t end = dirs.find(':', at);
+        if (end == std::string::npos)
+            end = dirs.size();
+        const std::string dir = end > at ? dirs.substr(at, end - at) : ".";
+        if (access((dir + "/" + program).c_str(), X_OK) == 0)
+            return true;
+        at = end + 1;
+    }
+    return false;
 }
+
+} // namespace
 
 std::vector<std::string> ffmpeg_arguments(const video_settings& s)
 {
@@ -48,27 +67,6 @@ std::vector<std::string> ffmpeg_arguments(const video_settings& s)
 ffmpeg_video::ffmpeg_video(video_settings s) : settings(std::move(s)) {}
 
 ffmpeg_video::~ffmpeg_video() { finish(); }
-
-namespace {
-
-bool in_path(const char* program)
-{
-    const char* path = std::getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin:/bin";
-    std::size_t at = 0;
-    while (at <= dirs.size()) {
-        std::size_t end = dirs.find(':', at);
-        if (end == std::string::npos)
-            end = dirs.size();
-        const std::string dir = end > at ? dirs.substr(at, end - at) : ".";
-        if (access((dir + "/" + program).c_str(), X_OK) == 0)
-            return true;
-        at = end + 1;
-    }
-    return false;
-}
-
-} // namespace
 
 bool ffmpeg_video::check()
 {

@@ -21,7 +21,7 @@ const char* const usage =
     "  --from S         first frame at demo time S seconds (default 0)\n"
     "  --to S           stop before demo time S (default: the end of the timeline)\n"
     "  --preset NAME    H.264 encoder preset, ultrafast (default) to veryslow: slower presets take\n"
-    "                   more time and make smaller files\n"
+    "                   more time and make smaller files (veryfast: about a quarter of the size)\n"
     "  --data DIR       change to DIR before loading the data files\n"
     "  --benchmark N    time N frames drawn live (no read-back) and N captured, print both rates\n"
     "  --help           this text\n";
