@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <limits>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
 #include "anim/record_writer.h"
@@ -29,6 +30,7 @@
 #include "gl_recorder.h"
 #include "options.h"
 #include "png_sequence.h"
+#include "progress.h"
 
 namespace {
 
@@ -332,6 +334,55 @@ TEST(FfmpegArguments, MusicStartsAtTheCapturesFirstFrameAndLastsAsLongAsThePictu
     const auto silent = quor::capture::ffmpeg_arguments(s);
     EXPECT_EQ(std::find(silent.begin(), silent.end(), "1:a"), silent.end());
     EXPECT_EQ(std::find(silent.begin(), silent.end(), "-ss"), silent.end());
+}
+
+TEST(Outputs, RefusalsComeBeforeRenderingAndLeaveNothingBehind)
+{
+    const std::filesystem::path dir = ::testing::TempDir() + "capture-outputs-" + std::to_string(getpid());
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+
+    quor::capture::video_settings v;
+    v.output = (dir / "new.mp4").string();
+    quor::capture::ffmpeg_video fresh(v);
+    EXPECT_TRUE(fresh.check()) << fresh.error();
+    EXPECT_FALSE(std::filesystem::exists(v.output)) << "the check leaves no file";
+    v.output = dir.string();
+    quor::capture::ffmpeg_video folder(v);
+    EXPECT_FALSE(folder.check());
+    EXPECT_NE(folder.error().find("it is a folder"), std::string::npos) << folder.error();
+
+    // A picture that cannot be written stops the sequence with the file's name and the reason.
+    quor::capture::png_sequence pictures((dir / "pictures").string(), 4, 2);
+    ASSERT_TRUE(pictures.check()) << pictures.error();
+    const std::vector<std::uint8_t> rgb(4 * 2 * 3, 200);
+    EXPECT_TRUE(pictures.write(rgb.data(), 0));
+    std::filesystem::remove_all(dir / "pictures");
+    EXPECT_FALSE(pictures.write(rgb.data(), 1));
+    EXPECT_NE(pictures.error().find("frame_00001.png: No such file"), std::string::npos) << pictures.error();
+    EXPECT_FALSE(pictures.finish());
+    EXPECT_EQ(quor::capture::png_sequence::file_name(123456), "frame_123456.png");
+    std::filesystem::remove_all(dir);
+}
+
+TEST(Progress, OneRewrittenLineOnATerminalAndPlainLinesInALog)
+{
+    std::ostringstream terminal, log;
+    quor::capture::progress on_terminal(terminal, 100, true), in_log(log, 100, false);
+    for (std::uint64_t f = 1; f <= 5; ++f) {
+        on_terminal.frame(f, f / 60.0);
+        in_log.frame(f, f / 60.0);
+    }
+    EXPECT_EQ(terminal.str(), "") << "nothing before the first interval has passed";
+    EXPECT_EQ(log.str(), "");
+    on_terminal.done(5, 5 / 60.0);
+    in_log.done(5, 5 / 60.0);
+    EXPECT_EQ(terminal.str().rfind("\rframe 5  demo time   0.08 s", 0), 0u) << terminal.str();
+    EXPECT_EQ(terminal.str().back(), '\n');
+    EXPECT_EQ(log.str().rfind("frame 5  demo time   0.08 s", 0), 0u) << log.str();
+    EXPECT_EQ(log.str().find('\r'), std::string::npos);
+    EXPECT_EQ(quor::capture::progress::line(30, 1891, 0.5, 61.04, 75.4),
+              "frame 30/1891  demo time   0.50 s    61.0 fps  1:15 left");
 }
 
 // ---- Pictures of a real capture against the demo's own ----------------------------------------
