@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# quor-capture with no display at all: a short video with its music, checked with ffprobe; bad
-# options, unwritable outputs and a missing ffmpeg each get one line and a failing status.
+# quor-capture with no display at all: a short video with its music, checked with ffprobe and
+# against a PNG capture; bad options, unwritable outputs and a missing ffmpeg each get one line
+# and a failing status.
 set -u
 source "$(dirname "$0")/lib.bash"
 cap="$QUOR_BIN_DIR/quor-capture"
@@ -47,6 +48,14 @@ expect_eq "$(awk -v d="$audio" 'BEGIN { print (d >= 1.45 && d <= 1.55) ? "yes" :
 loud=$(ffmpeg -v error -i "$work/clip.mp4" -map 0:a -f s16le -ac 1 - | od -An -v -td2 -w2 |
     awk '{ if ($1 > 1000 || $1 < -1000) n++ } END { print n + 0 }')
 expect_eq "$([ "$loud" -gt 4410 ] && echo yes || echo "no ($loud loud samples)")" yes "the music is in it"
+
+# The video's pictures are the PNG capture's pictures of the same stretch (upright, colours
+# converted as the stream says): a picture off by one frame scores about 20 dB, upside down 11.
+"$cap" --data "$data" --frames "$work/png" --size 320x180 --fps 30 --from 20 --to 21.5 2>/dev/null
+psnr=$(ffmpeg -nostdin -i "$work/clip.mp4" -framerate 30 -i "$work/png/frame_%05d.png" \
+    -lavfi '[0:v]format=rgb24[a];[1:v]format=rgb24[b];[a][b]psnr' -f null - 2>&1 | grep -o 'average:[0-9.]*' | cut -d: -f2)
+expect_eq "$(awk -v p="${psnr:-0}" 'BEGIN { print (p > 28) ? "yes" : "no (" p " dB)" }')" yes \
+    "video pictures match the PNG pictures"
 
 # ffmpeg's own refusal (no container for this name) is reported, with its reason.
 (cd "$work" && "$cap" --data "$data" --out clip.unknown --size 320x180 --to 1 2>unknown.err; echo $? >unknown.status)

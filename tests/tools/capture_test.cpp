@@ -31,6 +31,7 @@
 #include "options.h"
 #include "png_sequence.h"
 #include "progress.h"
+#include "yuv_picture.h"
 
 namespace {
 
@@ -327,13 +328,66 @@ TEST(FfmpegArguments, MusicStartsAtTheCapturesFirstFrameAndLastsAsLongAsThePictu
     EXPECT_EQ(after("-ss"), "12.500000");
     EXPECT_EQ(after("-af"), "apad");
     EXPECT_NE(std::find(a.begin(), a.end(), "-shortest"), a.end());
-    EXPECT_EQ(after("-pix_fmt"), "rgb24") << "the pictures' own format comes first";
+    EXPECT_EQ(after("-pix_fmt"), "yuv420p") << "the pictures' own format comes first";
+    EXPECT_EQ(after("-colorspace"), "bt709") << "the stream says how its colours were converted";
+    EXPECT_EQ(std::find(a.begin(), a.end(), "-vf"), a.end()) << "pictures arrive upright";
     EXPECT_EQ(a.back(), "/o/v.mp4");
 
     s.music.clear();
     const auto silent = quor::capture::ffmpeg_arguments(s);
     EXPECT_EQ(std::find(silent.begin(), silent.end(), "1:a"), silent.end());
     EXPECT_EQ(std::find(silent.begin(), silent.end(), "-ss"), silent.end());
+}
+
+// BT.709 in floating point, video range, for an RGB colour.
+struct yuv709 {
+    double y, u, v;
+    yuv709(double r, double g, double b)
+        : y(16 + 219 * (0.2126 * r + 0.7152 * g + 0.0722 * b) / 255),
+          u(128 + 224 * (-0.1146 * r - 0.3854 * g + 0.5 * b) / 255),
+          v(128 + 224 * (0.5 * r - 0.4542 * g - 0.0458 * b) / 255)
+    {
+    }
+};
+
+TEST(YuvPicture, BT709VideoRangeUprightWithChromaFromEach2x2Block)
+{
+    // 4 x 2 pixels, B G R x, bottom row first as OpenGL reads them.
+    const int bottom[4][3] = {{255, 255, 255}, {0, 0, 0}, {255, 0, 0}, {255, 0, 0}}; // white black red red
+    const int top[4][3] = {{128, 128, 128}, {0, 0, 255}, {0, 255, 0}, {10, 200, 30}}; // grey blue green mixed
+    std::vector<std::uint8_t> bgra;
+    for (const auto* row : {bottom, top})
+        for (int x = 0; x < 4; ++x)
+            bgra.insert(bgra.end(), {static_cast<std::uint8_t>(row[x][2]), static_cast<std::uint8_t>(row[x][1]),
+                                     static_cast<std::uint8_t>(row[x][0]), 0});
+    std::vector<std::uint8_t> yuv(quor::capture::i420_bytes(4, 2));
+    ASSERT_EQ(yuv.size(), 12u);
+    quor::capture::bgra_to_i420(bgra.data(), 4, 2, yuv.data());
+
+    for (int x = 0; x < 4; ++x) {
+        EXPECT_NEAR(yuv[x], yuv709(top[x][0], top[x][1], top[x][2]).y, 1.0) << "top row first, pixel " << x;
+        EXPECT_NEAR(yuv[4 + x], yuv709(bottom[x][0], bottom[x][1], bottom[x][2]).y, 1.0) << "pixel " << x;
+    }
+    EXPECT_EQ(yuv[4], 235) << "white";
+    EXPECT_EQ(yuv[5], 16) << "black";
+    for (int block = 0; block < 2; ++block) {
+        double rgb[3] = {0, 0, 0};
+        for (int x = 2 * block; x < 2 * block + 2; ++x)
+            for (int c = 0; c < 3; ++c)
+                rgb[c] += (top[x][c] + bottom[x][c]) / 4.0;
+        const yuv709 mean(rgb[0], rgb[1], rgb[2]);
+        EXPECT_NEAR(yuv[8 + block], mean.u, 1.0) << "block " << block;
+        EXPECT_NEAR(yuv[10 + block], mean.v, 1.0) << "block " << block;
+    }
+
+    // Neutral colours keep neutral chroma; the extremes stay in the video range.
+    for (std::uint8_t level : {0, 77, 255}) {
+        const std::vector<std::uint8_t> grey(2 * 2 * 4, level);
+        std::vector<std::uint8_t> g(quor::capture::i420_bytes(2, 2));
+        quor::capture::bgra_to_i420(grey.data(), 2, 2, g.data());
+        EXPECT_EQ(g[4], 128) << int(level);
+        EXPECT_EQ(g[5], 128) << int(level);
+    }
 }
 
 TEST(Outputs, RefusalsComeBeforeRenderingAndLeaveNothingBehind)
@@ -355,10 +409,10 @@ TEST(Outputs, RefusalsComeBeforeRenderingAndLeaveNothingBehind)
     // A picture that cannot be written stops the sequence with the file's name and the reason.
     quor::capture::png_sequence pictures((dir / "pictures").string(), 4, 2);
     ASSERT_TRUE(pictures.check()) << pictures.error();
-    const std::vector<std::uint8_t> rgb(4 * 2 * 3, 200);
-    EXPECT_TRUE(pictures.write(rgb.data(), 0));
+    const std::vector<std::uint8_t> bgra(4 * 2 * 4, 200);
+    EXPECT_TRUE(pictures.write(bgra.data(), 0));
     std::filesystem::remove_all(dir / "pictures");
-    EXPECT_FALSE(pictures.write(rgb.data(), 1));
+    EXPECT_FALSE(pictures.write(bgra.data(), 1));
     EXPECT_NE(pictures.error().find("frame_00001.png: No such file"), std::string::npos) << pictures.error();
     EXPECT_FALSE(pictures.finish());
     EXPECT_EQ(quor::capture::png_sequence::file_name(123456), "frame_123456.png");

@@ -57,10 +57,10 @@ void start_demo(system::step_counter& ticks, int w, int h)
     system::create_application(make_capture_demo, &params);
 }
 
-void read_picture(std::vector<std::uint8_t>& rgb, int w, int h)
+void read_picture(std::vector<std::uint8_t>& bgra, int w, int h)
 {
-    gl::api.PixelStorei(GL_PACK_ALIGNMENT, 1);
-    gl::api.ReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    gl::api.PixelStorei(GL_PACK_ALIGNMENT, 4);
+    gl::api.ReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, bgra.data());
 }
 
 // `start` is the demo time of the first picture, where the music must start too.
@@ -101,7 +101,7 @@ bool capture_frames(const options& o, const stretch& s, system::step_counter& ti
                     progress* report, std::uint64_t& frames)
 {
     frame_stepper stepper(ticks, s.first, s.end);
-    frame_writer writer(sink, static_cast<std::size_t>(o.width) * o.height * 3);
+    frame_writer writer(sink, static_cast<std::size_t>(o.width) * o.height * 4);
     double demo_time = 0.0;
     while (stepper.next()) {
         std::vector<std::uint8_t>* picture = writer.acquire();

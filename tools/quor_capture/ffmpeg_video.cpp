@@ -14,6 +14,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "yuv_picture.h"
+
 extern char** environ;
 
 namespace quor::capture {
@@ -44,7 +46,7 @@ bool in_path(const char* program)
 std::vector<std::string> ffmpeg_arguments(const video_settings& s)
 {
     std::vector<std::string> a = {"ffmpeg", "-hide_banner", "-nostdin", "-nostats", "-loglevel", "error", "-y",
-                                  "-f", "rawvideo", "-pix_fmt", "rgb24",
+                                  "-f", "rawvideo", "-pix_fmt", "yuv420p",
                                   "-s", std::to_string(s.width) + "x" + std::to_string(s.height),
                                   "-framerate", std::to_string(s.fps), "-i", "pipe:0"};
     if (!s.music.empty()) {
@@ -53,8 +55,9 @@ std::vector<std::string> ffmpeg_arguments(const video_settings& s)
         offset << std::fixed << s.music_offset;
         a.insert(a.end(), {"-ss", offset.str(), "-i", s.music});
     }
-    a.insert(a.end(), {"-map", "0:v", "-vf", "vflip", "-c:v", "libx264", "-preset", s.preset, "-crf", "18",
-                       "-pix_fmt", "yuv420p"});
+    a.insert(a.end(), {"-map", "0:v", "-c:v", "libx264", "-preset", s.preset, "-crf", "18", "-pix_fmt", "yuv420p",
+                       "-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709",
+                       "-color_range", "tv"});
     if (!s.music.empty()) {
         // The track may end before the pictures do: pad it with silence, and cut at the last
         // picture so that sound and picture have the same length.
@@ -132,12 +135,13 @@ bool ffmpeg_video::open()
     return true;
 }
 
-bool ffmpeg_video::write(const std::uint8_t* rgb, std::uint64_t)
+bool ffmpeg_video::write(const std::uint8_t* bgra, std::uint64_t)
 {
-    const std::size_t bytes = static_cast<std::size_t>(settings.width) * settings.height * 3;
+    yuv.resize(i420_bytes(settings.width, settings.height));
+    bgra_to_i420(bgra, settings.width, settings.height, yuv.data());
     std::size_t done = 0;
-    while (done < bytes) {
-        const ssize_t n = ::write(input, rgb + done, bytes - done);
+    while (done < yuv.size()) {
+        const ssize_t n = ::write(input, yuv.data() + done, yuv.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {

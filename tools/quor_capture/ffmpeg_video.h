@@ -1,5 +1,5 @@
-// A video through the ffmpeg program: raw pictures go to its standard input, the music file is
-// its second input, and it encodes H.264 (yuv420p) and AAC into the output file.
+// A video through the ffmpeg program: pictures converted to 4:2:0 YUV go to its standard input,
+// the music file is its second input, and it encodes H.264 and AAC into the output file.
 #pragma once
 
 #include <string>
@@ -22,7 +22,8 @@ struct video_settings {
     double music_offset = 0.0;
 };
 
-// The ffmpeg arguments for `s`, the program name first. Pictures are RGB, rows bottom-up.
+// The ffmpeg arguments for `s`, the program name first. Pictures are planar 4:2:0 YUV, BT.709,
+// video range, top row first, and the stream says so.
 std::vector<std::string> ffmpeg_arguments(const video_settings& s);
 
 class ffmpeg_video final : public frame_sink {
@@ -35,7 +36,7 @@ public:
     bool check() override;
     // Starts ffmpeg. False with `error()` set when it cannot be started.
     bool open() override;
-    bool write(const std::uint8_t* rgb, std::uint64_t index) override;
+    bool write(const std::uint8_t* bgra, std::uint64_t index) override;
     // Closes ffmpeg's input and waits for it; false when it failed, with its last message.
     bool finish() override;
     std::string error() const override { return failure; }
@@ -48,6 +49,7 @@ private:
     int input = -1;    // write end of ffmpeg's standard input
     int log = -1;      // ffmpeg's standard error, kept for the failure message
     std::string failure;
+    std::vector<std::uint8_t> yuv; // the picture being written
 };
 
 } // namespace quor::capture

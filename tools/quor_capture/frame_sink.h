@@ -1,5 +1,6 @@
 // Where captured pictures go: a video encoder's pipe or a folder of images. Each picture is
-// width x height RGB, 3 bytes a pixel, rows bottom-up as OpenGL reads them.
+// width x height BGRA, 4 bytes a pixel (the fourth unused), rows bottom-up as OpenGL reads them:
+// the read-back that costs the renderer least.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +17,7 @@ public:
     virtual bool open() = 0;
     // Writes picture number `index` (0 for the first one written). False on a failure, with
     // `error()` saying what failed; no further calls are made then except `finish`.
-    virtual bool write(const std::uint8_t* rgb, std::uint64_t index) = 0;
+    virtual bool write(const std::uint8_t* bgra, std::uint64_t index) = 0;
     // How many `write` calls may run at once, on different threads; 1 means one at a time, in
     // picture order.
     virtual unsigned parallel_writes() const { return 1; }

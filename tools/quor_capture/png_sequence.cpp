@@ -32,7 +32,7 @@ void on_png_error(png_structp png, png_const_charp message)
 void on_png_warning(png_structp, png_const_charp) {}
 
 // Only plain locals live across the setjmp: libpng leaves by longjmp on a failure.
-bool write_rgb(std::FILE* file, const std::uint8_t* rgb, int width, int height, png_failure& failure)
+bool write_rgb(std::FILE* file, const std::uint8_t* bgra, int width, int height, png_failure& failure)
 {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &failure, on_png_error, on_png_warning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
@@ -44,9 +44,12 @@ bool write_rgb(std::FILE* file, const std::uint8_t* rgb, int width, int height, 
         png_set_compression_level(png, 1);
         png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
         png_write_info(png, info);
+        // The file is RGB: libpng swaps blue and red and drops the fourth byte.
+        png_set_bgr(png);
+        png_set_filler(png, 0, PNG_FILLER_AFTER);
         // OpenGL's rows are bottom-up; the file's go top-down.
         for (int y = height - 1; y >= 0; --y)
-            png_write_row(png, rgb + static_cast<std::size_t>(y) * width * 3);
+            png_write_row(png, bgra + static_cast<std::size_t>(y) * width * 4);
         png_write_end(png, nullptr);
         ok = true;
     }
@@ -83,7 +86,7 @@ bool png_sequence::check()
     return true;
 }
 
-bool png_sequence::write(const std::uint8_t* rgb, std::uint64_t index)
+bool png_sequence::write(const std::uint8_t* bgra, std::uint64_t index)
 {
     const std::string path = folder + "/" + file_name(index);
     png_failure why;
@@ -92,7 +95,7 @@ bool png_sequence::write(const std::uint8_t* rgb, std::uint64_t index)
     if (!file)
         std::snprintf(why.message, sizeof why.message, "%s", std::strerror(errno));
     else
-        ok = write_rgb(file, rgb, width, height, why);
+        ok = write_rgb(file, bgra, width, height, why);
     // A full disk may show only when the last bytes are flushed.
     if (file && std::fclose(file) != 0 && ok) {
         std::snprintf(why.message, sizeof why.message, "%s", std::strerror(errno));

@@ -16,7 +16,7 @@ public:
     bool check() override;
     bool open() override { return true; }
     // Safe to call from several threads at once: each picture is a file of its own.
-    bool write(const std::uint8_t* rgb, std::uint64_t index) override;
+    bool write(const std::uint8_t* bgra, std::uint64_t index) override;
     // One writer per processor: compression is what limits a PNG capture.
     unsigned parallel_writes() const override;
     bool finish() override { return error().empty(); }
