@@ -9,7 +9,8 @@ bash "$root/scripts/build.sh" release
 bin="$root/build/bin"
 data="$root/data"
 mkdir -p "$data"
-if [ -x "$bin/quor-mem" ] && { [ ! -f "$data/tesk.mem" ] || [ ! -f "$data/demo.mp3" ]; }; then
+# Made again when missing or older than the builder (a rebuilt builder may make new content).
+if [ ! -f "$data/tesk.mem" ] || [ ! -f "$data/demo.mp3" ] || [ "$bin/quor-mem" -nt "$data/tesk.mem" ]; then
   "$bin/quor-mem" build --out "$data"
 fi
 cd "$data"
