@@ -6,8 +6,21 @@
 
 namespace quor::capture {
 
+namespace {
+
+// Pictures waiting for a writer: enough to keep the encoder fed while a frame draws, and
+// about 64 MB at most.
+std::size_t queue_length(std::size_t picture_bytes)
+{
+    const std::size_t fit = (std::size_t{64} << 20) / std::max<std::size_t>(picture_bytes, 1);
+    return std::clamp<std::size_t>(fit, 2, 8);
+}
+
+} // namespace
+
 frame_writer::frame_writer(frame_sink& s, std::size_t picture_bytes)
-    : sink(s), storage(std::max(1u, s.parallel_writes()) + 2, std::vector<std::uint8_t>(picture_bytes))
+    : sink(s), storage(std::max(1u, s.parallel_writes()) + queue_length(picture_bytes),
+                       std::vector<std::uint8_t>(picture_bytes))
 {
     for (auto& b : storage)
         free_buffers.push_back(&b);

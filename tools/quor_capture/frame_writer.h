@@ -1,7 +1,8 @@
 // Hands finished pictures to a sink on threads of its own (as many as the sink takes at once),
 // so that writing pictures (pipe to the encoder, PNG compression) overlaps with drawing the next.
-// A few buffers circulate between the drawing thread and the writers; the drawing thread waits
-// only when all are full.
+// Buffers circulate between the drawing thread and the writers, with room for several queued
+// pictures so that the encoder always has work when a processor comes free; the drawing thread
+// waits only when all are full.
 #pragma once
 
 #include <condition_variable>
@@ -17,7 +18,6 @@ namespace quor::capture {
 
 class frame_writer {
 public:
-    // Two buffers more than writers: one being drawn into, one queued.
     frame_writer(frame_sink& sink, std::size_t picture_bytes);
     // Finishes (see `finish`) if that was not done.
     ~frame_writer();
