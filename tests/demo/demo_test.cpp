@@ -69,6 +69,13 @@ protected:
     }
     void TearDown() override { quor::system::shutdown(); }
 
+    bool build_blank(quor::demo::Demo& demo)
+    {
+        std::size_t size = 0;
+        auto block = blank_file(size);
+        return demo.scene.build(std::move(block), size);
+    }
+
     gl_recorder rec;
     quor::system::creation_params params;
     manual_counter ticks;
@@ -156,9 +163,7 @@ TEST(Timeline, FrameNumbers)
 TEST_F(DemoFixture, OneFrameCallStream)
 {
     quor::demo::Demo demo(ticks);
-    std::size_t size = 0;
-    auto block = blank_file(size);
-    ASSERT_TRUE(demo.scene.build(std::move(block), size));
+    ASSERT_TRUE(build_blank(demo));
     demo.clock.start();
     rec.clear();
     demo.frame();
@@ -197,9 +202,7 @@ TEST_F(DemoFixture, OneFrameCallStream)
 TEST_F(DemoFixture, TimelineRequestsExitOnlyAfterItsEnd)
 {
     quor::demo::Demo demo(ticks);
-    std::size_t size = 0;
-    auto block = blank_file(size);
-    ASSERT_TRUE(demo.scene.build(std::move(block), size));
+    ASSERT_TRUE(build_blank(demo));
     demo.clock.start();
     ticks.now = 31000;
     demo.clock.update();
@@ -217,9 +220,7 @@ TEST_F(DemoFixture, TimelineRequestsExitOnlyAfterItsEnd)
 TEST_F(DemoFixture, EscapeRequestsExitWhileTheFrameIsStillDrawn)
 {
     quor::demo::Demo demo(ticks);
-    std::size_t size = 0;
-    auto block = blank_file(size);
-    ASSERT_TRUE(demo.scene.build(std::move(block), size));
+    ASSERT_TRUE(build_blank(demo));
     demo.actions.bind("exit", {quor::system::device_manager().find(0, 0), 36, 0.05f, 0.05f});
     quor::system::device_manager().on_key(27);
     rec.clear();
