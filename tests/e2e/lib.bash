@@ -4,7 +4,11 @@ failures=0
 # module; leak checking belongs to the unit tests, not to whole-program runs.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
-make_workdir() { mktemp -d "${TMPDIR:-/tmp}/quor-e2e.XXXXXX"; }
+# Every scratch folder of a script lives under one root that goes when the script ends (the
+# damaged-data runs copy the 131 MB data file).
+e2e_root=$(mktemp -d "${TMPDIR:-/tmp}/quor-e2e.XXXXXX")
+trap 'rm -rf "$e2e_root"' EXIT
+make_workdir() { mktemp -d "$e2e_root/run.XXXXXX"; }
 
 # run_in_x LOG CMD...: runs CMD under its own Xvfb (never the caller's display), 1024x768.
 run_in_x()
