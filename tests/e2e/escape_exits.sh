@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The demo window opens under a private X server and a real Escape key event ends it with status 0,
 # also when the music file is missing or is not music; the audio stack stays quiet on stderr.
+# SIGTERM ends it too while its music plays.
 set -u
 source "$(dirname "$0")/lib.bash"
 data=$(data_dir) || { echo "FAIL: could not build the data"; exit 1; }
@@ -13,4 +14,16 @@ for music in missing junk; do
   expect_eq "$(cat "$work/status" 2>/dev/null)" 0 "exit status after Escape ($music music)"
   expect_empty_file "$work/stderr.txt" "nothing on stderr ($music music)"
 done
+
+# With music playing (SDL's silent driver), SIGTERM still ends the demo: SDL leaves signals alone.
+work=$(make_workdir)
+ln -s "$data/tesk.mem" "$work/tesk.mem"
+ln -s "$data/demo.mp3" "$work/demo.mp3"
+(cd "$work" && SDL_AUDIODRIVER=dummy run_in_x "$work/x.log" bash -c '
+  "$QUOR_BIN_DIR/quor-demo" 2>stderr.txt & pid=$!
+  xdotool search --sync --name "render device test" >/dev/null 2>&1
+  sleep 2
+  kill -TERM $pid
+  wait $pid; echo $? > status')
+expect_eq "$(cat "$work/status" 2>/dev/null)" 143 "SIGTERM ends the demo while music plays"
 finish
