@@ -20,7 +20,7 @@
 #include "creature.h"
 #include "demo/data_check.h"
 #include "dxt1_chain.h"
-#include "inspect.h"
+#include "data_report.h"
 #include "mp3_encoder.h"
 #include "stage.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "data_file.h"
-#include "inspect.h"
+#include "data_report.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// The inspector: validates a data file exactly as the demo's load does and prints what it holds.
+// The data report: validates a data file exactly as the demo's load does and prints what it holds.
 #pragma once
 
 #include <ostream>

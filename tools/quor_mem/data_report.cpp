@@ -1,5 +1,5 @@
 // Summary printing for `quor-mem check`.
-#include "inspect.h"
+#include "data_report.h"
 
 #include <algorithm>
 #include <cstdio>
