@@ -1,5 +1,5 @@
-// Matrix and vector primitives: single-precision products and a Gauss-Jordan inverse that
-// takes the first usable pivot and falls back to the identity.
+// Matrix and vector primitives: single-precision products and a Gauss-Jordan inverse with
+// partial pivoting that falls back to the identity for a singular matrix.
 #include "anim/matrix.h"
 
 #include <cmath>
@@ -44,14 +44,17 @@ mat4& inverse(mat4& out, const mat4& m)
     mat4 b;
     identity(b);
     for (int r = 0; r < 4; ++r) {
-        if (std::fabs(a(r, r)) <= 1e-8f) {
-            int s = r + 1;
-            while (s < 4 && a(s, r) == 0)
-                ++s;
-            if (s == 4)
-                return identity(out);
-            swap_rows(a, r, s);
-            swap_rows(b, r, s);
+        // The largest pivot in the column: dividing by a small one (a camera heading along x puts
+        // cos(heading) there) would amplify single-precision rounding into a visibly wrong view.
+        int pivot = r;
+        for (int q = r + 1; q < 4; ++q)
+            if (std::fabs(a(q, r)) > std::fabs(a(pivot, r)))
+                pivot = q;
+        if (std::fabs(a(pivot, r)) <= 1e-8f)
+            return identity(out);
+        if (pivot != r) {
+            swap_rows(a, r, pivot);
+            swap_rows(b, r, pivot);
         }
         if (a(r, r) != 1) {
             const float k = 1 / a(r, r);

@@ -40,7 +40,8 @@ mat4& identity(mat4& out);
 mat4& transpose(mat4& out, const mat4& m);
 // a x b: b is applied first. Partial sums are rounded to single precision.
 mat4& multiply(mat4& out, const mat4& a, const mat4& b);
-// Gauss-Jordan with the first usable pivot; a singular m gives the identity.
+// Gauss-Jordan with the largest pivot of each column; a singular m (no pivot above 1e-8 in
+// magnitude) gives the identity.
 mat4& inverse(mat4& out, const mat4& m);
 mat4& translation(mat4& out, const vec3& v);
 mat4& scaling(mat4& out, float x, float y, float z);

@@ -226,5 +226,37 @@ TEST(TransformationRecord, DamagedCountIsReportedWithChannelAndPlace)
     EXPECT_EQ(err.reason, "channel 4 envelope key count 1000000 needs 24000008 bytes, 112 are left");
 }
 
+// The view is the inverse of the camera's matrix; headings along the x axis put cos(heading),
+// near zero, in the first pivot, and pitches and banks near quarter turns do the same further on.
+TEST(TransformationCamera, InverseHoldsNearQuarterTurns)
+{
+    const double quarter = 1.5707963267948966;
+    const double offsets[] = {1e-7, 1e-6, 1e-5, 1e-4, 1e-3, 1e-2, 1e-1};
+    mat4 id;
+    identity(id);
+    int checked = 0;
+    for (double centre : {quarter, 3 * quarter})
+        for (double offset : offsets)
+            for (double sign : {-1.0, 1.0})
+                for (float pitch : {0.245f, static_cast<float>(quarter - offset), static_cast<float>(-quarter + offset)})
+                    for (float bank : {0.0f, static_cast<float>(quarter + offset)}) {
+                        transformation_camera cam;
+                        cam.position_x.value = -11, cam.position_y.value = 3, cam.position_z.value = 14;
+                        cam.yaw.value = static_cast<float>(centre + sign * offset);
+                        cam.pitch.value = pitch;
+                        cam.bank.value = bank;
+                        mat4 world, view, product;
+                        cam.matrix(world, 0);
+                        inverse(view, world);
+                        SCOPED_TRACE(testing::Message() << "heading " << cam.yaw.value << " pitch " << pitch
+                                                        << " bank " << bank);
+                        multiply(product, view, world);
+                        for (int i = 0; i < 16; ++i)
+                            EXPECT_NEAR(product.m[i], id.m[i], 1e-5f) << i;
+                        ++checked;
+                    }
+    EXPECT_EQ(checked, 2 * 7 * 2 * 3 * 2);
+}
+
 } // namespace
 } // namespace quor::lightwave
