@@ -1,38 +1,26 @@
-# One static library per layer of src/; every .cpp of a layer's folder belongs to it.
+# One static library per folder of src/, each linking the layers below it; every .cpp of a
+# folder belongs to its library (the entry point main.cpp goes to the executable). Bottom up:
+# platform, anim, io, gl, app, scene, demo.
 function(quor_layer name folder)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${folder}/*.cpp)
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
-  if(sources)
-    add_library(${name} STATIC ${sources})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(${name} PUBLIC ${ARGN})
-  else()
-    add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(${name} INTERFACE ${ARGN})
-  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARGN})
 endfunction()
 
+# The platform's services: window and main loop, offscreen context, counters, audio, files.
+quor_layer(quor_platform platform OpenGL::GL OpenGL::EGL GLUT::GLUT PkgConfig::SDL2_MIXER)
 # anim and io need nothing but the standard library and Boost; they test without a display.
 quor_layer(quor_anim anim Boost::headers)
 quor_layer(quor_io io)
-# app, gl and scene share the OpenGL seam and the render device.
-file(GLOB _engine_sources CONFIGURE_DEPENDS
-  ${PROJECT_SOURCE_DIR}/src/app/*.cpp ${PROJECT_SOURCE_DIR}/src/gl/*.cpp ${PROJECT_SOURCE_DIR}/src/scene/*.cpp)
-add_library(quor_engine STATIC ${_engine_sources})
-target_include_directories(quor_engine PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(quor_engine PUBLIC quor_anim quor_io Boost::headers OpenGL::GL OpenGL::EGL GLEW::GLEW GLUT::GLUT)
-
-file(GLOB _demo_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/demo/*.cpp)
-list(FILTER _demo_sources EXCLUDE REGEX "/main\\.cpp$")
-if(_demo_sources)
-  add_library(quor_demo STATIC ${_demo_sources})
-  target_include_directories(quor_demo PUBLIC ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(quor_demo PUBLIC quor_engine PkgConfig::SDL2_MIXER)
-  set(_demo_lib quor_demo)
-else()
-  set(_demo_lib quor_engine)
-endif()
+quor_layer(quor_gl gl quor_io quor_anim OpenGL::GL GLEW::GLEW)
+quor_layer(quor_app app quor_gl quor_platform)
+# The rendering files draw through the render device, which lives with the frame in app/: gl and
+# app need each other, which CMake resolves for static libraries by repeating them at link time.
+target_link_libraries(quor_gl PUBLIC quor_app)
+quor_layer(quor_scene scene quor_app)
+quor_layer(quor_demo demo quor_scene)
 
 add_executable(quor-demo ${PROJECT_SOURCE_DIR}/src/demo/main.cpp)
-target_link_libraries(quor-demo PRIVATE ${_demo_lib})
+target_link_libraries(quor-demo PRIVATE quor_demo)

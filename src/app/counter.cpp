@@ -1,7 +1,7 @@
-// The platform's monotonic clock behind the counter interface.
+// The platform's monotonic counter behind the counter interface.
 #include "app/counter.h"
 
-#include <time.h>
+#include "platform/monotonic_clock.h"
 
 namespace quor::system {
 
@@ -9,28 +9,9 @@ namespace {
 
 class monotonic_counter final : public counter {
 public:
-    bool frequency(std::uint64_t& out) override
-    {
-        timespec ts;
-        if (clock_getres(CLOCK_MONOTONIC, &ts) != 0)
-            return false;
-        out = 1000000000ull;
-        return true;
-    }
-    bool sample(std::uint64_t& out) override
-    {
-        timespec ts;
-        if (clock_gettime(CLOCK_MONOTONIC, &ts) != 0)
-            return false;
-        out = static_cast<std::uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<std::uint64_t>(ts.tv_nsec);
-        return true;
-    }
-    std::uint32_t milliseconds() override
-    {
-        timespec ts;
-        clock_gettime(CLOCK_REALTIME, &ts);
-        return static_cast<std::uint32_t>(static_cast<std::uint64_t>(ts.tv_sec) * 1000u + ts.tv_nsec / 1000000);
-    }
+    bool frequency(std::uint64_t& out) override { return platform::monotonic_frequency(out); }
+    bool sample(std::uint64_t& out) override { return platform::monotonic_ticks(out); }
+    std::uint32_t milliseconds() override { return platform::milliseconds(); }
 };
 
 } // namespace

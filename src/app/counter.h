@@ -17,7 +17,7 @@ public:
     virtual std::uint32_t milliseconds() = 0;
 };
 
-// CLOCK_MONOTONIC in nanoseconds (frequency 1e9), with a millisecond fallback.
+// The platform's monotonic counter (nanoseconds, frequency 1e9), with a millisecond fallback.
 counter& system_counter();
 
 } // namespace quor::system

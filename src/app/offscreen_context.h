@@ -1,20 +1,17 @@
-// An OpenGL context without a window system, for tests and headless capture: desktop GL
-// (compatibility profile) on Mesa through EGL, drawing into an RGBA8 + 24-bit depth target of
-// a fixed size. The only file that talks to EGL.
+// An OpenGL context without a window system, for tests and headless capture: the platform's
+// offscreen context (RGBA8 + 24-bit depth target of a fixed size) with the OpenGL seam filled.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <vector>
+
+#include "platform/offscreen_gl.h"
 
 namespace quor::system {
 
 class offscreen_context {
 public:
-    enum class target {
-        automatic,         // a pbuffer surface when the configuration offers one, else a framebuffer object
-        framebuffer_object // always a framebuffer object in a surfaceless context
-    };
+    using target = platform::offscreen_gl::target;
 
     // Creates the context, makes it current and fills the OpenGL seam (quor::gl::api). On
     // failure one line goes to std::cerr and `ok()` is false; the seam is then left as it was.
@@ -25,21 +22,20 @@ public:
     offscreen_context(const offscreen_context&) = delete;
     offscreen_context& operator=(const offscreen_context&) = delete;
 
-    bool ok() const;
+    bool ok() const { return ok_; }
     int width() const { return width_; }
     int height() const { return height_; }
     // True when drawing goes to a framebuffer object rather than a pbuffer.
-    bool uses_framebuffer_object() const;
+    bool uses_framebuffer_object() const { return gl_.uses_framebuffer_object(); }
 
     // Waits for drawing to finish and returns width * height RGBA pixels, 4 bytes each, rows
     // bottom-up as OpenGL numbers them: pixel (x, y) starts at byte 4 * (y * width + x), y = 0
     // being the lowest row. Empty when the context is not ok.
     std::vector<std::uint8_t> read_pixels() const;
 
-    struct egl_state; // EGL handles, defined with the platform code
-
 private:
-    std::unique_ptr<egl_state> egl_;
+    platform::offscreen_gl gl_;
+    bool ok_;
     int width_;
     int height_;
 };

@@ -1,10 +1,14 @@
-// Process-wide frame state and the steps of one display callback, free of the window system.
+// Process-wide frame state, the steps of one display callback, and the start-up that joins them
+// to the platform's window and main loop.
 #include "app/system.h"
 
+#include <iostream>
 #include <memory>
 
 #include "app/device_manager.h"
 #include "app/render_device.h"
+#include "gl/api.h"
+#include "platform/window.h"
 
 namespace quor::system {
 
@@ -72,6 +76,32 @@ void reshape(int width, int height)
 {
     state.screen_width = width;
     state.screen_height = height;
+}
+
+int run(int argc, char** argv, application_factory factory)
+{
+    platform::open_window(argc, argv, 640, 480, 100, 100, "render device test");
+    if (!gl::load_system_api()) {
+        // Without these entry points nothing can be drawn; carrying on would crash on a null call.
+        std::cerr << "Error - OpenGL 1.3 entry points not available: " << gl::renderer_name() << std::endl;
+        return 1;
+    }
+
+    creation_params params;
+    params.argc = argc;
+    params.argv = argv;
+    params.width = 640;
+    params.height = 480;
+    create_engine(params);
+
+    platform::listen_to_input([](unsigned char key) { device_manager().on_key(key); },
+                              [](int button, int button_state) { device_manager().on_button(button, button_state); },
+                              [](int x, int y) { device_manager().on_motion(x, y); });
+
+    create_application(factory, &params);
+
+    platform::go_full_screen();
+    platform::run_main_loop(display, reshape);
 }
 
 void shutdown()

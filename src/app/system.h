@@ -1,6 +1,6 @@
 // The application frame: process-wide engine objects, their accessors, and the per-callback
-// logic of the main loop. The window system (GLUT) calls in through `run`; everything here
-// is free of it, so a different driver (a test, an offscreen capture) can run frames too.
+// logic of the main loop. `run` joins them to the platform's window; the frame steps need no
+// window, so a different driver (a test, an offscreen capture) can run frames too.
 #pragma once
 
 #include "app/application.h"

@@ -62,4 +62,6 @@ bool load_system_api()
     return true;
 }
 
+const char* renderer_name() { return reinterpret_cast<const char*>(glGetString(GL_RENDERER)); }
+
 } // namespace quor::gl

@@ -60,4 +60,7 @@ extern api_table api;
 // (and leaves `api` as it was) when an entry point beyond OpenGL 1.1 is missing.
 bool load_system_api();
 
+// The renderer's name as the current context reports it, for messages.
+const char* renderer_name();
+
 } // namespace quor::gl

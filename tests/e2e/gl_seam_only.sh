@@ -4,7 +4,7 @@
 set -u
 source "$(dirname "$0")/lib.bash"
 cd "$QUOR_SOURCE_DIR/src"
-allowed='^(gl/api\.cpp|app/glut_window\.cpp|app/offscreen_context\.cpp):'
+allowed='^(gl/api\.cpp|platform/offscreen_gl\.cpp):'
 hits=$(grep -rnE '(^|[^A-Za-z_.>:])gl[A-Z][A-Za-z0-9]*\(' --include='*.cpp' --include='*.h' . \
          | sed 's|^\./||' | grep -vE "$allowed" | grep -vE '^\S+:\s*//' || true)
 if [ -n "$hits" ]; then

@@ -1,0 +1,74 @@
+// Music through SDL2_mixer. The audio stack (SDL, ALSA, the mp3 decoder) writes its own
+// diagnostics to the standard error stream; the start keeps them quiet so that a machine without
+// sound or a damaged file costs nothing but the music.
+#include "platform/audio.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_mixer.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace quor::platform {
+
+namespace {
+
+// Points the standard error descriptor at /dev/null for the lifetime of the object.
+class quiet_stderr {
+public:
+    quiet_stderr()
+    {
+        saved_ = dup(STDERR_FILENO);
+        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && null >= 0)
+            dup2(null, STDERR_FILENO);
+        if (null >= 0)
+            close(null);
+    }
+    ~quiet_stderr()
+    {
+        if (saved_ >= 0) {
+            dup2(saved_, STDERR_FILENO);
+            close(saved_);
+        }
+    }
+    quiet_stderr(const quiet_stderr&) = delete;
+    quiet_stderr& operator=(const quiet_stderr&) = delete;
+
+private:
+    int saved_ = -1;
+};
+
+void discard_log(void*, int, SDL_LogPriority, const char*) {}
+
+} // namespace
+
+bool play_music_once(const char* file)
+{
+    // Without a readable file there is nothing to start, and no reason to open the audio device.
+    if (access(file, R_OK) != 0)
+        return false;
+
+    quiet_stderr quiet;
+    SDL_LogSetOutputFunction(discard_log, nullptr);
+    // SIGINT and SIGTERM stay with the process: they must still end the demo.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return false;
+    if ((Mix_Init(MIX_INIT_MP3) & MIX_INIT_MP3) == 0 ||
+        Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) != 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    Mix_Music* music = Mix_LoadMUS(file);
+    if (!music || Mix_PlayMusic(music, 1) != 0) {
+        if (music)
+            Mix_FreeMusic(music);
+        Mix_CloseAudio();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    // The track and the device stay open until the process ends.
+    return true;
+}
+
+} // namespace quor::platform

@@ -1,0 +1,198 @@
+// EGL on Mesa without a display server: the surfaceless platform (or the first EGL device),
+// a desktop GL context, and a pbuffer or, failing that, a framebuffer object to draw into.
+#include "platform/offscreen_gl.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstring>
+
+namespace quor::platform {
+
+struct offscreen_gl::egl_state {
+    EGLDisplay display = EGL_NO_DISPLAY;
+    EGLContext context = EGL_NO_CONTEXT;
+    EGLSurface surface = EGL_NO_SURFACE;
+    GLuint framebuffer = 0;
+    GLuint renderbuffers[2] = {0, 0};
+    const char* failure = "not created";
+    // What was current before, to be made current again at the end.
+    EGLDisplay previous_display = EGL_NO_DISPLAY;
+    EGLSurface previous_draw = EGL_NO_SURFACE;
+    EGLSurface previous_read = EGL_NO_SURFACE;
+    EGLContext previous_context = EGL_NO_CONTEXT;
+};
+
+namespace {
+
+bool has_extension(const char* list, const char* name)
+{
+    if (!list)
+        return false;
+    const std::size_t n = std::strlen(name);
+    for (const char* p = std::strstr(list, name); p; p = std::strstr(p + n, name))
+        if ((p == list || p[-1] == ' ') && (p[n] == ' ' || p[n] == '\0'))
+            return true;
+    return false;
+}
+
+EGLDisplay open_display()
+{
+    const char* client = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
+    auto get_platform_display =
+        reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (!get_platform_display)
+        return EGL_NO_DISPLAY;
+    if (has_extension(client, "EGL_MESA_platform_surfaceless")) {
+        EGLDisplay d = get_platform_display(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+        if (d != EGL_NO_DISPLAY && eglInitialize(d, nullptr, nullptr))
+            return d;
+    }
+    auto query_devices = reinterpret_cast<PFNEGLQUERYDEVICESEXTPROC>(eglGetProcAddress("eglQueryDevicesEXT"));
+    if (has_extension(client, "EGL_EXT_platform_device") && query_devices) {
+        EGLDeviceEXT device;
+        EGLint count = 0;
+        if (query_devices(1, &device, &count) && count > 0) {
+            EGLDisplay d = get_platform_display(EGL_PLATFORM_DEVICE_EXT, device, nullptr);
+            if (d != EGL_NO_DISPLAY && eglInitialize(d, nullptr, nullptr))
+                return d;
+        }
+    }
+    return EGL_NO_DISPLAY;
+}
+
+// Framebuffer-object entry points, resolved here so that the engine's seam stays GL 1.x only.
+struct fbo_api {
+    PFNGLGENFRAMEBUFFERSPROC GenFramebuffers;
+    PFNGLBINDFRAMEBUFFERPROC BindFramebuffer;
+    PFNGLGENRENDERBUFFERSPROC GenRenderbuffers;
+    PFNGLBINDRENDERBUFFERPROC BindRenderbuffer;
+    PFNGLRENDERBUFFERSTORAGEPROC RenderbufferStorage;
+    PFNGLFRAMEBUFFERRENDERBUFFERPROC FramebufferRenderbuffer;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC CheckFramebufferStatus;
+    PFNGLDELETEFRAMEBUFFERSPROC DeleteFramebuffers;
+    PFNGLDELETERENDERBUFFERSPROC DeleteRenderbuffers;
+
+    bool load()
+    {
+        GenFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSPROC>(eglGetProcAddress("glGenFramebuffers"));
+        BindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(eglGetProcAddress("glBindFramebuffer"));
+        GenRenderbuffers = reinterpret_cast<PFNGLGENRENDERBUFFERSPROC>(eglGetProcAddress("glGenRenderbuffers"));
+        BindRenderbuffer = reinterpret_cast<PFNGLBINDRENDERBUFFERPROC>(eglGetProcAddress("glBindRenderbuffer"));
+        RenderbufferStorage =
+            reinterpret_cast<PFNGLRENDERBUFFERSTORAGEPROC>(eglGetProcAddress("glRenderbufferStorage"));
+        FramebufferRenderbuffer =
+            reinterpret_cast<PFNGLFRAMEBUFFERRENDERBUFFERPROC>(eglGetProcAddress("glFramebufferRenderbuffer"));
+        CheckFramebufferStatus =
+            reinterpret_cast<PFNGLCHECKFRAMEBUFFERSTATUSPROC>(eglGetProcAddress("glCheckFramebufferStatus"));
+        DeleteFramebuffers = reinterpret_cast<PFNGLDELETEFRAMEBUFFERSPROC>(eglGetProcAddress("glDeleteFramebuffers"));
+        DeleteRenderbuffers =
+            reinterpret_cast<PFNGLDELETERENDERBUFFERSPROC>(eglGetProcAddress("glDeleteRenderbuffers"));
+        return GenFramebuffers && BindFramebuffer && GenRenderbuffers && BindRenderbuffer && RenderbufferStorage &&
+               FramebufferRenderbuffer && CheckFramebufferStatus && DeleteFramebuffers && DeleteRenderbuffers;
+    }
+};
+
+// Null when the context is current and ready, else why it is not.
+const char* create(offscreen_gl::egl_state& s, int width, int height, offscreen_gl::target kind)
+{
+    s.previous_display = eglGetCurrentDisplay();
+    s.previous_draw = eglGetCurrentSurface(EGL_DRAW);
+    s.previous_read = eglGetCurrentSurface(EGL_READ);
+    s.previous_context = eglGetCurrentContext();
+    s.display = open_display();
+    if (s.display == EGL_NO_DISPLAY)
+        return "no EGL display without a window system";
+    if (!eglBindAPI(EGL_OPENGL_API))
+        return "desktop OpenGL is not available through EGL";
+
+    // Configurations match window surfaces unless told otherwise: ask for a pbuffer first,
+    // then for any surface type (a framebuffer object is drawn into then).
+    EGLint wanted[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
+                       EGL_ALPHA_SIZE, 8, EGL_DEPTH_SIZE, 24, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+    EGLConfig config = nullptr;
+    EGLint count = 0;
+    if (kind == offscreen_gl::target::framebuffer_object ||
+        !eglChooseConfig(s.display, wanted, &config, 1, &count) || count == 0) {
+        wanted[1] = EGL_DONT_CARE;
+        if (!eglChooseConfig(s.display, wanted, &config, 1, &count) || count == 0)
+            return "no RGBA8 configuration with a 24-bit depth buffer";
+    }
+
+    // The default profile is the compatibility one that fixed-function drawing needs.
+    s.context = eglCreateContext(s.display, config, EGL_NO_CONTEXT, nullptr);
+    if (s.context == EGL_NO_CONTEXT)
+        return "context creation refused";
+
+    EGLint surface_types = 0;
+    eglGetConfigAttrib(s.display, config, EGL_SURFACE_TYPE, &surface_types);
+    if (kind == offscreen_gl::target::automatic && (surface_types & EGL_PBUFFER_BIT)) {
+        const EGLint size[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+        s.surface = eglCreatePbufferSurface(s.display, config, size);
+    }
+    if (!eglMakeCurrent(s.display, s.surface, s.surface, s.context))
+        return "cannot make the context current";
+
+    if (s.surface == EGL_NO_SURFACE) {
+        fbo_api fbo;
+        if (!fbo.load())
+            return "neither a pbuffer nor framebuffer objects are available";
+        fbo.GenFramebuffers(1, &s.framebuffer);
+        fbo.BindFramebuffer(GL_FRAMEBUFFER, s.framebuffer);
+        fbo.GenRenderbuffers(2, s.renderbuffers);
+        fbo.BindRenderbuffer(GL_RENDERBUFFER, s.renderbuffers[0]);
+        fbo.RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+        fbo.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, s.renderbuffers[0]);
+        fbo.BindRenderbuffer(GL_RENDERBUFFER, s.renderbuffers[1]);
+        fbo.RenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+        fbo.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, s.renderbuffers[1]);
+        if (fbo.CheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+            return "the framebuffer object is incomplete";
+        // Without a default framebuffer the draw and read buffers must name the attachment.
+        glDrawBuffer(GL_COLOR_ATTACHMENT0);
+        glReadBuffer(GL_COLOR_ATTACHMENT0);
+    }
+    glViewport(0, 0, width, height);
+    return nullptr;
+}
+
+void destroy(offscreen_gl::egl_state& s)
+{
+    if (s.display == EGL_NO_DISPLAY)
+        return;
+    if (s.framebuffer && eglGetCurrentContext() == s.context) {
+        fbo_api fbo;
+        if (fbo.load()) {
+            fbo.DeleteFramebuffers(1, &s.framebuffer);
+            fbo.DeleteRenderbuffers(2, s.renderbuffers);
+        }
+    }
+    if (eglGetCurrentContext() == s.context) {
+        if (s.previous_context != EGL_NO_CONTEXT)
+            eglMakeCurrent(s.previous_display, s.previous_draw, s.previous_read, s.previous_context);
+        else
+            eglMakeCurrent(s.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    }
+    if (s.surface != EGL_NO_SURFACE)
+        eglDestroySurface(s.display, s.surface);
+    if (s.context != EGL_NO_CONTEXT)
+        eglDestroyContext(s.display, s.context);
+    // The display stays initialised: another context of this process may still be using it.
+}
+
+} // namespace
+
+offscreen_gl::offscreen_gl(int width, int height, target kind) : egl_(std::make_unique<egl_state>())
+{
+    egl_->failure = create(*egl_, width, height, kind);
+}
+
+offscreen_gl::~offscreen_gl() { destroy(*egl_); }
+
+const char* offscreen_gl::failure() const { return egl_->failure; }
+
+bool offscreen_gl::uses_framebuffer_object() const { return egl_->framebuffer != 0; }
+
+} // namespace quor::platform
