@@ -16,13 +16,16 @@ struct shot {
     float time, angle, distance, height, target, bank;
 };
 
-// Calm orbit while the creature pulses; at 21 s a swoop up and around as it blooms.
+// The first act circles in: a push-in, a rise over the crown and a pass close above it, then
+// down low and wide for the hit at 21 s; the swoop around the bloom; at the end the camera
+// stays low and looks up after the creature as it swims off into the dark.
 constexpr shot shots[] = {
-    {0, 0, 14, 0, 0, 0},          {3, 0.2f, 13.5f, 0.6f, -0.1f, 0.02f},  {6, 0.6f, 12.5f, 2.2f, 0.1f, -0.03f},
-    {9, 1.15f, 11.5f, 3.4f, 0.2f, 0.04f}, {12, 1.8f, 11.5f, 2.6f, 0.1f, 0},  {15, 2.4f, 12, 1.0f, -0.2f, -0.05f},
-    {18, 2.9f, 13, -0.4f, -0.3f, 0.03f}, {21, 3.2f, 12, 0.6f, 0, 0},          {23, 3.8f, 10.5f, 3.6f, 0.5f, 0.08f},
-    {25.5f, 4.6f, 10, 5.6f, 1.0f, -0.05f}, {28, 5.4f, 11, 6.6f, 1.3f, 0.04f}, {31, 6.2f, 13, 5.2f, 1.4f, 0},
-    {33, 6.6f, 14, 4.8f, 1.4f, 0},
+    {0, 0, 14, 0, 0, 0},                 {3, 0.25f, 12, 0.4f, 0.5f, 0.02f},   {6, 0.7f, 9, 1.8f, 1.7f, -0.03f},
+    {9, 1.3f, 6.2f, 4.2f, 2.0f, 0.04f},  {11.5f, 2.0f, 4.8f, 5.6f, 1.8f, 0.06f}, {14, 2.8f, 7.5f, 3.0f, 1.0f, -0.04f},
+    {17, 3.4f, 12, -1.5f, 0.4f, 0.03f},  {19.5f, 3.8f, 14, -2.2f, 0.2f, 0},   {21, 4.0f, 12, -0.5f, 0.4f, 0},
+    {23, 4.6f, 10.5f, 3.6f, 1.6f, 0.08f}, {25.5f, 5.4f, 10, 5.6f, 2.0f, -0.05f}, {28, 6.0f, 13, 2.0f, 3.5f, 0.04f},
+    {29, 6.15f, 16, 1, 6, 0},            {30, 6.3f, 20, 0, 10, 0},            {31, 6.4f, 24, -1, 14, 0},
+    {33, 6.5f, 26, -1, 15, 0},
 };
 constexpr int shot_count = static_cast<int>(std::size(shots));
 
@@ -43,7 +46,7 @@ float through_shots(double t, float shot::*field)
     return 0.5f * (2 * p1 + (p2 - p0) * u + (2 * p0 - 5 * p1 + 4 * p2 - p3) * u2 + (3 * p1 - p0 - 3 * p2 + p3) * u3);
 }
 
-constexpr float key_spacing = 1.0f;
+constexpr float key_spacing = 0.5f;
 constexpr float last_key_time = 33.0f;
 
 std::vector<Key> sampled_keys(float camera_pose::*field, Shape shape)

@@ -3,9 +3,11 @@
 // root to its tip gives triangles that run clockwise when seen from outside.
 #include "creature.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "demo/data_layout.h"
+#include "easing.h"
 
 namespace quor::tools {
 namespace {
@@ -27,11 +29,6 @@ float3 rotate(float3 v, float3 k, float angle)
 {
     const float c = std::cos(angle), s = std::sin(angle);
     return v * c + cross(k, v) * s + k * (dot(k, v) * (1 - c));
-}
-float smoothstep(float x)
-{
-    x = x < 0 ? 0 : x > 1 ? 1 : x;
-    return x * x * (3 - 2 * x);
 }
 // A fixed hash of an integer to [0, 1): the creature's irregularities are the same every build.
 float hash01(std::uint32_t n)
@@ -105,11 +102,12 @@ float3 bell_point(const bell_shape& b, float q, float a)
     const float theta = b.theta_max * side;
     const float squeeze = 1 - 0.17f * b.contraction * side * side;
     const float ripple = 1 + 0.025f * side * side * std::sin(7 * a + 2 * b.phase);
-    const float outer_r = b.radius * std::sin(theta) * squeeze * ripple;
+    const float lopsided = 1 + 0.1f * side * std::cos(a); // the front bulges: it swims towards +x
+    const float outer_r = b.radius * std::sin(theta) * squeeze * ripple * lopsided;
     const float outer_y = b.height * (1 + 0.08f * b.contraction) * std::cos(theta);
     const float inner_r = outer_r * 0.88f;
     const float inner_y = outer_y * 0.8f - 0.08f;
-    const float w = smoothstep((q - 0.47f) / 0.06f);
+    const float w = smoothstep(0.47f, 0.53f, q);
     const float r = outer_r + (inner_r - outer_r) * w;
     const float y = outer_y + (inner_y - outer_y) * w;
     return {r * std::cos(a), y, r * std::sin(a)};
@@ -179,7 +177,10 @@ void build_tube(mesh_builder& m, const std::vector<float3>& pts, float3 hint, in
     m.stitch(tentacle_mesh, previous, ring{m.vertex(tip, {u0 + u_span * 0.5f, v0 + v_span})}, true);
 }
 
-// A hanging, waving strand that blooms outwards and curls up along its length.
+// The creature swims towards +x: its strands stream back and a little aside in the water.
+constexpr float3 stream{-0.55f, 0.05f, 0.18f};
+
+// A hanging, waving strand that blooms outwards, curls up along its length and streams back.
 std::vector<float3> strand(float3 anchor, float angle, int segments, float length, float flare, float wave,
                            float seed, const creature_pose& p, float curl)
 {
@@ -194,8 +195,9 @@ std::vector<float3> strand(float3 anchor, float angle, int segments, float lengt
         const float w = std::sin(2 * pi * 1.2f * s - p.phase + seed);
         const float w2 = std::cos(2 * pi * 0.8f * s - p.phase + seed * 1.7f);
         float3 dir = down + outward * (flare * (1 - 0.6f * s)) + tangential * (wave * s * w) +
-                     outward * (0.5f * wave * s * w2);
-        dir = rotate(normalize(dir), bloom_axis, p.bloom * (1.1f + curl * s * s));
+                     outward * (0.5f * wave * s * w2) + stream * s;
+        // The curl grows evenly along the strand, so that the tip bends no harder than the middle.
+        dir = rotate(normalize(dir), bloom_axis, p.bloom * (1.1f + curl * s));
         pts.push_back(pts.back() + dir * step);
     }
     return pts;
@@ -205,24 +207,44 @@ constexpr int arm_count = 8, arm_sides = 6, arm_segments = 18;
 constexpr int tentacle_count = 16, tentacle_sides = 4, tentacle_segments = 22;
 constexpr int mouth_sides = 17;
 
+float arm_angle(int i) { return 2 * pi * (i + 0.5f) / arm_count; }
+float tentacle_angle(int i) { return 2 * pi * (i + 0.5f) / tentacle_count; }
+
+// Centre lines of the arms, then of the tentacles.
+std::vector<std::vector<float3>> strand_lines(const bell_shape& b, const creature_pose& p, float contraction)
+{
+    std::vector<std::vector<float3>> lines;
+    for (int i = 0; i < arm_count; ++i) {
+        const float a = arm_angle(i);
+        const float3 anchor{0.32f * std::cos(a), -0.05f, 0.32f * std::sin(a)};
+        lines.push_back(strand(anchor, a, arm_segments, 3.4f, 0.12f + 0.1f * contraction, 0.55f, 1.3f * i, p, 1.2f));
+    }
+    for (int i = 0; i < tentacle_count; ++i) {
+        const float a = tentacle_angle(i);
+        const float3 lip = bell_point(b, 0.5f, a);
+        const float3 anchor = lip * 0.97f + float3{0, 0.05f, 0};
+        // The trailing tentacles (back, -x) are the longest.
+        const float length = 4.0f + 0.8f * hash01(i + 17) + 1.6f * (0.5f - 0.5f * std::cos(a));
+        lines.push_back(strand(anchor, a, tentacle_segments, length, 0.28f - 0.22f * contraction, 0.9f,
+                               0.7f * i + 2 * hash01(i), p, 3.0f));
+    }
+    return lines;
+}
+
+float contraction_of(const creature_pose& p) { return (0.5f - 0.5f * std::cos(p.phase)) * (1 - 0.6f * p.bloom); }
+
 void build_tentacles(mesh_builder& m, const bell_shape& b, const creature_pose& p, float contraction)
 {
+    const std::vector<std::vector<float3>> lines = strand_lines(b, p, contraction);
     for (int i = 0; i < arm_count; ++i) {
-        const float a = 2 * pi * (i + 0.5f) / arm_count;
-        const float3 anchor{0.32f * std::cos(a), -0.05f, 0.32f * std::sin(a)};
-        const auto pts = strand(anchor, a, arm_segments, 3.4f, 0.12f + 0.1f * contraction, 0.55f, 1.3f * i, p, 1.2f);
-        build_tube(m, pts, {std::cos(a), 0, std::sin(a)}, arm_sides, 0, 0.5f, 0, 1, [&](float s, float ang) {
+        const float a = arm_angle(i);
+        build_tube(m, lines[i], {std::cos(a), 0, std::sin(a)}, arm_sides, 0, 0.5f, 0, 1, [&](float s, float ang) {
             return (0.15f * (1 - 0.75f * s) + 0.02f) * (1 + 0.3f * std::sin(3 * ang + 14 * s - p.phase));
         });
     }
     for (int i = 0; i < tentacle_count; ++i) {
-        const float a = 2 * pi * (i + 0.5f) / tentacle_count;
-        const float3 lip = bell_point(b, 0.5f, a);
-        const float3 anchor = lip * 0.97f + float3{0, 0.05f, 0};
-        const float length = 4.2f + 0.8f * hash01(i + 17);
-        const auto pts = strand(anchor, a, tentacle_segments, length, 0.28f - 0.22f * contraction, 0.9f,
-                                0.7f * i + 2 * hash01(i), p, 3.0f);
-        build_tube(m, pts, {std::cos(a), 0, std::sin(a)}, tentacle_sides, 0.5f, 0.5f, 0, 1,
+        const float a = tentacle_angle(i);
+        build_tube(m, lines[arm_count + i], {std::cos(a), 0, std::sin(a)}, tentacle_sides, 0.5f, 0.5f, 0, 1,
                    [](float s, float) { return 0.05f * (1 - 0.65f * s); });
     }
     // The mouth: a cone hanging from inside the bell between the arms.
@@ -286,7 +308,9 @@ void build_crystals(mesh_builder& m, const bell_shape& b, const creature_pose& p
             const float3 jitter{hash01(index * 3 + 1) - 0.5f, hash01(index * 3 + 2) - 0.5f, hash01(index * 3 + 3) - 0.5f};
             const float3 axis =
                 normalize(normal + float3{0, 0.9f - 0.6f * p.bloom, 0} + jitter * 0.5f);
-            const float size = 0.8f + 0.4f * hash01(index + 7);
+            // A crest of tall crystals along the back of the crown.
+            const float crest = 1 + 0.7f * std::pow(std::max(0.0f, -std::cos(a)), 3.0f);
+            const float size = (0.8f + 0.4f * hash01(index + 7)) * crest;
             const float length = cr.length * size * (1 + 0.6f * p.bloom) * (1 + 0.04f * std::sin(p.phase + index));
             build_crystal(m, on_bell - axis * 0.06f, axis, length, cr.radius * size, 2 * pi * hash01(index + 55));
         }
@@ -324,7 +348,9 @@ void build_gems(mesh_builder& m, const bell_shape& b, const creature_pose& p)
         const float a = 2 * pi * i / gem_count;
         const float3 lip = bell_point(b, 0.5f, a);
         const float3 out = normalize(float3{lip.x, 0, lip.z});
-        const float beat = 1 + 0.2f * std::sin(p.phase * 2 + i);
+        // Gems 1 and 15 flank the front: two large eyes.
+        const float eye = (i == 1 || i == gem_count - 1) ? 2.2f : 1.0f;
+        const float beat = eye * (1 + 0.2f * std::sin(p.phase * 2 + i));
         build_gem(m, lip + out * 0.06f + float3{0, -0.03f, 0}, normalize(out + float3{0, -0.5f, 0}), 0.085f * beat,
                   0.12f * beat);
     }
@@ -346,13 +372,20 @@ creature_pose pose_of_frame(std::size_t frame)
     using namespace quor::demo::layout;
     if (frame < loop_frames)
         return {2 * pi * static_cast<float>(frame) / loop_frames, 0, 0, 0};
+    // The run picks the pulse up where the loop left it just before the run starts: the change
+    // at the hit is one of pace, not a jump.
+    constexpr std::size_t resume = frame_at(run_start_time - 0.5 / frames_per_second) + 1;
     const std::size_t g = frame - run_first_frame;
-    auto bloom_at = [](std::size_t step) { return smoothstep((static_cast<float>(step) - 12) / 260); };
+    auto opening = [](std::size_t step) { return smoothstep(12, 272, static_cast<float>(step)); };
     float spin = 0;
     for (std::size_t k = 0; k < g; ++k)
-        spin += 0.03f * bloom_at(k);
-    const float bloom = bloom_at(g);
-    return {2 * pi * static_cast<float>(g) / loop_frames, bloom, spin, 1.0f * bloom};
+        spin += 0.03f * opening(k);
+    // Towards the end it closes again and swims up out of the light, as the music fades.
+    const float step = static_cast<float>(g);
+    const float closing = smoothstep(190, 290, step);
+    const float away = smoothstep(180, 300, step);
+    const float bloom = opening(g) * (1 - 0.6f * closing);
+    return {2 * pi * static_cast<float>(g + resume) / loop_frames, bloom, spin, opening(g) + 16 * away * away};
 }
 
 creature_frame build_creature(const creature_pose& p)
@@ -361,7 +394,7 @@ creature_frame build_creature(const creature_pose& p)
     f.positions.reserve(quor::demo::layout::frame_vertex_count);
     f.uvs.reserve(quor::demo::layout::frame_vertex_count);
     mesh_builder m{f};
-    const float contraction = (0.5f - 0.5f * std::cos(p.phase)) * (1 - 0.6f * p.bloom);
+    const float contraction = contraction_of(p);
     const bell_shape b = bell_of(p, contraction);
     build_bell(m, b);
     build_tentacles(m, b, p, contraction);
@@ -378,6 +411,12 @@ creature_frame build_creature(const creature_pose& p)
         v = w + float3{0, lift, 0};
     }
     return f;
+}
+
+std::vector<std::vector<float3>> strand_centre_lines(const creature_pose& p)
+{
+    const float contraction = contraction_of(p);
+    return strand_lines(bell_of(p, contraction), p, contraction);
 }
 
 std::vector<float3> vertex_normals(const creature_frame& f)

@@ -29,8 +29,8 @@ struct creature_pose {
     float rise = 0;
 };
 
-// Frames 0-38 loop (38 flows into 0); from 39 on one continuous run that starts at the loop's
-// first pose.
+// Frames 0-38 loop (38 flows into 0); from 39 on one continuous run that goes on from the loop
+// frame the timeline shows just before the run starts, blooms, then closes and swims away.
 creature_pose pose_of_frame(std::size_t frame);
 
 struct creature_frame {
@@ -46,6 +46,10 @@ creature_frame build_creature(const creature_pose& pose);
 // Fills `count` vertices of frame `frame` (normals from the faces, t1 a planar map of the rest
 // pose), given the frame-0 geometry for t1.
 void write_creature_frame(std::size_t frame, const creature_frame& rest, vtx_nt0t1* out);
+
+// The centre lines of the strands the tubes are built around (eight arms, then sixteen
+// tentacles), root first, before the whole body is turned and lifted.
+std::vector<std::vector<float3>> strand_centre_lines(const creature_pose& pose);
 
 // Vertex normals of a frame: area-weighted face normals pointing out of the surface.
 std::vector<float3> vertex_normals(const creature_frame& f);

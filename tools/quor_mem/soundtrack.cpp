@@ -1,12 +1,15 @@
 // A small note-event synthesiser: each note or drum hit is rendered on its own into the stereo
 // mix (band-limited saws, FM bells, swept sines, filtered noise from fixed seeds), then a
-// stereo echo, a soft clip and the fades. Bars are 2.1 s long, so the change at 21 s starts a bar.
+// stereo echo, a soft clip and the fades. Bars are 2.1 s long, so the change at 21 s starts a bar;
+// the last one rings out under the fade that ends the track before the timeline does.
 #include "soundtrack.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
+
+#include "easing.h"
 
 namespace quor::tools {
 namespace {
@@ -107,8 +110,7 @@ struct chord {
 };
 constexpr chord am9{45, {57, 60, 64, 71}}, fmaj7{41, {53, 57, 60, 64}}, cadd9{48, {55, 60, 62, 64}},
     g6{43, {55, 59, 62, 64}}, e7{40, {56, 59, 62, 64}};
-constexpr chord progression[] = {am9, fmaj7, cadd9, g6, am9, fmaj7, cadd9, g6, fmaj7, e7,
-                                 am9, fmaj7, cadd9, g6, am9, fmaj7, am9};
+constexpr chord progression[] = {am9, fmaj7, cadd9, g6, am9, fmaj7, cadd9, g6, fmaj7, e7, am9, fmaj7, cadd9, g6, am9};
 constexpr int bars = static_cast<int>(sizeof progression / sizeof progression[0]);
 constexpr int change_bar = 10; // 21 s
 
@@ -248,12 +250,12 @@ stereo_pcm synthesise_soundtrack()
         echo_l[i] = 0.5f * (m.echo_send[i - delay] + echo_r[i - delay]);
         echo_r[i] = 0.5f * echo_l[i - delay];
     }
-    const double fade_out = soundtrack_seconds - 2.5;
     for (std::size_t i = 0; i < m.size(); ++i) {
         const double t = static_cast<double>(i) / sample_rate;
-        float level = t < 0.05 ? static_cast<float>(t / 0.05) : 1.0f;
-        if (t > fade_out)
-            level *= static_cast<float>(1 - (t - fade_out) / (soundtrack_seconds - fade_out));
+        // The fade is squared so that it sounds even, not held and then cut.
+        const float out = 1 - smoothstep(static_cast<float>(fade_start), static_cast<float>(silent_from),
+                                         static_cast<float>(t));
+        const float level = (t < 0.05 ? static_cast<float>(t / 0.05) : 1.0f) * out * out;
         m.out.left[i] = std::tanh(1.2f * (m.out.left[i] + 0.35f * echo_l[i])) * 0.85f * level;
         m.out.right[i] = std::tanh(1.2f * (m.out.right[i] + 0.35f * echo_r[i])) * 0.85f * level;
     }

@@ -1,5 +1,6 @@
 // The demo's soundtrack, synthesised: a dreamy chord progression with pads, plucked arpeggios
-// and a bass, whose drums build up to a full groove at 21 s, when the creature starts to bloom.
+// and a bass, whose drums build up to a full groove at 21 s, when the creature starts to bloom,
+// and which fades to silence before the timeline ends.
 #pragma once
 
 #include <vector>
@@ -7,8 +8,11 @@
 namespace quor::tools {
 
 constexpr int sample_rate = 44100;
-constexpr double soundtrack_seconds = 34.0;
+constexpr double soundtrack_seconds = 31.0; // the timeline's length
 constexpr double soundtrack_change = 21.0;
+// The closing fade: full level until fade_start, silence from silent_from on.
+constexpr double fade_start = 28.0;
+constexpr double silent_from = 30.5;
 
 struct stereo_pcm {
     std::vector<float> left, right; // -1 to 1

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "demo/data_layout.h"
+#include "easing.h"
 
 namespace quor::tools {
 namespace {
@@ -22,11 +23,6 @@ rgb operator*(rgb a, float k) { return {a.r * k, a.g * k, a.b * k}; }
 rgb mix(rgb a, rgb b, float t) { return a * (1 - t) + b * t; }
 
 float clamp01(float x) { return std::clamp(x, 0.0f, 1.0f); }
-float smoothstep(float e0, float e1, float x)
-{
-    const float t = clamp01((x - e0) / (e1 - e0));
-    return t * t * (3 - 2 * t);
-}
 float gauss(float x, float width) { return std::exp(-(x * x) / (width * width)); }
 
 // Lattice hash and value noise that repeats every `period` cells in x and y.
