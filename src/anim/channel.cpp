@@ -1,5 +1,4 @@
-// Channels: constant or driven floats, their promotion to envelope and mixer channels, and the
-// reader of one channel record.
+// Channels: constant or driven floats and their promotion to envelope and mixer channels.
 #include "anim/channel.h"
 
 #include "anim/envelope.h"
@@ -39,28 +38,6 @@ EnvelopeMixer& Channel::make_mixer()
     m->set_weight(0, 0);
     dynamic = m;
     return *m;
-}
-
-const char* read_channel(const char* pos, const char* end, Channel& c, record::read_error* err)
-{
-    const char* after = record::skip_channel(pos, end, err);
-    if (!after)
-        return nullptr;
-    const char* payload = pos + record::word_bytes;
-    switch (record::load_u32(pos)) {
-    case record::constant_tag:
-        c.value = record::load_f32(payload);
-        break;
-    case record::envelope_tag:
-        read_envelope(payload, end, c.make_envelope());
-        break;
-    case record::mixer_tag:
-        read_mixer(payload, end, c);
-        break;
-    default:
-        break;
-    }
-    return after;
 }
 
 } // namespace quor

@@ -7,7 +7,6 @@
 #include <boost/shared_ptr.hpp>
 
 #include "anim/dynamic_value.h"
-#include "anim/record.h"
 
 namespace quor {
 
@@ -33,11 +32,5 @@ public:
     // none) becomes entry 0 with weight 0, without a second seed key. Returns the mixer.
     EnvelopeMixer& make_mixer();
 };
-
-// Reads one channel record (tag, then payload) into c and returns the position just past it:
-// tag 0 sets `value`; tag 1 appends the envelope's keys after make_envelope; tag 2 adds the
-// mixer's entries after make_mixer; other tags change nothing. A record that runs past end
-// leaves c unchanged and returns nullptr, describing the fault in *err when given.
-const char* read_channel(const char* pos, const char* end, Channel& c, record::read_error* err = nullptr);
 
 } // namespace quor

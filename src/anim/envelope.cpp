@@ -283,25 +283,4 @@ float Envelope::value(double t) const
     }
 }
 
-const char* read_envelope(const char* pos, const char* end, Envelope& e, record::read_error* err)
-{
-    const char* after = record::skip_envelope(pos, end, err);
-    if (!after)
-        return nullptr;
-    const std::uint32_t n = record::load_u32(pos);
-    pos += record::word_bytes;
-    e.reserve(e.key_count() + n);
-    for (std::uint32_t i = 0; i < n; ++i, pos += record::key_bytes) {
-        Key k;
-        k.value = record::load_f32(pos);
-        k.time = record::load_f32(pos + 4);
-        k.shape = static_cast<Shape>(static_cast<std::int32_t>(record::load_u32(pos + 8)));
-        k.tension = record::load_f32(pos + 12);
-        k.continuity = record::load_f32(pos + 16);
-        k.bias = record::load_f32(pos + 20);
-        e.add_key(k);
-    }
-    return after;
-}
-
 } // namespace quor

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "anim/dynamic_value.h"
-#include "anim/record.h"
 
 namespace quor {
 
@@ -71,11 +70,5 @@ private:
     Behavior pre = Behavior::Constant;
     Behavior post = Behavior::Constant;
 };
-
-// Appends the keys of the envelope record at pos to e (params zero, behaviours untouched) and
-// returns the position just past the record. A record that runs past end (its key count
-// included, checked before anything is allocated) leaves e unchanged and returns nullptr,
-// describing the fault in *err when given.
-const char* read_envelope(const char* pos, const char* end, Envelope& e, record::read_error* err = nullptr);
 
 } // namespace quor

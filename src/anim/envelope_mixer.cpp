@@ -1,5 +1,4 @@
-// The envelope mixer: weighted, time-shifted blend with entry 0 as the fallback, and the reader
-// of the mixer record.
+// The envelope mixer: weighted, time-shifted blend with entry 0 as the fallback.
 #include "anim/envelope_mixer.h"
 
 namespace quor {
@@ -29,22 +28,6 @@ float EnvelopeMixer::value(double t) const
     if (sum_w != 0)
         return sum_v / sum_w;
     return entries[0]->value(t);
-}
-
-const char* read_mixer(const char* pos, const char* end, Channel& c, record::read_error* err)
-{
-    const char* after = record::skip_mixer(pos, end, err);
-    if (!after)
-        return nullptr;
-    EnvelopeMixer& mixer = c.make_mixer();
-    const std::uint32_t m = record::load_u32(pos);
-    pos += record::word_bytes;
-    for (std::uint32_t i = 0; i < m; ++i) {
-        boost::shared_ptr<Envelope> e(new Envelope);
-        mixer.add(e);
-        pos = read_envelope(pos + record::mixer_entry_skip_bytes, end, *e);
-    }
-    return after;
 }
 
 } // namespace quor

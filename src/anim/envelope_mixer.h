@@ -10,7 +10,6 @@
 #include "anim/channel.h"
 #include "anim/dynamic_value.h"
 #include "anim/envelope.h"
-#include "anim/record.h"
 
 namespace quor {
 
@@ -41,10 +40,5 @@ private:
     std::vector<float> scales;
     std::vector<float> offsets;
 };
-
-// make_mixer on c, then one new entry per envelope of the mixer record at pos; returns the
-// position just past the record. A record that runs past end (its entry count included,
-// checked before anything is allocated) leaves c unchanged and returns nullptr.
-const char* read_mixer(const char* pos, const char* end, Channel& c, record::read_error* err = nullptr);
 
 } // namespace quor

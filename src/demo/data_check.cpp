@@ -55,7 +55,7 @@ bool check_records(const char* data, std::size_t size, data_check_result& r, con
         if (is_object && static_cast<std::size_t>(file_end - start) > object_record_limit)
             end = start + object_record_limit;
         record::read_error err;
-        const char* past = r.records[i].read(start, end, &err);
+        const char* past = record::read_transformation(start, end, r.records[i], &err);
         if (!past) {
             const std::string bound = end == file_end ? "the end of the file" : "its 72 bytes";
             r.message = name + ": " + where + " runs past " + bound + ": " + err.reason + " (scene offset " +

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "demo/data_layout.h"
-#include "scene/transformation.h"
+#include "anim/record.h"
 
 namespace quor::demo {
 
@@ -27,9 +27,9 @@ struct data_check_result {
     // Filled up to the first fault: index ranges of the five lists, then the three records.
     std::array<index_list_stats, layout::index_lists.size()> lists{};
     std::array<std::size_t, 3> record_bytes{};
-    // The records as the load reads them: animated object, quad, camera (read as a plain
-    // transformation: the camera's scale channels are kept for inspection).
-    std::array<lightwave::transformation, 3> records;
+    // The records as read, once, by the check: animated object, quad, camera (the camera's scale
+    // channels are kept for inspection). The scene is built from these, not from the bytes again.
+    std::array<record::transformation, 3> records;
 };
 
 // Checks `size` bytes of file data at `data` (the block may be longer; nothing past `size` is

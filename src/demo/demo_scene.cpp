@@ -100,18 +100,16 @@ bool DemoScene::build(std::unique_ptr<char[]> data, std::size_t size)
     for (std::size_t m = 0; m < meshes.size(); ++m)
         meshes[m] = make_mesh(block, animated, mesh_table[m + 1], textures[mesh_table[m + 1].texture]);
 
-    // The records were read once by the check; these reads succeed the same way.
-    const char* section = block + scene_section.offset;
-    const char* file_end = block + size;
+    // The check has read the records; the scene takes them from it rather than from the bytes.
     nodes[0] = &animated_object;
-    animated_object.transformation.read(section + animated_record, file_end);
+    animated_object.transformation.apply(check.records[0]);
     for (auto& mesh : meshes)
         animated_object.add(mesh);
     nodes[1] = &quad_object;
-    quad_object.transformation.read(section + quad_record, file_end);
+    quad_object.transformation.apply(check.records[1]);
     quad_object.add(quad_mesh);
     nodes[2] = &camera;
-    camera.transformation.read(section + camera_record, file_end);
+    camera.transformation.apply(check.records[2]);
     return true;
 }
 

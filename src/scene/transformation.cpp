@@ -58,23 +58,22 @@ mat4& transformation_camera::matrix(mat4& out, double t) { return position_and_r
 
 const char* transformation::read(const char* pos, const char* end, record::read_error* err)
 {
-    const char* check = pos;
-    for (int i = 0; i < channel_count; ++i) {
-        check = record::skip_channel(check, end, err);
-        if (!check) {
-            if (err)
-                err->reason = "channel " + std::to_string(i) + " " + err->reason;
-            return nullptr;
-        }
-    }
-    for (int i = 0; i < channel_count; ++i)
-        pos = quor::read_channel(pos, end, channel(i));
-    return pos;
+    record::transformation rec;
+    const char* after = record::read_transformation(pos, end, rec, err);
+    if (after)
+        apply(rec);
+    return after;
 }
 
 const char* transformation::read_channel(const char* pos, const char* end, Channel& c, record::read_error* err)
 {
     return quor::read_channel(pos, end, c, err);
+}
+
+void transformation::apply(const record::transformation& rec)
+{
+    for (int i = 0; i < channel_count; ++i)
+        record::apply(rec[static_cast<std::size_t>(i)], channel(i));
 }
 
 } // namespace quor::lightwave

@@ -12,6 +12,7 @@ namespace quor::lightwave {
 class transformation {
 public:
     static constexpr int channel_count = 9;
+    static_assert(channel_count == record::transformation_channels);
 
     // Every channel starts as the constant 0, scales included, so a fresh one yields a
     // matrix that is zero apart from its last row.
@@ -38,6 +39,8 @@ public:
     // One channel record into c; see quor::read_channel.
     static const char* read_channel(const char* pos, const char* end, Channel& c,
                                     record::read_error* err = nullptr);
+    // What `read` does with a record already read: each channel record changes its channel.
+    void apply(const record::transformation& rec);
 };
 
 class transformation_camera : public transformation {

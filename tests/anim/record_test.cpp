@@ -7,7 +7,6 @@
 #include "anim/channel.h"
 #include "anim/envelope.h"
 #include "anim/envelope_mixer.h"
-#include "anim/record_writer.h"
 
 namespace quor {
 namespace {
@@ -180,6 +179,33 @@ TEST(ChannelRecord, HugeMixerEntryCountIsRefusedUpFront)
     read_error err;
     EXPECT_EQ(read_channel(bytes.data(), bytes.data() + bytes.size(), c, &err), nullptr);
     EXPECT_EQ(err.reason, "mixer entry count 1000000 needs at least 16000000 bytes, 56 are left");
+}
+
+// The plain form is what editors and importers work on: reading a section of every channel kind
+// and writing it back gives the same bytes, and the channel index names a fault.
+TEST(TransformationRecord, PlainRecordsReadAndWriteBackByteForByte)
+{
+    std::vector<char> bytes;
+    record::write_constant_channel(bytes, -1.5f);
+    record::write_envelope_channel(bytes, three_keys);
+    record::write_mixer_channel(bytes, {three_keys, {}});
+    record::write_u32(bytes, 7);
+    for (int i = 0; i < 5; ++i)
+        record::write_constant_channel(bytes, float(i));
+
+    record::transformation rec;
+    ASSERT_EQ(record::read_transformation(bytes.data(), bytes.data() + bytes.size(), rec), bytes.data() + bytes.size());
+    EXPECT_EQ(rec[0].value, -1.5f);
+    EXPECT_EQ(rec[1].keys.size(), 3u);
+    ASSERT_EQ(rec[2].entries.size(), 2u);
+    EXPECT_EQ(rec[3].tag, 7u);
+    std::vector<char> again;
+    record::write_transformation(again, rec);
+    EXPECT_EQ(again, bytes);
+
+    read_error err;
+    EXPECT_EQ(record::read_transformation(bytes.data(), bytes.data() + 20, rec, &err), nullptr);
+    EXPECT_EQ(err.reason.rfind("channel 1 envelope key count 3", 0), 0u) << err.reason;
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 #include "app/device_manager.h"
 #include "app/render_device.h"
 #include "app/system.h"
-#include "anim/record_writer.h"
+#include "anim/record.h"
 #include "demo/data_layout.h"
 #include "demo/demo.h"
 #include "gl_recorder.h"

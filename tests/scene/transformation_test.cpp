@@ -10,7 +10,7 @@
 
 #include "anim/envelope.h"
 #include "anim/envelope_mixer.h"
-#include "anim/record_writer.h"
+#include "anim/record.h"
 
 namespace quor::lightwave {
 namespace {

@@ -15,7 +15,7 @@
 #include <sstream>
 #include <thread>
 
-#include "anim/record_writer.h"
+#include "anim/record.h"
 #include "app/clock.h"
 #include "app/offscreen_context.h"
 #include "app/step_counter.h"

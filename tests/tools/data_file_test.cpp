@@ -21,6 +21,7 @@
 #include "app/render_device.h"
 #include "camera_path.h"
 #include "creature.h"
+#include "scene/transformation.h"
 #include "demo/data_check.h"
 #include "dxt1_chain.h"
 #include "data_report.h"

@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "anim/envelope.h"
-#include "anim/record_writer.h"
+#include "anim/record.h"
 #include "stage.h"
 
 namespace quor::tools {

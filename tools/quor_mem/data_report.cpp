@@ -8,6 +8,7 @@
 
 #include "anim/envelope.h"
 #include "anim/envelope_mixer.h"
+#include "scene/transformation.h"
 
 namespace quor::tools {
 namespace {
@@ -70,7 +71,8 @@ void print_summary(const demo::data_check_result& r, std::ostream& out)
     for (std::size_t i = 0; i < r.records.size(); ++i) {
         out << "  " << demo::record_names[i] << " at scene offset " << demo::record_offsets[i] << ", "
             << r.record_bytes[i] << " bytes\n";
-        lightwave::transformation t = r.records[i];
+        lightwave::transformation t;
+        t.apply(r.records[i]);
         for (int c = 0; c < lightwave::transformation::channel_count; ++c) {
             Channel& ch = t.channel(c);
             float lo = ch.evaluate(0), hi = lo;

@@ -1,7 +1,7 @@
 // The floor quad and the constant placement records of the two objects.
 #include "stage.h"
 
-#include "anim/record_writer.h"
+#include "anim/record.h"
 
 namespace quor::tools {
 
