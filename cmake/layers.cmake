@@ -11,9 +11,10 @@ endfunction()
 
 # The platform's services: window and main loop, offscreen context, counters, audio, files.
 quor_layer(quor_platform platform OpenGL::GL OpenGL::EGL GLUT::GLUT PkgConfig::SDL2_MIXER)
-# anim and io need nothing but the standard library and Boost; they test without a display.
+# anim needs nothing but the standard library and Boost, io only the platform's files; both test
+# without a display.
 quor_layer(quor_anim anim Boost::headers)
-quor_layer(quor_io io)
+quor_layer(quor_io io quor_platform)
 quor_layer(quor_gl gl quor_io quor_anim OpenGL::GL GLEW::GLEW)
 quor_layer(quor_app app quor_gl quor_platform)
 # The rendering files draw through the render device, which lives with the frame in app/: gl and

@@ -52,13 +52,7 @@ std::unique_ptr<char[]> read_file(std::size_t& size)
     }
     // Left uninitialised: the pages are touched once, by the read.
     std::unique_ptr<char[]> block(new char[block_size]);
-    std::size_t got = 0;
-    while (got < size) {
-        const int n = file.read(block.get() + got, static_cast<int>(size - got));
-        if (n <= 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
+    const auto got = static_cast<std::size_t>(file.read(block.get(), static_cast<int>(size)));
     if (got != size) {
         std::cerr << data_file_name << ": read " << got << " of its " << size << " bytes" << std::endl;
         return nullptr;

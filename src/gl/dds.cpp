@@ -27,20 +27,6 @@ std::uint32_t little_endian(const unsigned char* p)
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
 }
 
-// A read may stop short of `size`; keep going until it arrives or the file ends.
-std::uint64_t read_fully(Binfile& file, void* buffer, int size)
-{
-    char* out = static_cast<char*>(buffer);
-    int total = 0;
-    while (total < size) {
-        const int n = file.read(out + total, size - total);
-        if (n == 0)
-            break;
-        total += n;
-    }
-    return std::uint64_t(total);
-}
-
 int log2_floor(std::uint32_t v)
 {
     int bits = 0;
@@ -112,7 +98,7 @@ dds_info read_dds(Binfile& file, const char* file_name, void* destination, std::
     }
 
     unsigned char bytes[dds_header_bytes];
-    if (read_fully(file, bytes, dds_header_bytes) != dds_header_bytes)
+    if (file.read(bytes, dds_header_bytes) != dds_header_bytes)
         return {};
     const dds_header header = decode_dds_header(bytes);
 
@@ -134,7 +120,7 @@ dds_info read_dds(Binfile& file, const char* file_name, void* destination, std::
     const std::uint64_t wanted = std::max(levels.size, levels.grid_bytes);
     if (wanted > INT_MAX || wanted > capacity)
         return {};
-    if (read_fully(file, destination, int(wanted)) != wanted)
+    if (file.read(destination, int(wanted)) != int(wanted))
         return {};
 
     info.width = int(header.width);

@@ -14,7 +14,7 @@ public:
     virtual bool create(const char* name) = 0;
     // Closes the open file and resets `length` to 0; does nothing when no file is open.
     virtual void close() = 0;
-    // Bytes read, at most `size`; 0 at the end of the file, on error or for size <= 0.
+    // Bytes read: `size` unless the file ends or an error stops the read first; 0 for size <= 0.
     virtual int read(void* buffer, int size) = 0;
     // Bytes written, also added to `length`; 0 on error or for size <= 0.
     virtual int write(const void* data, int size) = 0;

@@ -1,6 +1,5 @@
 // Binary files on disk over the platform's descriptor calls, with a search path so that data
-// files are found from the data directory or from one below it. The only file of the layer
-// that talks to the operating system.
+// files are found from the data directory or from one below it.
 #pragma once
 
 #include <cstddef>
@@ -29,21 +28,20 @@ public:
     // Truncating, owner read/write; `name` is used unchanged.
     bool create(const char* name) override;
     void close() override;
+    // Reads until `size` bytes have arrived or the file ends.
     int read(void* buffer, int size) override;
     int write(const void* data, int size) override;
     bool seek(int offset) override;
     bool skip(int offset) override;
     int tell() override;
 
-    // A closed object with the same search path; owned by the caller.
+    // A closed object with the same search path; owned by the caller. Kept for the interface:
+    // nothing in the system clones a file.
     virtual DiskBinfile* clone();
     // Reads the whole file `name` into `buffer`, which must hold its length; `reserved` is unused.
     // False when the file is not found or fewer than `length` bytes arrive (the file then stays
     // open until `close`).
     virtual bool load(const char* name, void* buffer, int reserved);
-    // As `load`, but refuses, with "WARNING: file too large: " + name and the file closed, a file
-    // longer than `capacity` bytes.
-    bool load_within(const char* name, void* buffer, std::size_t capacity);
 
     std::string search_path;
     // -1 when no file is open.
@@ -51,7 +49,6 @@ public:
 
 private:
     bool open_descriptor(const char* path);
-    bool read_all(void* buffer);
 };
 
 // The length of `name` opened unchanged (no search path); 0 when it cannot be opened or its length

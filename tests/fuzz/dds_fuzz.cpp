@@ -17,8 +17,7 @@
 
 namespace {
 
-// A read-only file over the fuzzer's bytes, handing them out in pieces of at most 1000 bytes
-// so that the reader's handling of short reads is exercised too.
+// A read-only file over the fuzzer's bytes.
 class memory_file : public quor::Binfile {
 public:
     memory_file(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) { length = int(size); }
@@ -29,7 +28,7 @@ public:
     {
         if (size <= 0 || position_ >= size_)
             return 0;
-        const std::size_t n = std::min({std::size_t(size), size_ - position_, std::size_t(1000)});
+        const std::size_t n = std::min(std::size_t(size), size_ - position_);
         std::memcpy(buffer, data_ + position_, n);
         position_ += n;
         return int(n);

@@ -221,21 +221,4 @@ TEST_F(DiskBinfileTest, LoadReadsAWholeFileFromTheParent)
     EXPECT_EQ(err.str(), "WARNING: file not found: absent.mem\n");
 }
 
-TEST_F(DiskBinfileTest, LoadWithinRefusesAFileLargerThanTheBuffer)
-{
-    const std::vector<char> bytes = write_file("data.mem", 100);
-    std::vector<char> buffer(100, 'z');
-    DiskBinfile file(default_search_path);
-    {
-        cerr_capture err;
-        EXPECT_FALSE(file.load_within("data.mem", buffer.data(), 99));
-        EXPECT_EQ(err.str(), "WARNING: file too large: data.mem\n");
-    }
-    EXPECT_EQ(buffer, std::vector<char>(100, 'z'));
-    EXPECT_EQ(file.fd, -1);
-    ASSERT_TRUE(file.load_within("data.mem", buffer.data(), 100));
-    EXPECT_EQ(buffer, bytes);
-    EXPECT_EQ(file.fd, -1);
-}
-
 } // namespace

@@ -1,7 +1,7 @@
 // The built data file: it passes the demo's check, its texture chains are complete and opaque,
 // its records read back to the designed motion, the camera keeps the creature in view and
 // comes close and high in the first act, the music fades out, and a second build gives the
-// same bytes. Also the inspector's refusals and the atomic write.
+// same bytes. Also the inspector's refusals.
 #include "data_file.h"
 
 #include <algorithm>
@@ -21,9 +21,10 @@
 #include "app/render_device.h"
 #include "camera_path.h"
 #include "creature.h"
-#include "scene/transformation.h"
 #include "demo/data_check.h"
 #include "dxt1_chain.h"
+#include "io/replace_file.h"
+#include "scene/transformation.h"
 #include "data_report.h"
 #include "mp3_encoder.h"
 #include "stage.h"
@@ -295,7 +296,7 @@ TEST(CheckTool, PrintsASummaryOfAValidFile)
 {
     const auto path = scratch("tesk.mem");
     std::string error;
-    ASSERT_TRUE(write_atomically(path.string(), built_file().data(), built_file().size(), &error)) << error;
+    ASSERT_TRUE(replace_file(path.string(), built_file(), {}, &error)) << error;
     std::ostringstream out, err;
     EXPECT_EQ(check_file(path.string(), out, err), 0);
     EXPECT_TRUE(err.str().empty());
@@ -313,7 +314,7 @@ TEST(CheckTool, RefusesDamagedFilesWithOneLine)
     const auto path = scratch("damaged.mem");
     auto check_with = [&](const std::vector<char>& bytes) {
         std::string error;
-        EXPECT_TRUE(write_atomically(path.string(), bytes.data(), bytes.size(), &error)) << error;
+        EXPECT_TRUE(replace_file(path.string(), bytes, {}, &error)) << error;
         std::ostringstream out, err;
         EXPECT_EQ(check_file(path.string(), out, err), 1);
         EXPECT_TRUE(out.str().empty());
@@ -334,15 +335,6 @@ TEST(CheckTool, RefusesDamagedFilesWithOneLine)
     EXPECT_NE(check_with(bad_record).find("camera record at scene offset 144 runs past the end of the file"),
               std::string::npos);
     std::filesystem::remove(path);
-}
-
-TEST(CheckTool, FailedWritesLeaveNoFile)
-{
-    const std::string dir = scratch("missing").string() + "/nowhere";
-    std::string error;
-    EXPECT_FALSE(write_atomically(dir + "/tesk.mem", "x", 1, &error));
-    EXPECT_NE(error.find("cannot write " + dir + "/tesk.mem.tmp"), std::string::npos) << error;
-    EXPECT_FALSE(std::filesystem::exists(dir + "/tesk.mem.tmp"));
 }
 
 } // namespace

@@ -2,15 +2,16 @@
 // behind their 8-byte prefixes, motion records.
 #include "data_file.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
+#include "anim/record.h"
 #include "camera_path.h"
 #include "creature.h"
+#include "demo/data_check.h"
 #include "demo/data_layout.h"
 #include "dxt1_chain.h"
+#include "io/replace_file.h"
 #include "mp3_encoder.h"
 #include "stage.h"
 #include "textures.h"
@@ -20,12 +21,6 @@ namespace {
 
 using namespace demo::layout;
 
-void put_u32(char* at, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<char>((v >> (8 * i)) & 0xff);
-}
-
 bool put_index_list(std::vector<char>& out, const index_list& list, const std::vector<std::uint32_t>& indices,
                     std::string* error)
 {
@@ -34,9 +29,11 @@ bool put_index_list(std::vector<char>& out, const index_list& list, const std::v
                  std::to_string(list.count);
         return false;
     }
-    char* at = out.data() + demo::layout::indices.offset + list.offset;
-    for (std::size_t i = 0; i < indices.size(); ++i)
-        put_u32(at + i * index_bytes, indices[i]);
+    std::vector<char> bytes;
+    bytes.reserve(indices.size() * index_bytes);
+    for (const std::uint32_t v : indices)
+        record::write_u32(bytes, v);
+    std::memcpy(out.data() + demo::layout::indices.offset + list.offset, bytes.data(), bytes.size());
     return true;
 }
 
@@ -95,36 +92,12 @@ bool assemble_data_file(std::vector<char>& out, const progress_fn& progress, std
                      " bytes, the layout wants " + std::to_string(entry.chain_bytes);
             return false;
         }
-        char* prefix = out.data() + textures.offset + entry.prefix_offset;
-        std::memcpy(prefix, "DXT1", 4);
-        put_u32(prefix + 4, static_cast<std::uint32_t>(entry.width | (entry.height << 16)));
+        std::vector<char> prefix{'D', 'X', 'T', '1'};
+        record::write_u32(prefix, static_cast<std::uint32_t>(entry.width | (entry.height << 16)));
+        std::memcpy(out.data() + textures.offset + entry.prefix_offset, prefix.data(), prefix.size());
         std::memcpy(out.data() + textures.offset + entry.level0_offset, chain.data(), chain.size());
     }
     std::memcpy(out.data() + scene_section.offset, scene.data(), scene.size());
-    return true;
-}
-
-bool write_atomically(const std::string& path, const void* data, std::size_t size, std::string* error)
-{
-    const std::string temporary = path + ".tmp";
-    std::FILE* f = std::fopen(temporary.c_str(), "wb");
-    if (!f) {
-        *error = "cannot write " + temporary + ": " + std::strerror(errno);
-        return false;
-    }
-    const bool written = std::fwrite(data, 1, size, f) == size;
-    const int write_errno = errno;
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !closed) {
-        *error = "cannot write " + temporary + ": " + std::strerror(written ? errno : write_errno);
-        std::remove(temporary.c_str());
-        return false;
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        *error = "cannot rename " + temporary + " to " + path + ": " + std::strerror(errno);
-        std::remove(temporary.c_str());
-        return false;
-    }
     return true;
 }
 
@@ -141,7 +114,11 @@ bool build_outputs(const std::string& dir, const progress_fn& progress, std::str
         return false;
     const std::string data_path = base + data_file_name;
     progress("writing " + data_path + " (" + std::to_string(data.size()) + " bytes)");
-    if (!write_atomically(data_path, data.data(), data.size(), error))
+    const file_check loads_as_the_demo = [&data_path](std::span<const char> bytes) {
+        const demo::data_check_result r = demo::check_data(bytes.data(), bytes.size(), data_path);
+        return r.ok ? std::string() : r.message;
+    };
+    if (!replace_file(data_path, data, loads_as_the_demo, error))
         return false;
     data = {};
 
@@ -152,7 +129,7 @@ bool build_outputs(const std::string& dir, const progress_fn& progress, std::str
         return false;
     const std::string music_path = base + music_file_name;
     progress("writing " + music_path + " (" + std::to_string(mp3.size()) + " bytes)");
-    return write_atomically(music_path, mp3.data(), mp3.size(), error);
+    return replace_file(music_path, std::span(reinterpret_cast<const char*>(mp3.data()), mp3.size()), {}, error);
 }
 
 } // namespace quor::tools

@@ -18,10 +18,8 @@ std::vector<char> scene_records();
 // False (with *error) if generated content does not match the layout.
 bool assemble_data_file(std::vector<char>& out, const progress_fn& progress, std::string* error);
 
-// Writes `path`.tmp and renames it over `path`; removes the temporary file on failure.
-bool write_atomically(const std::string& path, const void* data, std::size_t size, std::string* error);
-
-// Builds DIR/tesk.mem and DIR/demo.mp3.
+// Builds DIR/tesk.mem and DIR/demo.mp3, each replacing the old file only once it is complete on
+// disk; the data file must also pass the demo's check.
 bool build_outputs(const std::string& dir, const progress_fn& progress, std::string* error);
 
 } // namespace quor::tools

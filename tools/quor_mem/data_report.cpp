@@ -3,11 +3,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 
 #include "anim/envelope.h"
 #include "anim/envelope_mixer.h"
+#include "platform/file.h"
 #include "scene/transformation.h"
 
 namespace quor::tools {
@@ -91,16 +91,20 @@ void print_summary(const demo::data_check_result& r, std::ostream& out)
 
 int check_file(const std::string& path, std::ostream& out, std::ostream& err)
 {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) {
+    const int fd = platform::open_for_input(path.c_str());
+    const long long length = fd == platform::no_file ? -1 : platform::file_length(fd);
+    if (length < 0) {
+        platform::close_file(fd);
         err << path << ": cannot be opened" << std::endl;
         return 1;
     }
-    const auto size = static_cast<std::size_t>(in.tellg());
+    // Only what fits the demo's block is read; the check refuses a longer file by its size.
+    const auto size = static_cast<std::size_t>(length);
     const std::size_t kept = std::min(size, block_size);
     std::unique_ptr<char[]> block(new char[block_size]());
-    in.seekg(0);
-    if (!in.read(block.get(), static_cast<std::streamsize>(kept))) {
+    const bool read = platform::read_full(fd, block.get(), kept) == kept;
+    platform::close_file(fd);
+    if (!read) {
         err << path << ": read failed" << std::endl;
         return 1;
     }

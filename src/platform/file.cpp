@@ -1,0 +1,106 @@
+// POSIX descriptors behind platform/file.h. Binary mode is implied on this platform; interrupted
+// calls are retried, and short reads and writes are continued until done or refused.
+#include "platform/file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quor::platform {
+namespace {
+
+// One read or write may move fewer bytes than asked for; go on until all of them or a refusal.
+template <typename Byte, typename Call>
+std::size_t transfer(int fd, Byte* bytes, std::size_t size, Call call)
+{
+    std::size_t total = 0;
+    while (total < size) {
+        const ssize_t n = call(fd, bytes + total, size - total);
+        if (n == -1 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        total += static_cast<std::size_t>(n);
+    }
+    return total;
+}
+
+} // namespace
+
+int open_for_input(const char* path)
+{
+    int fd;
+    do
+        fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    while (fd == -1 && errno == EINTR);
+    return fd;
+}
+
+int create_file(const char* path, unsigned permissions)
+{
+    int fd;
+    do
+        fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, static_cast<mode_t>(permissions));
+    while (fd == -1 && errno == EINTR);
+    return fd;
+}
+
+void close_file(int fd)
+{
+    if (fd != no_file)
+        ::close(fd);
+}
+
+long long file_length(int fd)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return -1;
+    return static_cast<long long>(st.st_size);
+}
+
+std::size_t read_full(int fd, void* buffer, std::size_t size)
+{
+    return transfer(fd, static_cast<char*>(buffer), size, [](int f, char* p, std::size_t n) { return ::read(f, p, n); });
+}
+
+std::size_t write_full(int fd, const void* data, std::size_t size)
+{
+    return transfer(fd, static_cast<const char*>(data), size,
+                    [](int f, const char* p, std::size_t n) { return ::write(f, p, n); });
+}
+
+long long seek(int fd, long long offset, bool relative)
+{
+    return static_cast<long long>(::lseek(fd, static_cast<off_t>(offset), relative ? SEEK_CUR : SEEK_SET));
+}
+
+bool flush_to_disk(int fd)
+{
+    int r;
+    do
+        r = ::fsync(fd);
+    while (r == -1 && errno == EINTR);
+    return r == 0;
+}
+
+bool rename_over(const char* from, const char* to)
+{
+    return std::rename(from, to) == 0;
+}
+
+void remove_file(const char* path)
+{
+    std::remove(path);
+}
+
+std::string last_error()
+{
+    return std::strerror(errno);
+}
+
+} // namespace quor::platform

@@ -1,0 +1,39 @@
+// Files through the operating system's descriptor calls: open, read and write in full, move,
+// flush to disk, rename and remove. Every call retries when a signal interrupts it; the rest of
+// the system reaches files only through this interface.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace quor::platform {
+
+// What the open calls return when nothing opens.
+inline constexpr int no_file = -1;
+
+// Read-only; no_file when the file does not open.
+int open_for_input(const char* path);
+// Write-only, created or truncated, with `permissions` (POSIX mode bits, narrowed by the umask).
+int create_file(const char* path, unsigned permissions);
+void close_file(int fd);
+
+// The file's size in bytes; -1 when it has none.
+long long file_length(int fd);
+// Reads until `size` bytes have arrived, the file ends or an error occurs; returns the count.
+std::size_t read_full(int fd, void* buffer, std::size_t size);
+// Writes until `size` bytes are out or an error occurs; returns the count.
+std::size_t write_full(int fd, const void* data, std::size_t size);
+// Moves to `offset` from the start, or from the current position when `relative`; returns the
+// new position, -1 on error (`offset` 0 relative asks for the position).
+long long seek(int fd, long long offset, bool relative);
+// Makes the written bytes durable before the call returns.
+bool flush_to_disk(int fd);
+
+// Renames `from` over `to` in one step: `to` is never seen half written.
+bool rename_over(const char* from, const char* to);
+void remove_file(const char* path);
+
+// Why the last failed call of this interface failed, one short phrase.
+std::string last_error();
+
+} // namespace quor::platform
