@@ -16,6 +16,7 @@
 #include <cstdint>
 
 #include "gl/color.h"
+#include "gl/dxt.h"
 #include "gl/vertex.h"
 
 namespace quor::demo::layout {
@@ -73,17 +74,12 @@ constexpr std::array<index_list, 5> index_lists{{
     {"mesh 4", 152292, 1365, frame_vertex_count},
 }};
 
-// DXT1: 8 bytes a 4x4 block; each level halves w and h, a 0 becoming 1, down to 1x1.
-constexpr std::size_t dxt1_level_bytes(std::size_t w, std::size_t h) { return ((w + 3) / 4) * ((h + 3) / 4) * 8; }
-constexpr std::size_t level_size(std::size_t size, std::size_t level)
-{
-    return (size >> level) == 0 ? 1 : size >> level;
-}
+// DXT1 levels back to back, each half the one above, down to 1x1.
 constexpr std::size_t dxt1_chain_bytes(std::size_t w, std::size_t h, std::size_t levels)
 {
     std::size_t bytes = 0;
     for (std::size_t l = 0; l < levels; ++l)
-        bytes += dxt1_level_bytes(level_size(w, l), level_size(h, l));
+        bytes += gl::dxt_level_bytes(gl::dxt_level_side(w, int(l)), gl::dxt_level_side(h, int(l)), gl::dxt1_block_bytes);
     return bytes;
 }
 constexpr std::size_t full_chain_levels(std::size_t w, std::size_t h)

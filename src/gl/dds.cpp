@@ -1,5 +1,5 @@
-// The DDS reader and the texture's file loader. Levels go straight from the file into the arena
-// and are uploaded from there; sizes are checked in 64 bits before anything is read or allocated.
+// The DDS reader. Levels go straight from the file into the caller's destination; sizes are
+// checked in 64 bits before anything is read.
 #include "gl/dds.h"
 
 #include <algorithm>
@@ -8,8 +8,7 @@
 #include <iostream>
 #include <string>
 
-#include "gl/api.h"
-#include "gl/texture.h"
+#include "gl/dxt.h"
 #include "io/disk_binfile.h"
 
 namespace quor::gl {
@@ -36,17 +35,6 @@ int log2_floor(std::uint32_t v)
 }
 
 } // namespace
-
-void* memory_arena::allocate(std::size_t n)
-{
-    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(base);
-    const std::uintptr_t aligned = (start + used + 31) & ~std::uintptr_t(31);
-    const std::size_t offset = aligned - start;
-    if (offset > capacity || n > capacity - offset || n > UINT32_MAX - offset)
-        return nullptr;
-    used = static_cast<std::uint32_t>(offset + n);
-    return base + offset;
-}
 
 dds_header decode_dds_header(const unsigned char* bytes)
 {
@@ -80,9 +68,7 @@ bool measure_dds_levels(const dds_header& header, int block_bytes, dds_levels& o
             level_size = std::max(level_size / 4, block);
             out.size += level_size;
         }
-        const std::uint64_t lw = std::max(w >> level, 1u);
-        const std::uint64_t lh = std::max(h >> level, 1u);
-        out.grid_bytes += (lw + 3) / 4 * ((lh + 3) / 4) * block;
+        out.grid_bytes += dxt_level_bytes(dxt_level_side(w, level), dxt_level_side(h, level), block);
     }
     return true;
 }
@@ -114,7 +100,7 @@ dds_info read_dds(Binfile& file, const char* file_name, void* destination, std::
     }
 
     dds_levels levels;
-    if (!measure_dds_levels(header, info.dxt == 1 ? 8 : 16, levels))
+    if (!measure_dds_levels(header, dxt_block_bytes(info.dxt), levels))
         return {};
     // Enough for the reported total and for every block an upload will read.
     const std::uint64_t wanted = std::max(levels.size, levels.grid_bytes);
@@ -140,38 +126,6 @@ dds_info read_dds(const char* file_name, void* destination, std::size_t capacity
         return {};
     }
     return read_dds(file, file_name, destination, capacity);
-}
-
-void texture::load_dds(std::string name, memory_arena& arena)
-{
-    // A .tga name is looked for as .dds: the last three characters are replaced.
-    if (name.size() < 3 || name.size() > 255) {
-        std::cerr << "Error - file not found: " << name << std::endl;
-        return;
-    }
-    char file_name[256];
-    std::memcpy(file_name, name.c_str(), name.size() + 1);
-    std::memcpy(file_name + name.size() - 3, "dds", 3);
-
-    const int length = file_length(file_name);
-    if (length == 0) {
-        std::cerr << "Error - file not found: " << file_name << std::endl;
-        return;
-    }
-    // The levels take the file less its magic number and header.
-    const std::size_t level_bytes = length > 4 + dds_header_bytes ? std::size_t(length - 4 - dds_header_bytes) : 0;
-    void* destination = arena.allocate(level_bytes);
-    const dds_info info = destination ? read_dds(file_name, destination, level_bytes) : dds_info{};
-    if (info.width == 0) {
-        std::cerr << "Error - invalid dds file: " << file_name << std::endl;
-        return;
-    }
-
-    const unsigned format = info.dxt == 1   ? GL_COMPRESSED_RGBA_S3TC_DXT1_EXT
-                            : info.dxt == 3 ? GL_COMPRESSED_RGBA_S3TC_DXT3_EXT
-                                            : GL_COMPRESSED_RGBA_S3TC_DXT5_EXT;
-    upload(static_cast<const char*>(info.data), info.width, info.height, info.levels, format,
-           info.dxt == 1 ? 8 : 16, file_name);
 }
 
 } // namespace quor::gl

@@ -1,6 +1,6 @@
 // DirectDraw Surface files with DXT1/3/5 levels: a reader that puts the levels straight into
-// their final place, and the bump allocator that gives them that place. A .dds file is untrusted:
-// every size it claims is checked against the header's own limits and the bytes really read.
+// their final place (see memory_arena.h). A .dds file is untrusted: every size it claims is
+// checked against the header's own limits and the bytes really read.
 #pragma once
 
 #include <cstddef>
@@ -27,18 +27,6 @@ struct dds_info {
     // 4x4 block grid that an upload reads.
     int size = 0;
     void* data = nullptr;
-};
-
-// Bumps through a block owned elsewhere, handing out 32-byte aligned pieces.
-struct memory_arena {
-    char* base = nullptr;
-    // Bytes of the block from `base`.
-    std::size_t capacity = 0;
-    std::uint32_t used = 0;
-
-    // base + used rounded up to a multiple of 32, then `used` moves past the n bytes; null (and
-    // `used` unchanged) when they do not fit in the block.
-    void* allocate(std::size_t n);
 };
 
 // The header fields the reader relies on, by offset inside the 124-byte header that follows the

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "gl/dds.h"
+#include "gl/dxt.h"
+#include "gl/memory_arena.h"
 #include "gl/texture.h"
 #include "gl_recorder.h"
 #include "io/binfile.h"
@@ -72,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         quor::test::gl_recorder recorder;
         quor::gl::texture texture;
-        const int block = info.dxt == 1 ? 8 : 16;
+        const int block = quor::gl::dxt_block_bytes(info.dxt);
         texture.upload(static_cast<const char*>(info.data), info.width, info.height, info.levels, 0, block, "fuzz.dds");
         const double start = double(reinterpret_cast<std::uintptr_t>(destination.data()));
         for (const quor::test::gl_call& call : recorder.named("glCompressedTexImage2D")) {

@@ -1,4 +1,4 @@
-// The DDS reader, its arena and the texture's file loader: level sizing, the messages, refusal of
+// The DDS reader and the texture's file loader: level sizing, the messages, refusal of
 // malformed files, and the upload calls of valid ones. Files are written into a scratch directory
 // that is the working directory for the test.
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 #include "app/offscreen_context.h"
 #include "gl/api.h"
 #include "gl/dds.h"
+#include "gl/memory_arena.h"
 #include "gl/texture.h"
 #include "cerr_capture.h"
 #include "gl_recorder.h"
@@ -210,23 +211,6 @@ TEST_F(DdsTest, ReaderMessages)
         EXPECT_EQ(read_dds("none.dds", buffer_.data(), buffer_.size()).width, 0);
         EXPECT_EQ(err.str(), "WARNING: file not found: none.dds\nCould not find none.dds\n");
     }
-}
-
-TEST_F(DdsTest, ArenaAlignsTo32BytesAndRefusesWhatDoesNotFit)
-{
-    alignas(32) char block[256];
-    memory_arena arena{block + 8, 200, 0};
-    EXPECT_EQ(arena.allocate(10), block + 32);
-    EXPECT_EQ(arena.used, 34u);
-    EXPECT_EQ(arena.allocate(1), block + 64);
-    EXPECT_EQ(arena.used, 57u);
-    // 96 - 8 + 120 = 208 > 200.
-    EXPECT_EQ(arena.allocate(121), nullptr);
-    EXPECT_EQ(arena.allocate(SIZE_MAX), nullptr);
-    EXPECT_EQ(arena.used, 57u);
-    EXPECT_EQ(arena.allocate(112), block + 96);
-    EXPECT_EQ(arena.used, 200u);
-    EXPECT_EQ(arena.allocate(0), nullptr);
 }
 
 class DdsLoadTest : public DdsTest {

@@ -23,6 +23,7 @@
 #include "creature.h"
 #include "demo/data_check.h"
 #include "dxt1_chain.h"
+#include "gl/dxt.h"
 #include "io/replace_file.h"
 #include "scene/transformation.h"
 #include "data_report.h"
@@ -76,8 +77,8 @@ TEST(DataFile, TextureChainsAreCompleteAndOpaque)
         const auto* chain = reinterpret_cast<const std::uint8_t*>(file.data() + textures.offset + t.level0_offset);
         std::size_t offset = 0;
         for (std::size_t level = 0; level < t.levels; ++level) {
-            const std::size_t w = level_size(t.width, level), h = level_size(t.height, level);
-            const std::size_t bytes = dxt1_level_bytes(w, h);
+            const std::size_t w = gl::dxt_level_side(t.width, int(level)), h = gl::dxt_level_side(t.height, int(level));
+            const std::size_t bytes = gl::dxt_level_bytes(w, h, gl::dxt1_block_bytes);
             std::uint64_t sum = 0;
             for (std::size_t b = 0; b < bytes; b += 8) {
                 std::uint8_t texels[64];
