@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace quor::demo {
 namespace {
@@ -40,29 +41,12 @@ bool check_indices(const char* data, data_check_result& r, const std::string& na
 
 bool check_records(const char* data, std::size_t size, data_check_result& r, const std::string& name)
 {
-    const char* section = data + scene_section.offset;
-    const char* file_end = data + size;
-    for (std::size_t i = 0; i < record_offsets.size(); ++i) {
-        const std::string where = std::string("the ") + record_names[i] + " record at scene offset " +
-                                  std::to_string(record_offsets[i]);
-        const char* start = section + record_offsets[i];
-        if (start >= file_end) {
-            r.message = name + ": the file ends before " + where;
-            return false;
-        }
-        const bool is_object = i + 1 < record_offsets.size();
-        const char* end = file_end;
-        if (is_object && static_cast<std::size_t>(file_end - start) > object_record_limit)
-            end = start + object_record_limit;
-        record::read_error err;
-        const char* past = record::read_transformation(start, end, r.records[i], &err);
-        if (!past) {
-            const std::string bound = end == file_end ? "the end of the file" : "its 72 bytes";
-            r.message = name + ": " + where + " runs past " + bound + ": " + err.reason + " (scene offset " +
-                        std::to_string(err.at ? err.at - section : start - section) + ")";
-            return false;
-        }
-        r.record_bytes[i] = static_cast<std::size_t>(past - start);
+    scene_section_read section = read_scene_section(data + scene_section.offset, size - scene_section.offset);
+    r.records = std::move(section.records);
+    r.record_bytes = section.record_bytes;
+    if (!section.fault.empty()) {
+        r.message = name + ": " + section.fault;
+        return false;
     }
     return true;
 }

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "demo/data_layout.h"
-#include "anim/record.h"
+#include "demo/scene_section.h"
 
 namespace quor::demo {
 
@@ -29,16 +29,11 @@ struct data_check_result {
     std::array<std::size_t, 3> record_bytes{};
     // The records as read, once, by the check: animated object, quad, camera (the camera's scale
     // channels are kept for inspection). The scene is built from these, not from the bytes again.
-    std::array<record::transformation, 3> records;
+    section_records records;
 };
 
 // Checks `size` bytes of file data at `data` (the block may be longer; nothing past `size` is
 // read). `name` prefixes the message.
 data_check_result check_data(const char* data, std::size_t size, const std::string& name = layout::data_file_name);
-
-// Names of the three records, in section order, for messages and summaries.
-constexpr std::array<const char*, 3> record_names{"animated object", "quad", "camera"};
-constexpr std::array<std::size_t, 3> record_offsets{layout::animated_record, layout::quad_record,
-                                                   layout::camera_record};
 
 } // namespace quor::demo

@@ -128,7 +128,9 @@ TEST(DataFile, MipLevelsAverageTheLevelAbove)
 
 TEST(DataFile, RecordsReadBackToTheDesignedMotion)
 {
-    const std::vector<char> scene = scene_records();
+    std::vector<char> scene;
+    std::string error;
+    ASSERT_TRUE(scene_records(scene, &error)) << error;
     lightwave::transformation creature;
     ASSERT_EQ(creature.read(scene.data(), scene.data() + 72), scene.data() + 72);
     mat4 m;
@@ -165,7 +167,9 @@ struct creature_in_view {
 
 creature_in_view view_at(double t, float aspect)
 {
-    const std::vector<char> scene = scene_records();
+    std::vector<char> scene;
+    std::string error;
+    EXPECT_TRUE(scene_records(scene, &error)) << error;
     lightwave::transformation creature;
     lightwave::transformation_camera camera;
     creature.read(scene.data(), scene.data() + 72);

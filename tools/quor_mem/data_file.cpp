@@ -2,6 +2,7 @@
 // behind their 8-byte prefixes, motion records.
 #include "data_file.h"
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 
@@ -10,6 +11,7 @@
 #include "creature.h"
 #include "demo/data_check.h"
 #include "demo/data_layout.h"
+#include "demo/scene_section.h"
 #include "dxt1_chain.h"
 #include "io/replace_file.h"
 #include "mp3_encoder.h"
@@ -39,26 +41,26 @@ bool put_index_list(std::vector<char>& out, const index_list& list, const std::v
 
 } // namespace
 
-std::vector<char> scene_records()
+bool scene_records(std::vector<char>& out, std::string* error)
 {
-    std::vector<char> out(camera_record, 0);
-    const std::vector<char> creature = placement_record(creature_position);
-    const std::vector<char> floor = placement_record(floor_position);
-    std::memcpy(out.data() + animated_record, creature.data(), creature.size());
-    std::memcpy(out.data() + quad_record, floor.data(), floor.size());
-    const std::vector<char> camera = camera_motion_record();
-    out.insert(out.end(), camera.begin(), camera.end());
-    return out;
+    const std::array<std::vector<char>, 3> written{placement_record(creature_position), placement_record(floor_position),
+                                                   camera_motion_record()};
+    demo::section_records records;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const char* end = written[i].data() + written[i].size();
+        if (record::read_transformation(written[i].data(), end, records[i]) != end) {
+            *error = std::string("the ") + demo::record_names[i] + " record does not read back whole";
+            return false;
+        }
+    }
+    return demo::write_scene_section(records, out, error);
 }
 
 bool assemble_data_file(std::vector<char>& out, const progress_fn& progress, std::string* error)
 {
-    const std::vector<char> scene = scene_records();
-    if (scene.size() > scene_section_capacity) {
-        *error = "the scene section takes " + std::to_string(scene.size()) + " bytes, more than its " +
-                 std::to_string(scene_section_capacity);
+    std::vector<char> scene;
+    if (!scene_records(scene, error))
         return false;
-    }
     out.assign(min_file_size + scene.size(), 0);
 
     const auto floor = floor_vertices();

@@ -11,8 +11,9 @@ namespace quor::tools {
 
 using progress_fn = std::function<void(const std::string&)>;
 
-// The three records of the scene section: animated object, quad, camera.
-std::vector<char> scene_records();
+// The bytes of the scene section: the records of the animated object, the quad and the camera at
+// their offsets. False (with *error) if a record does not fit its place.
+bool scene_records(std::vector<char>& out, std::string* error);
 
 // The complete data file: every region, then the scene section; zero where nothing is stored.
 // False (with *error) if generated content does not match the layout.

@@ -1,0 +1,41 @@
+// The data file's scene section as three plain motion records (animated object, quad, camera):
+// read with the bounds the demo's load applies, and written back at their fixed offsets. What the
+// load, the builder and editors of the motion share.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "anim/record.h"
+#include "demo/data_layout.h"
+
+namespace quor::demo {
+
+using section_records = std::array<record::transformation, 3>;
+
+// Names and section offsets of the three records, in section order, for messages and summaries.
+constexpr std::array<const char*, 3> record_names{"animated object", "quad", "camera"};
+constexpr std::array<std::size_t, 3> record_offsets{layout::animated_record, layout::quad_record,
+                                                   layout::camera_record};
+
+struct scene_section_read {
+    // Empty when all three records read; else one line (without a file name) saying which record
+    // failed, how, and at which scene offset.
+    std::string fault;
+    // Filled up to the first fault.
+    section_records records;
+    std::array<std::size_t, 3> record_bytes{};
+};
+
+// Reads the records of a section whose `size` bytes at `section` run to the end of the file. The
+// object records may take at most their 72 bytes; the camera's runs on to the end.
+scene_section_read read_scene_section(const char* section, std::size_t size);
+
+// The section's bytes for `records`: each at its offset, the gaps after the object records zero,
+// the camera's record last. False with one line in *error when an object record needs more than
+// its 72 bytes or the whole is larger than the section's capacity.
+bool write_scene_section(const section_records& records, std::vector<char>& out, std::string* error);
+
+} // namespace quor::demo
