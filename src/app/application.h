@@ -6,8 +6,8 @@ namespace quor::system {
 struct creation_params {
     int argc = 0;
     char** argv = nullptr;
-    // Native handles offered to applications; nothing in the engine reads them, and on this
-    // platform they stay empty.
+    // Kept for the interface: native handles offered to applications; nothing in the engine
+    // reads them, and on this platform they stay empty.
     void* instance = nullptr;
     void* window = nullptr;
     int width = 0;  // requested window size; the reference size for mouse positions
@@ -17,8 +17,11 @@ struct creation_params {
 class application {
 public:
     virtual ~application() = default;
-    // Once, right after the factory, before the window goes full screen.
-    virtual void init() = 0;
+    // Once, right after the factory, before the window goes full screen. False when the
+    // application cannot run, after it has said why; the frame then ends the process (status 1).
+    virtual bool init() = 0;
+    // Kept for the interface: the reserved hooks and queries belong to the application's
+    // interface, but nothing in this system calls them.
     virtual void reserved_hook_a() {}
     // Once per display callback.
     virtual void frame() = 0;

@@ -91,7 +91,7 @@ int key_code(unsigned char key)
     if (key == '0')
         return 35;
     if (key == 27)
-        return 36;
+        return escape_control;
     return 0;
 }
 

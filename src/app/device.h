@@ -6,6 +6,10 @@
 
 namespace quor::input {
 
+// Device kinds, as `DeviceManager::find` takes them.
+constexpr int keyboard_kind = 0;
+constexpr int mouse_kind = 1;
+
 class Device {
 public:
     Device(int kind_, int index_) : kind(kind_), index(index_) {}
@@ -17,19 +21,20 @@ public:
     virtual void update() {}
     virtual float value(int control) = 0;
     virtual float change(int control) = 0;
+    // Kept for the interface: nothing in this system asks these two.
     virtual bool reserved_flag() { return true; }
     virtual int reserved_count() { return 4; }
     // Text typed during this input frame, or null when the device has none.
     virtual const wchar_t* typed_text() { return nullptr; }
 
-    int kind;  // 0 keyboard, 1 mouse
+    int kind;  // keyboard_kind or mouse_kind
     int index; // number within its kind
 };
 
 // Controls: 0 x, 1 y, 2 wheel / 120, 3 left, 4 right, 5 middle button; others read 0.
 class DeviceMouse final : public Device {
 public:
-    DeviceMouse() : Device(1, 0) {}
+    DeviceMouse() : Device(mouse_kind, 0) {}
     void update() override;
     float value(int control) override;
     float change(int control) override;
@@ -46,11 +51,13 @@ private:
 };
 
 constexpr int keyboard_controls = 255;
+// The keyboard control of the Escape key.
+constexpr int escape_control = 36;
 
 // Controls are key codes 0..254 (see key_code); codes outside read 0.
 class DeviceKeyboard final : public Device {
 public:
-    DeviceKeyboard() : Device(0, 0) {}
+    DeviceKeyboard() : Device(keyboard_kind, 0) {}
     void update() override;
     float value(int control) override;
     float change(int control) override;

@@ -2,17 +2,16 @@
 // context is current, and pixels are read back through the seam like any other call.
 #include "app/offscreen_context.h"
 
-#include <iostream>
-
+#include "app/report.h"
 #include "gl/api.h"
 
 namespace quor::system {
 
 namespace {
 
-bool fail(const char* message)
+bool fail(const char* why)
 {
-    std::cerr << "Error - offscreen OpenGL context: " << message << std::endl;
+    report("offscreen OpenGL context", why);
     return false;
 }
 

@@ -8,6 +8,8 @@
 
 namespace quor::gl {
 
+static_assert(cull_front == GL_FRONT);
+
 render_device::render_device()
 {
     api.Enable(GL_NORMALIZE);

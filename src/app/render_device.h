@@ -8,6 +8,10 @@
 
 namespace quor::gl {
 
+// The face-culling mode for `set_cull` that culls front faces: the value of GL_FRONT, named
+// here so that callers need no GL header.
+constexpr int cull_front = 0x0404;
+
 class render_device {
 public:
     // Sets the initial state (depth, culling, one white ambient light); needs a current context.
@@ -29,7 +33,8 @@ public:
     void load_projection(const mat4& m);
     void load_modelview(const mat4& m);
 
-    // Immediate mode. `count` is accepted for symmetry with buffered back ends and unused.
+    // Immediate mode. `count` is kept for the interface (symmetry with buffered back ends); it
+    // is unused.
     void begin(int mode, int count);
     void end();
     // Texture coordinates for units 0 and 1, then the position; the normal is not sent and

@@ -2,11 +2,11 @@
 // to the platform's window and main loop.
 #include "app/system.h"
 
-#include <iostream>
 #include <memory>
 
 #include "app/device_manager.h"
 #include "app/render_device.h"
+#include "app/report.h"
 #include "gl/api.h"
 #include "platform/window.h"
 
@@ -51,10 +51,10 @@ void create_engine(const creation_params& params)
     state.devices = std::make_unique<input::DeviceManager>(params);
 }
 
-void create_application(application_factory factory, creation_params* params)
+bool create_application(application_factory factory, creation_params* params)
 {
     state.app.reset(factory(params));
-    state.app->init();
+    return state.app->init();
 }
 
 bool display()
@@ -83,7 +83,7 @@ int run(int argc, char** argv, application_factory factory)
     platform::open_window(argc, argv, 640, 480, 100, 100, "render device test");
     if (!gl::load_system_api()) {
         // Without these entry points nothing can be drawn; carrying on would crash on a null call.
-        std::cerr << "Error - OpenGL 1.3 entry points not available: " << gl::renderer_name() << std::endl;
+        report("OpenGL 1.3 entry points not available", gl::renderer_name());
         return 1;
     }
 
@@ -98,7 +98,9 @@ int run(int argc, char** argv, application_factory factory)
                               [](int button, int button_state) { device_manager().on_button(button, button_state); },
                               [](int x, int y) { device_manager().on_motion(x, y); });
 
-    create_application(factory, &params);
+    // The one place where a failed start ends the process; the application has said why.
+    if (!create_application(factory, &params))
+        return 1;
 
     platform::go_full_screen();
     platform::run_main_loop(display, reshape);

@@ -15,7 +15,8 @@ class DeviceManager;
 namespace quor::system {
 
 // Opens the window, builds the engine and the application, and enters the main loop, which
-// does not return; the process ends with exit(0) after the exit countdown.
+// does not return; the process ends with exit(0) after the exit countdown. Returns 1 when the
+// start fails (no usable OpenGL, an application whose init refuses), after one line saying why.
 int run(int argc, char** argv, application_factory factory);
 
 input::DeviceManager& device_manager();
@@ -33,8 +34,8 @@ int screen_height();
 // Creates the render device (issues GL calls: a context must be current) and the device
 // manager, and resets the screen size and the exit countdown.
 void create_engine(const creation_params& params);
-// Calls the factory and the application's init.
-void create_application(application_factory factory, creation_params* params);
+// Calls the factory and the application's init; false when init refused to start.
+bool create_application(application_factory factory, creation_params* params);
 // One display callback without the buffer swap: advances the exit countdown, runs the
 // application's frame and rolls the input over. Returns false when the countdown completed:
 // the shutdown has run and nothing was drawn; the caller then ends the process.

@@ -2,10 +2,6 @@
 // timeline, the scene draw from the camera, then the clock.
 #include "demo/demo.h"
 
-#include <GL/gl.h>
-
-#include <cstdlib>
-
 #include "app/device_manager.h"
 #include "app/render_device.h"
 #include "app/system.h"
@@ -16,18 +12,24 @@
 namespace quor::demo {
 
 namespace {
-constexpr int escape_control = 36;
-}
+
+// The scene's nodes that are drawn: the animated object and the quad. The camera, the third
+// node, only gives the view.
+constexpr std::size_t drawn_nodes = 2;
+
+} // namespace
 
 Demo::Demo(system::counter& time_source) : clock(time_source), actions(&system::device_manager()) {}
 
-void Demo::init()
+bool Demo::init()
 {
-    actions.bind("exit", {system::device_manager().find(0, 0), escape_control, 0.05f, 0.05f});
+    actions.bind("exit",
+                 {system::device_manager().find(input::keyboard_kind, 0), input::escape_control, 0.05f, 0.05f});
     if (!scene.load())
-        std::exit(1);
+        return false;
     music_playing = start_music(layout::music_file_name);
     clock.start();
+    return true;
 }
 
 void Demo::frame()
@@ -40,12 +42,12 @@ void Demo::frame()
 
     gl::render_device& device = system::render_device();
     device.clear();
-    device.load_projection(
-        gl::perspective(scene.camera.fov, gl::aspect_ratio(), scene.camera.near_plane, scene.camera.far_plane));
+    mat4 projection;
+    device.load_projection(scene.camera.projection(projection));
     device.set_viewport(0, 0, system::screen_width(), system::screen_height(), 0.0f, 1.0f);
-    device.set_cull(GL_FRONT);
+    device.set_cull(gl::cull_front);
     scene.animated_object.set_frame(static_cast<int>(layout::frame_at(t)));
-    scene::draw_scene(std::span(scene.nodes.data(), 2), device, static_cast<float>(t), scene.camera);
+    scene::draw_scene(std::span(scene.nodes.data(), drawn_nodes), device, static_cast<float>(t), scene.camera);
     clock.update();
 }
 

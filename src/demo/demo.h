@@ -16,9 +16,10 @@ public:
     explicit Demo(system::counter& time_source = system::system_counter());
     ~Demo() override = default;
 
-    // Binds "exit" to Escape, loads the scene, starts the music, starts the clock. A data file
-    // that cannot be used ends the process with status 1 and one line saying why.
-    void init() override;
+    // Binds "exit" to Escape, loads the scene, starts the music, starts the clock. False, after
+    // one line saying why, for a data file that cannot be used; nothing else is started then.
+    bool init() override;
+    // Kept for the interface: nothing calls it.
     void reserved_hook_a() override {}
     void frame() override;
 

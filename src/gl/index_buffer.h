@@ -6,6 +6,7 @@ namespace quor::gl {
 
 class index_buffer {
 public:
+    // Kept for the interface, like the vertex buffer's: nothing calls it.
     virtual void prepare(int) {}
     virtual const unsigned* data() const = 0;
     unsigned count() const { return count_; }

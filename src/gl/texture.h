@@ -15,8 +15,8 @@ public:
 
     texture() = default;
 
-    // DXT1 data of `levels` mipmap levels laid end to end, level 0 first. `reserved` has no
-    // effect. Needs a current context; the texture stays bound on the active unit.
+    // DXT1 data of `levels` mipmap levels laid end to end, level 0 first. `reserved` is kept
+    // for the interface and has no effect. Needs a current context; the texture stays bound on the active unit.
     void create_compressed(const char* data, int width, int height, int reserved, int levels);
     // Creates the texture from levels of `block_bytes`-byte 4x4 blocks in `format`. The walk
     // stops early once both sizes have halved to 0; a size of 0 in one direction counts as 1.

@@ -6,7 +6,8 @@ namespace quor::gl {
 
 class vertex_buffer {
 public:
-    // Hook for back ends that stage vertices; memory views have nothing to do.
+    // Kept for the interface: a hook for back ends that stage vertices; nothing calls it, and
+    // memory views would have nothing to do.
     virtual void prepare(int) = 0;
     virtual ~vertex_buffer() = default;
     // Vertices of one frame.

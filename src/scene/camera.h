@@ -14,7 +14,7 @@ public:
     float near_plane = 0.1f;
     float far_plane = 300.0f;
     float fov = static_cast<float>(34.71 * std::numbers::pi / 180.0); // vertical, radians
-    float aspect = gl::aspect_ratio();                                   // when the camera was built
+    float aspect = gl::aspect_ratio();                                   // kept for the interface; unread
 
     // Perspective of the drawing area as it is now, not of the stored aspect.
     mat4& projection(mat4& out) const

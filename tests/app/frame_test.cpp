@@ -23,11 +23,11 @@ journal* current = nullptr;
 class counting_app final : public sys::application {
 public:
     ~counting_app() override { current->destroyed = true; }
-    void init() override {}
+    bool init() override { return true; }
     void frame() override
     {
         ++current->frames;
-        current->escape_values.push_back(sys::device_manager().keyboard().value(36));
+        current->escape_values.push_back(sys::device_manager().keyboard().value(quor::input::escape_control));
         if (current->frames == current->request_at)
             sys::request_exit();
     }

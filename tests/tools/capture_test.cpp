@@ -47,7 +47,11 @@ float tick_time(std::uint64_t k, int fps) { return static_cast<float>(static_cas
 // The demo's timeline rules on a clock of its own, without a scene: what the frame sees.
 struct timeline_app final : system::application {
     explicit timeline_app(system::counter& c) : clock(c) {}
-    void init() override { clock.start(); }
+    bool init() override
+    {
+        clock.start();
+        return true;
+    }
     void frame() override
     {
         seen.push_back(clock.time());
@@ -63,7 +67,7 @@ struct timeline_app final : system::application {
 // its frames run without data files; records the time and animation frame of every frame.
 struct blank_demo final : system::application {
     explicit blank_demo(system::counter& c) : demo(c) {}
-    void init() override
+    bool init() override
     {
         std::vector<char> records;
         for (int channel = 0; channel < 27; ++channel)
@@ -73,8 +77,10 @@ struct blank_demo final : system::application {
         std::memset(block.get(), 0, size);
         std::memcpy(block.get() + layout::scene_section.offset, records.data(), records.size());
         quor::test::cerr_capture quiet; // no texture names behind no-op GL calls
-        ASSERT_TRUE(demo.scene.build(std::move(block), size));
+        const bool built = demo.scene.build(std::move(block), size);
+        EXPECT_TRUE(built);
         demo.clock.start();
+        return built;
     }
     void frame() override
     {

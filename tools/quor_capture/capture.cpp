@@ -10,8 +10,10 @@
 #include <iostream>
 #include <limits>
 #include <memory>
+#include <sstream>
 
 #include "app/offscreen_context.h"
+#include "app/report.h"
 #include "app/step_counter.h"
 #include "app/system.h"
 #include "demo/data_layout.h"
@@ -35,7 +37,7 @@ system::application* make_capture_demo(system::creation_params*) { return new de
 
 bool complain(const std::string& why)
 {
-    std::cerr << "quor-capture: " << why << std::endl;
+    system::report(why);
     return false;
 }
 
@@ -45,8 +47,9 @@ int refuse(const std::string& why)
     return 1;
 }
 
-// The engine and the demo, loaded and started at tick 0, for frames of `w` x `h`.
-void start_demo(system::step_counter& ticks, int w, int h)
+// The engine and the demo, loaded and started at tick 0, for frames of `w` x `h`. False when the
+// demo refused its data, after saying why.
+bool start_demo(system::step_counter& ticks, int w, int h)
 {
     system::creation_params params;
     params.width = w;
@@ -54,7 +57,7 @@ void start_demo(system::step_counter& ticks, int w, int h)
     system::create_engine(params);
     system::reshape(w, h);
     demo_ticks = &ticks;
-    system::create_application(make_capture_demo, &params);
+    return system::create_application(make_capture_demo, &params);
 }
 
 void read_picture(std::vector<std::uint8_t>& bgra, int w, int h)
@@ -205,16 +208,17 @@ int run(const options& o)
     if (!prepare(o, run))
         return 1;
     system::step_counter ticks(static_cast<std::uint64_t>(o.fps));
-    start_demo(ticks, o.width, o.height);
-    if (!open_output(*run.sink))
+    if (!start_demo(ticks, o.width, o.height) || !open_output(*run.sink))
         return 1;
     const std::uint64_t last = std::min(run.frames.end, timeline_frames(o.fps));
     progress report(std::cerr, last > run.frames.first ? last - run.frames.first : 0, isatty(STDERR_FILENO) != 0);
     std::uint64_t frames = 0;
     if (!capture_frames(o, run.frames, ticks, *run.sink, &report, frames))
         return refuse(run.sink->error());
-    std::cerr << "quor-capture: wrote " << frames << " frames (" << static_cast<double>(frames) / o.fps << " s) to "
-              << (o.video.empty() ? o.frames_dir : o.video) << std::endl;
+    std::ostringstream done;
+    done << "wrote " << frames << " frames (" << static_cast<double>(frames) / o.fps << " s) to "
+         << (o.video.empty() ? o.frames_dir : o.video);
+    system::report(done.str());
     return 0;
 }
 
@@ -235,7 +239,8 @@ int benchmark(const options& o)
         // Live: the frames as the demo draws them, each finished before the next as a buffer
         // swap would have it; nothing is read back.
         system::step_counter ticks(static_cast<std::uint64_t>(o.fps));
-        start_demo(ticks, o.width, o.height);
+        if (!start_demo(ticks, o.width, o.height))
+            return 1;
         frame_stepper stepper(ticks, s.first, s.end);
         pass_meter live_meter;
         std::uint64_t frames = 0;
@@ -248,8 +253,7 @@ int benchmark(const options& o)
         live.keep_best(live_meter.stop(frames));
 
         system::step_counter capture_ticks(static_cast<std::uint64_t>(o.fps));
-        start_demo(capture_ticks, o.width, o.height);
-        if (!open_output(*run.sink))
+        if (!start_demo(capture_ticks, o.width, o.height) || !open_output(*run.sink))
             return 1;
         pass_meter capture_meter;
         std::uint64_t frames_captured = 0;

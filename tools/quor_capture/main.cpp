@@ -7,6 +7,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "app/report.h"
 #include "capture.h"
 #include "options.h"
 
@@ -24,10 +25,11 @@ std::string absolute(const std::string& path)
 
 int main(int argc, char** argv)
 {
+    quor::system::set_program_name("quor-capture");
     quor::capture::options o;
     std::string error;
     if (!quor::capture::parse_options(argc - 1, argv + 1, o, error)) {
-        std::cerr << "quor-capture: " << error << " (see quor-capture --help)" << std::endl;
+        quor::system::report(error + " (see quor-capture --help)");
         return 2;
     }
     if (o.help) {
@@ -38,8 +40,7 @@ int main(int argc, char** argv)
     o.video = absolute(o.video);
     o.frames_dir = absolute(o.frames_dir);
     if (!o.data_dir.empty() && chdir(o.data_dir.c_str()) != 0) {
-        std::cerr << "quor-capture: cannot change to the data folder " << o.data_dir << ": " << std::strerror(errno)
-                  << std::endl;
+        quor::system::report("cannot change to the data folder " + o.data_dir, std::strerror(errno));
         return 1;
     }
     // The music plays along inside the demo, but never aloud on this machine.

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <string>
 
+#include "app/report.h"
 #include "data_file.h"
 #include "data_report.h"
 
@@ -15,7 +16,7 @@ constexpr const char* usage =
 
 int refuse_usage(const std::string& why)
 {
-    std::cerr << "quor-mem: " << why << " (see quor-mem --help)" << std::endl;
+    quor::system::report(why + " (see quor-mem --help)");
     return 1;
 }
 
@@ -23,6 +24,7 @@ int refuse_usage(const std::string& why)
 
 int main(int argc, char** argv)
 {
+    quor::system::set_program_name("quor-mem");
     if (argc < 2)
         return refuse_usage("no command");
     const std::string command = argv[1];
@@ -42,7 +44,7 @@ int main(int argc, char** argv)
         const bool ok = quor::tools::build_outputs(
             dir, [](const std::string& line) { std::cout << line << std::endl; }, &error);
         if (!ok) {
-            std::cerr << "quor-mem: " << error << std::endl;
+            quor::system::report(error);
             return 1;
         }
         std::cout << "done" << std::endl;
