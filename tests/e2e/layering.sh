@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# The layering rules of src/: no folder includes a folder above it, platform headers only in
+# platform/, OpenGL calls only behind the seam (the loader and the platform's context code).
+set -u
+source "$(dirname "$0")/lib.bash"
+cd "$QUOR_SOURCE_DIR/src"
+
+# Bottom up; folders of one rank do not include each other.
+declare -A rank=([platform]=0 [anim]=1 [io]=1 [gl]=2 [app]=3 [scene]=4 [demo]=5)
+# The render device lives with the frame in app/ (where the layout puts it), yet the rendering
+# files draw through it: the one include that goes upwards.
+upward_allowed='^gl/[a-z_]+\.(h|cpp):#include "app/render_device\.h"$'
+
+for folder in *; do
+  [ -d "$folder" ] || continue
+  expect_eq "${rank[$folder]+known}" known "folder $folder has a place in the layer order"
+done
+
+upward=$(grep -rHE '^#include "[a-z_]+/' --include='*.cpp' --include='*.h' . | sed 's|^\./||' \
+  | while IFS= read -r line; do
+      from=${line%%/*}
+      to=${line#*#include \"}
+      to=${to%%/*}
+      [ "$from" = "$to" ] && continue
+      if [ -z "${rank[$from]+x}" ] || [ -z "${rank[$to]+x}" ] || [ "${rank[$to]}" -ge "${rank[$from]}" ]; then
+        printf '%s\n' "$line" | grep -vE "$upward_allowed"
+      fi
+    done || true)
+[ -n "$upward" ] && echo "$upward"
+expect_eq "$(printf '%s' "$upward" | grep -c .)" 0 "includes of a folder above or beside"
+
+platform_headers='#include <(GL/(freeglut|glut|glx)|EGL/|SDL2/|time\.h)'
+outside=$(grep -rnE "$platform_headers" --include='*.cpp' --include='*.h' . | sed 's|^\./||' \
+  | grep -vE '^platform/' || true)
+[ -n "$outside" ] && echo "$outside"
+expect_eq "$(printf '%s' "$outside" | grep -c .)" 0 "platform headers outside platform/"
+
+# GL headers come through the seam's header only.
+gl_headers=$(grep -rnE '#include <GL/' --include='*.cpp' --include='*.h' . | sed 's|^\./||' \
+  | grep -vE '^(gl/api\.(h|cpp)|platform/[a-z_]+\.cpp):' || true)
+[ -n "$gl_headers" ] && echo "$gl_headers"
+expect_eq "$(printf '%s' "$gl_headers" | grep -c .)" 0 "GL headers outside the seam and platform/"
+
+allowed='^(gl/api\.cpp|platform/offscreen_gl\.cpp):'
+hits=$(grep -rnE '(^|[^A-Za-z_.>:])gl[A-Z][A-Za-z0-9]*\(' --include='*.cpp' --include='*.h' . \
+         | sed 's|^\./||' | grep -vE "$allowed" | grep -vE '^\S+:\s*//' || true)
+[ -n "$hits" ] && echo "$hits"
+expect_eq "$(printf '%s' "$hits" | grep -c .)" 0 "direct OpenGL calls outside the seam"
+finish
