@@ -29,7 +29,7 @@ upward=$(grep -rHE '^#include "[a-z_]+/' --include='*.cpp' --include='*.h' . | s
 [ -n "$upward" ] && echo "$upward"
 expect_eq "$(printf '%s' "$upward" | grep -c .)" 0 "includes of a folder above or beside"
 
-platform_headers='#include <(GL/(freeglut|glut|glx)|EGL/|SDL2/|time\.h)'
+platform_headers='#include <(GL/(freeglut|glut|glx)|EGL/|SDL2/|time\.h|unistd\.h|fcntl\.h|sys/)'
 outside=$(grep -rnE "$platform_headers" --include='*.cpp' --include='*.h' . | sed 's|^\./||' \
   | grep -vE '^platform/' || true)
 [ -n "$outside" ] && echo "$outside"
