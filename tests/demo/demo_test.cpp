@@ -221,7 +221,8 @@ TEST_F(DemoFixture, EscapeRequestsExitWhileTheFrameIsStillDrawn)
 {
     quor::demo::Demo demo(ticks);
     ASSERT_TRUE(build_blank(demo));
-    demo.actions.bind("exit", {quor::system::device_manager().find(0, 0), 36, 0.05f, 0.05f});
+    demo.actions.bind("exit", {quor::system::device_manager().find(quor::input::keyboard_kind, 0),
+                               quor::input::escape_control, 0.05f, 0.05f});
     quor::system::device_manager().on_key(27);
     rec.clear();
     demo.frame();
