@@ -25,3 +25,6 @@ quor_layer(quor_demo demo quor_scene)
 
 add_executable(quor-demo ${PROJECT_SOURCE_DIR}/src/demo/main.cpp)
 target_link_libraries(quor-demo PRIVATE quor_demo)
+
+# The workbench's editing model: plain C++ over the demo's records and files, no GL of its own.
+quor_layer(quor_edit edit quor_demo)

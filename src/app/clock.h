@@ -23,6 +23,8 @@ public:
     void update();
     // Accumulated time as of the last update; constant within a frame.
     float time() const { return total_time; }
+    // Moves the accumulated time to t (a seek); later updates add to it as before.
+    void set_time(float t) { total_time = t; }
 
     float step_size() const { return step; }
     float fps() const { return frames_per_second; }

@@ -2,9 +2,12 @@
 // timeline, the scene draw from the camera, then the clock.
 #include "demo/demo.h"
 
+#include <memory>
+
 #include "app/device_manager.h"
 #include "app/render_device.h"
 #include "app/system.h"
+#include "demo/data_check.h"
 #include "demo/data_layout.h"
 #include "demo/music.h"
 #include "scene/draw.h"
@@ -49,6 +52,21 @@ void Demo::frame()
     scene.animated_object.set_frame(static_cast<int>(layout::frame_at(t)));
     scene::draw_scene(std::span(scene.nodes.data(), drawn_nodes), device, static_cast<float>(t), scene.camera);
     clock.update();
+}
+
+bool Demo::reload(std::unique_ptr<char[]> data, std::size_t size)
+{
+    if (!check_data(data.get(), size).ok)
+        return false;
+    const std::string path = scene.file_path;
+    for (gl::texture& t : scene.textures)
+        t.destroy();
+    // The scene's nodes point into it, so it is rebuilt in place rather than assigned.
+    std::destroy_at(&scene);
+    std::construct_at(&scene);
+    scene.build(std::move(data), size);
+    scene.file_path = path;
+    return true;
 }
 
 system::application* make_demo(system::creation_params*) { return new Demo; }

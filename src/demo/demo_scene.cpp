@@ -37,7 +37,7 @@ boost::shared_ptr<mesh_object> make_mesh(const char* block, boost::shared_ptr<gl
 }
 
 // Reads the whole file into a fresh block; the file must fit the block.
-std::unique_ptr<char[]> read_file(std::size_t& size)
+std::unique_ptr<char[]> read_file(std::size_t& size, std::string& path)
 {
     DiskBinfile file(default_search_path);
     if (!file.open(data_file_name)) {
@@ -45,6 +45,7 @@ std::unique_ptr<char[]> read_file(std::size_t& size)
         return nullptr;
     }
     size = static_cast<std::size_t>(file.length);
+    path = file.path;
     if (size > block_size) {
         std::cerr << data_file_name << ": " << size << " bytes, longer than the " << block_size
                   << "-byte block it is read into" << std::endl;
@@ -65,8 +66,12 @@ std::unique_ptr<char[]> read_file(std::size_t& size)
 bool DemoScene::load()
 {
     std::size_t size = 0;
-    std::unique_ptr<char[]> block = read_file(size);
-    return block && build(std::move(block), size);
+    std::string path;
+    std::unique_ptr<char[]> block = read_file(size, path);
+    if (!block || !build(std::move(block), size))
+        return false;
+    file_path = path;
+    return true;
 }
 
 bool DemoScene::build(std::unique_ptr<char[]> data, std::size_t size)
@@ -77,6 +82,7 @@ bool DemoScene::build(std::unique_ptr<char[]> data, std::size_t size)
         return false;
     }
     file_data = std::move(data);
+    file_size = size;
     const char* block = file_data.get();
 
     for (std::size_t i = 0; i < textures.size(); ++i) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 
 #include <boost/shared_ptr.hpp>
 
@@ -27,6 +28,9 @@ struct DemoScene {
     scene::object<4, float, lightwave::transformation> animated_object;
     scene::object<1, float, lightwave::transformation> quad_object;
     scene::camera_template<float, lightwave::transformation_camera> camera;
+    // The file's length in the block, and where the load found it (empty for a built block).
+    std::size_t file_size = 0;
+    std::string file_path;
 
     // Reads "tesk.mem" (current directory, then its parent) and builds the scene. A file that is
     // missing, does not fit the layout, has an index out of range or a record that does not read

@@ -46,6 +46,7 @@ bool load_system_api()
     t.AlphaFunc = &::glAlphaFunc;
     t.TexEnvi = &::glTexEnvi;
     t.GenTextures = &::glGenTextures;
+    t.DeleteTextures = &::glDeleteTextures;
     t.BindTexture = &::glBindTexture;
     t.PixelStorei = &::glPixelStorei;
     t.TexParameteri = &::glTexParameteri;

@@ -36,6 +36,7 @@ struct api_table {
     void (*AlphaFunc)(GLenum func, GLclampf ref);
     void (*TexEnvi)(GLenum target, GLenum pname, GLint param);
     void (*GenTextures)(GLsizei n, GLuint* textures);
+    void (*DeleteTextures)(GLsizei n, const GLuint* textures);
     void (*BindTexture)(GLenum target, GLuint texture);
     void (*PixelStorei)(GLenum pname, GLint param);
     void (*TexParameteri)(GLenum target, GLenum pname, GLint param);

@@ -54,6 +54,13 @@ void texture::upload(const char* data, int width, int height, int levels, unsign
     }
 }
 
+void texture::destroy()
+{
+    if (name_ != no_name)
+        api.DeleteTextures(1, &name_);
+    *this = texture();
+}
+
 void texture::bind() const
 {
     if (name_ == no_name) {

@@ -29,6 +29,9 @@ public:
     // Binds on the active unit and sets repeat wrapping and linear filtering; a texture
     // without a name switches GL_TEXTURE_2D off instead.
     void bind() const;
+    // Deletes the GL texture, if there is one, and returns to the state before creation. Only a
+    // scene that is replaced while the program runs needs this.
+    void destroy();
 
     unsigned name() const { return name_; }
     int width() const { return width_; }

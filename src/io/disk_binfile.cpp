@@ -37,6 +37,7 @@ bool DiskBinfile::open(const char* name)
 {
     if (fd != -1)
         return false;
+    path = name;
     if (!open_descriptor(name)) {
         const char* colon = std::strrchr(name, ':');
         const char* base = colon ? colon + 1 : name;
@@ -52,6 +53,7 @@ bool DiskBinfile::open(const char* name)
             open_descriptor(candidate.c_str());
             start = end + 1;
         }
+        path = candidate;
     }
     if (fd == -1) {
         warn("WARNING: file not found: ", name);

@@ -44,6 +44,8 @@ public:
     virtual bool load(const char* name, void* buffer, int reserved);
 
     std::string search_path;
+    // What the last successful `open` opened: `name` itself or a search-path candidate.
+    std::string path;
     // -1 when no file is open.
     int fd = -1;
 

@@ -40,6 +40,9 @@ private:
 
 void discard_log(void*, int, SDL_LogPriority, const char*) {}
 
+// The started track; null while no music plays.
+Mix_Music* track = nullptr;
+
 } // namespace
 
 bool play_music_once(const char* file)
@@ -68,7 +71,24 @@ bool play_music_once(const char* file)
         return false;
     }
     // The track and the device stay open until the process ends.
+    track = music;
     return true;
+}
+
+void pause_music()
+{
+    if (track)
+        Mix_PauseMusic();
+}
+
+void play_music_from(double seconds)
+{
+    if (!track)
+        return;
+    if (!Mix_PlayingMusic())
+        Mix_PlayMusic(track, 1);
+    Mix_SetMusicPosition(seconds);
+    Mix_ResumeMusic();
 }
 
 } // namespace quor::platform

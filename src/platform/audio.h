@@ -9,4 +9,9 @@ namespace quor::platform {
 // or the decoder refuses.
 bool play_music_once(const char* file);
 
+// For a player that moves through the timeline: silence the music, or sound it from `seconds`
+// into the track (started again if it had ended). Nothing happens when no music was started.
+void pause_music();
+void play_music_from(double seconds);
+
 } // namespace quor::platform

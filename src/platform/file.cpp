@@ -88,6 +88,18 @@ bool flush_to_disk(int fd)
     return r == 0;
 }
 
+bool stamp_of(const char* path, file_stamp& out)
+{
+    struct stat st;
+    if (::stat(path, &st) != 0)
+        return false;
+    out.device = static_cast<std::uint64_t>(st.st_dev);
+    out.inode = static_cast<std::uint64_t>(st.st_ino);
+    out.size = static_cast<long long>(st.st_size);
+    out.modified_ns = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return true;
+}
+
 bool rename_over(const char* from, const char* to)
 {
     return std::rename(from, to) == 0;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace quor::platform {
@@ -28,6 +29,18 @@ std::size_t write_full(int fd, const void* data, std::size_t size);
 long long seek(int fd, long long offset, bool relative);
 // Makes the written bytes durable before the call returns.
 bool flush_to_disk(int fd);
+
+// What tells one version of a file from another without reading it: device and inode (a rename
+// over the file gives a new inode), size, and modification time to the nanosecond.
+struct file_stamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    long long size = 0;
+    long long modified_ns = 0;
+    bool operator==(const file_stamp&) const = default;
+};
+// The stamp of `path` now; false when it cannot be looked at (missing, no permission).
+bool stamp_of(const char* path, file_stamp& out);
 
 // Renames `from` over `to` in one step: `to` is never seen half written.
 bool rename_over(const char* from, const char* to);

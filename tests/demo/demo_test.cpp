@@ -11,26 +11,13 @@
 #include "demo/data_layout.h"
 #include "demo/demo.h"
 #include "gl_recorder.h"
+#include "manual_counter.h"
 
 namespace {
 
 namespace layout = quor::demo::layout;
 using quor::test::gl_recorder;
-
-struct manual_counter final : quor::system::counter {
-    std::uint64_t now = 0;
-    bool frequency(std::uint64_t& out) override
-    {
-        out = 1000;
-        return true;
-    }
-    bool sample(std::uint64_t& out) override
-    {
-        out = now;
-        return true;
-    }
-    std::uint32_t milliseconds() override { return static_cast<std::uint32_t>(now); }
-};
+using quor::test::manual_counter;
 
 // A file of the layout's regions: zero vertices and textures, all indices 0, constant records
 // for the objects (scale 1) and an envelope-driven camera record.

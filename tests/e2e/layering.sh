@@ -6,7 +6,7 @@ source "$(dirname "$0")/lib.bash"
 cd "$QUOR_SOURCE_DIR/src"
 
 # Bottom up; folders of one rank do not include each other.
-declare -A rank=([platform]=0 [anim]=1 [io]=1 [gl]=2 [app]=3 [scene]=4 [demo]=5)
+declare -A rank=([platform]=0 [anim]=1 [io]=1 [gl]=2 [app]=3 [scene]=4 [demo]=5 [edit]=6)
 # The render device lives with the frame in app/ (where the layout puts it), yet the rendering
 # files draw through it: the one include that goes upwards.
 upward_allowed='^gl/[a-z_]+\.(h|cpp):#include "app/render_device\.h"$'

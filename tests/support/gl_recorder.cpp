@@ -58,6 +58,11 @@ gl::api_table recording_api()
             for (GLsizei i = 0; i < n; ++i)
                 names[i] = active->next_texture_name++;
     };
+    t.DeleteTextures = [](GLsizei n, const GLuint* names) {
+        std::vector<double> args{double(n)};
+        args.insert(args.end(), names, names + n);
+        rec("glDeleteTextures", args);
+    };
     t.BindTexture = [](GLenum t_, GLuint n) { rec("glBindTexture", {double(t_), double(n)}); };
     t.PixelStorei = [](GLenum p, GLint v) { rec("glPixelStorei", {double(p), double(v)}); };
     t.TexParameteri = [](GLenum t_, GLenum p, GLint v) { rec("glTexParameteri", {double(t_), double(p), double(v)}); };
@@ -134,6 +139,7 @@ gl::api_table null_api()
     t.AlphaFunc = [](GLenum, GLclampf) {};
     t.TexEnvi = t.TexParameteri = [](GLenum, GLenum, GLint) {};
     t.GenTextures = [](GLsizei, GLuint*) {};
+    t.DeleteTextures = [](GLsizei, const GLuint*) {};
     t.BindTexture = [](GLenum, GLuint) {};
     t.PixelStorei = [](GLenum, GLint) {};
     t.ReadPixels = [](GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, GLvoid*) {};

@@ -1,0 +1,54 @@
+// Hot reload of the data file: a new version on disk is read whole and passes the load's check
+// before anything uses it; a damaged one is refused with the check's message and the loaded
+// data stays. Unsaved edits are never dropped without the caller's word.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/file.h"
+
+namespace quor::edit {
+
+struct reload_outcome {
+    enum class kind {
+        none,     // nothing new on disk
+        reloaded, // `block` holds the new version, checked, `size` bytes
+        refused,  // the new version does not pass the check: `message` says why
+        ask,      // a new version while edits are unsaved: the caller answers take() or keep()
+    };
+    kind what = kind::none;
+    std::string message;
+    std::unique_ptr<char[]> block;
+    std::size_t size = 0;
+};
+
+class data_reload {
+public:
+    // Watches `path`; the version on disk now is the one loaded.
+    explicit data_reload(std::string path);
+
+    // Once a frame: one stat of the file. A version is offered once: after it was reloaded,
+    // refused or kept, only a newer one counts. A version caught while it is still being written
+    // is left for a later poll.
+    reload_outcome poll(bool unsaved_edits);
+    // Answers to `ask`: read the new version now (the caller drops its edits), or keep the edits
+    // and leave this version alone (a later save writes over it).
+    reload_outcome take();
+    void keep();
+    // The caller's own save replaced the file: that version is the loaded one.
+    void saved();
+
+    const std::string& path() const { return file; }
+
+private:
+    reload_outcome load(const platform::file_stamp& stamp);
+
+    std::string file;
+    // The version last loaded, refused or kept; none while the file could not be looked at.
+    std::optional<platform::file_stamp> seen;
+};
+
+} // namespace quor::edit

@@ -1,0 +1,273 @@
+// Edits of the motion records as snapshots of the one channel they change, so undo and redo
+// restore exactly what was there; sizes are weighed against the slots of the scene section.
+#include "edit/motion_document.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "demo/data_check.h"
+#include "demo/data_layout.h"
+
+namespace quor::edit {
+namespace {
+
+using namespace demo::layout;
+
+constexpr std::size_t camera = 2;
+
+std::string seconds(double t)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f s", t);
+    return text;
+}
+
+bool finite(const Key& k)
+{
+    return std::isfinite(k.value) && std::isfinite(k.time) && std::isfinite(k.tension) &&
+           std::isfinite(k.continuity) && std::isfinite(k.bias);
+}
+
+// Why no key may stand at `time` among `keys` (the key at `except` aside); empty if one may.
+std::string time_refusal(const std::vector<Key>& keys, double time, std::size_t except)
+{
+    if (!(time >= 0) || !std::isfinite(time))
+        return "a key at " + seconds(time) +
+               " would stand before the key at 0 s that the reader puts first in every envelope";
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (i != except && keys[i].time == static_cast<float>(time))
+            return "key " + std::to_string(i) + " already stands at " + seconds(time);
+    return {};
+}
+
+// Inserts k after every key not later than it, and returns where it went.
+std::size_t insert_in_order(std::vector<Key>& keys, const Key& k)
+{
+    const auto at =
+        std::upper_bound(keys.begin(), keys.end(), k.time, [](float t, const Key& other) { return t < other.time; });
+    const std::size_t index = static_cast<std::size_t>(at - keys.begin());
+    keys.insert(at, k);
+    return index;
+}
+
+std::string channel_text(channel_ref at)
+{
+    return std::string(demo::record_names[at.record]) + " " + channel_names[static_cast<std::size_t>(at.channel)];
+}
+
+} // namespace
+
+bool motion_document::read(const char* file, std::size_t size, std::string* why)
+{
+    if (size <= scene_section.offset + camera_record) {
+        if (why)
+            *why = "the file ends before the camera record";
+        return false;
+    }
+    const char* section = file + scene_section.offset;
+    const char* file_end = file + size;
+    std::array<motion_record, record_count> read_records;
+    const char* camera_end = nullptr;
+    for (std::size_t r = 0; r < record_count; ++r) {
+        const char* start = section + demo::record_offsets[r];
+        const char* end = r == camera ? file_end : start + object_record_limit;
+        record::read_error err;
+        const char* past = read_motion_record(start, end, read_records[r], &err);
+        if (!past) {
+            if (why)
+                *why = std::string("the ") + demo::record_names[r] + " record does not read: " + err.reason;
+            return false;
+        }
+        camera_end = past;
+    }
+    records = std::move(read_records);
+    object_slots.assign(section, section + camera_record);
+    tail.assign(camera_end, file_end);
+    history.clear();
+    done = 0;
+    saved = 0;
+    return true;
+}
+
+std::size_t motion_document::record_capacity(std::size_t r) const
+{
+    if (r != camera)
+        return object_record_limit;
+    return max_file_size - scene_section.offset - camera_record - tail.size();
+}
+
+float motion_document::value_at(channel_ref at, double t) const
+{
+    return engine_channel(channel(at)).evaluate(t);
+}
+
+edit_result motion_document::refuse(std::string reason) const
+{
+    edit_result r;
+    r.reason = std::move(reason);
+    return r;
+}
+
+edit_result motion_document::commit(channel_ref at, channel_record after, std::size_t key, bool continues)
+{
+    after.source.clear();
+    channel_record& current = mutable_channel(at);
+    if (same_channel(current, after)) {
+        edit_result r;
+        r.ok = true;
+        r.changed = at;
+        r.key = key;
+        return r;
+    }
+    channel_record before = std::move(current);
+    current = std::move(after);
+    const std::size_t bytes = record_bytes(at.record);
+    if (bytes > record_capacity(at.record)) {
+        std::string reason = std::string("the ") + demo::record_names[at.record] + " record would take " +
+                             std::to_string(bytes) + " bytes, ";
+        reason += at.record == camera ? "more than the " + std::to_string(record_capacity(at.record)) +
+                                            " the scene section has room for"
+                                      : "more than its 72-byte slot: the objects' records hold nine constants";
+        current = std::move(before);
+        return refuse(std::move(reason));
+    }
+    const bool fold = continues && done > 0 && done == history.size() && history[done - 1].at == at && saved != done;
+    if (fold) {
+        history[done - 1].after = current;
+    } else {
+        history.resize(done);
+        if (saved && *saved > done)
+            saved.reset();
+        history.push_back({at, std::move(before), current});
+        ++done;
+    }
+    edit_result r;
+    r.ok = true;
+    r.changed = at;
+    r.key = key;
+    return r;
+}
+
+edit_result motion_document::set_constant(channel_ref at, float value, bool continues)
+{
+    const channel_record& c = channel(at);
+    if (c.kind() == channel_kind::envelope || c.kind() == channel_kind::mixer)
+        return refuse(channel_text(at) + " is an " + kind_name(c.kind()) + ", not a constant");
+    if (!std::isfinite(value))
+        return refuse("a constant must be a finite number");
+    channel_record after;
+    after.value = value;
+    return commit(at, std::move(after), 0, continues);
+}
+
+edit_result motion_document::set_key(channel_ref at, std::size_t k, const Key& fields, bool continues)
+{
+    const channel_record& c = channel(at);
+    if (c.kind() != channel_kind::envelope || k >= c.keys.size())
+        return refuse(channel_text(at) + " has no key " + std::to_string(k));
+    if (!finite(fields))
+        return refuse("a key's time, value, tension, continuity and bias must be finite numbers");
+    if (static_cast<int>(fields.shape) < 0 || static_cast<int>(fields.shape) > static_cast<int>(Shape::Bezier2D))
+        return refuse("shape " + std::to_string(static_cast<int>(fields.shape)) + " is not one of the six shapes");
+    if (fields.time != c.keys[k].time)
+        if (std::string why = time_refusal(c.keys, fields.time, k); !why.empty())
+            return refuse(why);
+    channel_record after = c;
+    after.keys.erase(after.keys.begin() + static_cast<std::ptrdiff_t>(k));
+    Key key = fields;
+    std::ranges::fill(key.param, 0.0f); // not part of the record
+    const std::size_t index = insert_in_order(after.keys, key);
+    return commit(at, std::move(after), index, continues);
+}
+
+edit_result motion_document::add_key(channel_ref at, double t)
+{
+    const channel_record& c = channel(at);
+    if (c.kind() != channel_kind::envelope)
+        return refuse(channel_text(at) + " is a " + kind_name(c.kind()) + ": keys belong to envelopes");
+    if (std::string why = time_refusal(c.keys, t, c.keys.size()); !why.empty())
+        return refuse(why);
+    Key key;
+    key.time = static_cast<float>(t);
+    key.value = value_at(at, t);
+    channel_record after = c;
+    const std::size_t index = insert_in_order(after.keys, key);
+    if (after.keys.size() > 1)
+        after.keys[index].shape = after.keys[index + 1 < after.keys.size() ? index + 1 : index - 1].shape;
+    return commit(at, std::move(after), index, false);
+}
+
+edit_result motion_document::delete_key(channel_ref at, std::size_t k)
+{
+    const channel_record& c = channel(at);
+    if (c.kind() != channel_kind::envelope || k >= c.keys.size())
+        return refuse(channel_text(at) + " has no key " + std::to_string(k));
+    channel_record after = c;
+    after.keys.erase(after.keys.begin() + static_cast<std::ptrdiff_t>(k));
+    return commit(at, std::move(after), k, false);
+}
+
+edit_result motion_document::make_envelope(channel_ref at)
+{
+    const channel_record& c = channel(at);
+    if (c.kind() == channel_kind::envelope || c.kind() == channel_kind::mixer)
+        return refuse(channel_text(at) + " is already an " + kind_name(c.kind()));
+    channel_record after;
+    after.tag = record::envelope_tag;
+    Key key;
+    key.value = c.kind() == channel_kind::constant ? c.value : 0.0f;
+    after.keys.push_back(key);
+    return commit(at, std::move(after), 0, false);
+}
+
+edit_result motion_document::make_constant(channel_ref at, double t)
+{
+    const channel_record& c = channel(at);
+    if (c.kind() == channel_kind::constant)
+        return refuse(channel_text(at) + " is already a constant");
+    channel_record after;
+    after.value = value_at(at, t);
+    return commit(at, std::move(after), 0, false);
+}
+
+edit_result motion_document::undo()
+{
+    if (!can_undo())
+        return refuse("nothing to undo");
+    const change& c = history[--done];
+    mutable_channel(c.at) = c.before;
+    edit_result r;
+    r.ok = true;
+    r.changed = c.at;
+    return r;
+}
+
+edit_result motion_document::redo()
+{
+    if (!can_redo())
+        return refuse("nothing to redo");
+    const change& c = history[done++];
+    mutable_channel(c.at) = c.after;
+    edit_result r;
+    r.ok = true;
+    r.changed = c.at;
+    return r;
+}
+
+std::vector<char> motion_document::section() const
+{
+    std::vector<char> out = object_slots;
+    for (std::size_t r = 0; r < camera; ++r) {
+        std::vector<char> bytes;
+        for (const channel_record& c : records[r])
+            append_channel(bytes, c);
+        std::copy(bytes.begin(), bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(demo::record_offsets[r]));
+    }
+    for (const channel_record& c : records[camera])
+        append_channel(out, c);
+    out.insert(out.end(), tail.begin(), tail.end());
+    return out;
+}
+
+} // namespace quor::edit

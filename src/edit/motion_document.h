@@ -1,0 +1,101 @@
+// The three motion records of the data file as an editable document: edits are commands that
+// keep keys in time order and the records inside their room in the scene section, with undo
+// and redo over every edit since the document was read.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "edit/motion_records.h"
+
+namespace quor::edit {
+
+// Records in section order: the animated object, the quad, the camera.
+constexpr std::size_t record_count = 3;
+
+struct channel_ref {
+    std::size_t record = 0;
+    int channel = 0;
+    bool operator==(const channel_ref&) const = default;
+};
+
+struct edit_result {
+    bool ok = false;
+    // Why the edit was refused, one line; empty when ok.
+    std::string reason;
+    // The channel that changed (for undo and redo, the one they changed back).
+    channel_ref changed;
+    // set_key and add_key: the index the key stands at afterwards.
+    std::size_t key = 0;
+};
+
+class motion_document {
+public:
+    // Reads the three records of a data file held in memory, `size` bytes from `file`, with the
+    // bounds the demo's load uses. Clears the history. False, with *why and nothing changed, when a
+    // record does not read.
+    bool read(const char* file, std::size_t size, std::string* why = nullptr);
+
+    const motion_record& record(std::size_t r) const { return records[r]; }
+    const channel_record& channel(channel_ref at) const { return records[at.record][slot(at)]; }
+    std::size_t record_bytes(std::size_t r) const { return record_size(records[r]); }
+    // The most bytes record r may take: the 72 of an object's slot; for the camera, what the
+    // data block leaves after everything else in the file.
+    std::size_t record_capacity(std::size_t r) const;
+    std::size_t room(std::size_t r) const { return record_capacity(r) - record_bytes(r); }
+    // The channel's value at t, as the demo evaluates it.
+    float value_at(channel_ref at, double t) const;
+
+    // Each edit either changes one channel and becomes one undo step, or changes nothing and says
+    // why. `continues` folds the edit into the previous step when that changed the same channel
+    // (one step for a whole drag).
+    edit_result set_constant(channel_ref at, float value, bool continues = false);
+    // Sets key k's time, value, shape, tension, continuity and bias (nothing else is stored); the
+    // key moves to keep the keys in time order. No two keys share a time, none stands before 0 s
+    // (the reader puts its seed key there) and every field is finite.
+    edit_result set_key(channel_ref at, std::size_t k, const Key& fields, bool continues = false);
+    // A key at t carrying the curve's value there, with the shape of the key after it.
+    edit_result add_key(channel_ref at, double t);
+    edit_result delete_key(channel_ref at, std::size_t k);
+    // A constant becomes an envelope with one key at 0 s holding its value.
+    edit_result make_envelope(channel_ref at);
+    // An envelope or a mixer becomes the constant of its value at t.
+    edit_result make_constant(channel_ref at, double t);
+
+    bool can_undo() const { return done > 0; }
+    bool can_redo() const { return done < history.size(); }
+    edit_result undo();
+    edit_result redo();
+
+    // Whether the records differ from those last read or saved, by the history.
+    bool modified() const { return saved != done; }
+    // The scene section as a save writes it: the object slots with their records over the bytes
+    // read, the camera's record, then whatever followed it in the file.
+    std::vector<char> section() const;
+    // The section() just written is now what the file holds.
+    void mark_saved() { saved = done; }
+
+private:
+    struct change {
+        channel_ref at;
+        channel_record before, after;
+    };
+
+    static std::size_t slot(channel_ref at) { return static_cast<std::size_t>(at.channel); }
+    channel_record& mutable_channel(channel_ref at) { return records[at.record][slot(at)]; }
+    edit_result commit(channel_ref at, channel_record after, std::size_t key, bool continues);
+    edit_result refuse(std::string reason) const;
+
+    std::array<motion_record, record_count> records;
+    std::vector<char> object_slots; // the section's first 144 bytes as read
+    std::vector<char> tail;         // the bytes after the camera's record
+    std::vector<change> history;
+    std::size_t done = 0;
+    // `done` when the records matched the file; none once that state left the history.
+    std::optional<std::size_t> saved = 0;
+};
+
+} // namespace quor::edit

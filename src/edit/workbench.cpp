@@ -1,0 +1,124 @@
+// Glue between the workbench's parts and the demo: edited channels are loaded into the scene's
+// transformations, music cues go to the player's music, a new data file rebuilds the scene.
+#include "edit/workbench.h"
+
+#include "platform/audio.h"
+#include "edit/data_save.h"
+
+namespace quor::edit {
+namespace {
+
+lightwave::transformation& transformation_of(demo::DemoScene& scene, std::size_t record)
+{
+    switch (record) {
+    case 0:
+        return scene.animated_object.transformation;
+    case 1:
+        return scene.quad_object.transformation;
+    default:
+        return scene.camera.transformation;
+    }
+}
+
+} // namespace
+
+workbench::workbench(demo::Demo& demo, std::string path, system::counter& counter)
+    : demo_(&demo), play(demo.clock), watch(std::move(path)), ticks(&counter)
+{
+    std::string why;
+    if (!doc.read(demo.scene.file_data.get(), demo.scene.file_size, &why))
+        line = "records: " + why;
+    if (!ticks->frequency(frequency) || frequency == 0)
+        frequency = 1000;
+    ticks->sample(fps_mark);
+}
+
+edit_result workbench::edit(const std::function<edit_result(motion_document&)>& command)
+{
+    edit_result r = command(doc);
+    if (!r.ok) {
+        line = r.reason;
+        return r;
+    }
+    transformation_of(demo_->scene, r.changed.record).channel(r.changed.channel) = engine_channel(doc.channel(r.changed));
+    line.clear();
+    return r;
+}
+
+bool workbench::save()
+{
+    std::string error;
+    if (!save_records(watch.path(), demo_->scene.file_data.get(), demo_->scene.file_size, doc, &error)) {
+        line = "not saved: " + error;
+        return false;
+    }
+    watch.saved();
+    pending = false;
+    line = "saved " + watch.path();
+    return true;
+}
+
+void workbench::after_frame()
+{
+    const music_cue cue = play.settle();
+    if (cue.what == music_cue::kind::pause)
+        platform::pause_music();
+    else if (cue.what == music_cue::kind::play_from)
+        platform::play_music_from(cue.position);
+
+    ++fps_frames;
+    std::uint64_t now = 0;
+    ticks->sample(now);
+    const double span = static_cast<double>(now - fps_mark) / static_cast<double>(frequency);
+    if (span >= 0.5) {
+        fps = static_cast<float>(fps_frames / span);
+        fps_frames = 0;
+        fps_mark = now;
+    }
+
+    if (!pending)
+        take(watch.poll(doc.modified()));
+}
+
+void workbench::answer_reload(bool reload)
+{
+    if (!pending)
+        return;
+    pending = false;
+    if (reload) {
+        take(watch.take());
+    } else {
+        watch.keep();
+        line = "kept the edits; saving writes over the new " + watch.path();
+    }
+}
+
+void workbench::take(reload_outcome outcome)
+{
+    switch (outcome.what) {
+    case reload_outcome::kind::ask:
+        pending = true;
+        line = outcome.message;
+        break;
+    case reload_outcome::kind::refused:
+        line = "not reloaded: " + outcome.message;
+        break;
+    case reload_outcome::kind::reloaded: {
+        const char* block = outcome.block.get();
+        std::string why;
+        motion_document fresh;
+        if (!fresh.read(block, outcome.size, &why) || !demo_->reload(std::move(outcome.block), outcome.size)) {
+            line = "not reloaded: " + why;
+            break;
+        }
+        doc = std::move(fresh);
+        ++reload_count;
+        line = "reloaded " + watch.path();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+} // namespace quor::edit

@@ -1,0 +1,65 @@
+// The workbench behind the overlay: the document over the demo's motion records, the transport
+// over its clock, save and hot reload of its data file, and one status line. Every change
+// reaches the demo's scene before its next frame; nothing here draws.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/counter.h"
+#include "demo/demo.h"
+#include "edit/data_reload.h"
+#include "edit/motion_document.h"
+#include "edit/transport.h"
+
+namespace quor::edit {
+
+class workbench {
+public:
+    // Over a demo whose scene is loaded from `path`: saves go there, reloads watch it. Frames per
+    // second are measured on `counter`.
+    workbench(demo::Demo& demo, std::string path, system::counter& counter = system::system_counter());
+
+    const motion_document& document() const { return doc; }
+    transport& player() { return play; }
+    const transport& player() const { return play; }
+
+    // Runs one command on the document: a change reaches the scene, a refusal becomes the status.
+    edit_result edit(const std::function<edit_result(motion_document&)>& command);
+    edit_result undo() { return edit([](motion_document& d) { return d.undo(); }); }
+    edit_result redo() { return edit([](motion_document& d) { return d.redo(); }); }
+    // Writes the records into the data file; the outcome becomes the status.
+    bool save();
+
+    // After each frame of the demo: the transport settles and the music follows, the frame is
+    // counted, and the data file is looked at for a new version.
+    void after_frame();
+    // A new version of the data file waits for the user's word, because edits are unsaved.
+    bool reload_pending() const { return pending; }
+    // true: drop the edits and load the new version; false: keep the edits (a save overwrites it).
+    void answer_reload(bool reload);
+
+    const std::string& status() const { return line; }
+    float frames_per_second() const { return fps; }
+    // Versions of the data file taken over since the start.
+    int reloads() const { return reload_count; }
+
+private:
+    void take(reload_outcome outcome);
+
+    demo::Demo* demo_;
+    motion_document doc;
+    transport play;
+    data_reload watch;
+    system::counter* ticks;
+    std::uint64_t frequency = 1;
+    std::uint64_t fps_mark = 0;
+    int fps_frames = 0;
+    float fps = 0;
+    bool pending = false;
+    int reload_count = 0;
+    std::string line;
+};
+
+} // namespace quor::edit

@@ -1,0 +1,176 @@
+// The editing model alone: each edit's effect on the curve the demo evaluates and its undo, the
+// rules that keep keys ordered and records inside their room, and the history's saved mark.
+#include "edit/motion_document.h"
+
+#include <cmath>
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "edit_files.h"
+
+namespace {
+
+using namespace quor;
+using namespace quor::edit;
+using namespace quor::edit::test;
+
+constexpr channel_ref object_x{0, 0};
+constexpr channel_ref camera_x{2, 0};
+constexpr channel_ref camera_y{2, 1};
+constexpr channel_ref camera_mixer{2, 6};
+
+motion_document read_document(const std::vector<char>& section)
+{
+    std::size_t size = 0;
+    auto block = file_block(section, size);
+    motion_document doc;
+    std::string why;
+    EXPECT_TRUE(doc.read(block.get(), size, &why)) << why;
+    return doc;
+}
+
+TEST(MotionDocument, ReadsEveryKindAndWritesAnUneditedSectionBackByteForByte)
+{
+    const std::vector<char> section = scene_section();
+    const motion_document doc = read_document(section);
+    EXPECT_EQ(doc.channel(object_x).kind(), channel_kind::constant);
+    EXPECT_EQ(doc.channel({1, 6}).kind(), channel_kind::other);
+    EXPECT_EQ(doc.channel(camera_x).kind(), channel_kind::envelope);
+    EXPECT_EQ(doc.channel(camera_x).keys.size(), 3u);
+    EXPECT_EQ(doc.channel(camera_mixer).entries.size(), 2u);
+    EXPECT_EQ(doc.record_bytes(1), 68u);
+    // The curve is the demo's: the reader's seed key (0 s, 0) comes first.
+    EXPECT_EQ(doc.value_at(camera_x, 0.0), 0.0f);
+    EXPECT_EQ(doc.value_at(camera_x, 2.0), 20.0f);
+    EXPECT_EQ(doc.section(), section);
+    EXPECT_FALSE(doc.modified());
+}
+
+struct edit_case {
+    const char* name;
+    std::function<edit_result(motion_document&)> edit;
+    std::function<void(const motion_document&, const motion_document& before)> effect;
+};
+
+TEST(MotionDocument, EachEditChangesTheCurveAndItsUndoRestoresTheBytes)
+{
+    const std::vector<char> section = scene_section();
+    const std::vector<edit_case> cases{
+        {"set a constant", [](motion_document& d) { return d.set_constant(object_x, 4.5f); },
+         [](const motion_document& d, const motion_document&) { EXPECT_EQ(d.value_at(object_x, 9.0), 4.5f); }},
+        {"move a key past its neighbour",
+         [](motion_document& d) { return d.set_key(camera_x, 0, key(3, -1, Shape::Linear)); },
+         [](const motion_document& d, const motion_document&) {
+             const std::vector<Key>& keys = d.channel(camera_x).keys;
+             ASSERT_EQ(keys.size(), 3u);
+             EXPECT_EQ(keys[1].time, 3.0f);
+             EXPECT_EQ(keys[1].shape, Shape::Linear);
+             EXPECT_EQ(d.value_at(camera_x, 3.0), -1.0f);
+         }},
+        {"add a key on the curve",
+         [](motion_document& d) { return d.add_key(camera_x, 1.5); },
+         [](const motion_document& d, const motion_document& before) {
+             EXPECT_EQ(d.channel(camera_x).keys.size(), 4u);
+             EXPECT_EQ(d.channel(camera_x).keys[1].time, 1.5f);
+             EXPECT_EQ(d.value_at(camera_x, 1.5), before.value_at(camera_x, 1.5));
+         }},
+        {"delete a key", [](motion_document& d) { return d.delete_key(camera_x, 1); },
+         [](const motion_document& d, const motion_document&) {
+             EXPECT_EQ(d.channel(camera_x).keys.size(), 2u);
+             EXPECT_NE(d.value_at(camera_x, 2.0), 20.0f);
+         }},
+        {"constant to envelope", [](motion_document& d) { return d.make_envelope({2, 6 + 1}); },
+         [](const motion_document& d, const motion_document&) {
+             EXPECT_EQ(d.channel({2, 7}).kind(), channel_kind::envelope);
+             EXPECT_EQ(d.value_at({2, 7}, 5.0), 1.0f);
+         }},
+        {"envelope to constant", [](motion_document& d) { return d.make_constant(camera_y, 1.5); },
+         [](const motion_document& d, const motion_document& before) {
+             EXPECT_EQ(d.channel(camera_y).kind(), channel_kind::constant);
+             EXPECT_EQ(d.value_at(camera_y, 30.0), before.value_at(camera_y, 1.5));
+         }},
+        {"mixer to constant", [](motion_document& d) { return d.make_constant(camera_mixer, 1.0); },
+         [](const motion_document& d, const motion_document&) {
+             EXPECT_EQ(d.channel(camera_mixer).kind(), channel_kind::constant);
+         }},
+    };
+    for (const edit_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        motion_document doc = read_document(section);
+        const motion_document before = doc;
+        const edit_result r = c.edit(doc);
+        ASSERT_TRUE(r.ok) << r.reason;
+        EXPECT_TRUE(doc.modified());
+        c.effect(doc, before);
+        const std::vector<char> edited = doc.section();
+        EXPECT_NE(edited, section);
+
+        ASSERT_TRUE(doc.undo().ok);
+        EXPECT_EQ(doc.section(), section);
+        EXPECT_FALSE(doc.modified());
+        ASSERT_TRUE(doc.redo().ok);
+        EXPECT_EQ(doc.section(), edited);
+    }
+}
+
+TEST(MotionDocument, RefusesEditsThatBreakKeyOrderOrTheRecordsRoomAndSaysWhy)
+{
+    // A tail that leaves the camera room for one more key and no more.
+    const std::size_t room = 30;
+    const std::size_t tail = layout::max_file_size - layout::scene_section.offset - layout::camera_record -
+                             (scene_section(0).size() - layout::camera_record) - room;
+    motion_document doc = read_document(scene_section(tail));
+    EXPECT_EQ(doc.room(2), room);
+    EXPECT_TRUE(doc.add_key(camera_x, 5).ok);
+    const edit_result full = doc.add_key(camera_x, 6);
+    EXPECT_FALSE(full.ok);
+    EXPECT_NE(full.reason.find("camera record would take"), std::string::npos) << full.reason;
+    EXPECT_EQ(doc.channel(camera_x).keys.size(), 4u);
+
+    const edit_result object = doc.make_envelope(object_x);
+    EXPECT_FALSE(object.ok);
+    EXPECT_NE(object.reason.find("72-byte slot"), std::string::npos) << object.reason;
+    EXPECT_EQ(doc.channel(object_x).kind(), channel_kind::constant);
+
+    const std::vector<std::pair<const char*, edit_result>> refused{
+        {"key before the seed key", doc.set_key(camera_x, 0, key(-1, 0))},
+        {"two keys at one time", doc.add_key(camera_x, 2)},
+        {"not a number", doc.set_key(camera_x, 0, key(1, std::nanf("")))},
+        {"unknown shape", doc.set_key(camera_x, 0, key(1, 0, static_cast<Shape>(9)))},
+        {"keys on a constant", doc.add_key(object_x, 1)},
+        {"constant on a mixer", doc.set_constant(camera_mixer, 1)},
+        {"no such key", doc.delete_key(camera_x, 10)},
+    };
+    const std::vector<char> kept = doc.section();
+    for (const auto& [name, r] : refused) {
+        EXPECT_FALSE(r.ok) << name;
+        EXPECT_FALSE(r.reason.empty()) << name;
+    }
+    EXPECT_EQ(doc.section(), kept);
+}
+
+TEST(MotionDocument, HistoryFoldsADragDropsRedoOnANewEditAndTracksTheSavedState)
+{
+    motion_document doc = read_document(scene_section());
+    ASSERT_TRUE(doc.set_constant(object_x, 1, true).ok);
+    ASSERT_TRUE(doc.set_constant(object_x, 2, true).ok);
+    ASSERT_TRUE(doc.set_constant(object_x, 3, true).ok);
+    doc.mark_saved();
+    EXPECT_FALSE(doc.modified());
+    ASSERT_TRUE(doc.set_constant(object_x, 4, true).ok); // a new step: the saved one is not folded
+    ASSERT_TRUE(doc.undo().ok);
+    EXPECT_FALSE(doc.modified());
+    ASSERT_TRUE(doc.undo().ok);
+    EXPECT_EQ(doc.value_at(object_x, 0), 0.0f) << "the drag is one step";
+    EXPECT_TRUE(doc.modified());
+    EXPECT_FALSE(doc.can_undo());
+
+    ASSERT_TRUE(doc.set_constant({0, 1}, 7).ok);
+    EXPECT_FALSE(doc.can_redo());
+    EXPECT_TRUE(doc.modified()) << "the saved state left the history";
+    const edit_result r = doc.undo();
+    EXPECT_EQ(r.changed, (channel_ref{0, 1}));
+}
+
+} // namespace

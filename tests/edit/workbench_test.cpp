@@ -1,0 +1,122 @@
+// The workbench over a demo drawing into the GL recorder: an edit reaches the next frame exactly
+// as a file holding the edited record would draw, and a new file on disk rebuilds the scene
+// unless it is damaged or edits are unsaved.
+#include "edit/workbench.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "app/system.h"
+#include "edit_files.h"
+#include "manual_counter.h"
+#include "gl_recorder.h"
+
+namespace {
+
+using namespace quor;
+using namespace quor::edit;
+using namespace quor::edit::test;
+using quor::test::manual_counter;
+
+// The camera's position x key at 2 s moved from 20 to 25, written straight into the bytes.
+std::vector<char> moved_camera()
+{
+    std::vector<char> section = scene_section();
+    const float value = 25.0f;
+    std::memcpy(section.data() + layout::camera_record + 8 + record::key_bytes, &value, 4);
+    return section;
+}
+
+class Workbench : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        params.width = 640;
+        params.height = 480;
+        system::create_engine(params);
+        path = folder.file("tesk.mem");
+        write_file(path, scene_section());
+    }
+    void TearDown() override { system::shutdown(); }
+
+    std::unique_ptr<demo::Demo> demo_over(const std::vector<char>& section)
+    {
+        auto demo = std::make_unique<demo::Demo>(ticks);
+        std::size_t size = 0;
+        auto block = file_block(section, size);
+        EXPECT_TRUE(demo->scene.build(std::move(block), size));
+        demo->clock.start();
+        demo->clock.set_time(2.0f);
+        return demo;
+    }
+    // The matrices one frame loads: the projection, then each object's model-view.
+    std::vector<quor::test::gl_call> matrices(demo::Demo& demo)
+    {
+        rec.clear();
+        demo.frame();
+        return rec.named("glLoadTransposeMatrixf");
+    }
+
+    quor::test::gl_recorder rec;
+    system::creation_params params;
+    manual_counter ticks;
+    scratch_folder folder;
+    std::string path;
+};
+
+TEST_F(Workbench, AKeyEditDrawsInTheNextFrameAsAFileHoldingItWould)
+{
+    auto demo = demo_over(scene_section());
+    workbench bench(*demo, path, ticks);
+    const auto before = matrices(*demo);
+
+    ASSERT_TRUE(bench.edit([](motion_document& d) { return d.set_key({2, 0}, 1, key(2, 25)); }).ok);
+    const auto after = matrices(*demo);
+    EXPECT_NE(after, before);
+    EXPECT_EQ(after, matrices(*demo_over(moved_camera())));
+
+    ASSERT_TRUE(bench.undo().ok);
+    EXPECT_EQ(matrices(*demo), before);
+    const edit_result refused = bench.edit([](motion_document& d) { return d.make_envelope({0, 0}); });
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(bench.status(), refused.reason);
+}
+
+TEST_F(Workbench, ANewFileOnDiskRebuildsTheSceneUnlessDamagedOrEditsAreUnsaved)
+{
+    auto demo = demo_over(scene_section());
+    workbench bench(*demo, path, ticks);
+    const auto before = matrices(*demo);
+    const auto replace = [&](const std::vector<char>& section) {
+        write_file(path + ".new", section);
+        std::filesystem::rename(path + ".new", path);
+        rec.clear();
+        bench.after_frame();
+    };
+
+    replace(moved_camera());
+    EXPECT_EQ(bench.reloads(), 1) << bench.status();
+    EXPECT_EQ(rec.named("glDeleteTextures").size(), 5u) << "the old scene's textures are let go";
+    EXPECT_EQ(demo->clock.time(), 2.0f) << "the time stays";
+    const auto reloaded = matrices(*demo);
+    EXPECT_EQ(reloaded, matrices(*demo_over(moved_camera())));
+
+    std::vector<char> damaged = scene_section();
+    damaged.resize(layout::camera_record + 6);
+    replace(damaged);
+    EXPECT_EQ(bench.reloads(), 1);
+    EXPECT_NE(bench.status().find("not reloaded: "), std::string::npos) << bench.status();
+    EXPECT_EQ(matrices(*demo), reloaded);
+
+    ASSERT_TRUE(bench.edit([](motion_document& d) { return d.set_constant({0, 0}, 3); }).ok);
+    replace(scene_section());
+    EXPECT_TRUE(bench.reload_pending());
+    bench.answer_reload(false);
+    bench.after_frame();
+    EXPECT_FALSE(bench.reload_pending());
+    EXPECT_EQ(bench.reloads(), 1);
+    EXPECT_EQ(bench.document().channel({0, 0}).value, 3.0f) << "the edits stay";
+}
+
+} // namespace
