@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "anim/record_writer.h"
+#include "anim/record.h"
 #include "edit/motion_document.h"
 #include "edit_files.h"
 

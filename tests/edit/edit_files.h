@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "anim/record_writer.h"
+#include "anim/record.h"
 #include "demo/data_layout.h"
 
 namespace quor::edit::test {
