@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "demo/data_check.h"
+#include "demo/scene_section.h"
 #include "demo/data_layout.h"
 
 namespace quor::edit {
@@ -60,30 +60,33 @@ std::string channel_text(channel_ref at)
 
 bool motion_document::read(const char* file, std::size_t size, std::string* why)
 {
-    if (size <= scene_section.offset + camera_record) {
+    if (size <= scene_section.offset) {
         if (why)
-            *why = "the file ends before the camera record";
+            *why = "the file ends before its scene section";
         return false;
     }
     const char* section = file + scene_section.offset;
-    const char* file_end = file + size;
-    std::array<motion_record, record_count> read_records;
-    const char* camera_end = nullptr;
-    for (std::size_t r = 0; r < record_count; ++r) {
-        const char* start = section + demo::record_offsets[r];
-        const char* end = r == camera ? file_end : start + object_record_limit;
-        record::read_error err;
-        const char* past = read_motion_record(start, end, read_records[r], &err);
-        if (!past) {
-            if (why)
-                *why = std::string("the ") + demo::record_names[r] + " record does not read: " + err.reason;
-            return false;
-        }
-        camera_end = past;
+    demo::scene_section_read read = demo::read_scene_section(section, size - scene_section.offset);
+    if (!read.fault.empty()) {
+        if (why)
+            *why = read.fault;
+        return false;
     }
-    records = std::move(read_records);
+    // A channel record's length follows from its content, so the written form measures the
+    // bytes it was read from.
+    for (std::size_t r = 0; r < record_count; ++r) {
+        const char* pos = section + demo::record_offsets[r];
+        for (std::size_t c = 0; c < records[r].size(); ++c) {
+            channel_record& rec = records[r][c];
+            static_cast<record::channel&>(rec) = std::move(read.records[r][c]);
+            std::vector<char> written;
+            record::write_channel(written, rec);
+            rec.source.assign(pos, pos + written.size());
+            pos += written.size();
+        }
+    }
     object_slots.assign(section, section + camera_record);
-    tail.assign(camera_end, file_end);
+    tail.assign(section + camera_record + read.record_bytes[camera], file + size);
     history.clear();
     done = 0;
     saved = 0;

@@ -72,20 +72,6 @@ bool same_channel(const channel_record& a, const channel_record& b)
     }
 }
 
-const char* read_motion_record(const char* pos, const char* end, motion_record& out, record::read_error* err)
-{
-    motion_record r;
-    for (channel_record& c : r) {
-        const char* after = record::read_channel(pos, end, c, err);
-        if (!after)
-            return nullptr;
-        c.source.assign(pos, after);
-        pos = after;
-    }
-    out = std::move(r);
-    return pos;
-}
-
 void append_channel(std::vector<char>& out, const channel_record& c)
 {
     if (c.source.empty())

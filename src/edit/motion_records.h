@@ -34,10 +34,6 @@ extern const std::array<const char*, record::transformation_channels> channel_na
 // Same tag and payload, bit for bit; the source bytes are not compared.
 bool same_channel(const channel_record& a, const channel_record& b);
 
-// Reads a transformation record at pos that must end by end; returns the position past it, or
-// nullptr with *err filled (out untouched).
-const char* read_motion_record(const char* pos, const char* end, motion_record& out, record::read_error* err);
-
 // The channel record's bytes: its source while unedited, else the writers' output.
 void append_channel(std::vector<char>& out, const channel_record& c);
 std::size_t record_size(const motion_record& r);
