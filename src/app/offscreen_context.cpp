@@ -17,8 +17,8 @@ bool fail(const char* why)
 
 } // namespace
 
-offscreen_context::offscreen_context(int width, int height, target kind)
-    : gl_(width, height, kind), width_(width), height_(height)
+offscreen_context::offscreen_context(int width, int height, target kind, int samples)
+    : gl_(width, height, kind, samples), width_(width), height_(height)
 {
     if (gl_.failure())
         ok_ = fail(gl_.failure());
@@ -35,6 +35,7 @@ std::vector<std::uint8_t> offscreen_context::read_pixels() const
     if (!ok_)
         return {};
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width_) * height_ * 4);
+    gl_.resolve();
     gl::api.Finish();
     gl::api.PixelStorei(GL_PACK_ALIGNMENT, 1);
     gl::api.ReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());

@@ -15,7 +15,8 @@ public:
 
     // Creates the context, makes it current and fills the OpenGL seam (quor::gl::api). On
     // failure one line goes to std::cerr and `ok()` is false; the seam is then left as it was.
-    offscreen_context(int width, int height, target kind = target::automatic);
+    // `samples` above 1 draws multisampled (see `resolve`).
+    offscreen_context(int width, int height, target kind = target::automatic, int samples = 1);
     // Releases the context and makes current again whatever context was current before; with
     // none, the seam still points at GL and must not be called afterwards.
     ~offscreen_context();
@@ -28,7 +29,10 @@ public:
     // True when drawing goes to a framebuffer object rather than a pbuffer.
     bool uses_framebuffer_object() const { return gl_.uses_framebuffer_object(); }
 
-    // Waits for drawing to finish and returns width * height RGBA pixels, 4 bytes each, rows
+    // Makes the picture drawn so far the one that pixel reads (`read_pixels`, or ReadPixels
+    // through the seam) return; a multisampled picture is resolved here.
+    void resolve() const { gl_.resolve(); }
+    // Resolves, waits for drawing to finish and returns width * height RGBA pixels, 4 bytes each, rows
     // bottom-up as OpenGL numbers them: pixel (x, y) starts at byte 4 * (y * width + x), y = 0
     // being the lowest row. Empty when the context is not ok.
     std::vector<std::uint8_t> read_pixels() const;

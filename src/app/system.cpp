@@ -14,6 +14,11 @@ namespace quor::system {
 
 namespace {
 
+// The countdown value adds the single-precision 1/30 in double precision (callback N+30 after
+// the request sees 1.0000004); the shutdown itself goes by the count of callbacks, so that any
+// other length ends on its own callback too.
+constexpr int default_countdown_frames = 30;
+
 struct frame_state {
     int screen_width = 1024;
     int screen_height = 768;
@@ -22,13 +27,11 @@ struct frame_state {
     std::unique_ptr<application> app;
     bool exit_requested = false;
     float exit_countdown = 0.0f;
+    int countdown_frames = default_countdown_frames;
+    int countdown_done = 0;
 };
 
 frame_state state;
-
-// The countdown adds the single-precision 1/30 in double precision, so that callback N+30
-// after the request sees 1.0000004 and shuts down, while N+29 still draws.
-constexpr float countdown_step = 1.0f / 30.0f;
 
 } // namespace
 
@@ -40,6 +43,7 @@ int screen_width() { return state.screen_width; }
 int screen_height() { return state.screen_height; }
 bool exit_requested() { return state.exit_requested; }
 float exit_countdown() { return state.exit_countdown; }
+void set_countdown_frames(int frames) { state.countdown_frames = frames > 0 ? frames : 1; }
 
 void create_engine(const creation_params& params)
 {
@@ -47,6 +51,8 @@ void create_engine(const creation_params& params)
     state.screen_height = 768;
     state.exit_requested = false;
     state.exit_countdown = 0.0f;
+    state.countdown_frames = default_countdown_frames;
+    state.countdown_done = 0;
     state.device = std::make_unique<gl::render_device>();
     state.devices = std::make_unique<input::DeviceManager>(params);
 }
@@ -60,8 +66,9 @@ bool create_application(application_factory factory, creation_params* params)
 bool display()
 {
     if (state.exit_requested) {
-        state.exit_countdown = static_cast<float>(static_cast<double>(state.exit_countdown) + countdown_step);
-        if (state.exit_countdown > 1.0f) {
+        const float step = 1.0f / static_cast<float>(state.countdown_frames);
+        state.exit_countdown = static_cast<float>(static_cast<double>(state.exit_countdown) + step);
+        if (++state.countdown_done >= state.countdown_frames) {
             shutdown();
             return false;
         }

@@ -46,5 +46,8 @@ void shutdown();
 
 bool exit_requested();
 float exit_countdown();
+// Display callbacks from the exit request to the shutdown: 30, set again by create_engine. A
+// capture at another frame rate sets the count that lasts as long in demo time.
+void set_countdown_frames(int frames);
 
 } // namespace quor::system

@@ -37,7 +37,7 @@ bool Demo::init()
 
 void Demo::frame()
 {
-    const double t = clock.time();
+    const double t = time_is_fixed ? fixed_time : clock.time();
     if (actions.active("exit"))
         system::request_exit();
     if (t > layout::timeline_end)

@@ -27,10 +27,23 @@ public:
     // are deleted. A file the load's check refuses leaves the scene as it was (false).
     bool reload(std::unique_ptr<char[]> data, std::size_t size);
 
+    // From now on every frame shows demo time `seconds` instead of the clock's time (which
+    // still runs): a capture shows each frame at its exact time, free of the clock's
+    // single-precision sums. Without a call the clock drives the timeline.
+    void show_time(double seconds)
+    {
+        fixed_time = seconds;
+        time_is_fixed = true;
+    }
+
     DemoScene scene;
     system::clock clock;
     input::ActionMap actions;
     bool music_playing = false;
+
+private:
+    double fixed_time = 0.0;
+    bool time_is_fixed = false;
 };
 
 // The factory the entry point hands to the frame.

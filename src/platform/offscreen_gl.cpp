@@ -1,5 +1,6 @@
 // EGL on Mesa without a display server: the surfaceless platform (or the first EGL device),
-// a desktop GL context, and a pbuffer or, failing that, a framebuffer object to draw into.
+// a desktop GL context, and a pbuffer or, failing that, a framebuffer object to draw into;
+// multisampling draws into a second framebuffer object that is resolved into the first.
 #include "platform/offscreen_gl.h"
 
 #include <EGL/egl.h>
@@ -17,6 +18,10 @@ struct offscreen_gl::egl_state {
     EGLSurface surface = EGL_NO_SURFACE;
     GLuint framebuffer = 0;
     GLuint renderbuffers[2] = {0, 0};
+    GLuint multisampled = 0; // drawn into when multisampling; resolved into `framebuffer`
+    GLuint multisampled_buffers[2] = {0, 0};
+    int width = 0;
+    int height = 0;
     const char* failure = "not created";
     // What was current before, to be made current again at the end.
     EGLDisplay previous_display = EGL_NO_DISPLAY;
@@ -74,6 +79,8 @@ struct fbo_api {
     PFNGLCHECKFRAMEBUFFERSTATUSPROC CheckFramebufferStatus;
     PFNGLDELETEFRAMEBUFFERSPROC DeleteFramebuffers;
     PFNGLDELETERENDERBUFFERSPROC DeleteRenderbuffers;
+    PFNGLRENDERBUFFERSTORAGEMULTISAMPLEPROC RenderbufferStorageMultisample;
+    PFNGLBLITFRAMEBUFFERPROC BlitFramebuffer;
 
     bool load()
     {
@@ -90,14 +97,42 @@ struct fbo_api {
         DeleteFramebuffers = reinterpret_cast<PFNGLDELETEFRAMEBUFFERSPROC>(eglGetProcAddress("glDeleteFramebuffers"));
         DeleteRenderbuffers =
             reinterpret_cast<PFNGLDELETERENDERBUFFERSPROC>(eglGetProcAddress("glDeleteRenderbuffers"));
+        RenderbufferStorageMultisample = reinterpret_cast<PFNGLRENDERBUFFERSTORAGEMULTISAMPLEPROC>(
+            eglGetProcAddress("glRenderbufferStorageMultisample"));
+        BlitFramebuffer = reinterpret_cast<PFNGLBLITFRAMEBUFFERPROC>(eglGetProcAddress("glBlitFramebuffer"));
         return GenFramebuffers && BindFramebuffer && GenRenderbuffers && BindRenderbuffer && RenderbufferStorage &&
-               FramebufferRenderbuffer && CheckFramebufferStatus && DeleteFramebuffers && DeleteRenderbuffers;
+               FramebufferRenderbuffer && CheckFramebufferStatus && DeleteFramebuffers && DeleteRenderbuffers &&
+               RenderbufferStorageMultisample && BlitFramebuffer;
     }
 };
 
-// Null when the context is current and ready, else why it is not.
-const char* create(offscreen_gl::egl_state& s, int width, int height, offscreen_gl::target kind)
+// A colour and a depth renderbuffer of `samples` samples (0: single-sampled) behind `framebuffer`.
+bool attach_buffers(const fbo_api& fbo, GLuint framebuffer, GLuint buffers[2], int width, int height, int samples)
 {
+    fbo.BindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    fbo.GenRenderbuffers(2, buffers);
+    fbo.BindRenderbuffer(GL_RENDERBUFFER, buffers[0]);
+    fbo.RenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_RGBA8, width, height);
+    fbo.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[0]);
+    fbo.BindRenderbuffer(GL_RENDERBUFFER, buffers[1]);
+    fbo.RenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_DEPTH_COMPONENT24, width, height);
+    fbo.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, buffers[1]);
+    if (fbo.CheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+        return false;
+    // Without a default framebuffer the draw and read buffers must name the attachment.
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    return true;
+}
+
+// Null when the context is current and ready, else why it is not.
+const char* create(offscreen_gl::egl_state& s, int width, int height, offscreen_gl::target kind, int samples)
+{
+    s.width = width;
+    s.height = height;
+    // A multisampled target is resolved into a framebuffer object of the same kind.
+    if (samples > 1)
+        kind = offscreen_gl::target::framebuffer_object;
     s.previous_display = eglGetCurrentDisplay();
     s.previous_draw = eglGetCurrentSurface(EGL_DRAW);
     s.previous_read = eglGetCurrentSurface(EGL_READ);
@@ -140,19 +175,17 @@ const char* create(offscreen_gl::egl_state& s, int width, int height, offscreen_
         if (!fbo.load())
             return "neither a pbuffer nor framebuffer objects are available";
         fbo.GenFramebuffers(1, &s.framebuffer);
-        fbo.BindFramebuffer(GL_FRAMEBUFFER, s.framebuffer);
-        fbo.GenRenderbuffers(2, s.renderbuffers);
-        fbo.BindRenderbuffer(GL_RENDERBUFFER, s.renderbuffers[0]);
-        fbo.RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-        fbo.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, s.renderbuffers[0]);
-        fbo.BindRenderbuffer(GL_RENDERBUFFER, s.renderbuffers[1]);
-        fbo.RenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-        fbo.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, s.renderbuffers[1]);
-        if (fbo.CheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+        if (!attach_buffers(fbo, s.framebuffer, s.renderbuffers, width, height, 0))
             return "the framebuffer object is incomplete";
-        // Without a default framebuffer the draw and read buffers must name the attachment.
-        glDrawBuffer(GL_COLOR_ATTACHMENT0);
-        glReadBuffer(GL_COLOR_ATTACHMENT0);
+        if (samples > 1) {
+            GLint most = 0;
+            glGetIntegerv(GL_MAX_SAMPLES, &most);
+            if (samples > most)
+                return "the renderer cannot take that many samples a pixel";
+            fbo.GenFramebuffers(1, &s.multisampled);
+            if (!attach_buffers(fbo, s.multisampled, s.multisampled_buffers, width, height, samples))
+                return "the multisampled framebuffer object is incomplete";
+        }
     }
     glViewport(0, 0, width, height);
     return nullptr;
@@ -167,6 +200,10 @@ void destroy(offscreen_gl::egl_state& s)
         if (fbo.load()) {
             fbo.DeleteFramebuffers(1, &s.framebuffer);
             fbo.DeleteRenderbuffers(2, s.renderbuffers);
+            if (s.multisampled) {
+                fbo.DeleteFramebuffers(1, &s.multisampled);
+                fbo.DeleteRenderbuffers(2, s.multisampled_buffers);
+            }
         }
     }
     if (eglGetCurrentContext() == s.context) {
@@ -184,9 +221,9 @@ void destroy(offscreen_gl::egl_state& s)
 
 } // namespace
 
-offscreen_gl::offscreen_gl(int width, int height, target kind) : egl_(std::make_unique<egl_state>())
+offscreen_gl::offscreen_gl(int width, int height, target kind, int samples) : egl_(std::make_unique<egl_state>())
 {
-    egl_->failure = create(*egl_, width, height, kind);
+    egl_->failure = create(*egl_, width, height, kind, samples);
 }
 
 offscreen_gl::~offscreen_gl() { destroy(*egl_); }
@@ -194,5 +231,19 @@ offscreen_gl::~offscreen_gl() { destroy(*egl_); }
 const char* offscreen_gl::failure() const { return egl_->failure; }
 
 bool offscreen_gl::uses_framebuffer_object() const { return egl_->framebuffer != 0; }
+
+void offscreen_gl::resolve() const
+{
+    const egl_state& s = *egl_;
+    if (!s.multisampled || s.failure)
+        return;
+    fbo_api fbo;
+    fbo.load();
+    fbo.BindFramebuffer(GL_READ_FRAMEBUFFER, s.multisampled);
+    fbo.BindFramebuffer(GL_DRAW_FRAMEBUFFER, s.framebuffer);
+    fbo.BlitFramebuffer(0, 0, s.width, s.height, 0, 0, s.width, s.height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    fbo.BindFramebuffer(GL_READ_FRAMEBUFFER, s.framebuffer);
+    fbo.BindFramebuffer(GL_DRAW_FRAMEBUFFER, s.multisampled);
+}
 
 } // namespace quor::platform

@@ -1,5 +1,5 @@
 // An OpenGL context without a window system: desktop GL (compatibility profile) on Mesa through
-// EGL, drawing into an RGBA8 + 24-bit depth target of a fixed size.
+// EGL, drawing into an RGBA8 + 24-bit depth target of a fixed size, multisampled on request.
 #pragma once
 
 #include <memory>
@@ -13,8 +13,10 @@ public:
         framebuffer_object // always a framebuffer object in a surfaceless context
     };
 
-    // Creates the context and makes it current, with the viewport over the whole target.
-    offscreen_gl(int width, int height, target kind);
+    // Creates the context and makes it current, with the viewport over the whole target. With
+    // `samples` above 1 drawing goes to a multisampled framebuffer object, whose pictures
+    // `resolve` copies to the single-sampled target that reads come from.
+    offscreen_gl(int width, int height, target kind, int samples = 1);
     // Releases the context and makes current again whatever context was current before.
     ~offscreen_gl();
     offscreen_gl(const offscreen_gl&) = delete;
@@ -24,6 +26,10 @@ public:
     const char* failure() const;
     // True when drawing goes to a framebuffer object rather than a pbuffer.
     bool uses_framebuffer_object() const;
+    // Makes the picture drawn so far the one that pixel reads return: a multisampled target is
+    // resolved (each pixel the mean of its samples) and drawing goes on into it. Nothing to do
+    // with one sample a pixel.
+    void resolve() const;
 
     struct egl_state; // EGL handles, defined with the platform code
 
