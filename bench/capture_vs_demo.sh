@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Frame rates at one size, side by side over the same stretch of the timeline: the real demo
 # under Xvfb (counted by Mesa's HUD dump, hidden, so the program is untouched), then quor-capture's
-# benchmark (the demo's frames drawn offscreen without read-back, and captured to video).
+# benchmark with 4 samples a pixel (its default) and with 1 (the demo's frames drawn offscreen
+# without read-back, and captured to video).
 # Usage: bench/capture_vs_demo.sh BIN_DIR DATA_DIR [FROM_SECONDS] [FRAMES] [WxH]
 set -euo pipefail
 bin=$(cd "$1" && pwd)
@@ -21,4 +22,7 @@ span=$(( (frames + 59) / 60 ))
 demo=$(awk -v a="$from" -v n="$span" 'NR > a && NR <= a + n { s += $1; c++ } END { printf "%.1f", c ? s / c : 0 }' \
     "$work/hud/fps")
 echo "demo under Xvfb  ${demo} fps (demo time ${from} s, ${span} s, ${size})"
-(cd "$data" && "$bin/quor-capture" --benchmark "$frames" --from "$from" --size "$size" --out "$work/bench.mp4")
+for samples in 4 1; do
+  (cd "$data" && "$bin/quor-capture" --benchmark "$frames" --from "$from" --size "$size" --msaa "$samples" \
+      --out "$work/bench.mp4")
+done

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # quor-capture with no display at all: a short video with its music, checked with ffprobe and
-# against a PNG capture; bad options, unwritable outputs and a missing ffmpeg each get one line
-# and a failing status.
+# against a PNG capture (with its WAV); the containers by extension; bad options, a start past
+# the timeline, unwritable outputs and a missing ffmpeg each get one line and a failing status;
+# missing or damaged music one warning line and a video without sound.
 set -u
 source "$(dirname "$0")/lib.bash"
 cap="$QUOR_BIN_DIR/quor-capture"
@@ -26,6 +27,9 @@ expect_contains "$work/help.txt" "--frames DIR" "--help lists the options"
 refused "unknown option" "$cap" --out "$work/a.mp4" --colour
 refused "bad size" "$cap" --out "$work/a.mp4" --size 1280
 refused "no output" "$cap"
+refused "start past the timeline" "$cap" --out "$work/a.mp4" --from 40
+"$cap" --out "$work/a.mp4" --from=40 2>/dev/null
+expect_eq $? 2 "start past the timeline: status 2"
 refused "unwritable video" "$cap" --out /nonexistent-folder/a.mp4
 touch "$work/plain-file"
 refused "unwritable frames folder" "$cap" --frames "$work/plain-file/frames"
@@ -52,14 +56,37 @@ expect_eq "$([ "$loud" -gt 4410 ] && echo yes || echo "no ($loud loud samples)")
 # The video's pictures are the PNG capture's pictures of the same stretch (upright, colours
 # converted as the stream says): a picture off by one frame scores about 20 dB, upside down 11.
 "$cap" --data "$data" --frames "$work/png" --size 320x180 --fps 30 --from 20 --to 21.5 2>/dev/null
+expect_eq "$(ffprobe -v error -show_entries stream=codec_name,duration -of csv=p=0 "$work/png/audio.wav")" \
+    "pcm_s16le,1.500000" "the PNG sequence has the music of its stretch beside it"
 psnr=$(ffmpeg -nostdin -i "$work/clip.mp4" -framerate 30 -i "$work/png/frame_%05d.png" \
     -lavfi '[0:v]format=rgb24[a];[1:v]format=rgb24[b];[a][b]psnr' -f null - 2>&1 | grep -o 'average:[0-9.]*' | cut -d: -f2)
 expect_eq "$(awk -v p="${psnr:-0}" 'BEGIN { print (p > 28) ? "yes" : "no (" p " dB)" }')" yes \
     "video pictures match the PNG pictures"
 
-# ffmpeg's own refusal (no container for this name) is reported, with its reason.
+# The extension chooses the container and codecs; "--name=value" is taken as well.
+for kind in webm:vp9,opus gif:gif; do
+  "$cap" --data="$data" --out="$work/clip.${kind%%:*}" --size=160x90 --from=24 --to=24.5 2>/dev/null
+  expect_eq "$(ffprobe -v error -show_entries stream=codec_name -of csv=p=0 "$work/clip.${kind%%:*}" | paste -sd,)" \
+      "${kind#*:}" ".${kind%%:*}: ${kind#*:}"
+done
+
+# ffmpeg's own refusal (no container for this name): one line of ours and ffmpeg's last line.
 (cd "$work" && "$cap" --data "$data" --out clip.unknown --size 320x180 --to 1 2>unknown.err; echo $? >unknown.status)
 expect_eq "$(cat "$work/unknown.status")" 1 "ffmpeg failure: failing status"
-expect_contains "$work/unknown.err" "ffmpeg failed (status 1): " "ffmpeg failure: reported with its reason"
+expect_eq "$(grep -v '^frame ' "$work/unknown.err" | sed 's/(status [0-9]*)/(status N)/' | paste -sd'|')" \
+    "quor-capture: ffmpeg could not write $work/clip.unknown (status N)|ffmpeg: $work/clip.unknown: Invalid argument" \
+    "ffmpeg failure: our line and ffmpeg's last"
+
+# Without the music, or with a damaged one, one warning line and a video without sound.
+mkdir "$work/nomusic"
+ln -s "$data/tesk.mem" "$work/nomusic/tesk.mem"
+for music in missing junk; do
+  [ "$music" = junk ] && head -c 50000 /dev/urandom >"$work/nomusic/demo.mp3"
+  "$cap" --data "$work/nomusic" --out "$work/silent.mp4" --size 160x90 --from 24 --to 24.5 2>"$work/silent.err"
+  expect_eq $? 0 "$music music: the capture goes on"
+  expect_eq "$(grep -c 'warning: demo.mp3: .*without sound' "$work/silent.err")" 1 "$music music: one warning line"
+  expect_eq "$(ffprobe -v error -show_entries stream=codec_type -of csv=p=0 "$work/silent.mp4" | paste -sd,)" video \
+      "$music music: no sound stream"
+done
 rm -rf "$work"
 finish

@@ -16,9 +16,7 @@
 #include <thread>
 
 #include "anim/record.h"
-#include "app/clock.h"
 #include "app/offscreen_context.h"
-#include "app/step_counter.h"
 #include "app/system.h"
 #include "capture.h"
 #include "demo/data_layout.h"
@@ -40,33 +38,11 @@ namespace system = quor::system;
 using quor::capture::frame_stepper;
 
 constexpr std::uint64_t no_end = std::numeric_limits<std::uint64_t>::max();
-
-// The time the clock shows at tick k of a counter running at `fps`.
-float tick_time(std::uint64_t k, int fps) { return static_cast<float>(static_cast<double>(k) / fps); }
-
-// The demo's timeline rules on a clock of its own, without a scene: what the frame sees.
-struct timeline_app final : system::application {
-    explicit timeline_app(system::counter& c) : clock(c) {}
-    bool init() override
-    {
-        clock.start();
-        return true;
-    }
-    void frame() override
-    {
-        seen.push_back(clock.time());
-        if (clock.time() > layout::timeline_end)
-            system::request_exit();
-        clock.update();
-    }
-    system::clock clock;
-    std::vector<float> seen;
-};
+constexpr double no_limit = std::numeric_limits<double>::infinity();
 
 // The demo over a data block made here (constant records, zero geometry and textures), so that
-// its frames run without data files; records the time and animation frame of every frame.
+// its frames run without data files; records the animation frame of every frame.
 struct blank_demo final : system::application {
-    explicit blank_demo(system::counter& c) : demo(c) {}
     bool init() override
     {
         std::vector<char> records;
@@ -84,97 +60,92 @@ struct blank_demo final : system::application {
     }
     void frame() override
     {
-        times.push_back(demo.clock.time());
         demo.frame();
         frames.push_back(static_cast<std::size_t>(demo.scene.meshes[0]->frame()));
     }
     quor::demo::Demo demo;
-    std::vector<float> times;
     std::vector<std::size_t> frames;
 };
 
-system::counter* factory_counter = nullptr;
-template <class App>
-system::application* make(system::creation_params*)
-{
-    return new App(*factory_counter);
-}
-
-// Runs the engine with `App` behind a table of no-op GL calls.
-template <class App>
+// Runs the engine with a blank demo behind a table of no-op GL calls, the exit countdown set as
+// a capture at `rate` sets it.
 class stepped_run {
 public:
-    explicit stepped_run(int fps) : ticks(static_cast<std::uint64_t>(fps))
+    explicit stepped_run(quor::capture::frame_rate rate)
     {
         quor::gl::api = quor::test::null_api();
         system::creation_params params;
         system::create_engine(params);
         system::reshape(320, 180);
-        factory_counter = &ticks;
-        system::create_application(make<App>, &params);
+        system::set_countdown_frames(quor::capture::countdown_frames(rate));
+        system::create_application([](system::creation_params*) -> system::application* { return new blank_demo; },
+                                   &params);
     }
     ~stepped_run()
     {
-        system::shutdown();
+        if (system::current_application())
+            system::shutdown();
         quor::gl::api = previous;
     }
-    App& app() { return *static_cast<App*>(system::current_application()); }
+    blank_demo& app() { return *static_cast<blank_demo*>(system::current_application()); }
+    // Hands each frame's time to the demo and keeps it.
+    frame_stepper::show_fn show()
+    {
+        return [this](double t) {
+            times.push_back(t);
+            app().demo.show_time(t);
+        };
+    }
 
     quor::gl::api_table previous = quor::gl::api;
-    system::step_counter ticks;
+    std::vector<double> times;
 };
 
-TEST(FixedStep, EveryFrameOfAWholeTimelineShowsItsOwnTick)
+quor::capture::frame_rate rate_of(const char* text)
 {
-    for (int fps : {60, 24, 25}) {
+    quor::capture::frame_rate r;
+    EXPECT_TRUE(quor::capture::parse_frame_rate(text, r)) << text;
+    return r;
+}
+
+TEST(ExactTime, EveryFrameShowsTheTimelinesAnimationFrameAtItsOwnTime)
+{
+    for (const char* fps : {"24", "25", "30", "50", "60000/1001", "60", "120"}) {
         SCOPED_TRACE(fps);
-        stepped_run<timeline_app> run(fps);
-        const timeline_app& app = run.app();
-        std::vector<float> seen;
-        frame_stepper stepper(run.ticks, 0, no_end);
-        std::uint64_t expected = 0;
+        const quor::capture::frame_rate rate = rate_of(fps);
+        stepped_run run(rate);
+        frame_stepper stepper(run.show(), 0.0, rate, no_limit, quor::capture::capture_end());
+        std::vector<std::size_t> frames;
+        bool exit_requested_past_end = false;
         while (stepper.next()) {
-            ASSERT_EQ(stepper.frame(), expected++);
-            seen = app.seen; // the application goes with the shutdown
+            frames = run.app().frames;
+            exit_requested_past_end = system::exit_requested();
         }
-        EXPECT_TRUE(stepper.ended()) << "ends with the exit countdown";
-        ASSERT_EQ(seen.size(), quor::capture::timeline_frames(fps));
-        for (std::uint64_t k = 0; k < seen.size(); ++k)
-            ASSERT_EQ(seen[k], tick_time(k, fps)) << "frame " << k;
-        const std::uint64_t request = seen.size() - 30;
-        EXPECT_GT(seen[request], 31.0f) << "the exit is requested by the first frame past 31 s";
-        EXPECT_LE(seen[request - 1], 31.0f);
+        EXPECT_FALSE(stepper.ended()) << "the capture ends by demo time, before the countdown does";
+        ASSERT_EQ(frames.size(), run.times.size());
+        for (std::uint64_t k = 0; k < frames.size(); ++k) {
+            ASSERT_EQ(run.times[k], rate.seconds(k)) << "frame " << k;
+            ASSERT_EQ(frames[k], layout::frame_at(static_cast<double>(k) * rate.den / rate.num)) << "frame " << k;
+        }
+        EXPECT_TRUE(exit_requested_past_end);
+        EXPECT_LE(run.times.back(), 31.5);
+        EXPECT_GT(rate.seconds(frames.size()), 31.5) << "the next frame would be past the countdown";
+        EXPECT_EQ(frames.size(), frame_stepper::count(0.0, rate, no_limit, quor::capture::capture_end()));
     }
 }
 
-TEST(FixedStep, DemoFramesShowTheTimelinesAnimationFrame)
+TEST(ExactTime, ALaterStartShowsItsOwnTimeFromTheFirstFrame)
 {
-    constexpr int fps = 60;
-    stepped_run<blank_demo> run(fps);
-    const blank_demo& app = run.app();
-    // A stretch across the switch from the loop to the run, reached by one jump.
-    const std::uint64_t first = quor::capture::frame_index(20.5, fps);
-    const std::uint64_t end = quor::capture::frame_index(21.5, fps);
-    frame_stepper stepper(run.ticks, first, end);
-    std::uint64_t kept = 0;
-    while (stepper.next())
-        ++kept;
-    EXPECT_FALSE(stepper.ended());
-    EXPECT_FALSE(system::exit_requested());
-    ASSERT_EQ(kept, end - first);
-    ASSERT_EQ(app.times.size(), kept + 1) << "one frame at time 0 before the jump";
-    EXPECT_EQ(app.times[0], 0.0f);
-    EXPECT_EQ(app.frames[0], 0u);
-    for (std::uint64_t i = 1; i <= kept; ++i) {
-        const std::uint64_t k = first + i - 1;
-        ASSERT_EQ(app.times[i], tick_time(k, fps)) << "frame " << k;
-        ASSERT_EQ(app.frames[i], layout::frame_at(tick_time(k, fps))) << "frame " << k;
+    const quor::capture::frame_rate rate = rate_of("30000/1001");
+    stepped_run run(rate);
+    frame_stepper stepper(run.show(), 20.9, rate, 21.1, quor::capture::capture_end());
+    while (stepper.next()) {
     }
-    EXPECT_EQ(app.frames[1], 30u) << "20.5 s: 615 mod 39";
-    // 1232 / 60 is just below 616 / 30 in single precision: the demo shows 615 mod 39 there.
-    EXPECT_EQ(app.frames[1 + 1232 - first], 30u);
-    EXPECT_EQ(app.frames[31], 39u) << "21 s: the run starts";
-    EXPECT_EQ(app.frames[60], 53u) << "21.4833 s";
+    EXPECT_FALSE(system::exit_requested());
+    ASSERT_EQ(run.times.size(), 6u) << "20.9 s to before 21.1 s";
+    EXPECT_EQ(run.times[0], 20.9);
+    EXPECT_EQ(run.app().frames[0], 3u) << "trunc(627) mod 39";
+    EXPECT_EQ(run.app().frames[3], 39u) << "21.0001 s: the run starts";
 }
 
 // A sink that keeps what it is given (by picture number) and can be told to fail.
@@ -264,30 +235,38 @@ TEST(FrameWriter, AFailedWriteStopsTheCaptureAndIsReported)
     EXPECT_EQ(sink.finished, 1) << "the output is still completed (the encoder reaped)";
 }
 
-TEST(Options, DefaultsAndValues)
+TEST(Options, DefaultsAndValuesInBothForms)
 {
     quor::capture::options o;
     std::string error;
-    const char* args[] = {"--out", "v.mp4", "--size", "640x360", "--fps", "30", "--from", "2.5", "--to", "4",
-                          "--data", "d", "--preset", "veryfast"};
-    ASSERT_TRUE(quor::capture::parse_options(14, args, o, error)) << error;
+    const char* args[] = {"--out", "v.mp4", "--size=640x360", "--fps", "30000/1001", "--from", "2.5", "--to=4",
+                          "--data", "d", "--preset", "veryfast", "--msaa=8", "--crf", "23"};
+    ASSERT_TRUE(quor::capture::parse_options(15, args, o, error)) << error;
     EXPECT_EQ(o.video, "v.mp4");
     EXPECT_EQ(o.width, 640);
     EXPECT_EQ(o.height, 360);
-    EXPECT_EQ(o.fps, 30);
+    EXPECT_EQ(o.fps.num, 30000);
+    EXPECT_EQ(o.fps.den, 1001);
     EXPECT_EQ(o.from, 2.5);
     EXPECT_EQ(o.to, 4.0);
     EXPECT_EQ(o.data_dir, "d");
     EXPECT_EQ(o.preset, "veryfast");
+    EXPECT_EQ(o.msaa, 8);
+    EXPECT_EQ(o.crf, 23);
 
     quor::capture::options d;
-    const char* frames[] = {"--frames", "f"};
-    ASSERT_TRUE(quor::capture::parse_options(2, frames, d, error)) << error;
+    const char* frames[] = {"--frames=f"};
+    ASSERT_TRUE(quor::capture::parse_options(1, frames, d, error)) << error;
+    EXPECT_EQ(d.frames_dir, "f");
     EXPECT_EQ(d.width, 1280);
     EXPECT_EQ(d.height, 720);
-    EXPECT_EQ(d.fps, 60);
+    EXPECT_EQ(d.fps.text(), "60");
+    EXPECT_EQ(d.msaa, 4);
     EXPECT_EQ(d.from, 0.0);
     EXPECT_LT(d.to, 0.0) << "to the end of the timeline";
+
+    EXPECT_EQ(rate_of("29.97").text(), "2997/100");
+    EXPECT_EQ(rate_of("50/2").text(), "25");
 }
 
 TEST(Options, BadArgumentsAreRefusedWithTheReason)
@@ -300,10 +279,19 @@ TEST(Options, BadArgumentsAreRefusedWithTheReason)
         {{"--out", "a.mp4", "--size", "0x720"}, "--size"},
         {{"--out", "a.mp4", "--fps", "60x"}, "--fps"},
         {{"--out", "a.mp4", "--fps", "0"}, "--fps"},
+        {{"--out", "a.mp4", "--fps", "30000/0"}, "--fps"},
+        {{"--out", "a.mp4", "--fps", "1001/"}, "--fps"},
+        {{"--out", "a.mp4", "--fps", "2000"}, "--fps"},
         {{"--out", "a.mp4", "--from", "-1"}, "--from"},
         {{"--out", "a.mp4", "--from", "nan"}, "--from"},
+        {{"--out", "a.mp4", "--from", "40"}, "past the end of the timeline"},
         {{"--out", "a.mp4", "--from", "5", "--to", "5"}, "later than"},
         {{"--out", "a.mp4", "--preset", "quick"}, "--preset"},
+        {{"--out", "a.mp4", "--msaa", "3"}, "--msaa"},
+        {{"--out", "a.mp4", "--crf", "52"}, "--crf"},
+        {{"--out", "a.webm", "--crf", "64"}, "--crf"},
+        {{"--out", "a.gif", "--crf", "20"}, "does not apply"},
+        {{"--out="}, "--out"},
         {{"--out"}, "needs a value"},
         {{"--out", "a.mp4", "--loud"}, "unknown option --loud"},
     };
@@ -321,7 +309,7 @@ TEST(FfmpegArguments, MusicStartsAtTheCapturesFirstFrameAndLastsAsLongAsThePictu
     s.output = "/o/v.mp4";
     s.width = 640;
     s.height = 360;
-    s.fps = 30;
+    s.fps = {30, 1};
     s.music = "/d/demo.mp3";
     s.music_offset = 12.5;
     const auto a = quor::capture::ffmpeg_arguments(s);
@@ -339,10 +327,26 @@ TEST(FfmpegArguments, MusicStartsAtTheCapturesFirstFrameAndLastsAsLongAsThePictu
     EXPECT_EQ(std::find(a.begin(), a.end(), "-vf"), a.end()) << "pictures arrive upright";
     EXPECT_EQ(a.back(), "/o/v.mp4");
 
+    EXPECT_EQ(after("-crf"), "18");
+
+    // The extension chooses the codecs; a GIF has no sound.
+    s.output = "/o/v.webm";
+    s.fps = {30000, 1001};
+    const auto webm = quor::capture::ffmpeg_arguments(s);
+    EXPECT_NE(std::find(webm.begin(), webm.end(), "libvpx-vp9"), webm.end());
+    EXPECT_NE(std::find(webm.begin(), webm.end(), "libopus"), webm.end());
+    EXPECT_NE(std::find(webm.begin(), webm.end(), "30000/1001"), webm.end());
+    s.output = "/o/v.gif";
+    const auto gif = quor::capture::ffmpeg_arguments(s);
+    EXPECT_EQ(std::find(gif.begin(), gif.end(), "1:a"), gif.end());
+    EXPECT_EQ(std::find(gif.begin(), gif.end(), "-crf"), gif.end());
+
+    s.output = "/o/v.mkv";
     s.music.clear();
     const auto silent = quor::capture::ffmpeg_arguments(s);
     EXPECT_EQ(std::find(silent.begin(), silent.end(), "1:a"), silent.end());
     EXPECT_EQ(std::find(silent.begin(), silent.end(), "-ss"), silent.end());
+    EXPECT_NE(std::find(silent.begin(), silent.end(), "libx264"), silent.end());
 }
 
 // BT.709 in floating point, video range, for an RGB colour.
@@ -474,43 +478,45 @@ bool read_png(const std::string& path, std::vector<std::uint8_t>& rgb, int& widt
     return png_image_finish_read(&image, nullptr, rgb.data(), -width * 3, nullptr) != 0;
 }
 
-TEST(CapturedPictures, ATwoSecondCaptureMatchesTheDemoAtTheSameDemoTimes)
+// Runs quor-capture over the test data into a fresh folder of PNGs; the folder, or empty.
+std::string capture_pngs(const std::string& name, const std::string& arguments)
 {
     const std::string data = data_folder();
-    ASSERT_FALSE(data.empty()) << "quor-mem could not build the data";
-    const std::string out = ::testing::TempDir() + "capture-frames-" + std::to_string(getpid());
+    if (data.empty())
+        return {};
+    const std::string out = ::testing::TempDir() + name + "-" + std::to_string(getpid());
     std::filesystem::remove_all(out);
-    constexpr int w = 192, h = 108, fps = 15;
     const std::string command = std::string(QUOR_BIN_DIR) + "/quor-capture --data " + data + " --frames " + out +
-                                " --size 192x108 --fps 15 --from 21 --to 23 2>/dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+                                " " + arguments + " 2>/dev/null";
+    return std::system(command.c_str()) == 0 ? out : std::string();
+}
 
+TEST(CapturedPictures, ATwoSecondCaptureMatchesTheDemoAtTheSameDemoTimes)
+{
+    constexpr int w = 192, h = 108, fps = 15;
+    const std::string out = capture_pngs("capture-frames", "--size 192x108 --fps 15 --from 21 --to 23 --msaa 1");
+    ASSERT_FALSE(out.empty()) << "quor-capture failed";
     std::size_t files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(out))
-        ++files;
+        files += entry.path().extension() == ".png";
     EXPECT_EQ(files, 30u);
+    EXPECT_TRUE(std::filesystem::exists(out + "/audio.wav")) << "the music of the same stretch beside them";
 
     // The demo itself, in this process, driven through the frame to the same demo times.
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     const auto here = std::filesystem::current_path();
-    std::filesystem::current_path(data);
+    std::filesystem::current_path(data_folder());
     system::offscreen_context context(w, h);
     ASSERT_TRUE(context.ok());
-    system::step_counter ticks(fps);
     system::creation_params params;
     system::create_engine(params);
     system::reshape(w, h);
-    factory_counter = &ticks;
-    system::create_application(
-        [](system::creation_params*) -> system::application* { return new quor::demo::Demo(*factory_counter); },
-        &params);
+    system::create_application(quor::demo::make_demo, &params);
     std::filesystem::current_path(here);
 
     for (std::uint64_t index : {0, 1, 17, 29}) {
         SCOPED_TRACE(index);
-        // A frame whose closing update jumps to the wanted tick, then the frame at that tick.
-        ticks.set(21 * fps + index);
-        ASSERT_TRUE(system::display());
+        static_cast<quor::demo::Demo*>(system::current_application())->show_time(21.0 + index / double(fps));
         ASSERT_TRUE(system::display());
         std::vector<std::uint8_t> live = context.read_pixels();
 
@@ -532,6 +538,47 @@ TEST(CapturedPictures, ATwoSecondCaptureMatchesTheDemoAtTheSameDemoTimes)
     }
     system::shutdown();
     std::filesystem::remove_all(out);
+}
+
+TEST(CapturedPictures, MultisamplingChangesOnlyPixelsAlongEdges)
+{
+    const std::string stretch = "--size 320x180 --from 26 --to 26.01";
+    const std::string one = capture_pngs("msaa1", stretch + " --msaa 1");
+    const std::string four = capture_pngs("msaa4", stretch); // 4 samples by default
+    ASSERT_FALSE(one.empty() || four.empty()) << "quor-capture failed";
+    std::vector<std::uint8_t> a, b;
+    int w = 0, h = 0;
+    ASSERT_TRUE(read_png(one + "/frame_00000.png", a, w, h));
+    ASSERT_TRUE(read_png(four + "/frame_00000.png", b, w, h));
+    auto at = [w](const std::vector<std::uint8_t>& p, int x, int y, int c) { return int(p[3 * (y * w + x) + c]); };
+    // An edge: a neighbour that differs clearly in either picture (a strand thinner than a pixel
+    // may show in one of them only).
+    auto on_edge = [&](int x, int y) {
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                for (int c = 0; c < 3; ++c)
+                    for (const auto* p : {&a, &b})
+                        if (x + dx >= 0 && x + dx < w && y + dy >= 0 && y + dy < h &&
+                            std::abs(at(*p, x + dx, y + dy, c) - at(*p, x, y, c)) > 12)
+                            return true;
+        return false;
+    };
+    int changed = 0, off_edges = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            int most = 0;
+            for (int c = 0; c < 3; ++c)
+                most = std::max(most, std::abs(at(a, x, y, c) - at(b, x, y, c)));
+            if (most > 6) {
+                ++changed;
+                off_edges += !on_edge(x, y);
+            }
+        }
+    }
+    EXPECT_GT(changed, w * h / 200) << "edges are smoothed";
+    EXPECT_EQ(off_edges, 0) << "of " << changed << " changed pixels";
+    std::filesystem::remove_all(one);
+    std::filesystem::remove_all(four);
 }
 
 } // namespace

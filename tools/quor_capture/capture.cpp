@@ -1,11 +1,13 @@
-// One capture run: check the output, build the offscreen context, the engine and the demo, step
-// the frames, read each picture back into a writer buffer, finish the output.
+// One capture run: check the output and the music, build the offscreen context, the engine and
+// the demo, step the frames at their exact times, resolve and read each picture back into a
+// writer buffer, finish the output (and the sound of a PNG sequence).
 #include "capture.h"
 
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <limits>
@@ -14,7 +16,6 @@
 
 #include "app/offscreen_context.h"
 #include "app/report.h"
-#include "app/step_counter.h"
 #include "app/system.h"
 #include "demo/data_layout.h"
 #include "demo/demo.h"
@@ -22,6 +23,7 @@
 #include "frame_stepper.h"
 #include "frame_writer.h"
 #include "gl/api.h"
+#include "music_track.h"
 #include "png_sequence.h"
 #include "progress.h"
 
@@ -29,11 +31,7 @@ namespace quor::capture {
 
 namespace {
 
-constexpr int countdown_frames = 30; // display callbacks from the exit request to the shutdown
-
-// The factory has no context argument: the demo's counter is handed over here.
-system::step_counter* demo_ticks = nullptr;
-system::application* make_capture_demo(system::creation_params*) { return new demo::Demo(*demo_ticks); }
+constexpr const char* wav_name = "audio.wav"; // beside a PNG sequence
 
 bool complain(const std::string& why)
 {
@@ -47,27 +45,43 @@ int refuse(const std::string& why)
     return 1;
 }
 
-// The engine and the demo, loaded and started at tick 0, for frames of `w` x `h`. False when the
-// demo refused its data, after saying why.
-bool start_demo(system::step_counter& ticks, int w, int h)
+// The engine and the demo, loaded and started, for frames of `w` x `h` at `rate`. The exit
+// countdown is made to outlast the capture's own end, which comes after the same demo time
+// whatever the rate. False when the demo refused its data, after saying why.
+bool start_demo(int w, int h, frame_rate rate)
 {
     system::creation_params params;
     params.width = w;
     params.height = h;
     system::create_engine(params);
     system::reshape(w, h);
-    demo_ticks = &ticks;
-    return system::create_application(make_capture_demo, &params);
+    system::set_countdown_frames(countdown_frames(rate));
+    return system::create_application(demo::make_demo, &params);
 }
 
-void read_picture(std::vector<std::uint8_t>& bgra, int w, int h)
+void show_time(double seconds) { static_cast<demo::Demo*>(system::current_application())->show_time(seconds); }
+
+void read_picture(const system::offscreen_context& context, std::vector<std::uint8_t>& bgra, int w, int h)
 {
+    context.resolve();
     gl::api.PixelStorei(GL_PACK_ALIGNMENT, 4);
     gl::api.ReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, bgra.data());
 }
 
+// The music in the current folder, as the demo takes it; empty when the output has no sound or,
+// with `why` set, when the track cannot be used.
+std::string usable_music(const options& o, std::string& why)
+{
+    if (o.frames_dir.empty() && container_of(o.video) == container::gif)
+        return {};
+    if (!music_readable(demo::layout::music_file_name, why))
+        return {};
+    char here[4096];
+    return std::string(getcwd(here, sizeof here) ? here : ".") + "/" + demo::layout::music_file_name;
+}
+
 // `start` is the demo time of the first picture, where the music must start too.
-std::unique_ptr<frame_sink> make_sink(const options& o, double start)
+std::unique_ptr<frame_sink> make_sink(const options& o, const std::string& music, double start)
 {
     if (!o.frames_dir.empty())
         return std::make_unique<png_sequence>(o.frames_dir, o.width, o.height);
@@ -77,43 +91,40 @@ std::unique_ptr<frame_sink> make_sink(const options& o, double start)
     v.height = o.height;
     v.fps = o.fps;
     v.preset = o.preset;
-    // Like the demo, the music is taken from the current folder; without it the video is silent.
-    if (access(demo::layout::music_file_name, R_OK) == 0) {
-        char here[4096];
-        v.music = std::string(getcwd(here, sizeof here) ? here : ".") + "/" + demo::layout::music_file_name;
-        v.music_offset = start;
-    }
+    v.crf = o.crf;
+    v.music = music;
+    v.music_offset = start;
     return std::make_unique<ffmpeg_video>(v);
 }
 
+// The stretch of demo time to capture: frames from `from` on, before `to`, up to the end.
 struct stretch {
-    std::uint64_t first;
-    std::uint64_t end;
+    double from;
+    double to;
+    double last;
 };
 
-bool select_frames(const options& o, stretch& s)
+stretch select_frames(const options& o)
 {
-    s.first = frame_index(o.from, o.fps);
-    s.end = o.to >= 0.0 ? frame_index(o.to, o.fps) : std::numeric_limits<std::uint64_t>::max();
-    return s.end > s.first;
+    return {o.from, o.to >= 0.0 ? o.to : std::numeric_limits<double>::infinity(), capture_end()};
 }
 
 // Steps the started demo and captures frames until the stretch or the timeline ends, or the
 // sink fails; the frame is shut down afterwards.
-bool capture_frames(const options& o, const stretch& s, system::step_counter& ticks, frame_sink& sink,
+bool capture_frames(const options& o, const stretch& s, const system::offscreen_context& context, frame_sink& sink,
                     progress* report, std::uint64_t& frames)
 {
-    frame_stepper stepper(ticks, s.first, s.end);
+    frame_stepper stepper(show_time, s.from, o.fps, s.to, s.last);
     frame_writer writer(sink, static_cast<std::size_t>(o.width) * o.height * 4);
     double demo_time = 0.0;
     while (stepper.next()) {
         std::vector<std::uint8_t>* picture = writer.acquire();
         if (!picture)
             break;
-        read_picture(*picture, o.width, o.height);
+        read_picture(context, *picture, o.width, o.height);
         writer.submit(picture);
         ++frames;
-        demo_time = static_cast<double>(stepper.frame()) / o.fps;
+        demo_time = stepper.time();
         if (report)
             report->frame(frames, demo_time);
     }
@@ -129,6 +140,7 @@ bool capture_frames(const options& o, const stretch& s, system::step_counter& ti
 // offscreen context current.
 struct session {
     stretch frames;
+    std::string music;
     std::unique_ptr<frame_sink> sink;
     std::unique_ptr<system::offscreen_context> context;
 };
@@ -136,12 +148,21 @@ struct session {
 // False, after saying why, when the pass cannot start.
 bool prepare(const options& o, session& s)
 {
-    if (!select_frames(o, s.frames))
+    s.frames = select_frames(o);
+    if (frame_stepper::count(s.frames.from, o.fps, s.frames.to, s.frames.last) == 0)
         return complain("--from and --to select no frame at this rate");
-    s.sink = make_sink(o, static_cast<double>(s.frames.first) / o.fps);
+    std::string why;
+    s.music = usable_music(o, why);
+    s.sink = make_sink(o, s.music, s.frames.from);
     if (!s.sink->check())
         return complain(s.sink->error());
-    s.context = std::make_unique<system::offscreen_context>(o.width, o.height);
+    // One line, and the capture goes on without sound.
+    if (!why.empty())
+        system::report(std::string("warning: ") + demo::layout::music_file_name,
+                       why + "; the " + (o.frames_dir.empty() ? "video is made" : "pictures are written") +
+                           " without sound");
+    s.context = std::make_unique<system::offscreen_context>(o.width, o.height,
+                                                            system::offscreen_context::target::automatic, o.msaa);
     return s.context->ok(); // the context says why it failed
 }
 
@@ -194,30 +215,26 @@ private:
 
 } // namespace
 
-std::uint64_t timeline_frames(int fps)
-{
-    std::uint64_t k = static_cast<std::uint64_t>(demo::layout::timeline_end) * static_cast<std::uint64_t>(fps);
-    while (static_cast<double>(static_cast<float>(static_cast<long double>(k) / fps)) <= demo::layout::timeline_end)
-        ++k;
-    return k + countdown_frames;
-}
-
 int run(const options& o)
 {
     session run;
     if (!prepare(o, run))
         return 1;
-    system::step_counter ticks(static_cast<std::uint64_t>(o.fps));
-    if (!start_demo(ticks, o.width, o.height) || !open_output(*run.sink))
+    if (!start_demo(o.width, o.height, o.fps) || !open_output(*run.sink))
         return 1;
-    const std::uint64_t last = std::min(run.frames.end, timeline_frames(o.fps));
-    progress report(std::cerr, last > run.frames.first ? last - run.frames.first : 0, isatty(STDERR_FILENO) != 0);
+    const std::uint64_t total = frame_stepper::count(run.frames.from, o.fps, run.frames.to, run.frames.last);
+    progress report(std::cerr, total, isatty(STDERR_FILENO) != 0);
     std::uint64_t frames = 0;
-    if (!capture_frames(o, run.frames, ticks, *run.sink, &report, frames))
+    if (!capture_frames(o, run.frames, *run.context, *run.sink, &report, frames))
         return refuse(run.sink->error());
+    const double seconds = o.fps.seconds(frames);
+    if (!o.frames_dir.empty() && !run.music.empty()) {
+        std::string error;
+        if (!write_music_stretch(run.music, o.frames_dir + "/" + wav_name, run.frames.from, seconds, error))
+            return refuse(error);
+    }
     std::ostringstream done;
-    done << "wrote " << frames << " frames (" << static_cast<double>(frames) / o.fps << " s) to "
-         << (o.video.empty() ? o.frames_dir : o.video);
+    done << "wrote " << frames << " frames (" << seconds << " s) to " << (o.video.empty() ? o.frames_dir : o.video);
     system::report(done.str());
     return 0;
 }
@@ -225,7 +242,7 @@ int run(const options& o)
 int benchmark(const options& o)
 {
     options b = o;
-    b.to = o.from + static_cast<double>(o.benchmark) / o.fps;
+    b.to = o.from + o.fps.seconds(static_cast<std::uint64_t>(o.benchmark));
     session run;
     if (!prepare(b, run))
         return 1;
@@ -238,10 +255,9 @@ int benchmark(const options& o)
     for (int round = 0; round < rounds; ++round) {
         // Live: the frames as the demo draws them, each finished before the next as a buffer
         // swap would have it; nothing is read back.
-        system::step_counter ticks(static_cast<std::uint64_t>(o.fps));
-        if (!start_demo(ticks, o.width, o.height))
+        if (!start_demo(o.width, o.height, o.fps))
             return 1;
-        frame_stepper stepper(ticks, s.first, s.end);
+        frame_stepper stepper(show_time, s.from, o.fps, s.to, s.last);
         pass_meter live_meter;
         std::uint64_t frames = 0;
         while (stepper.next()) {
@@ -252,18 +268,17 @@ int benchmark(const options& o)
             system::shutdown();
         live.keep_best(live_meter.stop(frames));
 
-        system::step_counter capture_ticks(static_cast<std::uint64_t>(o.fps));
-        if (!start_demo(capture_ticks, o.width, o.height) || !open_output(*run.sink))
+        if (!start_demo(o.width, o.height, o.fps) || !open_output(*run.sink))
             return 1;
         pass_meter capture_meter;
         std::uint64_t frames_captured = 0;
-        if (!capture_frames(b, s, capture_ticks, *run.sink, nullptr, frames_captured))
+        if (!capture_frames(b, s, *run.context, *run.sink, nullptr, frames_captured))
             return refuse(run.sink->error());
         captured.keep_best(capture_meter.stop(frames_captured));
     }
 
-    std::printf("%dx%d, %llu frames from %.2f s, best of %d passes each\n", o.width, o.height,
-                static_cast<unsigned long long>(live.frames), o.from, rounds);
+    std::printf("%dx%d, %llu frames from %.2f s, %d samples a pixel, best of %d passes each\n", o.width, o.height,
+                static_cast<unsigned long long>(live.frames), o.from, o.msaa, rounds);
     std::printf("live     %8.1f fps  %6.1f ms CPU a frame\n", live.rate(), live.cpu_ms());
     std::printf("capture  %8.1f fps  %6.1f ms CPU a frame (encoder included)  %.2f of live, to %s\n",
                 captured.rate(), captured.cpu_ms(), captured.rate() / live.rate(),

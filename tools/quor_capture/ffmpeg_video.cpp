@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -43,29 +44,75 @@ bool in_path(const char* program)
 
 } // namespace
 
+container container_of(const std::string& output)
+{
+    const std::size_t dot = output.rfind('.');
+    std::string ext = dot == std::string::npos || output.find('/', dot) != std::string::npos ? "" : output.substr(dot + 1);
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == "webm")
+        return container::webm;
+    if (ext == "gif")
+        return container::gif;
+    return container::h264;
+}
+
+int highest_crf(container c) { return c == container::h264 ? 51 : c == container::webm ? 63 : -1; }
+int default_crf(container c) { return c == container::h264 ? 18 : c == container::webm ? 32 : -1; }
+
 std::vector<std::string> ffmpeg_arguments(const video_settings& s)
 {
+    const container c = container_of(s.output);
+    const bool sound = !s.music.empty() && c != container::gif;
     std::vector<std::string> a = {"ffmpeg", "-hide_banner", "-nostdin", "-nostats", "-loglevel", "error", "-y",
                                   "-f", "rawvideo", "-pix_fmt", "yuv420p",
                                   "-s", std::to_string(s.width) + "x" + std::to_string(s.height),
-                                  "-framerate", std::to_string(s.fps), "-i", "pipe:0"};
-    if (!s.music.empty()) {
+                                  "-framerate", s.fps.text(), "-i", "pipe:0"};
+    if (sound) {
         std::ostringstream offset;
         offset.precision(6);
         offset << std::fixed << s.music_offset;
         a.insert(a.end(), {"-ss", offset.str(), "-i", s.music});
     }
-    // One encoder thread: the renderer already keeps the other cores busy, and x264's own
-    // threads cost more in hand-offs than they gain there.
-    a.insert(a.end(), {"-map", "0:v", "-c:v", "libx264", "-preset", s.preset, "-crf", "18", "-threads", "1",
-                       "-pix_fmt", "yuv420p", "-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709",
-                       "-color_range", "tv"});
-    if (!s.music.empty()) {
+    const std::string crf = std::to_string(s.crf >= 0 ? s.crf : default_crf(c));
+    a.insert(a.end(), {"-map", "0:v"});
+    switch (c) {
+    case container::h264:
+        // One encoder thread: the renderer already keeps the other cores busy, and x264's own
+        // threads cost more in hand-offs than they gain there.
+        a.insert(a.end(), {"-c:v", "libx264", "-preset", s.preset, "-crf", crf, "-threads", "1"});
+        break;
+    case container::webm:
+        // The realtime deadline keeps VP9 near the renderer's pace; quality then comes from --crf.
+        a.insert(a.end(), {"-c:v", "libvpx-vp9", "-crf", crf, "-b:v", "0", "-deadline", "realtime", "-cpu-used",
+                           "8", "-row-mt", "1"});
+        break;
+    case container::gif:
+        // A palette of each picture's own colours: the bloom's gradients survive, and no pass
+        // over the whole video is needed first. Players hold a picture at least 2/100 s, so
+        // faster captures are thinned to 25 a second.
+        a.insert(a.end(), {"-vf", std::string(s.fps.per_second() > 50 ? "fps=25," : "") +
+                                      "scale=in_color_matrix=bt709:in_range=tv,split[a][b];"
+                                      "[a]palettegen=stats_mode=single[p];[b][p]paletteuse=new=1"});
+        break;
+    }
+    if (c != container::gif)
+        a.insert(a.end(), {"-pix_fmt", "yuv420p", "-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc",
+                           "bt709", "-color_range", "tv"});
+    if (sound) {
         // The track may end before the pictures do: pad it with silence, and cut at the last
         // picture so that sound and picture have the same length.
-        a.insert(a.end(), {"-map", "1:a", "-af", "apad", "-shortest", "-c:a", "aac", "-b:a", "192k"});
+        a.insert(a.end(), {"-map", "1:a", "-af", "apad", "-shortest"});
+        if (c == container::webm)
+            a.insert(a.end(), {"-c:a", "libopus", "-b:a", "160k"});
+        else
+            a.insert(a.end(), {"-c:a", "aac", "-b:a", "192k"});
     }
-    a.insert(a.end(), {"-movflags", "+faststart", s.output});
+    const std::size_t dot = s.output.rfind('.');
+    const std::string ext = dot == std::string::npos ? "" : s.output.substr(dot);
+    if (ext == ".mp4" || ext == ".mov" || ext == ".m4v")
+        a.insert(a.end(), {"-movflags", "+faststart"});
+    a.push_back(s.output);
     return a;
 }
 
@@ -162,20 +209,22 @@ std::string ffmpeg_video::log_summary() const
     char chunk[4096];
     ssize_t n;
     off_t at = 0;
-    while ((n = pread(log, chunk, sizeof chunk, at)) > 0 && text.size() < 4096) {
+    while ((n = pread(log, chunk, sizeof chunk, at)) > 0) {
         text.append(chunk, static_cast<std::size_t>(n));
         at += n;
+        // Only the end matters: keep what a last line can be found in.
+        if (text.size() > 8192)
+            text.erase(0, text.size() - 4096);
     }
-    // Its few error lines joined: the first usually names the cause, the last what it gave up on.
-    std::string summary;
+    std::string last;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (!line.empty())
-            summary += (summary.empty() ? "" : "; ") + line;
+            last = line;
     }
-    return summary.size() > 300 ? summary.substr(0, 300) + "..." : summary;
+    return last.size() > 300 ? last.substr(0, 300) + "..." : last;
 }
 
 bool ffmpeg_video::finish()
@@ -192,13 +241,13 @@ bool ffmpeg_video::finish()
     if (!ok) {
         const std::string why = log_summary();
         std::ostringstream line;
-        line << "ffmpeg failed";
+        line << "ffmpeg could not write " << settings.output;
         if (WIFEXITED(status))
             line << " (status " << WEXITSTATUS(status) << ")";
         else if (WIFSIGNALED(status))
             line << " (signal " << WTERMSIG(status) << ")";
         if (!why.empty())
-            line << ": " << why;
+            line << "\nffmpeg: " << why;
         failure = line.str();
     }
     close(log);

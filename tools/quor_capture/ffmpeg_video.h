@@ -1,5 +1,6 @@
 // A video through the ffmpeg program: pictures converted to 4:2:0 YUV go to its standard input,
-// the music file is its second input, and it encodes H.264 and AAC into the output file.
+// the music file is its second input, and it encodes them for the container the output's
+// extension names.
 #pragma once
 
 #include <string>
@@ -7,15 +8,27 @@
 #include <sys/types.h>
 
 #include "frame_sink.h"
+#include "options.h"
 
 namespace quor::capture {
+
+// What the output's extension asks for: .mp4/.mov/.mkv and anything unknown H.264 + AAC (ffmpeg
+// decides whether it can mux them), .webm VP9 + Opus, .gif a palette picture per frame and no
+// sound.
+enum class container { h264, webm, gif };
+container container_of(const std::string& output);
+// The encoder's quality range and its default for --crf: 0-51 and 18 for H.264, 0-63 and 32 for
+// VP9; a GIF has none (highest -1).
+int highest_crf(container c);
+int default_crf(container c);
 
 struct video_settings {
     std::string output;
     int width = 0;
     int height = 0;
-    int fps = 60;
+    frame_rate fps;
     std::string preset = "ultrafast";
+    int crf = -1; // -1: the container's default
     // The music to mux in, or empty for a video without sound; it starts at `music_offset`
     // seconds, so that it lines up with a capture that starts later in the timeline.
     std::string music;
@@ -37,7 +50,8 @@ public:
     // Starts ffmpeg. False with `error()` set when it cannot be started.
     bool open() override;
     bool write(const std::uint8_t* bgra, std::uint64_t index) override;
-    // Closes ffmpeg's input and waits for it; false when it failed, with its last message.
+    // Closes ffmpeg's input and waits for it; false when it failed, with a line of ours and
+    // ffmpeg's last line.
     bool finish() override;
     std::string error() const override { return failure; }
 

@@ -1,49 +1,45 @@
-// The fixed-step schedule over the frame steps of the application frame.
+// The exact-time schedule over the display callbacks of the application frame.
 #include "frame_stepper.h"
 
 #include <cmath>
 
 #include "app/system.h"
+#include "demo/data_layout.h"
 
 namespace quor::capture {
 
-frame_stepper::frame_stepper(system::step_counter& counter, std::uint64_t first_frame, std::uint64_t end_frame)
-    : ticks(counter), first(first_frame), end(end_frame)
-{
-}
+double capture_end() { return demo::layout::timeline_end + countdown_seconds; }
 
-bool frame_stepper::display()
+int countdown_frames(frame_rate rate) { return static_cast<int>(std::ceil(countdown_seconds * rate.per_second())) + 2; }
+
+frame_stepper::frame_stepper(show_fn show_time, double first, frame_rate r, double end, double last_time)
+    : show(std::move(show_time)), from(first), rate(r), to(end), last(last_time)
 {
-    if (!system::display())
-        ended_ = true;
-    return !ended_;
 }
 
 bool frame_stepper::next()
 {
     if (ended_)
         return false;
-    if (!started) {
-        started = true;
-        // The first frame always sees 0; its closing update jumps the clock to `first`.
-        if (first > 0) {
-            ticks.set(first);
-            if (!display())
-                return false;
-        }
-        current = first;
-    } else {
-        ++current;
-    }
-    if (current >= end)
+    const std::uint64_t k = started ? current + 1 : 0;
+    const double t = from + rate.seconds(k);
+    if (t >= to || t > last)
         return false;
-    ticks.set(current + 1);
-    return display();
+    started = true;
+    current = k;
+    current_time = t;
+    show(t);
+    if (!system::display())
+        ended_ = true;
+    return !ended_;
 }
 
-std::uint64_t frame_index(double seconds, int fps)
+std::uint64_t frame_stepper::count(double from, frame_rate rate, double to, double last)
 {
-    return static_cast<std::uint64_t>(std::llround(seconds * fps));
+    std::uint64_t k = 0;
+    for (double t = from; t < to && t <= last; t = from + rate.seconds(++k)) {
+    }
+    return k;
 }
 
 } // namespace quor::capture

@@ -1,40 +1,56 @@
-// Runs the application frame at a fixed step: the clock's counter reads tick k + 1 while frame k
-// is drawn, so the update that ends frame k - 1 made the demo time of frame k exactly k / fps
-// (frame 0 sees 0). A later first frame is reached by one jump, from a frame that is not kept.
+// Runs the application frame at exact frame times: frame k of a capture shows demo time
+// from + k / rate, computed in double precision for each frame on its own (never summed), and
+// handed to the application before its display callback.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
-#include "app/step_counter.h"
+#include "options.h"
 
 namespace quor::capture {
 
+// The demo's exit countdown in demo time: 30 display callbacks at the 60 frames a second the
+// demo is made for. A capture ends this long after the timeline, whatever its frame rate.
+constexpr double countdown_seconds = 0.5;
+
+// The time of the last frame a capture may show: the timeline's end and its countdown.
+double capture_end();
+// The length a capture at `rate` gives the demo's exit countdown, in display callbacks: more
+// than its frames in countdown_seconds, so that the capture's own end always comes first.
+int countdown_frames(frame_rate rate);
+
 class frame_stepper {
 public:
-    // Frames `first` up to (not including) `end` of the timeline at `counter`'s rate.
-    frame_stepper(system::step_counter& counter, std::uint64_t first, std::uint64_t end);
+    // Called with each frame's demo time before the frame is drawn.
+    using show_fn = std::function<void(double)>;
 
-    // Draws the next frame to keep through system::display(). False when there is none: either
-    // `end` was reached (the application is still alive) or the exit countdown completed (the
+    // Frames from + k / rate for k = 0, 1, ... that lie before `to` and not after `last`.
+    frame_stepper(show_fn show, double from, frame_rate rate, double to, double last);
+
+    // Draws the next frame through system::display(). False when there is none: either the
+    // stretch is done (the application is still alive) or the exit countdown completed (the
     // frame's shutdown has run; see `ended`).
     bool next();
-    // Timeline index of the frame the last successful `next` drew.
+    // Index k of the frame the last successful `next` drew, and its demo time.
     std::uint64_t frame() const { return current; }
+    double time() const { return current_time; }
     // True once display() reported the end of the exit countdown.
     bool ended() const { return ended_; }
 
-private:
-    bool display();
+    // How many frames the stretch holds.
+    static std::uint64_t count(double from, frame_rate rate, double to, double last);
 
-    system::step_counter& ticks;
-    std::uint64_t first;
-    std::uint64_t end;
+private:
+    show_fn show;
+    double from;
+    frame_rate rate;
+    double to;
+    double last;
     std::uint64_t current = 0;
+    double current_time = 0.0;
     bool started = false;
     bool ended_ = false;
 };
-
-// The timeline index of demo time `seconds` at `fps`, rounded to the nearest frame.
-std::uint64_t frame_index(double seconds, int fps);
 
 } // namespace quor::capture

@@ -1,4 +1,4 @@
-// quor-capture: renders the demo's timeline offscreen at a fixed step into a video or images.
+// quor-capture: renders the demo's timeline offscreen, each frame at its exact time, into a video or images.
 #include <signal.h>
 #include <unistd.h>
 
@@ -33,7 +33,7 @@ int main(int argc, char** argv)
         return 2;
     }
     if (o.help) {
-        std::cout << quor::capture::usage;
+        std::cout << quor::capture::usage();
         return 0;
     }
     // Outputs are named from where the user stands, the data folder notwithstanding.
