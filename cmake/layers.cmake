@@ -11,12 +11,15 @@ endfunction()
 
 # The platform's services: window and main loop, offscreen context, counters, audio, files.
 quor_layer(quor_platform platform OpenGL::GL OpenGL::EGL GLUT::GLUT PkgConfig::SDL2_MIXER)
-# anim needs nothing but the standard library and Boost, io only the platform's files; both test
-# without a display.
+# anim needs nothing but the standard library and Boost, io only the platform's files and libpng;
+# both test without a display.
 quor_layer(quor_anim anim Boost::headers)
-quor_layer(quor_io io quor_platform)
+quor_layer(quor_io io quor_platform PNG::PNG)
 quor_layer(quor_gl gl quor_io quor_anim OpenGL::GL GLEW::GLEW)
-quor_layer(quor_app app quor_gl quor_platform)
+quor_layer(quor_app app quor_gl quor_platform CLI11::CLI11)
+# --version prints the project's version.
+set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/player_options.cpp PROPERTIES
+  COMPILE_DEFINITIONS QUOR_VERSION="${PROJECT_VERSION}")
 # The rendering files draw through the render device, which lives with the frame in app/: gl and
 # app need each other, which CMake resolves for static libraries by repeating them at link time.
 target_link_libraries(quor_gl PUBLIC quor_app)

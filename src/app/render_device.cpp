@@ -105,6 +105,14 @@ void render_device::submit(vtx_nt0t1 v)
 
 void render_device::color(const color4ub& c) { api.Color4ub(c.r, c.g, c.b, c.a); }
 
+std::vector<std::uint8_t> render_device::read_pixels(int width, int height)
+{
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+    // Rows of 4-byte pixels always meet the default pack alignment of 4.
+    api.ReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
 float aspect_ratio()
 {
     return static_cast<float>(static_cast<double>(system::screen_width()) / system::screen_height());

@@ -2,6 +2,9 @@
 // It keeps no copy of GL state; every operation issues its calls unconditionally.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "gl/color.h"
 #include "gl/vertex.h"
 #include "anim/matrix.h"
@@ -41,6 +44,10 @@ public:
     // unit 1 is left active.
     void submit(vtx_nt0t1 vertex);
     void color(const color4ub& c);
+
+    // The drawing buffer's pixels from (0, 0) to (width, height), RGBA of 4 bytes each, the lowest
+    // row first. Waits for drawing to finish; read before the swap, it is the frame just drawn.
+    std::vector<std::uint8_t> read_pixels(int width, int height);
 };
 
 // screen_width / screen_height of the frame; 1024/768 before the first reshape.
