@@ -10,7 +10,7 @@ function(quor_layer name folder)
 endfunction()
 
 # The platform's services: window and main loop, offscreen context, counters, audio, files.
-quor_layer(quor_platform platform OpenGL::GL OpenGL::EGL GLUT::GLUT PkgConfig::SDL2_MIXER)
+quor_layer(quor_platform platform OpenGL::GL OpenGL::GLX OpenGL::EGL GLUT::GLUT X11::X11 PkgConfig::SDL2_MIXER)
 # anim needs nothing but the standard library and Boost, io only the platform's files and libpng;
 # both test without a display.
 quor_layer(quor_anim anim Boost::headers)

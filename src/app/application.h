@@ -3,6 +3,8 @@
 
 namespace quor::system {
 
+struct player_options;
+
 struct creation_params {
     int argc = 0;
     char** argv = nullptr;
@@ -12,6 +14,8 @@ struct creation_params {
     void* window = nullptr;
     int width = 0;  // requested window size; the reference size for mouse positions
     int height = 0;
+    // The player's command line; null when the frame is driven without one (tests, capture).
+    const player_options* options = nullptr;
 };
 
 class application {

@@ -50,26 +50,39 @@ void DeviceKeyboard::update()
 {
     std::copy(std::begin(current), std::end(current), previous);
     std::fill(std::begin(current), std::end(current), false);
+    std::copy(std::begin(wide_current), std::end(wide_current), wide_previous);
+    std::fill(std::begin(wide_current), std::end(wide_current), false);
     if (text_taken) {
         text.clear();
         text_taken = false;
     }
 }
 
+const bool* DeviceKeyboard::state_of(int control, bool previous_frame) const
+{
+    if (control >= 0 && control < keyboard_controls)
+        return &(previous_frame ? previous : current)[control];
+    const int wide = control - character_controls_first;
+    if (wide >= 0 && wide < wide_controls)
+        return &(previous_frame ? wide_previous : wide_current)[wide];
+    return nullptr;
+}
+
 float DeviceKeyboard::value(int control)
 {
-    if (control < 0 || control >= keyboard_controls)
-        return 0.0f;
-    return current[control] ? 1.0f : 0.0f;
+    const bool* now = state_of(control, false);
+    return now && *now ? 1.0f : 0.0f;
 }
 
 float DeviceKeyboard::change(int control)
 {
-    if (control < 0 || control >= keyboard_controls)
+    const bool* now = state_of(control, false);
+    if (!now)
         return 0.0f;
-    if (current[control] && !previous[control])
+    const bool before = *state_of(control, true);
+    if (*now && !before)
         return 1.0f;
-    if (previous[control] && !current[control])
+    if (before && !*now)
         return -1.0f;
     return 0.0f;
 }

@@ -54,7 +54,21 @@ constexpr int keyboard_controls = 255;
 // The keyboard control of the Escape key.
 constexpr int escape_control = 36;
 
-// Controls are key codes 0..254 (see key_code); codes outside read 0.
+// Past the key codes, controls for keys that the key-code map folds together or never sees: every
+// character of the keyboard callback by its own value (Space is not 'a' here), and the special
+// keys (function, arrow and editing keys) by the window system's number for them.
+constexpr int character_controls_first = 256;
+constexpr int special_controls_first = 512;
+constexpr int special_keys = 128;
+constexpr int character_control(unsigned char key) { return character_controls_first + key; }
+// Special keys numbered 0..127; other numbers have no control and read 0.
+constexpr int special_control(int key) { return special_controls_first + key; }
+// GLUT's numbers of the special keys the demo binds.
+constexpr int special_key_f11 = 11;
+constexpr int special_key_f12 = 12;
+
+// Controls are key codes 0..254 (see key_code), then the character and special-key controls
+// above; others read 0.
 class DeviceKeyboard final : public Device {
 public:
     DeviceKeyboard() : Device(keyboard_kind, 0) {}
@@ -67,6 +81,14 @@ public:
     bool previous[keyboard_controls] = {};
     std::wstring text;
     bool text_taken = false;
+    // Characters then special keys, indexed by control - character_controls_first.
+    static constexpr int wide_controls = special_controls_first + special_keys - character_controls_first;
+    bool wide_current[wide_controls] = {};
+    bool wide_previous[wide_controls] = {};
+
+private:
+    // A control's state in this input frame or the one before; null for a control that has none.
+    const bool* state_of(int control, bool previous_frame) const;
 };
 
 // Letters to 0..25, '1'..'9' to 26..34, '0' to 35, Escape to 36; every other key to 0.

@@ -53,6 +53,16 @@ void DeviceManager::on_button(int button, int state)
     mouse_->buttons[button] = (state == 0);
 }
 
-void DeviceManager::on_key(unsigned char key) { keyboard_->current[key_code(key)] = true; }
+void DeviceManager::on_key(unsigned char key)
+{
+    keyboard_->current[key_code(key)] = true;
+    keyboard_->wide_current[character_control(key) - character_controls_first] = true;
+}
+
+void DeviceManager::on_special_key(int key)
+{
+    if (key >= 0 && key < special_keys)
+        keyboard_->wide_current[special_control(key) - character_controls_first] = true;
+}
 
 } // namespace quor::input

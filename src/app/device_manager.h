@@ -27,7 +27,10 @@ public:
     void on_motion(int x, int y);
     // Buttons 0 (left), 1 (middle), 2 (right); others are ignored. state 0 means down.
     void on_button(int button, int state);
+    // Sets the key's code (key_code) and its character control.
     void on_key(unsigned char key);
+    // Sets the special key's control; numbers outside 0..127 are ignored.
+    void on_special_key(int key);
 
     DeviceMouse& mouse() { return *mouse_; }
     DeviceKeyboard& keyboard() { return *keyboard_; }

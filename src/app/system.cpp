@@ -2,9 +2,12 @@
 // to the platform's window and main loop.
 #include "app/system.h"
 
+#include <filesystem>
+#include <iostream>
 #include <memory>
 
 #include "app/device_manager.h"
+#include "app/player_options.h"
 #include "app/render_device.h"
 #include "app/report.h"
 #include "gl/api.h"
@@ -29,6 +32,8 @@ struct frame_state {
     float exit_countdown = 0.0f;
     int countdown_frames = default_countdown_frames;
     int countdown_done = 0;
+    bool has_window = false;
+    std::string start_folder;
 };
 
 frame_state state;
@@ -44,6 +49,13 @@ int screen_height() { return state.screen_height; }
 bool exit_requested() { return state.exit_requested; }
 float exit_countdown() { return state.exit_countdown; }
 void set_countdown_frames(int frames) { state.countdown_frames = frames > 0 ? frames : 1; }
+const std::string& start_folder() { return state.start_folder; }
+
+void toggle_full_screen()
+{
+    if (state.has_window)
+        platform::toggle_full_screen();
+}
 
 void create_engine(const creation_params& params)
 {
@@ -85,9 +97,47 @@ void reshape(int width, int height)
     state.screen_height = height;
 }
 
+namespace {
+
+// Prints what the command line asked for or got wrong; the status to end with.
+int answer(const parse_outcome& parsed)
+{
+    (parsed.status == 0 ? std::cout : std::cerr) << parsed.text << (parsed.status == 0 ? "" : "\n") << std::flush;
+    return parsed.status;
+}
+
+} // namespace
+
 int run(int argc, char** argv, application_factory factory)
 {
-    platform::open_window(argc, argv, 640, 480, 100, 100, "render device test");
+    player_options options;
+    if (asks_for_information(argc, argv))
+        return answer(parse_options(argc, argv, options));
+    platform::start_window_system(argc, argv);
+    if (const parse_outcome parsed = parse_options(argc, argv, options); !parsed.run)
+        return answer(parsed);
+    std::error_code ignored;
+    state.start_folder = std::filesystem::current_path(ignored).string();
+    if (!options.data_dir.empty()) {
+        std::error_code error;
+        std::filesystem::current_path(options.data_dir, error);
+        if (error) {
+            report(options.data_dir, error.message());
+            return 2;
+        }
+    }
+
+    platform::window_spec window;
+    if (options.window) {
+        window.width = options.window->width;
+        window.height = options.window->height;
+    }
+    window.title = "render device test";
+    window.class_name = "quor-demo";
+    window.samples = options.msaa;
+    if (!platform::open_window(window))
+        report("--msaa " + std::to_string(options.msaa), "not offered by this OpenGL; running without");
+    state.has_window = true;
     if (!gl::load_system_api()) {
         // Without these entry points nothing can be drawn; carrying on would crash on a null call.
         report("OpenGL 1.3 entry points not available", gl::renderer_name());
@@ -97,11 +147,13 @@ int run(int argc, char** argv, application_factory factory)
     creation_params params;
     params.argc = argc;
     params.argv = argv;
-    params.width = 640;
-    params.height = 480;
+    params.width = window.width;
+    params.height = window.height;
+    params.options = &options;
     create_engine(params);
 
     platform::listen_to_input([](unsigned char key) { device_manager().on_key(key); },
+                              [](int key) { device_manager().on_special_key(key); },
                               [](int button, int button_state) { device_manager().on_button(button, button_state); },
                               [](int x, int y) { device_manager().on_motion(x, y); });
 
@@ -109,8 +161,10 @@ int run(int argc, char** argv, application_factory factory)
     if (!create_application(factory, &params))
         return 1;
 
-    platform::go_full_screen();
-    platform::run_main_loop(display, reshape);
+    if (!options.window)
+        platform::go_full_screen();
+    // Closing the window ends the demo as its own end does, without the countdown's frames.
+    platform::run_main_loop(display, reshape, shutdown);
 }
 
 void shutdown()

@@ -3,6 +3,8 @@
 // window, so a different driver (a test, an offscreen capture) can run frames too.
 #pragma once
 
+#include <string>
+
 #include "app/application.h"
 
 namespace quor::gl {
@@ -14,9 +16,11 @@ class DeviceManager;
 
 namespace quor::system {
 
-// Opens the window, builds the engine and the application, and enters the main loop, which
-// does not return; the process ends with exit(0) after the exit countdown. Returns 1 when the
-// start fails (no usable OpenGL, an application whose init refuses), after one line saying why.
+// Reads the player's options from what GLUT leaves of the command line, opens the window, builds
+// the engine and the application, and enters the main loop, which does not return; the process
+// ends with exit(0) after the exit countdown or when the window is closed. Returns 0 after
+// --help or --version, 2 after a bad command line, 1 when the start fails (no usable OpenGL, an
+// application whose init refuses), after one line saying why.
 int run(int argc, char** argv, application_factory factory);
 
 input::DeviceManager& device_manager();
@@ -24,6 +28,10 @@ gl::render_device& render_device();
 application* current_application();
 // Starts the exit countdown; further calls change nothing.
 void request_exit();
+// Switches the window between full screen and its window size; nothing without a window.
+void toggle_full_screen();
+// The current directory when `run` began, before --data moved it; empty for other drivers.
+const std::string& start_folder();
 
 // Size of the drawing area: 1024 x 768 until the first reshape.
 int screen_width();

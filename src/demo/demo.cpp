@@ -2,10 +2,12 @@
 // timeline, the scene draw from the camera, then the clock.
 #include "demo/demo.h"
 
+#include <iostream>
 #include <memory>
 
 #include "app/device_manager.h"
 #include "app/render_device.h"
+#include "app/screenshot.h"
 #include "app/system.h"
 #include "demo/data_check.h"
 #include "demo/data_layout.h"
@@ -22,26 +24,81 @@ constexpr std::size_t drawn_nodes = 2;
 
 } // namespace
 
-Demo::Demo(system::counter& time_source) : clock(time_source), actions(&system::device_manager()) {}
+Demo::Demo(system::counter& time_source, system::player_options player)
+    : clock(time_source), actions(&system::device_manager()), options(std::move(player)), time_source_(&time_source),
+      time_offset(options.start)
+{
+}
+
+void Demo::bind_actions()
+{
+    input::Device* keyboard = system::device_manager().find(input::keyboard_kind, 0);
+    actions.bind("exit", {keyboard, input::escape_control, 0.05f, 0.05f});
+    actions.bind("pause", {keyboard, input::character_control(' '), 0.05f, 0.05f});
+    actions.bind("full screen", {keyboard, input::special_control(input::special_key_f11), 0.05f, 0.05f});
+    actions.bind("screenshot", {keyboard, input::special_control(input::special_key_f12), 0.05f, 0.05f});
+}
 
 bool Demo::init()
 {
-    actions.bind("exit",
-                 {system::device_manager().find(input::keyboard_kind, 0), input::escape_control, 0.05f, 0.05f});
+    bind_actions();
     if (!scene.load())
         return false;
-    music_playing = start_music(layout::music_file_name);
+    if (!options.mute)
+        music_playing = start_music(layout::music_file_name, options.start);
     clock.start();
     return true;
 }
 
+void Demo::set_paused(bool pause)
+{
+    if (pause == paused_)
+        return;
+    paused_ = pause;
+    if (pause) {
+        clock.stop();
+        pause_music();
+    } else {
+        // From the paused frame's time, so that music and picture go on together.
+        play_music_from(demo_time());
+        clock.start();
+    }
+}
+
+bool Demo::handle_player_keys()
+{
+    if (system::exit_requested())
+        return false;
+    if (actions.pressed("pause"))
+        set_paused(!paused_);
+    if (actions.pressed("full screen"))
+        system::toggle_full_screen();
+    return actions.pressed("screenshot");
+}
+
+void Demo::restart()
+{
+    clock = system::clock(*time_source_);
+    time_offset = 0.0;
+    play_music_from(0.0);
+    clock.start();
+}
+
 void Demo::frame()
 {
-    const double t = time_is_fixed ? fixed_time : clock.time();
+    const bool screenshot = handle_player_keys();
+    double t = demo_time();
     if (actions.active("exit"))
         system::request_exit();
-    if (t > layout::timeline_end)
-        system::request_exit();
+    // A paused timeline does not run out: the countdown starts only after the pause ends.
+    if (t > layout::timeline_end && !paused_) {
+        if (options.loop) {
+            restart();
+            t = demo_time();
+        } else {
+            system::request_exit();
+        }
+    }
 
     gl::render_device& device = system::render_device();
     device.clear();
@@ -51,6 +108,11 @@ void Demo::frame()
     device.set_cull(gl::cull_front);
     scene.animated_object.set_frame(static_cast<int>(layout::frame_at(t)));
     scene::draw_scene(std::span(scene.nodes.data(), drawn_nodes), device, static_cast<float>(t), scene.camera);
+    if (screenshot) {
+        const std::string path = system::save_screenshot(system::start_folder());
+        if (!path.empty())
+            std::cout << path << std::endl;
+    }
     clock.update();
 }
 
@@ -69,6 +131,9 @@ bool Demo::reload(std::unique_ptr<char[]> data, std::size_t size)
     return true;
 }
 
-system::application* make_demo(system::creation_params*) { return new Demo; }
+system::application* make_demo(system::creation_params* params)
+{
+    return new Demo(system::system_counter(), params && params->options ? *params->options : system::player_options{});
+}
 
 } // namespace quor::demo

@@ -1,10 +1,12 @@
 // The demo application: its scene from the data file, the clock of its 31-second timeline, the
-// "exit" action and the music.
+// "exit" action and the music; and what a player adds: pause, start time, looping, full screen and
+// screenshot keys.
 #pragma once
 
 #include "app/action_map.h"
 #include "app/application.h"
 #include "app/clock.h"
+#include "app/player_options.h"
 #include "demo/demo_scene.h"
 
 namespace quor::demo {
@@ -13,11 +15,12 @@ class Demo final : public system::application {
 public:
     // Builds nothing yet: the scene is loaded by init. `time_source` drives the clock (the
     // platform's monotonic counter for the real-time demo, a fixed step for a capture).
-    explicit Demo(system::counter& time_source = system::system_counter());
+    explicit Demo(system::counter& time_source = system::system_counter(), system::player_options options = {});
     ~Demo() override = default;
 
-    // Binds "exit" to Escape, loads the scene, starts the music, starts the clock. False, after
-    // one line saying why, for a data file that cannot be used; nothing else is started then.
+    // Binds "exit" to Escape and the player's keys, loads the scene, starts the music, starts the
+    // clock. False, after one line saying why, for a data file that cannot be used; nothing else
+    // is started then.
     bool init() override;
     // Kept for the interface: nothing calls it.
     void reserved_hook_a() override {}
@@ -35,13 +38,33 @@ public:
         fixed_time = seconds;
         time_is_fixed = true;
     }
+    // "exit" on Escape, "pause" on Space, "full screen" on F11, "screenshot" on F12 (part of init).
+    void bind_actions();
+    // The time the frame draws: the one `show_time` gave, else the clock's time plus the start offset.
+    double demo_time() const
+    {
+        return time_is_fixed ? fixed_time : static_cast<double>(clock.time()) + time_offset;
+    }
+    // Stops or restarts the timeline and the music together.
+    void set_paused(bool pause);
+    bool paused() const { return paused_; }
 
     DemoScene scene;
     system::clock clock;
     input::ActionMap actions;
     bool music_playing = false;
+    system::player_options options;
 
 private:
+    // Space and F11; true when F12 asks for a screenshot of this frame. Keys are ignored once the
+    // exit is requested: the input no longer rolls over, so a key would act in every frame.
+    bool handle_player_keys();
+    // Back to demo time 0 on a fresh clock, the music from its start.
+    void restart();
+
+    system::counter* time_source_;
+    double time_offset = 0.0; // --start; 0 after a restart
+    bool paused_ = false;
     double fixed_time = 0.0;
     bool time_is_fixed = false;
 };

@@ -2,8 +2,10 @@
 // objects and the camera, in the file's order. The block is checked before anything is built.
 #include "demo/demo_scene.h"
 
+#include <filesystem>
 #include <iostream>
 
+#include "app/report.h"
 #include "demo/data_check.h"
 #include "demo/data_layout.h"
 #include "gl/index_buffer.h"
@@ -41,7 +43,11 @@ std::unique_ptr<char[]> read_file(std::size_t& size, std::string& path)
 {
     DiskBinfile file(default_search_path);
     if (!file.open(data_file_name)) {
-        std::cerr << data_file_name << ": not found in the current directory or its parent" << std::endl;
+        std::error_code ignored;
+        const std::filesystem::path here = std::filesystem::current_path(ignored);
+        system::report(data_file_name, "looked in " + here.string() + " and " + here.parent_path().string() +
+                                           "; give its folder with --data DIR, or run the demo from the folder "
+                                           "that holds it");
         return nullptr;
     }
     size = static_cast<std::size_t>(file.length);

@@ -43,9 +43,15 @@ void discard_log(void*, int, SDL_LogPriority, const char*) {}
 // The started track; null while no music plays.
 Mix_Music* track = nullptr;
 
+// Starting at a position in one call sets it before the mixer thread plays a sample.
+bool play_from(Mix_Music* music, double from_seconds)
+{
+    return from_seconds > 0.0 ? Mix_FadeInMusicPos(music, 1, 0, from_seconds) == 0 : Mix_PlayMusic(music, 1) == 0;
+}
+
 } // namespace
 
-bool play_music_once(const char* file)
+bool play_music_once(const char* file, double from_seconds)
 {
     // Without a readable file there is nothing to start, and no reason to open the audio device.
     if (access(file, R_OK) != 0)
@@ -63,7 +69,7 @@ bool play_music_once(const char* file)
         return false;
     }
     Mix_Music* music = Mix_LoadMUS(file);
-    if (!music || Mix_PlayMusic(music, 1) != 0) {
+    if (!music || !play_from(music, from_seconds)) {
         if (music)
             Mix_FreeMusic(music);
         Mix_CloseAudio();

@@ -4,21 +4,39 @@
 
 namespace quor::platform {
 
-// Initialises GLUT (which may consume its own options from argc/argv), requests an RGBA,
-// double-buffered, depth-buffered window of the given size and position and creates it. Its
-// OpenGL context is current on return.
-void open_window(int& argc, char** argv, int width, int height, int x, int y, const char* title);
+// Initialises GLUT, which takes the options it knows (-display, -geometry, ...) out of argc/argv.
+void start_window_system(int& argc, char** argv);
 
-// Keyboard (key), mouse button (button, state: 0 down) and pointer motion, active or passive.
-// The pointer position that comes with keys and buttons is dropped.
-void listen_to_input(void (*key)(unsigned char), void (*button)(int, int), void (*motion)(int, int));
+struct window_spec {
+    int width = 640;
+    int height = 480;
+    int x = 100;
+    int y = 100;
+    const char* title = "";
+    const char* class_name = nullptr; // WM_CLASS (name and class) for desktops; null: GLUT's own
+    int samples = 0;                  // multisampling: samples a pixel, 0 for none
+};
+
+// Requests an RGBA, double-buffered, depth-buffered window (multisampled when asked and offered)
+// and creates it; its OpenGL context is current on return. False when multisampling was asked
+// for and the OpenGL offers no window with that many samples: the window then has none.
+bool open_window(const window_spec& spec);
+
+// Keyboard (key), special keys (function and arrow keys, GLUT's numbers), mouse button (button,
+// state: 0 down) and pointer motion, active or passive. Positions that come with keys and buttons
+// are dropped.
+void listen_to_input(void (*key)(unsigned char), void (*special)(int), void (*button)(int, int),
+                     void (*motion)(int, int));
 
 // Hides the cursor, then switches the window to full screen.
 void go_full_screen();
+// Full screen (cursor hidden) to window (cursor shown) and back.
+void toggle_full_screen();
 
 // Registers reshape and display, redisplays whenever idle and enters the main loop, which does
 // not return. Each display runs `display` and swaps the buffers; when `display` returns false
-// nothing is swapped and the process ends with status 0.
-[[noreturn]] void run_main_loop(bool (*display)(), void (*reshape)(int width, int height));
+// nothing is swapped and the process ends with status 0. When the window manager closes the
+// window, `close` runs (the context still current) and the process ends with status 0.
+[[noreturn]] void run_main_loop(bool (*display)(), void (*reshape)(int width, int height), void (*close)());
 
 } // namespace quor::platform

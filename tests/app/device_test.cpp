@@ -66,6 +66,31 @@ TEST(Keyboard, KeyIsDownOnlyInTheFrameOfItsEvent)
     EXPECT_EQ(kb.value(255), 0.0f);
 }
 
+TEST(Keyboard, CharactersAndSpecialKeysHaveControlsOfTheirOwnBesideTheKeyCodes)
+{
+    using namespace quor::input;
+    auto p = params640();
+    DeviceManager m(p);
+    auto& kb = m.keyboard();
+    m.on_key(' ');
+    EXPECT_EQ(kb.value(0), 1.0f) << "the key code stays that of 'a'";
+    EXPECT_EQ(kb.value(character_control(' ')), 1.0f);
+    EXPECT_EQ(kb.value(character_control('a')), 0.0f);
+    m.on_special_key(special_key_f12);
+    m.on_special_key(-1);
+    m.on_special_key(special_keys);
+    EXPECT_EQ(kb.value(special_control(special_key_f12)), 1.0f);
+    EXPECT_EQ(kb.change(special_control(special_key_f12)), 1.0f);
+    EXPECT_EQ(kb.value(special_control(special_key_f11)), 0.0f);
+    EXPECT_EQ(kb.value(36), 0.0f);
+    m.update();
+    EXPECT_EQ(kb.value(special_control(special_key_f12)), 0.0f);
+    EXPECT_EQ(kb.change(special_control(special_key_f12)), -1.0f);
+    EXPECT_EQ(kb.change(character_control(' ')), -1.0f);
+    EXPECT_EQ(kb.value(special_control(special_keys)), 0.0f);
+    EXPECT_EQ(kb.value(keyboard_controls), 0.0f);
+}
+
 TEST(Keyboard, TypedTextClearsAtRollOverOnceTaken)
 {
     auto p = params640();

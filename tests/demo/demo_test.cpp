@@ -217,4 +217,72 @@ TEST_F(DemoFixture, EscapeRequestsExitWhileTheFrameIsStillDrawn)
     EXPECT_EQ(rec.named("glEnd").size(), 5u);
 }
 
+TEST_F(DemoFixture, SpaceStopsTheTimelineAndItsEndUntilPressedAgain)
+{
+    quor::demo::Demo demo(ticks);
+    ASSERT_TRUE(build_blank(demo));
+    demo.bind_actions();
+    auto& devices = quor::system::device_manager();
+    demo.clock.start();
+    ticks.now = 30000;
+    demo.frame();
+    devices.update();
+    devices.on_key(' ');
+    ticks.now = 30500;
+    demo.frame(); // pauses; the time of the pause is the last the clock takes in
+    devices.update();
+    EXPECT_TRUE(demo.paused());
+    EXPECT_FLOAT_EQ(demo.clock.time(), 30.5f);
+    for (ticks.now = 31000; ticks.now < 40000; ticks.now += 1000) {
+        demo.frame();
+        devices.update();
+    }
+    EXPECT_FLOAT_EQ(demo.clock.time(), 30.5f);
+    devices.on_key(' ');
+    demo.frame(); // resumes: the paused span is left out
+    devices.update();
+    EXPECT_FALSE(demo.paused());
+    ticks.now += 600;
+    demo.frame();
+    EXPECT_FALSE(quor::system::exit_requested());
+    EXPECT_FLOAT_EQ(demo.clock.time(), 31.1f);
+    demo.frame();
+    EXPECT_TRUE(quor::system::exit_requested()) << "the end of the timeline counts again after the pause";
+}
+
+TEST_F(DemoFixture, StartTimeOffsetsTheClockAndLoopingStartsAgainAtZero)
+{
+    quor::system::player_options options;
+    options.start = 30.5;
+    options.loop = true;
+    quor::demo::Demo demo(ticks, options);
+    ASSERT_TRUE(build_blank(demo));
+    demo.bind_actions();
+    demo.clock.start();
+    ticks.now = 400;
+    demo.frame();
+    EXPECT_NEAR(demo.demo_time(), 30.9, 1e-6);
+    ticks.now = 700;
+    demo.frame(); // the clock moves past the end at the end of this frame
+    ticks.now = 800;
+    rec.clear();
+    demo.frame();
+    EXPECT_FALSE(quor::system::exit_requested());
+    EXPECT_EQ(rec.named("glEnd").size(), 5u);
+    EXPECT_EQ(demo.demo_time(), 0.0) << "the loop's frame is drawn at 0 and the clock starts from it";
+    ticks.now = 900;
+    demo.frame();
+    EXPECT_NEAR(demo.demo_time(), 0.1, 1e-6);
+
+    quor::system::player_options once;
+    once.start = 30.5;
+    quor::demo::Demo ending(ticks, once);
+    ASSERT_TRUE(build_blank(ending));
+    ending.clock.start();
+    ticks.now += 600;
+    ending.frame();
+    ending.frame();
+    EXPECT_TRUE(quor::system::exit_requested()) << "without --loop the end ends the demo";
+}
+
 } // namespace
