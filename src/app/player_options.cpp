@@ -26,7 +26,7 @@ bool parse_int(std::string_view text, int& out)
 }
 
 // "WxH", both sides from 1 to the largest the window system is asked for.
-bool parse_size(std::string_view text, player_options::window_size& out)
+bool parse_size(std::string_view text, window_size& out)
 {
     const std::size_t x = text.find('x');
     return x != std::string_view::npos && parse_int(text.substr(0, x), out.width) &&
@@ -36,7 +36,7 @@ bool parse_size(std::string_view text, player_options::window_size& out)
 
 const CLI::Validator window_size_check(
     [](std::string& text) {
-        player_options::window_size size;
+        window_size size;
         return text.empty() || parse_size(text, size)
                    ? std::string()
                    : "'" + text + "' is not WxH with sides from 1 to " + std::to_string(largest_window_side);

@@ -8,13 +8,14 @@
 
 namespace quor::system {
 
+struct window_size {
+    int width = 1280;
+    int height = 720;
+};
+
 // Adding an option takes one field here and one line in `parse_options`, for a flag
 // `cli.add_flag("--name", out.name, "what it does");`.
 struct player_options {
-    struct window_size {
-        int width = 1280;
-        int height = 720;
-    };
     std::optional<window_size> window; // --window[=WxH]: a resizable window; unset: full screen
     bool full_screen = false;           // --fullscreen was given (full screen is also the default)
     bool loop = false;                  // --loop: the timeline starts again at its end
