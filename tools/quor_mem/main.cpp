@@ -1,59 +1,157 @@
-// quor-mem: builds the demo's data file and music, or checks a data file as the demo will.
-#include <cstring>
+// quor-mem: builds the demo's data file and music, checks a data file as the demo will, and
+// brings motion, textures and music made in other tools into them.
+#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 
-#include "app/report.h"
+#include <CLI/CLI.hpp>
+
 #include "data_file.h"
 #include "data_report.h"
+#include "data_update.h"
+#include "motion_text.h"
+#include "scene_section.h"
 
 namespace {
 
-constexpr const char* usage =
-    "usage: quor-mem build [--out DIR]   write DIR/tesk.mem and DIR/demo.mp3 (DIR defaults to .)\n"
-    "       quor-mem check FILE          validate a data file as the demo's load does and summarise it\n"
-    "       quor-mem --help              this text\n";
+using namespace quor::tools;
 
-int refuse_usage(const std::string& why)
+constexpr const char* program = "quor-mem";
+
+// One line `quor-mem: <what>: <why>` on the error stream; the status of a failed command.
+int refuse(const std::string& what, const std::string& why)
 {
-    quor::system::report(why + " (see quor-mem --help)");
+    std::cerr << program << ": " << what << ": " << why << std::endl;
     return 1;
+}
+
+bool read_text(const std::string& path, std::string& text, std::string* error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *error = path + ": cannot be opened";
+        return false;
+    }
+    std::ostringstream s;
+    s << in.rdbuf();
+    text = s.str();
+    return true;
+}
+
+int motion_export(const std::string& data_path, const std::string& out_path)
+{
+    std::vector<char> data;
+    quor::demo::data_check_result checked;
+    std::string error;
+    if (!read_data_file(data_path, data, checked, &error))
+        return refuse("motion export", error);
+    const std::vector<char> section = section_of(data);
+    const std::string text = motion_text(read_records(section));
+
+    // The text must bring back this section byte for byte; say so when it cannot.
+    parsed_motion parsed;
+    quor::tools::text_error text_err;
+    std::vector<char> again = section;
+    if (!parse_motion_text(text, parsed, text_err) || !replace_records(again, parsed.records, &error) ||
+        again != section)
+        std::cerr << program << ": motion export: warning: " << data_path
+                  << " holds what the text cannot (non-zero unread bytes, tangent parameters, keys out of "
+                     "order or bytes past the camera record); an import will not give back the same bytes"
+                  << std::endl;
+
+    if (out_path.empty() || out_path == "-") {
+        std::cout << text << std::flush;
+        return 0;
+    }
+    if (!write_atomically(out_path, text.data(), text.size(), &error))
+        return refuse("motion export", error);
+    return 0;
+}
+
+int motion_import(const std::string& text_path, const std::string& data_path)
+{
+    std::string text, error;
+    if (!read_text(text_path, text, &error))
+        return refuse("motion import", error);
+    parsed_motion parsed;
+    quor::tools::text_error text_err;
+    if (!parse_motion_text(text, parsed, text_err))
+        return refuse("motion import", text_path + ":" + std::to_string(text_err.line) + ":" +
+                                           std::to_string(text_err.column) + ": " + text_err.what);
+    std::vector<char> data;
+    quor::demo::data_check_result checked;
+    if (!read_data_file(data_path, data, checked, &error))
+        return refuse("motion import", error);
+    std::vector<char> section = section_of(data);
+    if (!replace_records(section, parsed.records, &error))
+        return refuse("motion import", error);
+    data.resize(quor::demo::layout::scene_section.offset);
+    data.insert(data.end(), section.begin(), section.end());
+    if (!replace_data_file(data_path, data, &error))
+        return refuse("motion import", error);
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    quor::system::set_program_name("quor-mem");
-    if (argc < 2)
-        return refuse_usage("no command");
-    const std::string command = argv[1];
-    if (command == "--help" || command == "-h" || command == "help") {
-        std::cout << usage;
-        return 0;
-    }
-    if (command == "build") {
-        std::string dir = ".";
-        for (int i = 2; i < argc; ++i) {
-            if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc)
-                dir = argv[++i];
-            else
-                return refuse_usage(std::string("unexpected argument to build: ") + argv[i]);
+    CLI::App app{"Builds the demo's data file and music, checks a data file as the demo will, and brings "
+                 "motion, textures and music made in other tools into them.",
+                 program};
+    app.require_subcommand(1);
+    app.failure_message([](const CLI::App* failed, const CLI::Error& e) {
+        std::string path = failed->get_name();
+        for (const CLI::App* a = failed; !a->get_subcommands().empty();) {
+            a = a->get_subcommands().front();
+            path += " " + a->get_name();
         }
+        return std::string(program) + ": " + e.what() + " (see " + path + " --help)\n";
+    });
+
+    int status = 0;
+
+    std::string build_dir = ".";
+    CLI::App* build = app.add_subcommand("build", "Write DIR/tesk.mem and DIR/demo.mp3, the same bytes every run");
+    build->add_option("--out", build_dir, "Folder to write into")->capture_default_str();
+    build->callback([&] {
         std::string error;
-        const bool ok = quor::tools::build_outputs(
-            dir, [](const std::string& line) { std::cout << line << std::endl; }, &error);
-        if (!ok) {
-            quor::system::report(error);
-            return 1;
+        if (!build_outputs(build_dir, [](const std::string& line) { std::cout << line << std::endl; }, &error)) {
+            std::cerr << program << ": " << error << std::endl;
+            status = 1;
+            return;
         }
         std::cout << "done" << std::endl;
-        return 0;
+    });
+
+    std::string check_path;
+    CLI::App* check = app.add_subcommand("check", "Validate a data file as the demo's load does and summarise it");
+    check->add_option("FILE", check_path, "The data file")->required();
+    check->callback([&] { status = check_file(check_path, std::cout, std::cerr); });
+
+    CLI::App* motion = app.add_subcommand("motion", "Motion records: text export and import, scene and glTF import");
+    motion->require_subcommand(1);
+
+    std::string export_data, export_out;
+    CLI::App* mexport = motion->add_subcommand("export", "Write the three motion records as text");
+    mexport->add_option("DATA", export_data, "The data file (tesk.mem)")->required();
+    mexport->add_option("-o,--out", export_out, "Text file to write (default: standard output)");
+    mexport->callback([&] { status = motion_export(export_data, export_out); });
+
+    std::string import_text, import_into;
+    CLI::App* mimport = motion->add_subcommand("import", "Write the records a motion text lists into a data file");
+    mimport->add_option("FILE", import_text, "The motion text")->required();
+    mimport->add_option("--into", import_into, "The data file to change (tesk.mem)")->required();
+    mimport->callback([&] { status = motion_import(import_text, import_into); });
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return 2;
     }
-    if (command == "check") {
-        if (argc != 3)
-            return refuse_usage("check takes one file");
-        return quor::tools::check_file(argv[2], std::cout, std::cerr);
-    }
-    return refuse_usage("unknown command " + command);
+    return status;
 }

@@ -1,0 +1,61 @@
+// Runs this build's quor-mem as a user would and collects its status and output, over a data
+// file it built once for the test run.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace quor::test {
+
+struct tool_result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+inline std::string slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// `args` are appended to the program's path as they are (quote what needs quoting).
+inline tool_result run_quor_mem(const std::string& args)
+{
+    const std::string base = ::testing::TempDir() + "quor-mem-run-" + std::to_string(getpid());
+    const std::string command =
+        std::string(QUOR_BIN_DIR) + "/quor-mem " + args + " >" + base + ".out 2>" + base + ".err";
+    tool_result r;
+    const int raw = std::system(command.c_str());
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = slurp(base + ".out");
+    r.err = slurp(base + ".err");
+    std::filesystem::remove(base + ".out");
+    std::filesystem::remove(base + ".err");
+    return r;
+}
+
+// A data file built by quor-mem for this build tree, made on first use; tests copy it before
+// they change it.
+inline std::string built_data_file()
+{
+    const std::string dir = std::string(QUOR_BIN_DIR) + "/../tool-test-data";
+    if (!std::filesystem::exists(dir + "/tesk.mem")) {
+        std::filesystem::create_directories(dir);
+        if (run_quor_mem("build --out " + dir).status != 0)
+            return {};
+    }
+    return dir + "/tesk.mem";
+}
+
+} // namespace quor::test
