@@ -58,4 +58,24 @@ inline std::string built_data_file()
     return dir + "/tesk.mem";
 }
 
+// A scratch folder holding a copy of the built data file as tesk.mem, removed with the object.
+struct scratch_data {
+    std::string dir;
+    std::string data; // empty when the data file could not be built
+
+    explicit scratch_data(const std::string& name)
+        : dir(::testing::TempDir() + name + "-" + std::to_string(getpid()))
+    {
+        const std::string built = built_data_file();
+        std::filesystem::create_directories(dir);
+        if (!built.empty()) {
+            data = dir + "/tesk.mem";
+            std::filesystem::copy_file(built, data, std::filesystem::copy_options::overwrite_existing);
+        }
+    }
+    ~scratch_data() { std::filesystem::remove_all(dir); }
+    scratch_data(const scratch_data&) = delete;
+    scratch_data& operator=(const scratch_data&) = delete;
+};
+
 } // namespace quor::test

@@ -3,7 +3,6 @@
 // it was.
 #include "motion_text.h"
 
-#include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -76,12 +75,10 @@ TEST(MotionText, ErrorsNameLineAndColumn)
 
 TEST(MotionCommands, ExportThenImportKeepsTheFileAndARefusalChangesNothing)
 {
-    const std::string built = quor::test::built_data_file();
-    ASSERT_FALSE(built.empty());
-    const std::string dir = ::testing::TempDir() + "motion-commands-" + std::to_string(getpid());
-    std::filesystem::create_directories(dir);
-    const std::string data = dir + "/tesk.mem";
-    std::filesystem::copy_file(built, data);
+    const quor::test::scratch_data scratch("motion-commands");
+    ASSERT_FALSE(scratch.data.empty());
+    const std::string& dir = scratch.dir;
+    const std::string& data = scratch.data;
     const std::string before = quor::test::slurp(data);
 
     auto r = quor::test::run_quor_mem("motion export " + data + " -o " + dir + "/m.txt");
@@ -103,7 +100,6 @@ TEST(MotionCommands, ExportThenImportKeepsTheFileAndARefusalChangesNothing)
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("--into is required"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
-    std::filesystem::remove_all(dir);
 }
 
 } // namespace

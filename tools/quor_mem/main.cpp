@@ -12,6 +12,7 @@
 #include "data_update.h"
 #include "motion_text.h"
 #include "scene_section.h"
+#include "texture_import.h"
 
 namespace {
 
@@ -93,6 +94,34 @@ int motion_import(const std::string& text_path, const std::string& data_path)
     return 0;
 }
 
+int texture_import(std::size_t slot, const std::string& image_path, const std::string& data_path)
+{
+    std::vector<std::uint8_t> chain;
+    std::string error;
+    if (!chain_from_image(image_path, slot, chain, &error))
+        return refuse("texture import", error);
+    std::vector<char> data;
+    quor::demo::data_check_result checked;
+    if (!read_data_file(data_path, data, checked, &error))
+        return refuse("texture import", error);
+    const auto& entry = quor::demo::layout::texture_table[slot];
+    std::copy(chain.begin(), chain.end(),
+              data.begin() + static_cast<std::ptrdiff_t>(quor::demo::layout::textures.offset + entry.level0_offset));
+    if (!replace_data_file(data_path, data, &error))
+        return refuse("texture import", error);
+    return 0;
+}
+
+int texture_export(std::size_t slot, const std::string& data_path, const std::string& png_path)
+{
+    std::vector<char> data;
+    quor::demo::data_check_result checked;
+    std::string error;
+    if (!read_data_file(data_path, data, checked, &error) || !write_png(png_path, decode_level0(data, slot), &error))
+        return refuse("texture export", error);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -144,6 +173,31 @@ int main(int argc, char** argv)
     mimport->add_option("FILE", import_text, "The motion text")->required();
     mimport->add_option("--into", import_into, "The data file to change (tesk.mem)")->required();
     mimport->callback([&] { status = motion_import(import_text, import_into); });
+
+    CLI::App* texture = app.add_subcommand("texture", "Textures: import an image into a slot, export a slot as PNG");
+    texture->require_subcommand(1);
+    const std::string slots = "Texture slot, 0-" + std::to_string(quor::demo::layout::texture_table.size() - 1) +
+                              " (sizes: quor-mem check)";
+
+    std::size_t timport_slot = 0;
+    std::string timport_image, timport_into;
+    CLI::App* timport = texture->add_subcommand(
+        "import", "Resize a PNG/JPEG/TGA/BMP image to a slot's size and write it as the slot's DXT1 mip chain "
+                  "(opaque: alpha is dropped)");
+    timport->add_option("SLOT", timport_slot, slots)->required()->check(
+        CLI::Range(std::size_t{0}, quor::demo::layout::texture_table.size() - 1));
+    timport->add_option("IMAGE", timport_image, "The image file")->required();
+    timport->add_option("--into", timport_into, "The data file to change (tesk.mem)")->required();
+    timport->callback([&] { status = texture_import(timport_slot, timport_image, timport_into); });
+
+    std::size_t texport_slot = 0;
+    std::string texport_data, texport_png;
+    CLI::App* texport = texture->add_subcommand("export", "Decode a slot's full-size level to a PNG file");
+    texport->add_option("SLOT", texport_slot, slots)->required()->check(
+        CLI::Range(std::size_t{0}, quor::demo::layout::texture_table.size() - 1));
+    texport->add_option("DATA", texport_data, "The data file (tesk.mem)")->required();
+    texport->add_option("-o,--out", texport_png, "The PNG file to write")->required();
+    texport->callback([&] { status = texture_export(texport_slot, texport_data, texport_png); });
 
     try {
         app.parse(argc, argv);
