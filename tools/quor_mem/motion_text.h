@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "envelope_block.h"
 #include "record_shim.h"
 
 namespace quor::tools {
@@ -25,13 +26,6 @@ constexpr std::array<const char*, record::transformation_channels> motion_channe
 // The text of all three records. Numbers are written in their shortest exact form, so parsing
 // the text gives back the same floats.
 std::string motion_text(const motion_records& records);
-
-// Where and why a text was refused: 1-based line and column of the offending token.
-struct text_error {
-    std::size_t line = 0;
-    std::size_t column = 0;
-    std::string what;
-};
 
 // The records a text lists (each at most once; a record it does not list stays empty), or the
 // first syntax or range error: unknown words, counts that do not match, numbers that do not
