@@ -1,5 +1,6 @@
 // quor-mem: builds the demo's data file and music, checks a data file as the demo will, and
 // brings motion, textures and music made in other tools into them.
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -10,6 +11,8 @@
 #include "data_file.h"
 #include "data_report.h"
 #include "data_update.h"
+#include "lws_scene.h"
+#include "motion_fit.h"
 #include "motion_text.h"
 #include "scene_section.h"
 #include "texture_import.h"
@@ -94,6 +97,92 @@ int motion_import(const std::string& text_path, const std::string& data_path)
     return 0;
 }
 
+std::size_t record_index(const std::string& as)
+{
+    std::size_t r = 0;
+    while (motion_record_names[r] != as)
+        ++r;
+    return r;
+}
+
+// Imported motion into one record of the data file: the camera's takes it animated, an object's
+// or the quad's the values at `at`.
+int import_motion(const std::string& what, const source_motion& src, const std::string& as, double at,
+                  const std::string& data_path)
+{
+    const std::size_t r = record_index(as);
+    parsed_motion parsed;
+    quor::record::transformation& rec = parsed.records[r].emplace();
+    std::string error;
+    if (r + 1 < motion_record_count) {
+        rec = constants_at(src, at);
+        if (std::any_of(src.begin(), src.end(), [](const source_curve& c) { return !c.constant; }))
+            std::cout << program << ": " << what << ": the " << as
+                      << " record holds nine constants only: it takes the values at " << at << " s" << std::endl;
+    } else {
+        std::vector<std::string> baked;
+        if (!fit_camera(src, quor::demo::layout::timeline_end, rec, baked, &error))
+            return refuse(what, error);
+        if (!baked.empty()) {
+            std::string names;
+            for (const std::string& n : baked)
+                names += (names.empty() ? "" : ", ") + n;
+            std::cout << program << ": " << what << ": baked " << names
+                      << " (shapes or behaviours the data file cannot hold) up to " << quor::demo::layout::timeline_end
+                      << " s" << std::endl;
+        }
+    }
+    std::vector<char> data;
+    quor::demo::data_check_result checked;
+    if (!read_data_file(data_path, data, checked, &error))
+        return refuse(what, error);
+    std::vector<char> section = section_of(data);
+    if (!replace_records(section, parsed.records, &error))
+        return refuse(what, error);
+    data.resize(quor::demo::layout::scene_section.offset);
+    data.insert(data.end(), section.begin(), section.end());
+    if (!replace_data_file(data_path, data, &error))
+        return refuse(what, error);
+    return 0;
+}
+
+// The motion of a scene file's object or camera, channels it leaves out at LightWave's rest values.
+int motion_lws(const std::string& scene_path, const std::string& object, const std::string& camera,
+               const std::string& as, double at, const std::string& data_path)
+{
+    std::string text, error;
+    if (!read_text(scene_path, text, &error))
+        return refuse("motion lws", error);
+    std::vector<scene_item> items;
+    quor::tools::text_error err;
+    if (!read_scene(text, items, err))
+        return refuse("motion lws", scene_path + ":" + std::to_string(err.line) + ":" + std::to_string(err.column) +
+                                        ": " + err.what);
+    const bool want_camera = !camera.empty();
+    const std::string& name = want_camera ? camera : object;
+    const scene_item* found = nullptr;
+    for (const scene_item& item : items)
+        if (item.camera == want_camera && item.name == name) {
+            if (found)
+                return refuse("motion lws", scene_path + ": two " + (want_camera ? "cameras" : "objects") +
+                                                " are named " + name);
+            found = &item;
+        }
+    if (!found)
+        return refuse("motion lws", scene_path + ": no " + (want_camera ? "camera" : "object") + " named " + name);
+    source_motion src;
+    for (std::size_t c = 0; c < src.size(); ++c) {
+        if (found->channels[c]) {
+            src[c] = curve_of(*found->channels[c], quor::demo::layout::timeline_end, 1e-3f);
+        } else {
+            const float rest = c >= 6 ? 1.0f : 0.0f;
+            src[c].value = [rest](double) { return rest; };
+            src[c].constant = true;
+        }
+    }
+    return import_motion("motion lws", src, as, at, data_path);
+}
+
 int texture_import(std::size_t slot, const std::string& image_path, const std::string& data_path)
 {
     std::vector<std::uint8_t> chain;
@@ -173,6 +262,29 @@ int main(int argc, char** argv)
     mimport->add_option("FILE", import_text, "The motion text")->required();
     mimport->add_option("--into", import_into, "The data file to change (tesk.mem)")->required();
     mimport->callback([&] { status = motion_import(import_text, import_into); });
+
+    const std::vector<std::string> record_choices{"object", "quad", "camera"};
+    const std::string as_help = "The record to write: object (the animated object) or quad take constants, the "
+                                "source's values at --at; camera takes the motion";
+
+    std::string lws_scene, lws_object, lws_camera, lws_as, lws_into;
+    double lws_at = 0;
+    CLI::App* mlws = motion->add_subcommand(
+        "lws", "Take an object's or a camera's motion from a LightWave scene file (format 3, LightWave 6 on)");
+    mlws->add_option("SCENE", lws_scene, "The scene file (.lws)")->required();
+    auto* lws_object_opt = mlws->add_option("--object", lws_object, "The object: its file name without extension, "
+                                                                    "or a null's name");
+    mlws->add_option("--camera", lws_camera, "The camera's name")->excludes(lws_object_opt);
+    mlws->add_option("--as", lws_as, as_help)->required()->check(CLI::IsMember(record_choices));
+    mlws->add_option("--at", lws_at, "Seconds: the time whose values an object or the quad takes")
+        ->capture_default_str()
+        ->check(CLI::NonNegativeNumber);
+    mlws->add_option("--into", lws_into, "The data file to change (tesk.mem)")->required();
+    mlws->callback([&] {
+        if (lws_object.empty() == lws_camera.empty())
+            throw CLI::ValidationError("--object or --camera", "name one object or one camera");
+        status = motion_lws(lws_scene, lws_object, lws_camera, lws_as, lws_at, lws_into);
+    });
 
     CLI::App* texture = app.add_subcommand("texture", "Textures: import an image into a slot, export a slot as PNG");
     texture->require_subcommand(1);
