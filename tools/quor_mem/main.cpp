@@ -11,6 +11,7 @@
 #include "data_file.h"
 #include "data_report.h"
 #include "data_update.h"
+#include "gltf_motion.h"
 #include "lws_scene.h"
 #include "motion_fit.h"
 #include "motion_text.h"
@@ -183,6 +184,16 @@ int motion_lws(const std::string& scene_path, const std::string& object, const s
     return import_motion("motion lws", src, as, at, data_path);
 }
 
+int motion_gltf(const std::string& file, const std::string& node, const std::string& as, double at,
+                const std::string& data_path)
+{
+    source_motion src;
+    std::string error;
+    if (!gltf_motion(file, node, quor::demo::layout::timeline_end, src, &error))
+        return refuse("motion gltf", error);
+    return import_motion("motion gltf", src, as, at, data_path);
+}
+
 int texture_import(std::size_t slot, const std::string& image_path, const std::string& data_path)
 {
     std::vector<std::uint8_t> chain;
@@ -285,6 +296,19 @@ int main(int argc, char** argv)
             throw CLI::ValidationError("--object or --camera", "name one object or one camera");
         status = motion_lws(lws_scene, lws_object, lws_camera, lws_as, lws_at, lws_into);
     });
+
+    std::string gltf_file, gltf_node, gltf_as, gltf_into;
+    double gltf_at = 0;
+    CLI::App* mgltf = motion->add_subcommand(
+        "gltf", "Take a node's translation, rotation and scale animation from a glTF file (.gltf or .glb)");
+    mgltf->add_option("FILE", gltf_file, "The glTF file")->required();
+    mgltf->add_option("--node", gltf_node, "The node's name")->required();
+    mgltf->add_option("--as", gltf_as, as_help)->required()->check(CLI::IsMember(record_choices));
+    mgltf->add_option("--at", gltf_at, "Seconds: the time whose values an object or the quad takes")
+        ->capture_default_str()
+        ->check(CLI::NonNegativeNumber);
+    mgltf->add_option("--into", gltf_into, "The data file to change (tesk.mem)")->required();
+    mgltf->callback([&] { status = motion_gltf(gltf_file, gltf_node, gltf_as, gltf_at, gltf_into); });
 
     CLI::App* texture = app.add_subcommand("texture", "Textures: import an image into a slot, export a slot as PNG");
     texture->require_subcommand(1);
