@@ -58,16 +58,17 @@ inline std::string built_data_file()
     return dir + "/tesk.mem";
 }
 
-// A scratch folder holding a copy of the built data file as tesk.mem, removed with the object.
+// A scratch folder, removed with the object, holding a copy of the built data file as tesk.mem
+// unless `with_data` is false.
 struct scratch_data {
     std::string dir;
-    std::string data; // empty when the data file could not be built
+    std::string data; // empty when the data file could not be built or was not asked for
 
-    explicit scratch_data(const std::string& name)
+    explicit scratch_data(const std::string& name, bool with_data = true)
         : dir(::testing::TempDir() + name + "-" + std::to_string(getpid()))
     {
-        const std::string built = built_data_file();
         std::filesystem::create_directories(dir);
+        const std::string built = with_data ? built_data_file() : std::string();
         if (!built.empty()) {
             data = dir + "/tesk.mem";
             std::filesystem::copy_file(built, data, std::filesystem::copy_options::overwrite_existing);

@@ -15,6 +15,8 @@
 #include "lws_scene.h"
 #include "motion_fit.h"
 #include "motion_text.h"
+#include "mp3_encoder.h"
+#include "music_import.h"
 #include "scene_section.h"
 #include "texture_import.h"
 
@@ -194,6 +196,27 @@ int motion_gltf(const std::string& file, const std::string& node, const std::str
     return import_motion("motion gltf", src, as, at, data_path);
 }
 
+// Seconds of fade-out before the cut of a recording longer than the timeline.
+constexpr double music_fade = 2.0;
+
+int music(const std::string& in_path, const std::string& out_path)
+{
+    stereo_pcm pcm;
+    int rate = 0;
+    std::string error;
+    if (!read_music(in_path, pcm, rate, &error))
+        return refuse("music", error);
+    const double end = quor::demo::layout::timeline_end;
+    const double seconds = end_with_timeline(pcm, rate, end, music_fade);
+    if (seconds < end)
+        std::cerr << program << ": music: warning: " << in_path << " lasts " << seconds << " s, shorter than the "
+                  << end << " s timeline: the demo ends in silence" << std::endl;
+    const std::vector<std::uint8_t> mp3 = encode_mp3(pcm, &error, rate);
+    if (mp3.empty() || !write_atomically(out_path, mp3.data(), mp3.size(), &error))
+        return refuse("music", error);
+    return 0;
+}
+
 int texture_import(std::size_t slot, const std::string& image_path, const std::string& data_path)
 {
     std::vector<std::uint8_t> chain;
@@ -334,6 +357,14 @@ int main(int argc, char** argv)
     texport->add_option("DATA", texport_data, "The data file (tesk.mem)")->required();
     texport->add_option("-o,--out", texport_png, "The PNG file to write")->required();
     texport->callback([&] { status = texture_export(texport_slot, texport_data, texport_png); });
+
+    std::string music_in, music_out = quor::demo::layout::music_file_name;
+    CLI::App* musiccmd = app.add_subcommand(
+        "music", "Make a WAV, FLAC or MP3 recording into the demo's music: cut at the end of the timeline with a "
+                 "short fade-out, encoded as 44.1 kHz stereo MP3");
+    musiccmd->add_option("FILE", music_in, "The recording")->required();
+    musiccmd->add_option("--out", music_out, "The MP3 file to write")->capture_default_str();
+    musiccmd->callback([&] { status = music(music_in, music_out); });
 
     try {
         app.parse(argc, argv);

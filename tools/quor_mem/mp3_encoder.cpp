@@ -6,14 +6,14 @@
 
 namespace quor::tools {
 
-std::vector<std::uint8_t> encode_mp3(const stereo_pcm& pcm, std::string* error)
+std::vector<std::uint8_t> encode_mp3(const stereo_pcm& pcm, std::string* error, int in_rate)
 {
     lame_global_flags* lame = lame_init();
     if (!lame) {
         *error = "the mp3 encoder could not be created";
         return {};
     }
-    lame_set_in_samplerate(lame, sample_rate);
+    lame_set_in_samplerate(lame, in_rate);
     lame_set_out_samplerate(lame, sample_rate);
     lame_set_num_channels(lame, 2);
     lame_set_mode(lame, JOINT_STEREO);

@@ -11,7 +11,8 @@ namespace quor::tools {
 
 constexpr int mp3_bit_rate = 160;
 
-// The encoded stream, or an empty vector with *error set when the encoder refuses.
-std::vector<std::uint8_t> encode_mp3(const stereo_pcm& pcm, std::string* error);
+// The encoded stream at sample_rate, from samples at `in_rate` (the encoder resamples), or an
+// empty vector with *error set when the encoder refuses.
+std::vector<std::uint8_t> encode_mp3(const stereo_pcm& pcm, std::string* error, int in_rate = sample_rate);
 
 } // namespace quor::tools
