@@ -17,6 +17,7 @@ constexpr double sample_rate = 240;      // samples a second of the final check
 constexpr int span_samples = 16;         // samples a span while baking
 constexpr double jump_probe = 1e-5;      // seconds either side of a candidate jump
 constexpr std::size_t key_budget = 4000; // a channel's keys: the camera's record holds ~4100 in all
+constexpr double max_candidates = 1e5;   // key copies of repeated periods looked at for jumps
 
 Key tcb_key(double t, float v, Shape shape = Shape::TCB)
 {
@@ -162,12 +163,13 @@ source_curve curve_of(const Envelope& e, double end, float tolerance)
     if (c.constant)
         return c;
 
-    // Candidate jumps: every key, and in repeated periods its copies.
+    // Candidate jumps: every key, and in repeated periods its copies (periods too short to
+    // list are left to the bake, which refuses a curve it cannot follow).
     const double first = keys.front().time, last = keys.back().time, period = last - first;
     std::vector<double> candidates;
     for (const Key& k : keys) {
         candidates.push_back(k.time);
-        if (period <= 0)
+        if (period <= 0 || end / period * static_cast<double>(keys.size()) > max_candidates)
             continue;
         if (e.post_behavior() >= Behavior::Repeat && e.post_behavior() <= Behavior::OffsetRepeat)
             for (double t = k.time + period; t <= end; t += period)

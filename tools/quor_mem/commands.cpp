@@ -1,0 +1,245 @@
+// The commands of quor-mem that bring motion, textures and music into the data file and its
+// music: each reads what it needs, refuses with one line, and changes files only at the end.
+#include "commands.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "data_file.h"
+#include "data_update.h"
+#include "gltf_motion.h"
+#include "lws_scene.h"
+#include "motion_fit.h"
+#include "motion_text.h"
+#include "mp3_encoder.h"
+#include "music_import.h"
+#include "scene_section.h"
+#include "texture_import.h"
+
+namespace quor::tools {
+namespace {
+
+// One line `quor-mem: <what>: <why>` on the error stream; the status of a failed command.
+int refuse(const std::string& what, const std::string& why)
+{
+    std::cerr << program << ": " << what << ": " << why << std::endl;
+    return 1;
+}
+
+bool read_text(const std::string& path, std::string& text, std::string* error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *error = path + ": cannot be opened";
+        return false;
+    }
+    std::ostringstream s;
+    s << in.rdbuf();
+    text = s.str();
+    return true;
+}
+
+// Seconds of fade-out before the cut of a recording longer than the timeline.
+constexpr double music_fade = 2.0;
+
+std::size_t record_index(const std::string& as)
+{
+    std::size_t r = 0;
+    while (motion_record_names[r] != as)
+        ++r;
+    return r;
+}
+
+// Imported motion into one record of the data file: the camera's takes it animated, an object's
+// or the quad's the values at `at`.
+int import_motion(const std::string& what, const source_motion& src, const std::string& as, double at,
+                  const std::string& data_path)
+{
+    const std::size_t r = record_index(as);
+    parsed_motion parsed;
+    quor::record::transformation& rec = parsed.records[r].emplace();
+    std::string error;
+    if (r + 1 < motion_record_count) {
+        rec = constants_at(src, at);
+        if (std::any_of(src.begin(), src.end(), [](const source_curve& c) { return !c.constant; }))
+            std::cout << program << ": " << what << ": the " << as
+                      << " record holds nine constants only: it takes the values at " << at << " s" << std::endl;
+    } else {
+        std::vector<std::string> baked;
+        if (!fit_camera(src, quor::demo::layout::timeline_end, rec, baked, &error))
+            return refuse(what, error);
+        if (!baked.empty()) {
+            std::string names;
+            for (const std::string& n : baked)
+                names += (names.empty() ? "" : ", ") + n;
+            std::cout << program << ": " << what << ": baked " << names
+                      << " (shapes or behaviours the data file cannot hold) up to " << quor::demo::layout::timeline_end
+                      << " s" << std::endl;
+        }
+    }
+    std::vector<char> data;
+    quor::demo::data_check_result checked;
+    if (!read_data_file(data_path, data, checked, &error))
+        return refuse(what, error);
+    std::vector<char> section = section_of(data);
+    if (!replace_records(section, parsed.records, &error))
+        return refuse(what, error);
+    data.resize(quor::demo::layout::scene_section.offset);
+    data.insert(data.end(), section.begin(), section.end());
+    if (!replace_data_file(data_path, data, &error))
+        return refuse(what, error);
+    return 0;
+}
+
+} // namespace
+
+int motion_export(const std::string& data_path, const std::string& out_path)
+{
+    std::vector<char> data;
+    quor::demo::data_check_result checked;
+    std::string error;
+    if (!read_data_file(data_path, data, checked, &error))
+        return refuse("motion export", error);
+    const std::vector<char> section = section_of(data);
+    const std::string text = motion_text(read_records(section));
+
+    // The text must bring back this section byte for byte; say so when it cannot.
+    parsed_motion parsed;
+    quor::tools::text_error text_err;
+    std::vector<char> again = section;
+    if (!parse_motion_text(text, parsed, text_err) || !replace_records(again, parsed.records, &error) ||
+        again != section)
+        std::cerr << program << ": motion export: warning: " << data_path
+                  << " holds what the text cannot (non-zero unread bytes, tangent parameters, keys out of "
+                     "order or bytes past the camera record); an import will not give back the same bytes"
+                  << std::endl;
+
+    if (out_path.empty() || out_path == "-") {
+        std::cout << text << std::flush;
+        return 0;
+    }
+    if (!write_atomically(out_path, text.data(), text.size(), &error))
+        return refuse("motion export", error);
+    return 0;
+}
+
+int motion_import(const std::string& text_path, const std::string& data_path)
+{
+    std::string text, error;
+    if (!read_text(text_path, text, &error))
+        return refuse("motion import", error);
+    parsed_motion parsed;
+    quor::tools::text_error text_err;
+    if (!parse_motion_text(text, parsed, text_err))
+        return refuse("motion import", text_path + ":" + std::to_string(text_err.line) + ":" +
+                                           std::to_string(text_err.column) + ": " + text_err.what);
+    std::vector<char> data;
+    quor::demo::data_check_result checked;
+    if (!read_data_file(data_path, data, checked, &error))
+        return refuse("motion import", error);
+    std::vector<char> section = section_of(data);
+    if (!replace_records(section, parsed.records, &error))
+        return refuse("motion import", error);
+    data.resize(quor::demo::layout::scene_section.offset);
+    data.insert(data.end(), section.begin(), section.end());
+    if (!replace_data_file(data_path, data, &error))
+        return refuse("motion import", error);
+    return 0;
+}
+
+// The motion of a scene file's object or camera, channels it leaves out at LightWave's rest values.
+int motion_lws(const std::string& scene_path, const std::string& object, const std::string& camera,
+               const std::string& as, double at, const std::string& data_path)
+{
+    std::string text, error;
+    if (!read_text(scene_path, text, &error))
+        return refuse("motion lws", error);
+    std::vector<scene_item> items;
+    quor::tools::text_error err;
+    if (!read_scene(text, items, err))
+        return refuse("motion lws", scene_path + ":" + std::to_string(err.line) + ":" + std::to_string(err.column) +
+                                        ": " + err.what);
+    const bool want_camera = !camera.empty();
+    const std::string& name = want_camera ? camera : object;
+    const scene_item* found = nullptr;
+    for (const scene_item& item : items)
+        if (item.camera == want_camera && item.name == name) {
+            if (found)
+                return refuse("motion lws", scene_path + ": two " + (want_camera ? "cameras" : "objects") +
+                                                " are named " + name);
+            found = &item;
+        }
+    if (!found)
+        return refuse("motion lws", scene_path + ": no " + (want_camera ? "camera" : "object") + " named " + name);
+    source_motion src;
+    for (std::size_t c = 0; c < src.size(); ++c) {
+        if (found->channels[c]) {
+            src[c] = curve_of(*found->channels[c], quor::demo::layout::timeline_end, 1e-3f);
+        } else {
+            const float rest = c >= 6 ? 1.0f : 0.0f;
+            src[c].value = [rest](double) { return rest; };
+            src[c].constant = true;
+        }
+    }
+    return import_motion("motion lws", src, as, at, data_path);
+}
+
+int motion_gltf(const std::string& file, const std::string& node, const std::string& as, double at,
+                const std::string& data_path)
+{
+    source_motion src;
+    std::string error;
+    if (!gltf_motion(file, node, quor::demo::layout::timeline_end, src, &error))
+        return refuse("motion gltf", error);
+    return import_motion("motion gltf", src, as, at, data_path);
+}
+
+int music(const std::string& in_path, const std::string& out_path)
+{
+    stereo_pcm pcm;
+    int rate = 0;
+    std::string error;
+    if (!read_music(in_path, pcm, rate, &error))
+        return refuse("music", error);
+    const double end = quor::demo::layout::timeline_end;
+    const double seconds = end_with_timeline(pcm, rate, end, music_fade);
+    if (seconds < end)
+        std::cerr << program << ": music: warning: " << in_path << " lasts " << seconds << " s, shorter than the "
+                  << end << " s timeline: the demo ends in silence" << std::endl;
+    const std::vector<std::uint8_t> mp3 = encode_mp3(pcm, &error, rate);
+    if (mp3.empty() || !write_atomically(out_path, mp3.data(), mp3.size(), &error))
+        return refuse("music", error);
+    return 0;
+}
+
+int texture_import(std::size_t slot, const std::string& image_path, const std::string& data_path)
+{
+    std::vector<std::uint8_t> chain;
+    std::string error;
+    if (!chain_from_image(image_path, slot, chain, &error))
+        return refuse("texture import", error);
+    std::vector<char> data;
+    quor::demo::data_check_result checked;
+    if (!read_data_file(data_path, data, checked, &error))
+        return refuse("texture import", error);
+    const auto& entry = quor::demo::layout::texture_table[slot];
+    std::copy(chain.begin(), chain.end(),
+              data.begin() + static_cast<std::ptrdiff_t>(quor::demo::layout::textures.offset + entry.level0_offset));
+    if (!replace_data_file(data_path, data, &error))
+        return refuse("texture import", error);
+    return 0;
+}
+
+int texture_export(std::size_t slot, const std::string& data_path, const std::string& png_path)
+{
+    std::vector<char> data;
+    quor::demo::data_check_result checked;
+    std::string error;
+    if (!read_data_file(data_path, data, checked, &error) || !write_png(png_path, decode_level0(data, slot), &error))
+        return refuse("texture export", error);
+    return 0;
+}
+
+} // namespace quor::tools
