@@ -45,17 +45,20 @@ inline tool_result run_quor_mem(const std::string& args)
     return r;
 }
 
-// A data file built by quor-mem for this build tree, made on first use; tests copy it before
-// they change it.
+// A data file built by quor-mem for this build tree, made again when quor-mem is newer; tests
+// copy it before they change it.
 inline std::string built_data_file()
 {
     const std::string dir = std::string(QUOR_BIN_DIR) + "/../tool-test-data";
-    if (!std::filesystem::exists(dir + "/tesk.mem")) {
+    const std::string data = dir + "/tesk.mem";
+    std::error_code ec;
+    if (!std::filesystem::exists(data) || std::filesystem::last_write_time(std::string(QUOR_BIN_DIR) + "/quor-mem", ec) >
+                                              std::filesystem::last_write_time(data, ec)) {
         std::filesystem::create_directories(dir);
         if (run_quor_mem("build --out " + dir).status != 0)
             return {};
     }
-    return dir + "/tesk.mem";
+    return data;
 }
 
 // A scratch folder, removed with the object, holding a copy of the built data file as tesk.mem
