@@ -10,6 +10,8 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -51,13 +53,19 @@ inline std::string built_data_file()
 {
     const std::string dir = std::string(QUOR_BIN_DIR) + "/../tool-test-data";
     const std::string data = dir + "/tesk.mem";
+    std::filesystem::create_directories(dir);
+    // Test processes run side by side: one builds, the others wait for it.
+    const int lock = open((dir + "/.lock").c_str(), O_CREAT | O_RDWR, 0644);
+    flock(lock, LOCK_EX);
     std::error_code ec;
     if (!std::filesystem::exists(data) || std::filesystem::last_write_time(std::string(QUOR_BIN_DIR) + "/quor-mem", ec) >
                                               std::filesystem::last_write_time(data, ec)) {
-        std::filesystem::create_directories(dir);
-        if (run_quor_mem("build --out " + dir).status != 0)
+        if (run_quor_mem("build --out " + dir).status != 0) {
+            close(lock);
             return {};
+        }
     }
+    close(lock);
     return data;
 }
 
