@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include "data_update.h"
 #include "demo/data_layout.h"
 #include "motion_fit.h"
 #include "quor_mem_runner.h"
-#include "scene_section.h"
 
 namespace {
 
@@ -94,6 +94,7 @@ TEST(LwsScene, TheCommandReportsBakedChannelsAndRefusesWhatItCannotFind)
     const std::string scene = scratch.dir + "/scene.lws";
     std::ofstream(scene) << scene_text;
 
+    std::string error;
     auto r = quor::test::run_quor_mem("motion lws " + scene + " --camera Flyer --as camera --into " + scratch.data);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "quor-mem: motion lws: baked yaw, pitch (shapes or behaviours the data file cannot hold) up to "
@@ -101,7 +102,8 @@ TEST(LwsScene, TheCommandReportsBakedChannelsAndRefusesWhatItCannotFind)
     r = quor::test::run_quor_mem("motion lws " + scene + " --object Jelly --as quad --at 1 --into " + scratch.data);
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string bytes = quor::test::slurp(scratch.data);
-    const motion_records records = read_records(section_of({bytes.begin(), bytes.end()}));
+    demo::section_records records;
+    ASSERT_TRUE(read_records(scratch.data, records, &error)) << error;
     EXPECT_EQ(records[1][0].value, 1.0f) << "halfway between the TCB keys 0.5 and 1.5";
     EXPECT_EQ(records[1][1].value, -2.0f);
     EXPECT_EQ(records[1][6].value, 1.0f) << "channels the scene leaves out stay at rest";

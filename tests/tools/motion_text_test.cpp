@@ -9,24 +9,33 @@
 
 #include "data_file.h"
 #include "quor_mem_runner.h"
-#include "scene_section.h"
+#include "demo/scene_section.h"
 
 namespace {
 
+using namespace quor;
 using namespace quor::tools;
 
 TEST(MotionText, BuiltMotionComesBackByteForByte)
 {
-    const std::vector<char> section = scene_records();
-    const std::string text = motion_text(read_records(section));
+    std::vector<char> section;
+    std::string error;
+    ASSERT_TRUE(scene_records(section, &error)) << error;
+    const demo::scene_section_read built = demo::read_scene_section(section.data(), section.size());
+    ASSERT_TRUE(built.fault.empty()) << built.fault;
+    const std::string text = motion_text(built.records);
     parsed_motion parsed;
     text_error err;
     ASSERT_TRUE(parse_motion_text(text, parsed, err)) << err.line << ":" << err.column << ": " << err.what;
-    std::vector<char> again(section.size(), 0);
-    std::string error;
-    ASSERT_TRUE(replace_records(again, parsed.records, &error)) << error;
-    EXPECT_EQ(again, section);
-    EXPECT_EQ(motion_text(read_records(again)), text);
+    motion_records again;
+    for (std::size_t r = 0; r < again.size(); ++r) {
+        ASSERT_TRUE(parsed.records[r]);
+        again[r] = *parsed.records[r];
+    }
+    std::vector<char> written;
+    ASSERT_TRUE(demo::write_scene_section(again, written, &error)) << error;
+    EXPECT_EQ(written, section);
+    EXPECT_EQ(motion_text(again), text);
 }
 
 TEST(MotionText, ErrorsNameLineAndColumn)

@@ -7,7 +7,6 @@
 #include <iostream>
 #include <sstream>
 
-#include "data_file.h"
 #include "data_update.h"
 #include "gltf_motion.h"
 #include "lws_scene.h"
@@ -15,7 +14,6 @@
 #include "motion_text.h"
 #include "mp3_encoder.h"
 #include "music_import.h"
-#include "scene_section.h"
 #include "texture_import.h"
 
 namespace quor::tools {
@@ -59,7 +57,7 @@ int import_motion(const std::string& what, const source_motion& src, const std::
 {
     const std::size_t r = record_index(as);
     parsed_motion parsed;
-    quor::record::transformation& rec = parsed.records[r].emplace();
+    record::transformation& rec = parsed.records[r].emplace();
     std::string error;
     if (r + 1 < motion_record_count) {
         rec = constants_at(src, at);
@@ -68,27 +66,19 @@ int import_motion(const std::string& what, const source_motion& src, const std::
                       << " record holds nine constants only: it takes the values at " << at << " s" << std::endl;
     } else {
         std::vector<std::string> baked;
-        if (!fit_camera(src, quor::demo::layout::timeline_end, rec, baked, &error))
+        if (!fit_camera(src, demo::layout::timeline_end, rec, baked, &error))
             return refuse(what, error);
         if (!baked.empty()) {
             std::string names;
             for (const std::string& n : baked)
                 names += (names.empty() ? "" : ", ") + n;
             std::cout << program << ": " << what << ": baked " << names
-                      << " (shapes or behaviours the data file cannot hold) up to " << quor::demo::layout::timeline_end
+                      << " (shapes or behaviours the data file cannot hold) up to " << demo::layout::timeline_end
                       << " s" << std::endl;
         }
     }
-    std::vector<char> data;
-    quor::demo::data_check_result checked;
-    if (!read_data_file(data_path, data, checked, &error))
-        return refuse(what, error);
-    std::vector<char> section = section_of(data);
-    if (!replace_records(section, parsed.records, &error))
-        return refuse(what, error);
-    data.resize(quor::demo::layout::scene_section.offset);
-    data.insert(data.end(), section.begin(), section.end());
-    if (!replace_data_file(data_path, data, &error))
+    demo::section_records current;
+    if (!read_records(data_path, current, &error) || !change_records(data_path, current, parsed.records, &error))
         return refuse(what, error);
     return 0;
 }
@@ -98,19 +88,23 @@ int import_motion(const std::string& what, const source_motion& src, const std::
 int motion_export(const std::string& data_path, const std::string& out_path)
 {
     std::vector<char> data;
-    quor::demo::data_check_result checked;
+    demo::data_check_result checked;
     std::string error;
     if (!read_data_file(data_path, data, checked, &error))
         return refuse("motion export", error);
-    const std::vector<char> section = section_of(data);
-    const std::string text = motion_text(read_records(section));
+    const std::string text = motion_text(checked.records);
 
     // The text must bring back this section byte for byte; say so when it cannot.
     parsed_motion parsed;
-    quor::tools::text_error text_err;
-    std::vector<char> again = section;
-    if (!parse_motion_text(text, parsed, text_err) || !replace_records(again, parsed.records, &error) ||
-        again != section)
+    text_error text_err;
+    demo::section_records again;
+    std::vector<char> section;
+    bool same = parse_motion_text(text, parsed, text_err);
+    for (std::size_t r = 0; same && r < again.size(); ++r)
+        again[r] = *parsed.records[r];
+    same = same && demo::write_scene_section(again, section, &error) &&
+           std::equal(section.begin(), section.end(), data.begin() + demo::layout::scene_section.offset, data.end());
+    if (!same)
         std::cerr << program << ": motion export: warning: " << data_path
                   << " holds what the text cannot (non-zero unread bytes, tangent parameters, keys out of "
                      "order or bytes past the camera record); an import will not give back the same bytes"
@@ -120,7 +114,7 @@ int motion_export(const std::string& data_path, const std::string& out_path)
         std::cout << text << std::flush;
         return 0;
     }
-    if (!write_atomically(out_path, text.data(), text.size(), &error))
+    if (!replace_file(out_path, text, {}, &error))
         return refuse("motion export", error);
     return 0;
 }
@@ -131,20 +125,12 @@ int motion_import(const std::string& text_path, const std::string& data_path)
     if (!read_text(text_path, text, &error))
         return refuse("motion import", error);
     parsed_motion parsed;
-    quor::tools::text_error text_err;
+    text_error text_err;
     if (!parse_motion_text(text, parsed, text_err))
         return refuse("motion import", text_path + ":" + std::to_string(text_err.line) + ":" +
                                            std::to_string(text_err.column) + ": " + text_err.what);
-    std::vector<char> data;
-    quor::demo::data_check_result checked;
-    if (!read_data_file(data_path, data, checked, &error))
-        return refuse("motion import", error);
-    std::vector<char> section = section_of(data);
-    if (!replace_records(section, parsed.records, &error))
-        return refuse("motion import", error);
-    data.resize(quor::demo::layout::scene_section.offset);
-    data.insert(data.end(), section.begin(), section.end());
-    if (!replace_data_file(data_path, data, &error))
+    demo::section_records current;
+    if (!read_records(data_path, current, &error) || !change_records(data_path, current, parsed.records, &error))
         return refuse("motion import", error);
     return 0;
 }
@@ -157,7 +143,7 @@ int motion_lws(const std::string& scene_path, const std::string& object, const s
     if (!read_text(scene_path, text, &error))
         return refuse("motion lws", error);
     std::vector<scene_item> items;
-    quor::tools::text_error err;
+    text_error err;
     if (!read_scene(text, items, err))
         return refuse("motion lws", scene_path + ":" + std::to_string(err.line) + ":" + std::to_string(err.column) +
                                         ": " + err.what);
@@ -176,7 +162,7 @@ int motion_lws(const std::string& scene_path, const std::string& object, const s
     source_motion src;
     for (std::size_t c = 0; c < src.size(); ++c) {
         if (found->channels[c]) {
-            src[c] = curve_of(*found->channels[c], quor::demo::layout::timeline_end, 1e-3f);
+            src[c] = curve_of(*found->channels[c], demo::layout::timeline_end, 1e-3f);
         } else {
             const float rest = c >= 6 ? 1.0f : 0.0f;
             src[c].value = [rest](double) { return rest; };
@@ -191,7 +177,7 @@ int motion_gltf(const std::string& file, const std::string& node, const std::str
 {
     source_motion src;
     std::string error;
-    if (!gltf_motion(file, node, quor::demo::layout::timeline_end, src, &error))
+    if (!gltf_motion(file, node, demo::layout::timeline_end, src, &error))
         return refuse("motion gltf", error);
     return import_motion("motion gltf", src, as, at, data_path);
 }
@@ -203,13 +189,14 @@ int music(const std::string& in_path, const std::string& out_path)
     std::string error;
     if (!read_music(in_path, pcm, rate, &error))
         return refuse("music", error);
-    const double end = quor::demo::layout::timeline_end;
+    const double end = demo::layout::timeline_end;
     const double seconds = end_with_timeline(pcm, rate, end, music_fade);
     if (seconds < end)
         std::cerr << program << ": music: warning: " << in_path << " lasts " << seconds << " s, shorter than the "
                   << end << " s timeline: the demo ends in silence" << std::endl;
     const std::vector<std::uint8_t> mp3 = encode_mp3(pcm, &error, rate);
-    if (mp3.empty() || !write_atomically(out_path, mp3.data(), mp3.size(), &error))
+    if (mp3.empty() ||
+        !replace_file(out_path, std::span(reinterpret_cast<const char*>(mp3.data()), mp3.size()), {}, &error))
         return refuse("music", error);
     return 0;
 }
@@ -220,14 +207,9 @@ int texture_import(std::size_t slot, const std::string& image_path, const std::s
     std::string error;
     if (!chain_from_image(image_path, slot, chain, &error))
         return refuse("texture import", error);
-    std::vector<char> data;
-    quor::demo::data_check_result checked;
-    if (!read_data_file(data_path, data, checked, &error))
-        return refuse("texture import", error);
-    const auto& entry = quor::demo::layout::texture_table[slot];
-    std::copy(chain.begin(), chain.end(),
-              data.begin() + static_cast<std::ptrdiff_t>(quor::demo::layout::textures.offset + entry.level0_offset));
-    if (!replace_data_file(data_path, data, &error))
+    const auto& entry = demo::layout::texture_table[slot];
+    if (!change_data_file(data_path, demo::layout::textures.offset + entry.level0_offset, chain.size(),
+                          std::span(reinterpret_cast<const char*>(chain.data()), chain.size()), &error))
         return refuse("texture import", error);
     return 0;
 }
@@ -235,7 +217,7 @@ int texture_import(std::size_t slot, const std::string& image_path, const std::s
 int texture_export(std::size_t slot, const std::string& data_path, const std::string& png_path)
 {
     std::vector<char> data;
-    quor::demo::data_check_result checked;
+    demo::data_check_result checked;
     std::string error;
     if (!read_data_file(data_path, data, checked, &error) || !write_png(png_path, decode_level0(data, slot), &error))
         return refuse("texture export", error);

@@ -9,6 +9,7 @@
 #include "anim/record.h"
 #include "camera_path.h"
 #include "creature.h"
+#include "data_update.h"
 #include "demo/data_check.h"
 #include "demo/data_layout.h"
 #include "demo/scene_section.h"
@@ -116,11 +117,7 @@ bool build_outputs(const std::string& dir, const progress_fn& progress, std::str
         return false;
     const std::string data_path = base + data_file_name;
     progress("writing " + data_path + " (" + std::to_string(data.size()) + " bytes)");
-    const file_check loads_as_the_demo = [&data_path](std::span<const char> bytes) {
-        const demo::data_check_result r = demo::check_data(bytes.data(), bytes.size(), data_path);
-        return r.ok ? std::string() : r.message;
-    };
-    if (!replace_file(data_path, data, loads_as_the_demo, error))
+    if (!replace_file(data_path, data, loads_as_the_demo(data_path), error))
         return false;
     data = {};
 

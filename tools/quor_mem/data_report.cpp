@@ -3,11 +3,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
+#include <vector>
 
 #include "anim/envelope.h"
 #include "anim/envelope_mixer.h"
-#include "platform/file.h"
+#include "data_update.h"
 #include "scene/transformation.h"
 
 namespace quor::tools {
@@ -91,26 +91,11 @@ void print_summary(const demo::data_check_result& r, std::ostream& out)
 
 int check_file(const std::string& path, std::ostream& out, std::ostream& err)
 {
-    const int fd = platform::open_for_input(path.c_str());
-    const long long length = fd == platform::no_file ? -1 : platform::file_length(fd);
-    if (length < 0) {
-        platform::close_file(fd);
-        err << path << ": cannot be opened" << std::endl;
-        return 1;
-    }
-    // Only what fits the demo's block is read; the check refuses a longer file by its size.
-    const auto size = static_cast<std::size_t>(length);
-    const std::size_t kept = std::min(size, block_size);
-    std::unique_ptr<char[]> block(new char[block_size]());
-    const bool read = platform::read_full(fd, block.get(), kept) == kept;
-    platform::close_file(fd);
-    if (!read) {
-        err << path << ": read failed" << std::endl;
-        return 1;
-    }
-    const demo::data_check_result r = demo::check_data(block.get(), size, path);
-    if (!r.ok) {
-        err << r.message << std::endl;
+    std::vector<char> data;
+    demo::data_check_result r;
+    std::string error;
+    if (!read_data_file(path, data, r, &error)) {
+        err << error << std::endl;
         return 1;
     }
     print_summary(r, out);

@@ -9,14 +9,15 @@
 #include <string>
 #include <string_view>
 
+#include "anim/record.h"
+#include "demo/scene_section.h"
 #include "envelope_block.h"
-#include "record_shim.h"
 
 namespace quor::tools {
 
 // The three records of the scene section, in section order: animated object, quad, camera.
-constexpr std::size_t motion_record_count = 3;
-using motion_records = std::array<record::transformation, motion_record_count>;
+using motion_records = demo::section_records;
+constexpr std::size_t motion_record_count = std::tuple_size_v<motion_records>;
 // Their names in the text and on the command line.
 constexpr std::array<const char*, motion_record_count> motion_record_names{"object", "quad", "camera"};
 // The nine channel names, in record order.

@@ -11,9 +11,9 @@
 #include <stb/stb_image_resize.h>
 #include <stb/stb_image_write.h>
 
-#include "data_file.h"
 #include "demo/data_layout.h"
 #include "dxt1_chain.h"
+#include "io/replace_file.h"
 
 namespace quor::tools {
 namespace {
@@ -90,7 +90,7 @@ bool write_png(const std::string& path, const rgba_image& img, std::string* erro
         *error = path + ": the picture could not be encoded as PNG";
         return false;
     }
-    return write_atomically(path, png.data(), png.size(), error);
+    return replace_file(path, png, {}, error);
 }
 
 } // namespace quor::tools
