@@ -1,10 +1,12 @@
 // Write beside, flush, read back, check, rename over. The check sees what the disk gives back,
-// not what was meant to be written, so a short or failed write cannot slip through.
+// not what was meant to be written, so a short or failed write cannot slip through. A region is
+// replaced without bringing the rest of the file through memory: the unchanged bytes are copied
+// file to file by the kernel, and the check reads back through a mapping only the pages it
+// looks at.
 #include "io/replace_file.h"
 
 #include <algorithm>
 #include <utility>
-#include <vector>
 
 #include "platform/file.h"
 
@@ -18,21 +20,47 @@ bool fail(std::string* error, std::string why)
     return false;
 }
 
-// The whole file, or false with the reason.
-bool read_whole(const std::string& path, std::vector<char>& out, std::string* error)
+// Reads the flushed temporary back through a mapping and hands it to the check.
+bool read_back_and_check(const std::string& temporary, std::size_t expected, const file_check& check,
+                         std::string* error)
 {
-    const int fd = platform::open_for_input(path.c_str());
+    const int fd = platform::open_for_input(temporary.c_str());
     if (fd == platform::no_file)
-        return fail(error, "cannot read " + path + ": " + platform::last_error());
+        return fail(error, "cannot read " + temporary + ": " + platform::last_error());
     const long long length = platform::file_length(fd);
-    bool ok = length >= 0;
-    if (ok) {
-        out.resize(static_cast<std::size_t>(length));
-        ok = platform::read_full(fd, out.data(), out.size()) == out.size();
+    if (length < 0 || static_cast<std::size_t>(length) != expected) {
+        platform::close_file(fd);
+        return fail(error, "cannot write " + temporary + ": " + std::to_string(length < 0 ? 0 : length) + " of " +
+                               std::to_string(expected) + " bytes arrived");
     }
+    if (!check) {
+        platform::close_file(fd);
+        return true;
+    }
+    const char* bytes = expected > 0 ? platform::map_input(fd, expected) : nullptr;
     const std::string why = platform::last_error();
     platform::close_file(fd);
-    return ok || fail(error, "cannot read " + path + ": " + (length >= 0 ? "it ended early" : why));
+    if (expected > 0 && !bytes)
+        return fail(error, "cannot read " + temporary + ": " + why);
+    std::string refusal = check(std::span<const char>(bytes, expected));
+    platform::unmap(bytes, expected);
+    return refusal.empty() || fail(error, std::move(refusal));
+}
+
+// The temporary is written (fd still open, `written` says whether all of it arrived): flush it,
+// check it and put it in place, or remove it.
+bool finish(int fd, bool written, const std::string& temporary, const std::string& path, std::size_t expected,
+            const file_check& check, std::string* error)
+{
+    bool ok = written || fail(error, "cannot write " + temporary + ": " + platform::last_error());
+    ok = ok && (platform::flush_to_disk(fd) || fail(error, "cannot flush " + temporary + ": " + platform::last_error()));
+    platform::close_file(fd);
+    ok = ok && read_back_and_check(temporary, expected, check, error);
+    ok = ok && (platform::rename_over(temporary.c_str(), path.c_str()) ||
+                fail(error, "cannot rename " + temporary + " to " + path + ": " + platform::last_error()));
+    if (!ok)
+        platform::remove_file(temporary.c_str());
+    return ok;
 }
 
 } // namespace
@@ -43,47 +71,40 @@ bool replace_file(const std::string& path, std::span<const char> bytes, const fi
     const int fd = platform::create_file(temporary.c_str(), 0666);
     if (fd == platform::no_file)
         return fail(error, "cannot write " + temporary + ": " + platform::last_error());
-    bool ok = platform::write_full(fd, bytes.data(), bytes.size()) == bytes.size() ||
-              fail(error, "cannot write " + temporary + ": " + platform::last_error());
-    ok = ok && (platform::flush_to_disk(fd) || fail(error, "cannot flush " + temporary + ": " + platform::last_error()));
-    platform::close_file(fd);
-
-    if (ok) {
-        std::vector<char> written;
-        ok = read_whole(temporary, written, error);
-        if (ok && written.size() != bytes.size())
-            ok = fail(error, "cannot write " + temporary + ": " + std::to_string(written.size()) + " of " +
-                                 std::to_string(bytes.size()) + " bytes arrived");
-        if (ok && check) {
-            std::string refusal = check(written);
-            if (!refusal.empty())
-                ok = fail(error, std::move(refusal));
-        }
-    }
-    ok = ok && (platform::rename_over(temporary.c_str(), path.c_str()) ||
-                fail(error, "cannot rename " + temporary + " to " + path + ": " + platform::last_error()));
-    if (!ok)
-        platform::remove_file(temporary.c_str());
-    return ok;
+    const bool written = platform::write_full(fd, bytes.data(), bytes.size()) == bytes.size();
+    return finish(fd, written, temporary, path, bytes.size(), check, error);
 }
 
 bool replace_region(const std::string& path, std::size_t offset, std::size_t replaced, std::span<const char> bytes,
                     const file_check& check, std::string* error)
 {
-    std::vector<char> old;
-    if (!read_whole(path, old, error))
-        return false;
-    if (offset > old.size())
+    const int old = platform::open_for_input(path.c_str());
+    const long long length = old == platform::no_file ? -1 : platform::file_length(old);
+    if (length < 0) {
+        const std::string why = platform::last_error();
+        platform::close_file(old);
+        return fail(error, "cannot read " + path + ": " + why);
+    }
+    const auto size = static_cast<std::size_t>(length);
+    if (offset > size) {
+        platform::close_file(old);
         return fail(error, "cannot replace bytes at " + std::to_string(offset) + " of " + path + ": it holds " +
-                               std::to_string(old.size()));
-    const std::size_t cut = std::min(replaced, old.size() - offset);
-    std::vector<char> copy;
-    copy.reserve(old.size() - cut + bytes.size());
-    copy.insert(copy.end(), old.begin(), old.begin() + static_cast<std::ptrdiff_t>(offset));
-    copy.insert(copy.end(), bytes.begin(), bytes.end());
-    copy.insert(copy.end(), old.begin() + static_cast<std::ptrdiff_t>(offset + cut), old.end());
-    old = {};
-    return replace_file(path, copy, check, error);
+                               std::to_string(size));
+    }
+    const std::size_t cut = std::min(replaced, size - offset);
+    const std::size_t tail = size - offset - cut;
+
+    const std::string temporary = path + ".tmp";
+    const int fd = platform::create_file(temporary.c_str(), 0666);
+    if (fd == platform::no_file) {
+        platform::close_file(old);
+        return fail(error, "cannot write " + temporary + ": " + platform::last_error());
+    }
+    const bool written = platform::copy_range(old, 0, fd, offset) == offset &&
+                         platform::write_full(fd, bytes.data(), bytes.size()) == bytes.size() &&
+                         platform::copy_range(old, static_cast<long long>(offset + cut), fd, tail) == tail;
+    platform::close_file(old);
+    return finish(fd, written, temporary, path, offset + bytes.size() + tail, check, error);
 }
 
 } // namespace quor

@@ -2,11 +2,15 @@
 // calls are retried, and short reads and writes are continued until done or refused.
 #include "platform/file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include <vector>
+
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -98,6 +102,47 @@ bool stamp_of(const char* path, file_stamp& out)
     out.size = static_cast<long long>(st.st_size);
     out.modified_ns = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     return true;
+}
+
+std::size_t copy_range(int from, long long offset, int to, std::size_t size)
+{
+    auto in = static_cast<off_t>(offset);
+    std::size_t total = 0;
+    while (total < size) {
+        const ssize_t n = ::copy_file_range(from, &in, to, nullptr, size - total, 0);
+        if (n == -1 && errno == EINTR)
+            continue;
+        if (n == -1 && total == 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP))
+            break; // file systems or kernels without it: copy through a buffer below
+        if (n <= 0)
+            return total;
+        total += static_cast<std::size_t>(n);
+    }
+    std::vector<char> buffer(total < size ? std::size_t{1} << 20 : 0);
+    while (total < size) {
+        const std::size_t want = std::min(buffer.size(), size - total);
+        ssize_t n;
+        do
+            n = ::pread(from, buffer.data(), want, in);
+        while (n == -1 && errno == EINTR);
+        if (n <= 0 || write_full(to, buffer.data(), static_cast<std::size_t>(n)) != static_cast<std::size_t>(n))
+            break;
+        in += n;
+        total += static_cast<std::size_t>(n);
+    }
+    return total;
+}
+
+const char* map_input(int fd, std::size_t size)
+{
+    void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    return p == MAP_FAILED ? nullptr : static_cast<const char*>(p);
+}
+
+void unmap(const char* data, std::size_t size)
+{
+    if (data)
+        ::munmap(const_cast<char*>(data), size);
 }
 
 bool rename_over(const char* from, const char* to)

@@ -29,6 +29,15 @@ std::size_t write_full(int fd, const void* data, std::size_t size);
 long long seek(int fd, long long offset, bool relative);
 // Makes the written bytes durable before the call returns.
 bool flush_to_disk(int fd);
+// Copies `size` bytes of `from`, starting at `offset`, to the current position of `to`, which
+// moves on; inside the kernel where the file systems allow it (sharing the blocks where they
+// can), through a buffer otherwise. Returns the count copied: less when `from` ends or a call fails.
+std::size_t copy_range(int from, long long offset, int to, std::size_t size);
+
+// The file's first `size` bytes (size > 0) mapped read-only, or null when they cannot be; pages
+// are read from the file as they are touched. Release with unmap.
+const char* map_input(int fd, std::size_t size);
+void unmap(const char* data, std::size_t size);
 
 // What tells one version of a file from another without reading it: device and inode (a rename
 // over the file gives a new inode), size, and modification time to the nanosecond.

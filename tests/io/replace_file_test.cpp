@@ -87,6 +87,16 @@ TEST_F(ReplaceFileTest, RegionsGrowShrinkOrRunToTheEnd)
     ASSERT_TRUE(replace_region(path_, 9, 0, std::string("+"), {}, &error_)) << error_;
     EXPECT_EQ(contents(), "01abtail!+");
 
+    // The check sees the whole new file as it came back from the disk, and can still refuse it.
+    std::string seen;
+    EXPECT_FALSE(replace_region(path_, 0, 2, std::string("XY"), [&](std::span<const char> b) {
+        seen.assign(b.begin(), b.end());
+        return std::string("refused");
+    }, &error_));
+    EXPECT_EQ(seen, "XYabtail!+");
+    EXPECT_EQ(contents(), "01abtail!+");
+    EXPECT_FALSE(fs::exists(path_ + ".tmp"));
+
     EXPECT_FALSE(replace_region(path_, 11, 0, std::string("x"), {}, &error_));
     EXPECT_EQ(error_, "cannot replace bytes at 11 of " + path_ + ": it holds 10");
     EXPECT_FALSE(replace_region((dir_ / "absent").string(), 0, 0, std::string("x"), {}, &error_));
