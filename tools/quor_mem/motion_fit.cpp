@@ -19,7 +19,7 @@ constexpr double jump_probe = 1e-5;      // seconds either side of a candidate j
 constexpr std::size_t key_budget = 4000; // a channel's keys: the camera's record holds ~4100 in all
 constexpr double max_candidates = 1e5;   // key copies of repeated periods looked at for jumps
 
-Key tcb_key(double t, float v, Shape shape = Shape::TCB)
+Key key_at(double t, float v, Shape shape = Shape::TCB)
 {
     Key k;
     k.time = static_cast<float>(t);
@@ -68,10 +68,10 @@ std::vector<Key> segment_keys(const std::vector<segment>& segments, const source
             // The value just before a jump closes the segment that leads up to it.
             const float v = ends_at_jump && i + 1 == seg.times.size() ? src.value(t - jump_probe) : src.value(t);
             if (i == 0)
-                keys.push_back(tcb_key(t, v));
-            keys.push_back(tcb_key(t, v));
+                keys.push_back(key_at(t, v));
+            keys.push_back(key_at(t, v));
             if (ends_at_jump && i + 1 == seg.times.size())
-                keys.push_back(tcb_key(t, v));
+                keys.push_back(key_at(t, v));
         }
     }
     return keys;
@@ -143,8 +143,8 @@ std::vector<Key> with_lead_in(const std::vector<Key>& keys)
     const Key& first = keys.front();
     if (first.time > 0 || first.value != 0) {
         if (first.time > 0)
-            out.push_back(tcb_key(0, first.value, Shape::Linear));
-        out.push_back(tcb_key(first.time, first.value, Shape::Linear));
+            out.push_back(key_at(0, first.value, Shape::Linear));
+        out.push_back(key_at(first.time, first.value, Shape::Linear));
     }
     out.insert(out.end(), keys.begin(), keys.end());
     return out;
