@@ -7,6 +7,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "app/report.h"
 #include "data_update.h"
 #include "gltf_motion.h"
 #include "lws_scene.h"
@@ -22,7 +23,7 @@ namespace {
 // One line `quor-mem: <what>: <why>` on the error stream; the status of a failed command.
 int refuse(const std::string& what, const std::string& why)
 {
-    std::cerr << program << ": " << what << ": " << why << std::endl;
+    system::report(what, why);
     return 1;
 }
 
@@ -37,6 +38,14 @@ bool read_text(const std::string& path, std::string& text, std::string* error)
     s << in.rdbuf();
     text = s.str();
     return true;
+}
+
+// "2", "30.5": seconds as a person writes them.
+std::string seconds_text(double s)
+{
+    std::ostringstream out;
+    out << s;
+    return out.str();
 }
 
 // Seconds of fade-out before the cut of a recording longer than the timeline.
@@ -105,10 +114,10 @@ int motion_export(const std::string& data_path, const std::string& out_path)
     same = same && demo::write_scene_section(again, section, &error) &&
            std::equal(section.begin(), section.end(), data.begin() + demo::layout::scene_section.offset, data.end());
     if (!same)
-        std::cerr << program << ": motion export: warning: " << data_path
-                  << " holds what the text cannot (non-zero unread bytes, tangent parameters, keys out of "
-                     "order or bytes past the camera record); an import will not give back the same bytes"
-                  << std::endl;
+        system::report("motion export", "warning: " + data_path +
+                                            " holds what the text cannot (non-zero unread bytes, tangent parameters, "
+                                            "keys out of order or bytes past the camera record); an import will not "
+                                            "give back the same bytes");
 
     if (out_path.empty() || out_path == "-") {
         std::cout << text << std::flush;
@@ -192,8 +201,8 @@ int music(const std::string& in_path, const std::string& out_path)
     const double end = demo::layout::timeline_end;
     const double seconds = end_with_timeline(pcm, rate, end, music_fade);
     if (seconds < end)
-        std::cerr << program << ": music: warning: " << in_path << " lasts " << seconds << " s, shorter than the "
-                  << end << " s timeline: the demo ends in silence" << std::endl;
+        system::report("music", "warning: " + in_path + " lasts " + seconds_text(seconds) + " s, shorter than the " +
+                                    seconds_text(end) + " s timeline: the demo ends in silence");
     const std::vector<std::uint8_t> mp3 = encode_mp3(pcm, &error, rate);
     if (mp3.empty() ||
         !replace_file(out_path, std::span(reinterpret_cast<const char*>(mp3.data()), mp3.size()), {}, &error))

@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "app/report.h"
 #include "commands.h"
 #include "data_file.h"
 #include "data_report.h"
@@ -14,6 +15,7 @@ using namespace quor::tools;
 
 int main(int argc, char** argv)
 {
+    quor::system::set_program_name(program);
     CLI::App app{"Builds the demo's data file and music, checks a data file as the demo will, and brings "
                  "motion, textures and music made in other tools into them.",
                  program};
@@ -35,7 +37,7 @@ int main(int argc, char** argv)
     build->callback([&] {
         std::string error;
         if (!build_outputs(build_dir, [](const std::string& line) { std::cout << line << std::endl; }, &error)) {
-            std::cerr << program << ": " << error << std::endl;
+            quor::system::report(error);
             status = 1;
             return;
         }
