@@ -277,7 +277,7 @@ int benchmark(const options& o)
         captured.keep_best(capture_meter.stop(frames_captured));
     }
 
-    std::printf("%dx%d, %llu frames from %.2f s, %d samples a pixel, best of %d passes each\n", o.width, o.height,
+    std::printf("%dx%d, %llu frames from %.2f s, samples a pixel: %d, best of %d passes each\n", o.width, o.height,
                 static_cast<unsigned long long>(live.frames), o.from, o.msaa, rounds);
     std::printf("live     %8.1f fps  %6.1f ms CPU a frame\n", live.rate(), live.cpu_ms());
     std::printf("capture  %8.1f fps  %6.1f ms CPU a frame (encoder included)  %.2f of live, to %s\n",
