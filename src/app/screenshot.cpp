@@ -8,6 +8,7 @@
 #include "app/system.h"
 #include "io/png_file.h"
 #include "platform/local_time.h"
+#include "platform/window.h"
 
 namespace quor::system {
 
@@ -27,7 +28,9 @@ std::string save_screenshot(const std::string& folder)
     const std::string path = folder.empty() ? name : folder + "/" + name;
     const int width = screen_width();
     const int height = screen_height();
+    platform::begin_frame_read(width, height);
     const std::vector<std::uint8_t> pixels = render_device().read_pixels(width, height);
+    platform::end_frame_read();
     std::string error;
     if (!write_png(path, pixels.data(), width, height, true, &error)) {
         report(error);

@@ -1,8 +1,10 @@
 // GLUT behind the window interface: window creation, input and display callbacks, the loop. The
-// class hint goes to X11 directly, as GLUT has no call for it.
+// class hint goes to X11 directly, as GLUT has no call for it; a multisampled frame is resolved
+// for reading through framebuffer objects.
 #include "platform/window.h"
 
 #include <GL/freeglut.h>
+#include <GL/glext.h>
 #include <GL/glx.h>
 #include <X11/Xutil.h>
 
@@ -23,6 +25,55 @@ struct handlers {
 
 handlers current;
 bool full_screen = false;
+bool multisampled = false;
+
+// The resolved copy of a multisampled back buffer while a read is under way.
+struct resolved_frame {
+    GLuint framebuffer = 0;
+    GLuint color = 0;
+};
+resolved_frame resolved;
+
+// Framebuffer-object entry points (OpenGL 3.0), needed only for the resolve.
+struct framebuffer_api {
+    PFNGLGENFRAMEBUFFERSPROC GenFramebuffers;
+    PFNGLBINDFRAMEBUFFERPROC BindFramebuffer;
+    PFNGLDELETEFRAMEBUFFERSPROC DeleteFramebuffers;
+    PFNGLGENRENDERBUFFERSPROC GenRenderbuffers;
+    PFNGLBINDRENDERBUFFERPROC BindRenderbuffer;
+    PFNGLDELETERENDERBUFFERSPROC DeleteRenderbuffers;
+    PFNGLRENDERBUFFERSTORAGEPROC RenderbufferStorage;
+    PFNGLFRAMEBUFFERRENDERBUFFERPROC FramebufferRenderbuffer;
+    PFNGLBLITFRAMEBUFFERPROC BlitFramebuffer;
+
+    bool complete() const
+    {
+        return GenFramebuffers && BindFramebuffer && DeleteFramebuffers && GenRenderbuffers && BindRenderbuffer &&
+               DeleteRenderbuffers && RenderbufferStorage && FramebufferRenderbuffer && BlitFramebuffer;
+    }
+};
+
+template <class Entry>
+Entry entry_point(const char* name)
+{
+    return reinterpret_cast<Entry>(glutGetProcAddress(name));
+}
+
+const framebuffer_api& framebuffers()
+{
+    static const framebuffer_api fbo{
+        entry_point<PFNGLGENFRAMEBUFFERSPROC>("glGenFramebuffers"),
+        entry_point<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer"),
+        entry_point<PFNGLDELETEFRAMEBUFFERSPROC>("glDeleteFramebuffers"),
+        entry_point<PFNGLGENRENDERBUFFERSPROC>("glGenRenderbuffers"),
+        entry_point<PFNGLBINDRENDERBUFFERPROC>("glBindRenderbuffer"),
+        entry_point<PFNGLDELETERENDERBUFFERSPROC>("glDeleteRenderbuffers"),
+        entry_point<PFNGLRENDERBUFFERSTORAGEPROC>("glRenderbufferStorage"),
+        entry_point<PFNGLFRAMEBUFFERRENDERBUFFERPROC>("glFramebufferRenderbuffer"),
+        entry_point<PFNGLBLITFRAMEBUFFERPROC>("glBlitFramebuffer"),
+    };
+    return fbo;
+}
 
 void on_key(unsigned char key, int, int) { current.key(key); }
 void on_special(int key, int, int) { current.special(key); }
@@ -76,7 +127,38 @@ bool open_window(const window_spec& spec)
     glutCreateWindow(spec.title);
     if (spec.class_name)
         set_class_hint(spec.class_name);
+    multisampled = multisample;
     return multisample || spec.samples == 0;
+}
+
+void begin_frame_read(int width, int height)
+{
+    if (!multisampled)
+        return;
+    const framebuffer_api& fbo = framebuffers();
+    if (!fbo.complete())
+        return;
+    fbo.GenFramebuffers(1, &resolved.framebuffer);
+    fbo.GenRenderbuffers(1, &resolved.color);
+    fbo.BindRenderbuffer(GL_RENDERBUFFER, resolved.color);
+    fbo.RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    fbo.BindRenderbuffer(GL_RENDERBUFFER, 0);
+    fbo.BindFramebuffer(GL_DRAW_FRAMEBUFFER, resolved.framebuffer);
+    fbo.FramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, resolved.color);
+    fbo.BlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    fbo.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    fbo.BindFramebuffer(GL_READ_FRAMEBUFFER, resolved.framebuffer);
+}
+
+void end_frame_read()
+{
+    if (!resolved.framebuffer)
+        return;
+    const framebuffer_api& fbo = framebuffers();
+    fbo.BindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    fbo.DeleteFramebuffers(1, &resolved.framebuffer);
+    fbo.DeleteRenderbuffers(1, &resolved.color);
+    resolved = {};
 }
 
 void listen_to_input(void (*key)(unsigned char), void (*special)(int), void (*button)(int, int),

@@ -28,6 +28,13 @@ bool open_window(const window_spec& spec);
 void listen_to_input(void (*key)(unsigned char), void (*special)(int), void (*button)(int, int),
                      void (*motion)(int, int));
 
+// Around a read of the drawing buffer (a screenshot): with a multisampled window, `begin` resolves
+// the back buffer into a single-sampled framebuffer object and reads come from it until `end`.
+// Some drivers (Mesa's software rasteriser) otherwise read one sample a pixel, not what is shown.
+// Both do nothing without a multisampled window.
+void begin_frame_read(int width, int height);
+void end_frame_read();
+
 // Hides the cursor, then switches the window to full screen.
 void go_full_screen();
 // Full screen (cursor hidden) to window (cursor shown) and back.

@@ -62,15 +62,22 @@ read -r quiet_start quiet_length < <(od -An -v -td2 -w4 "$work/audio.raw" |
 expect_eq "$(awk -v q="$quiet_length" 'BEGIN { print (q >= 1.5) }')" 1 "paused: the music output is silent ($quiet_length s)"
 echo "silence from $quiet_start s, pause at $(cat paused_at.txt) s after start"
 
+# Muted and multisampled: the screenshot is the resolved picture the screen shows.
 work=$(make_workdir)
 ln -s "$data/tesk.mem" "$work/tesk.mem"
 ln -s "$data/demo.mp3" "$work/demo.mp3"
 (cd "$work" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" run_in_x "$work/x.log" bash -c '
-  "$QUOR_BIN_DIR/quor-demo" --mute --window=320x240 2>stderr.txt & pid=$!
-  timeout 20 xdotool search --sync --name "render device test" >/dev/null 2>&1
+  "$QUOR_BIN_DIR/quor-demo" --mute --msaa 4 --window=320x240 >names.txt 2>stderr.txt & pid=$!
+  id=$(timeout 20 xdotool search --sync --name "render device test" | head -1)
   sleep 1
-  xdotool search --name "render device test" key --window %1 Escape >/dev/null 2>&1
+  xdotool key --window "$id" space F12
+  sleep 0.5
+  x=$(xwininfo -id "$id" | awk "/Absolute upper-left X/ { print \$4 }")
+  y=$(xwininfo -id "$id" | awk "/Absolute upper-left Y/ { print \$4 }")
+  ffmpeg -v error -f x11grab -draw_mouse 0 -video_size 320x240 -i "$DISPLAY+$x,$y" -frames:v 1 grab.png
+  xdotool key --window "$id" Escape
   wait $pid; echo $? > status')
 expect_eq "$(cat "$work/status" 2>/dev/null)" 0 "--mute: Escape ends with 0"
 expect_eq "$([ -e "$work/audio.raw" ] && echo opened || echo none)" none "--mute: no audio device opened"
+expect_eq "$(rgb "$(cat "$work/names.txt")")" "$(rgb "$work/grab.png")" "--msaa 4: F12 shot equals the frame on screen"
 finish
