@@ -7,6 +7,7 @@ function(quor_layer name folder)
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARGN})
+  target_compile_options(${name} PRIVATE ${QUOR_FUZZ_COVERAGE})
 endfunction()
 
 # The platform's services: window and main loop, offscreen context, counters, audio, files.
