@@ -44,8 +44,10 @@ bool Demo::init()
     bind_actions();
     if (!scene.load())
         return false;
+    // Beside the data: run from a folder below, the data is found in the parent and so is the music.
+    music_file = scene.file_path.substr(0, scene.file_path.rfind('/') + 1) + layout::music_file_name;
     if (!options.mute)
-        music_playing = start_music(layout::music_file_name, options.start);
+        music_playing = start_music(music_file.c_str(), options.start);
     clock.start();
     return true;
 }

@@ -18,9 +18,9 @@ public:
     explicit Demo(system::counter& time_source = system::system_counter(), system::player_options options = {});
     ~Demo() override = default;
 
-    // Binds "exit" to Escape and the player's keys, loads the scene, starts the music, starts the
-    // clock. False, after one line saying why, for a data file that cannot be used; nothing else
-    // is started then.
+    // Binds "exit" to Escape and the player's keys, loads the scene, starts the music from the data
+    // file's folder, starts the clock. False, after one line saying why, for a data file that
+    // cannot be used; nothing else is started then.
     bool init() override;
     // Kept for the interface: nothing calls it.
     void reserved_hook_a() override {}
@@ -52,6 +52,8 @@ public:
     DemoScene scene;
     system::clock clock;
     input::ActionMap actions;
+    // The music beside the data file, wherever the load found it; empty until init.
+    std::string music_file;
     bool music_playing = false;
     system::player_options options;
 

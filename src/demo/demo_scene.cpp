@@ -43,11 +43,14 @@ std::unique_ptr<char[]> read_file(std::size_t& size, std::string& path)
 {
     DiskBinfile file(default_search_path);
     if (!file.open(data_file_name)) {
-        std::error_code ignored;
-        const std::filesystem::path here = std::filesystem::current_path(ignored);
-        system::report(data_file_name, "looked in " + here.string() + " and " + here.parent_path().string() +
-                                           "; give its folder with --data DIR, or run the demo from the folder "
-                                           "that holds it");
+        // The file layer has said why; only a missing file needs to say where it was looked for.
+        if (file.last_failure() == DiskBinfile::open_failure::not_found) {
+            std::error_code ignored;
+            const std::filesystem::path here = std::filesystem::current_path(ignored);
+            system::report(data_file_name, "looked in " + here.string() + " and " + here.parent_path().string() +
+                                               "; give its folder with --data DIR, or run the demo from the "
+                                               "folder that holds it");
+        }
         return nullptr;
     }
     size = static_cast<std::size_t>(file.length);

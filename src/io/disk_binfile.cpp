@@ -27,18 +27,24 @@ DiskBinfile::~DiskBinfile()
     close();
 }
 
-bool DiskBinfile::open_descriptor(const char* path)
-{
-    fd = platform::open_for_input(path);
-    return fd != -1;
-}
-
 bool DiskBinfile::open(const char* name)
 {
     if (fd != -1)
         return false;
-    path = name;
-    if (!open_descriptor(name)) {
+    // The first candidate that is there but does not open, and why, for the message.
+    std::string unreadable, why;
+    auto try_open = [&](const std::string& path) {
+        platform::open_result how;
+        fd = platform::open_for_input(path.c_str(), &how);
+        if (fd != -1)
+            this->path = path;
+        else if (how == platform::open_result::unreadable && unreadable.empty()) {
+            unreadable = path;
+            why = platform::last_error();
+        }
+        return fd != -1;
+    };
+    if (!try_open(name)) {
         const char* colon = std::strrchr(name, ':');
         const char* base = colon ? colon + 1 : name;
         std::string candidate;
@@ -50,23 +56,29 @@ bool DiskBinfile::open(const char* name)
                 end = search_path.size();
             candidate.assign(search_path, start, end - start);
             candidate += base;
-            open_descriptor(candidate.c_str());
+            try_open(candidate);
             start = end + 1;
         }
-        path = candidate;
     }
     if (fd == -1) {
-        warn("WARNING: file not found: ", name);
+        if (unreadable.empty()) {
+            failure = open_failure::not_found;
+            warn("WARNING: file not found: ", name);
+        } else {
+            failure = open_failure::unreadable;
+            warn("WARNING: file cannot be read: ", (unreadable + ": " + why).c_str());
+        }
         return false;
     }
     const long long size = platform::file_length(fd);
     // `length` is an int; a longer file would make every later size wrong.
     if (size < 0 || size > INT_MAX) {
-        platform::close_file(fd);
-        fd = -1;
+        close();
+        failure = open_failure::too_large;
         warn("WARNING: file too large: ", name);
         return false;
     }
+    failure = open_failure::none;
     length = static_cast<int>(size);
     return true;
 }

@@ -22,8 +22,10 @@ public:
     ~DiskBinfile() override;
 
     // Tries `name` unchanged, then each search-path entry followed by the part of `name` after its
-    // last ':'. Writes "WARNING: file not found: " + name when nothing opens. A file too long for
-    // `length` is refused with "WARNING: file too large: " + name.
+    // last ':'. Only regular files count: anything else by that name is passed over as if absent,
+    // and nothing blocks. When nothing opens, one line: "WARNING: file cannot be read: " + the
+    // first candidate that is there + ": " + why, or else "WARNING: file not found: " + name. A
+    // file too long for `length` is refused with "WARNING: file too large: " + name.
     bool open(const char* name) override;
     // Truncating, owner read/write; `name` is used unchanged.
     bool create(const char* name) override;
@@ -43,6 +45,10 @@ public:
     // open until `close`).
     virtual bool load(const char* name, void* buffer, int reserved);
 
+    // Why the last `open` failed; `none` after a success.
+    enum class open_failure { none, not_found, unreadable, too_large };
+    open_failure last_failure() const { return failure; }
+
     std::string search_path;
     // What the last successful `open` opened: `name` itself or a search-path candidate.
     std::string path;
@@ -50,7 +56,7 @@ public:
     int fd = -1;
 
 private:
-    bool open_descriptor(const char* path);
+    open_failure failure = open_failure::none;
 };
 
 // The length of `name` opened unchanged (no search path); 0 when it cannot be opened or its length

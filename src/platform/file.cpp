@@ -35,12 +35,33 @@ std::size_t transfer(int fd, Byte* bytes, std::size_t size, Call call)
 
 } // namespace
 
-int open_for_input(const char* path)
+// Looked at before it is opened (opening a FIFO waits for a writer, opening a device may act on
+// it), and again once open, in case the name was given to something else in between.
+int open_for_input(const char* path, open_result* result)
 {
-    int fd;
-    do
-        fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    while (fd == -1 && errno == EINTR);
+    open_result how = open_result::opened;
+    int fd = no_file;
+    struct stat st;
+    if (::stat(path, &st) != 0) {
+        how = errno == ENOENT || errno == ENOTDIR ? open_result::missing : open_result::unreadable;
+    } else if (!S_ISREG(st.st_mode)) {
+        how = open_result::not_regular;
+    } else {
+        do
+            fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        while (fd == -1 && errno == EINTR);
+        if (fd == -1) {
+            how = errno == ENOENT ? open_result::missing : open_result::unreadable;
+        } else if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            fd = no_file;
+            how = open_result::not_regular;
+        } else {
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        }
+    }
+    if (result)
+        *result = how;
     return fd;
 }
 

@@ -12,8 +12,13 @@ namespace quor::platform {
 // What the open calls return when nothing opens.
 inline constexpr int no_file = -1;
 
-// Read-only; no_file when the file does not open.
-int open_for_input(const char* path);
+// How open_for_input went.
+enum class open_result { opened, missing, not_regular, unreadable };
+
+// Read-only, and only a regular file: a folder, FIFO, socket or device by that name is passed over
+// without being opened, so the call never blocks. no_file when nothing opens; *result (when given)
+// says which way it went, and for `unreadable` last_error() says why.
+int open_for_input(const char* path, open_result* result = nullptr);
 // Write-only, created or truncated, with `permissions` (POSIX mode bits, narrowed by the umask).
 int create_file(const char* path, unsigned permissions);
 void close_file(int fd);

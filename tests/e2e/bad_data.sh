@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A missing or damaged tesk.mem stops the demo before it goes full screen: the file layer's
-# warning where it applies, one clear line, status 1.
+# warning where it applies, one clear line, status 1 (FIFOs, folders, unreadable and huge files:
+# data_file_open.sh).
 set -u
 source "$(dirname "$0")/lib.bash"
 data=$(data_dir) || { echo "FAIL: could not build the data"; exit 1; }

@@ -11,11 +11,15 @@ namespace {
 // The data file open for reading, with its size; no_file (and *error) when it does not open.
 int open_data(const std::string& path, std::size_t& size, std::string* error)
 {
-    const int fd = platform::open_for_input(path.c_str());
+    platform::open_result how;
+    const int fd = platform::open_for_input(path.c_str(), &how);
     const long long length = fd == platform::no_file ? -1 : platform::file_length(fd);
     if (length < 0) {
+        const std::string why = how == platform::open_result::missing       ? "no such file"
+                                : how == platform::open_result::not_regular ? "not a regular file"
+                                                                            : platform::last_error();
         platform::close_file(fd);
-        *error = path + ": cannot be opened";
+        *error = path + ": cannot be opened: " + why;
         return platform::no_file;
     }
     size = static_cast<std::size_t>(length);
