@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/file.h"
+#include "platform/interrupt.h"
 
 namespace quor {
 namespace {
@@ -47,6 +48,21 @@ bool read_back_and_check(const std::string& temporary, std::size_t expected, con
     return refusal.empty() || fail(error, std::move(refusal));
 }
 
+// Creates the temporary beside the file. Whatever an earlier, interrupted run left under that
+// name (a file, a link) goes first, so that nothing is written through it; until `finish`, a
+// termination signal takes the new one away with it.
+int create_temporary(const std::string& temporary, std::string* error)
+{
+    platform::remove_file(temporary.c_str());
+    platform::remove_on_interruption(temporary.c_str());
+    const int fd = platform::create_file(temporary.c_str(), 0666);
+    if (fd == platform::no_file) {
+        fail(error, "cannot write " + temporary + ": " + platform::last_error());
+        platform::remove_on_interruption(nullptr);
+    }
+    return fd;
+}
+
 // The temporary is written (fd still open, `written` says whether all of it arrived): flush it,
 // check it and put it in place, or remove it.
 bool finish(int fd, bool written, const std::string& temporary, const std::string& path, std::size_t expected,
@@ -60,6 +76,7 @@ bool finish(int fd, bool written, const std::string& temporary, const std::strin
                 fail(error, "cannot rename " + temporary + " to " + path + ": " + platform::last_error()));
     if (!ok)
         platform::remove_file(temporary.c_str());
+    platform::remove_on_interruption(nullptr);
     return ok;
 }
 
@@ -68,9 +85,9 @@ bool finish(int fd, bool written, const std::string& temporary, const std::strin
 bool replace_file(const std::string& path, std::span<const char> bytes, const file_check& check, std::string* error)
 {
     const std::string temporary = path + ".tmp";
-    const int fd = platform::create_file(temporary.c_str(), 0666);
+    const int fd = create_temporary(temporary, error);
     if (fd == platform::no_file)
-        return fail(error, "cannot write " + temporary + ": " + platform::last_error());
+        return false;
     const bool written = platform::write_full(fd, bytes.data(), bytes.size()) == bytes.size();
     return finish(fd, written, temporary, path, bytes.size(), check, error);
 }
@@ -95,10 +112,10 @@ bool replace_region(const std::string& path, std::size_t offset, std::size_t rep
     const std::size_t tail = size - offset - cut;
 
     const std::string temporary = path + ".tmp";
-    const int fd = platform::create_file(temporary.c_str(), 0666);
+    const int fd = create_temporary(temporary, error);
     if (fd == platform::no_file) {
         platform::close_file(old);
-        return fail(error, "cannot write " + temporary + ": " + platform::last_error());
+        return false;
     }
     const bool written = platform::copy_range(old, 0, fd, offset) == offset &&
                          platform::write_full(fd, bytes.data(), bytes.size()) == bytes.size() &&

@@ -1,6 +1,6 @@
 // Safe replacement of a file on disk: the new bytes go to a file beside it, are flushed to disk,
-// read back and checked, and only then renamed over the old one. Any failure leaves the old file
-// exactly as it was and no temporary file behind.
+// read back and checked, and only then renamed over the old one. Any failure, SIGINT or SIGTERM
+// leaves the old file exactly as it was and no temporary file behind.
 #pragma once
 
 #include <cstddef>
@@ -15,9 +15,9 @@ namespace quor {
 // anything else is one line saying why they are refused.
 using file_check = std::function<std::string(std::span<const char> bytes)>;
 
-// Writes `bytes` to `path` + ".tmp", flushes and checks it (an empty `check` accepts anything),
-// then renames it over `path`. False with one line in *error on any failure: what could not be
-// done to which file and why, or the check's own line.
+// Writes `bytes` to `path` + ".tmp" (replacing whatever is there), flushes and checks it (an empty
+// `check` accepts anything), then renames it over `path`. False with one line in *error on any
+// failure: what could not be done to which file and why, or the check's own line.
 bool replace_file(const std::string& path, std::span<const char> bytes, const file_check& check, std::string* error);
 
 // `replaced` counts to the end of the file.

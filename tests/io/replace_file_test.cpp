@@ -1,8 +1,12 @@
-// Safe replacement: a refused or failed write leaves the old file byte for byte and no temporary
-// behind; an accepted one replaces it whole, or with one region changed.
+// Safe replacement: a refused, failed or interrupted write leaves the old file byte for byte and
+// no temporary behind; an accepted one replaces it whole, or with one region changed.
 #include "io/replace_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -75,6 +79,38 @@ TEST_F(ReplaceFileTest, RefusalsAndFailuresLeaveTheOldFile)
     EXPECT_EQ(error_.rfind("cannot rename ", 0), 0u) << error_;
     EXPECT_TRUE(fs::is_directory(dir_ / "taken" / "inside"));
     EXPECT_FALSE(fs::exists(dir_ / "taken.tmp"));
+}
+
+// What an interrupted run leaves is replaced, never written through; an interruption itself
+// leaves the old file and takes the temporary with it.
+TEST_F(ReplaceFileTest, StaleTemporariesAndInterruptions)
+{
+    ASSERT_TRUE(replace("old"));
+    const fs::path victim = dir_ / "elsewhere";
+    std::ofstream(victim) << "not ours";
+    fs::create_symlink(victim, path_ + ".tmp");
+    ASSERT_TRUE(replace("new")) << error_;
+    EXPECT_EQ(contents(), "new");
+    std::ifstream in(victim);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), "not ours");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(path_ + ".tmp")));
+
+    for (int signal : {SIGINT, SIGTERM}) {
+        const pid_t child = fork();
+        if (child == 0) {
+            // The check runs while the temporary is complete on disk: the latest moment to stop.
+            replace("interrupted", [signal](std::span<const char>) {
+                raise(signal);
+                return std::string();
+            });
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "status " << status;
+        EXPECT_EQ(contents(), "new");
+        EXPECT_FALSE(fs::exists(path_ + ".tmp"));
+    }
 }
 
 TEST_F(ReplaceFileTest, RegionsGrowShrinkOrRunToTheEnd)
