@@ -1,4 +1,4 @@
-// One capture run: check the output and the music, build the offscreen context, the engine and
+// One capture run: check the output, build the offscreen context, the engine and
 // the demo, step the frames at their exact times, resolve and read each picture back into a
 // writer buffer, finish the output (and the sound of a PNG sequence).
 #include "capture.h"
@@ -24,6 +24,7 @@
 #include "frame_writer.h"
 #include "gl/api.h"
 #include "music_track.h"
+#include "platform/interrupt.h"
 #include "png_sequence.h"
 #include "progress.h"
 
@@ -68,20 +69,20 @@ void read_picture(const system::offscreen_context& context, std::vector<std::uin
     gl::api.ReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, bgra.data());
 }
 
-// The music in the current folder, as the demo takes it; empty when the output has no sound or,
-// with `why` set, when the track cannot be used.
+// The music the started demo plays, found beside its data file; empty when the output has no
+// sound or, with `why` set, when the track cannot be used.
 std::string usable_music(const options& o, std::string& why)
 {
     if (o.frames_dir.empty() && container_of(o.video) == container::gif)
         return {};
-    if (!music_readable(demo::layout::music_file_name, why))
+    const std::string& music = static_cast<demo::Demo*>(system::current_application())->music_file;
+    if (!music_readable(music, why))
         return {};
     char here[4096];
-    return std::string(getcwd(here, sizeof here) ? here : ".") + "/" + demo::layout::music_file_name;
+    return music[0] == '/' ? music : std::string(getcwd(here, sizeof here) ? here : ".") + "/" + music;
 }
 
-// `start` is the demo time of the first picture, where the music must start too.
-std::unique_ptr<frame_sink> make_sink(const options& o, const std::string& music, double start)
+std::unique_ptr<frame_sink> make_sink(const options& o)
 {
     if (!o.frames_dir.empty())
         return std::make_unique<png_sequence>(o.frames_dir, o.width, o.height);
@@ -92,8 +93,6 @@ std::unique_ptr<frame_sink> make_sink(const options& o, const std::string& music
     v.fps = o.fps;
     v.preset = o.preset;
     v.crf = o.crf;
-    v.music = music;
-    v.music_offset = start;
     return std::make_unique<ffmpeg_video>(v);
 }
 
@@ -109,15 +108,15 @@ stretch select_frames(const options& o)
     return {o.from, o.to >= 0.0 ? o.to : std::numeric_limits<double>::infinity(), capture_end()};
 }
 
-// Steps the started demo and captures frames until the stretch or the timeline ends, or the
-// sink fails; the frame is shut down afterwards.
+// Steps the started demo and captures frames until the stretch or the timeline ends, the sink
+// fails or a termination signal comes; the frame is shut down afterwards.
 bool capture_frames(const options& o, const stretch& s, const system::offscreen_context& context, frame_sink& sink,
                     progress* report, std::uint64_t& frames)
 {
     frame_stepper stepper(show_time, s.from, o.fps, s.to, s.last);
     frame_writer writer(sink, static_cast<std::size_t>(o.width) * o.height * 4);
     double demo_time = 0.0;
-    while (stepper.next()) {
+    while (!platform::interruption() && stepper.next()) {
         std::vector<std::uint8_t>* picture = writer.acquire();
         if (!picture)
             break;
@@ -141,6 +140,7 @@ bool capture_frames(const options& o, const stretch& s, const system::offscreen_
 struct session {
     stretch frames;
     std::string music;
+    bool music_known = false;
     std::unique_ptr<frame_sink> sink;
     std::unique_ptr<system::offscreen_context> context;
 };
@@ -151,28 +151,35 @@ bool prepare(const options& o, session& s)
     s.frames = select_frames(o);
     if (frame_stepper::count(s.frames.from, o.fps, s.frames.to, s.frames.last) == 0)
         return complain("--from and --to select no frame at this rate");
-    std::string why;
-    s.music = usable_music(o, why);
-    s.sink = make_sink(o, s.music, s.frames.from);
+    s.sink = make_sink(o);
     if (!s.sink->check())
         return complain(s.sink->error());
-    // One line, and the capture goes on without sound.
-    if (!why.empty())
-        system::report(std::string("warning: ") + demo::layout::music_file_name,
-                       why + "; the " + (o.frames_dir.empty() ? "video is made" : "pictures are written") +
-                           " without sound");
     s.context = std::make_unique<system::offscreen_context>(o.width, o.height,
                                                             system::offscreen_context::target::automatic, o.msaa);
     return s.context->ok(); // the context says why it failed
 }
 
-// Starts the output once the demo is loaded; on a failure the frame is shut down.
-bool open_output(frame_sink& sink)
+// Starts the output once the demo is loaded, a video with the music from the first picture on;
+// on a failure the frame is shut down.
+bool open_output(const options& o, session& s)
 {
-    if (sink.open())
+    if (!s.music_known) {
+        std::string why;
+        s.music = usable_music(o, why);
+        s.music_known = true;
+        // One line, and the capture goes on without sound.
+        if (!why.empty())
+            system::report(std::string("warning: ") + demo::layout::music_file_name,
+                           why + "; the " + (o.frames_dir.empty() ? "video is made" : "pictures are written") +
+                               " without sound");
+    }
+    auto* video = dynamic_cast<ffmpeg_video*>(s.sink.get());
+    if (video && !s.music.empty())
+        video->set_music(s.music, s.frames.from);
+    if (s.sink->open())
         return true;
     system::shutdown();
-    return complain(sink.error());
+    return complain(s.sink->error());
 }
 
 // Wall and processor time of one benchmark pass, the encoder process's included.
@@ -220,12 +227,21 @@ int run(const options& o)
     session run;
     if (!prepare(o, run))
         return 1;
-    if (!start_demo(o.width, o.height, o.fps) || !open_output(*run.sink))
+    if (!start_demo(o.width, o.height, o.fps) || !open_output(o, run))
         return 1;
     const std::uint64_t total = frame_stepper::count(run.frames.from, o.fps, run.frames.to, run.frames.last);
     progress report(std::cerr, total, isatty(STDERR_FILENO) != 0);
     std::uint64_t frames = 0;
-    if (!capture_frames(o, run.frames, *run.context, *run.sink, &report, frames))
+    const bool captured = capture_frames(o, run.frames, *run.context, *run.sink, &report, frames);
+    // Not committed: the sink removes its incomplete video; the pictures written are whole.
+    if (const int signal = platform::interruption()) {
+        system::report(std::string("interrupted by ") + platform::signal_name(signal) + " after " +
+                           std::to_string(frames) + " frames",
+                       o.video.empty() ? "the pictures in " + o.frames_dir + " stop there"
+                                       : "nothing written to " + o.video);
+        return 128 + signal;
+    }
+    if (!captured || !run.sink->commit())
         return refuse(run.sink->error());
     const double seconds = o.fps.seconds(frames);
     if (!o.frames_dir.empty() && !run.music.empty()) {
@@ -268,11 +284,11 @@ int benchmark(const options& o)
             system::shutdown();
         live.keep_best(live_meter.stop(frames));
 
-        if (!start_demo(o.width, o.height, o.fps) || !open_output(*run.sink))
+        if (!start_demo(o.width, o.height, o.fps) || !open_output(b, run))
             return 1;
         pass_meter capture_meter;
         std::uint64_t frames_captured = 0;
-        if (!capture_frames(b, s, *run.context, *run.sink, nullptr, frames_captured))
+        if (!capture_frames(b, s, *run.context, *run.sink, nullptr, frames_captured) || !run.sink->commit())
             return refuse(run.sink->error());
         captured.keep_best(capture_meter.stop(frames_captured));
     }

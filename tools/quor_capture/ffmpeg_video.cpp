@@ -116,32 +116,50 @@ std::vector<std::string> ffmpeg_arguments(const video_settings& s)
     return a;
 }
 
-ffmpeg_video::ffmpeg_video(video_settings s) : settings(std::move(s)) {}
+std::string incomplete_name(const std::string& output)
+{
+    const std::size_t slash = output.rfind('/');
+    const std::size_t dot = output.rfind('.');
+    const std::size_t cut = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1) ? dot
+                                                                                                          : output.size();
+    return output.substr(0, cut) + ".incomplete" + output.substr(cut);
+}
 
-ffmpeg_video::~ffmpeg_video() { finish(); }
+ffmpeg_video::ffmpeg_video(video_settings s) : settings(std::move(s)), incomplete(incomplete_name(settings.output)) {}
+
+ffmpeg_video::~ffmpeg_video()
+{
+    finish();
+    unlink(incomplete.c_str());
+}
 
 bool ffmpeg_video::check()
 {
     // Learnt here rather than from ffmpeg, so that the user hears of it before any rendering.
     struct stat before;
-    const bool existed = stat(settings.output.c_str(), &before) == 0;
-    if (existed && S_ISDIR(before.st_mode)) {
+    if (stat(settings.output.c_str(), &before) == 0 && S_ISDIR(before.st_mode)) {
         failure = "cannot write " + settings.output + ": it is a folder";
         return false;
     }
-    const int probe = ::open(settings.output.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    // Whatever is there is a leftover of an earlier capture: ours to replace.
+    const int probe = ::open(incomplete.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (probe < 0) {
-        failure = "cannot write " + settings.output + ": " + std::strerror(errno);
+        failure = "cannot write " + incomplete + ": " + std::strerror(errno);
         return false;
     }
     close(probe);
-    if (!existed)
-        unlink(settings.output.c_str());
+    unlink(incomplete.c_str());
     if (!in_path("ffmpeg")) {
         failure = missing_ffmpeg;
         return false;
     }
     return true;
+}
+
+void ffmpeg_video::set_music(const std::string& file, double offset)
+{
+    settings.music = file;
+    settings.music_offset = offset;
 }
 
 bool ffmpeg_video::open()
@@ -165,12 +183,20 @@ bool ffmpeg_video::open()
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, log, STDERR_FILENO);
 
-    const std::vector<std::string> args = ffmpeg_arguments(settings);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+
+    video_settings to_incomplete = settings;
+    to_incomplete.output = incomplete;
+    const std::vector<std::string> args = ffmpeg_arguments(to_incomplete);
     std::vector<char*> argv;
     for (const auto& s : args)
         argv.push_back(const_cast<char*>(s.c_str()));
     argv.push_back(nullptr);
-    const int spawned = posix_spawnp(&child, "ffmpeg", &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawnp(&child, "ffmpeg", &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     close(pipe_fds[0]);
     if (spawned != 0) {
@@ -224,6 +250,10 @@ std::string ffmpeg_video::log_summary() const
         if (!line.empty())
             last = line;
     }
+    // ffmpeg names the file it writes; the user knows it by the output's name.
+    for (std::size_t at = last.find(incomplete); at != std::string::npos;
+         at = last.find(incomplete, at + settings.output.size()))
+        last.replace(at, incomplete.size(), settings.output);
     return last.size() > 300 ? last.substr(0, 300) + "..." : last;
 }
 
@@ -253,6 +283,14 @@ bool ffmpeg_video::finish()
     close(log);
     log = -1;
     return ok && failure.empty();
+}
+
+bool ffmpeg_video::commit()
+{
+    if (std::rename(incomplete.c_str(), settings.output.c_str()) == 0)
+        return true;
+    failure = "cannot rename " + incomplete + " to " + settings.output + ": " + std::strerror(errno);
+    return false;
 }
 
 } // namespace quor::capture

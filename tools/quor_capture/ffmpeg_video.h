@@ -1,6 +1,7 @@
 // A video through the ffmpeg program: pictures converted to 4:2:0 YUV go to its standard input,
 // the music file is its second input, and it encodes them for the container the output's
-// extension names.
+// extension names, into a file beside the output that takes the output's name only when the
+// video is complete.
 #pragma once
 
 #include <string>
@@ -35,6 +36,10 @@ struct video_settings {
     double music_offset = 0.0;
 };
 
+// Where the video is written until it is complete: beside `output`, with the same extension (it
+// tells ffmpeg the container).
+std::string incomplete_name(const std::string& output);
+
 // The ffmpeg arguments for `s`, the program name first. Pictures are planar 4:2:0 YUV, BT.709,
 // video range, top row first, and the stream says so.
 std::vector<std::string> ffmpeg_arguments(const video_settings& s);
@@ -44,21 +49,27 @@ public:
     explicit ffmpeg_video(video_settings s);
     ~ffmpeg_video() override;
 
-    // Checks, without leaving a file behind, that the output can be created and that ffmpeg is
-    // installed. False with `error()` set otherwise.
+    // Checks, without leaving a file behind, that the video can be written beside the output and
+    // that ffmpeg is installed. False with `error()` set otherwise.
     bool check() override;
-    // Starts ffmpeg. False with `error()` set when it cannot be started.
+    // The music to mux in (see video_settings), when it is known only once the demo is loaded.
+    void set_music(const std::string& file, double offset);
+    // Starts ffmpeg, in a process group of its own: a Ctrl-C at the terminal is ours to handle.
+    // False with `error()` set when it cannot be started.
     bool open() override;
     bool write(const std::uint8_t* bgra, std::uint64_t index) override;
     // Closes ffmpeg's input and waits for it; false when it failed, with a line of ours and
     // ffmpeg's last line.
     bool finish() override;
+    // Renames the finished video over the output.
+    bool commit() override;
     std::string error() const override { return failure; }
 
 private:
     std::string log_summary() const;
 
     video_settings settings;
+    std::string incomplete; // ffmpeg's output file, removed unless committed
     pid_t child = -1;
     int input = -1;    // write end of ffmpeg's standard input
     int log = -1;      // ffmpeg's standard error, kept for the failure message

@@ -23,6 +23,9 @@ public:
     virtual unsigned parallel_writes() const { return 1; }
     // Completes the output (closes the file, waits for the encoder). False on a failure.
     virtual bool finish() = 0;
+    // After a successful `finish`, when the whole stretch was captured: puts the output in place
+    // under its final name. False with `error()` set. Until then nothing looks complete.
+    virtual bool commit() { return true; }
     // One line for the user about the first failure; empty while there is none.
     virtual std::string error() const = 0;
 };

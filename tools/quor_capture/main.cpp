@@ -10,6 +10,7 @@
 #include "app/report.h"
 #include "capture.h"
 #include "options.h"
+#include "platform/interrupt.h"
 
 namespace {
 
@@ -47,5 +48,9 @@ int main(int argc, char** argv)
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     // A failed encoder shows up as a failed write, reported with its reason, not as a signal.
     signal(SIGPIPE, SIG_IGN);
-    return o.benchmark > 0 ? quor::capture::benchmark(o) : quor::capture::run(o);
+    if (o.benchmark > 0)
+        return quor::capture::benchmark(o);
+    // Ctrl-C or a SIGTERM stops the capture between frames, so that it can clean up after itself.
+    quor::platform::record_interruptions();
+    return quor::capture::run(o);
 }

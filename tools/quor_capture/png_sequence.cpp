@@ -86,11 +86,14 @@ bool png_sequence::check()
     return true;
 }
 
+// Each picture is written under a temporary name and renamed when complete: a picture file
+// under its final name is always whole, whatever stops the capture.
 bool png_sequence::write(const std::uint8_t* bgra, std::uint64_t index)
 {
     const std::string path = folder + "/" + file_name(index);
+    const std::string incomplete = path + ".incomplete";
     png_failure why;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = std::fopen(incomplete.c_str(), "wb");
     bool ok = file != nullptr;
     if (!file)
         std::snprintf(why.message, sizeof why.message, "%s", std::strerror(errno));
@@ -101,7 +104,12 @@ bool png_sequence::write(const std::uint8_t* bgra, std::uint64_t index)
         std::snprintf(why.message, sizeof why.message, "%s", std::strerror(errno));
         ok = false;
     }
+    if (ok && std::rename(incomplete.c_str(), path.c_str()) != 0) {
+        std::snprintf(why.message, sizeof why.message, "%s", std::strerror(errno));
+        ok = false;
+    }
     if (!ok) {
+        std::remove(incomplete.c_str());
         std::lock_guard<std::mutex> guard(lock);
         if (failure.empty())
             failure = "cannot write " + path + ": " + why.message;
