@@ -27,8 +27,17 @@ target_link_libraries(quor_gl PUBLIC quor_app)
 quor_layer(quor_scene scene quor_app)
 quor_layer(quor_demo demo quor_scene)
 
-add_executable(quor-demo ${PROJECT_SOURCE_DIR}/src/demo/main.cpp)
-target_link_libraries(quor-demo PRIVATE quor_demo)
-
 # The workbench's editing model: plain C++ over the demo's records and files, no GL of its own.
 quor_layer(quor_edit edit quor_demo)
+# The workbench's overlay: Dear ImGui from the system (a static library) with its GLUT and
+# OpenGL 2 backends, which Debian ships as sources to compile in.
+set(_imgui_backends /usr/share/doc/libimgui-dev/examples/backends)
+quor_layer(quor_overlay overlay quor_edit PkgConfig::IMGUI OpenGL::GL GLUT::GLUT)
+target_sources(quor_overlay PRIVATE ${_imgui_backends}/imgui_impl_glut.cpp ${_imgui_backends}/imgui_impl_opengl2.cpp)
+set_source_files_properties(${_imgui_backends}/imgui_impl_glut.cpp ${_imgui_backends}/imgui_impl_opengl2.cpp
+  PROPERTIES COMPILE_OPTIONS "-w")
+pkg_get_variable(_imgui_include imgui includedir)
+target_include_directories(quor_overlay PUBLIC ${_imgui_include}/backends)
+
+add_executable(quor-demo ${PROJECT_SOURCE_DIR}/src/demo/main.cpp)
+target_link_libraries(quor-demo PRIVATE quor_demo quor_overlay)

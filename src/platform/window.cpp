@@ -12,6 +12,8 @@
 
 namespace quor::platform {
 
+static_assert(special_left == GLUT_KEY_LEFT && special_right == GLUT_KEY_RIGHT && special_home == GLUT_KEY_HOME);
+
 namespace {
 
 struct handlers {
@@ -74,11 +76,31 @@ const framebuffer_api& framebuffers()
     };
     return fbo;
 }
+input_filter filter;
 
-void on_key(unsigned char key, int, int) { current.key(key); }
-void on_special(int key, int, int) { current.special(key); }
-void on_button(int button, int button_state, int, int) { current.button(button, button_state); }
-void on_motion(int x, int y) { current.motion(x, y); }
+void on_key(unsigned char key, int x, int y)
+{
+    if (!filter.key || !filter.key(key, true, x, y))
+        current.key(key);
+}
+void on_key_up(unsigned char key, int x, int y) { filter.key(key, false, x, y); }
+void on_special(int key, int x, int y)
+{
+    if (!filter.special || !filter.special(key, true, x, y))
+        current.special(key);
+}
+void on_special_up(int key, int x, int y) { filter.special(key, false, x, y); }
+void on_button(int button, int button_state, int x, int y)
+{
+    if (!filter.button || !filter.button(button, button_state, x, y))
+        current.button(button, button_state);
+}
+void on_motion(int x, int y)
+{
+    if (!filter.motion || !filter.motion(x, y))
+        current.motion(x, y);
+}
+void on_wheel(int, int direction, int x, int y) { filter.wheel(direction, x, y); }
 void on_close() { current.close(); }
 
 void on_display()
@@ -173,6 +195,20 @@ void listen_to_input(void (*key)(unsigned char), void (*special)(int), void (*bu
     glutMouseFunc(on_button);
     glutMotionFunc(on_motion);
     glutPassiveMotionFunc(on_motion);
+}
+
+void filter_input(const input_filter& f)
+{
+    filter = f;
+    glutKeyboardUpFunc(on_key_up);
+    glutSpecialUpFunc(on_special_up);
+    glutMouseWheelFunc(on_wheel);
+}
+
+int held_modifiers()
+{
+    const int glut = glutGetModifiers();
+    return ((glut & GLUT_ACTIVE_SHIFT) ? modifier_shift : 0) | ((glut & GLUT_ACTIVE_CTRL) ? modifier_ctrl : 0);
 }
 
 void go_full_screen()

@@ -35,6 +35,28 @@ void listen_to_input(void (*key)(unsigned char), void (*special)(int), void (*bu
 void begin_frame_read(int width, int height);
 void end_frame_read();
 
+// Special keys and modifier bits as the window system numbers them.
+inline constexpr int special_left = 100;
+inline constexpr int special_right = 102;
+inline constexpr int special_home = 106;
+inline constexpr int modifier_shift = 1;
+inline constexpr int modifier_ctrl = 2;
+
+// Sees every input event before the handlers of listen_to_input, with the pointer position, and
+// returns true to take it (the handlers then never see it). Key releases and the wheel reach
+// only the filter.
+struct input_filter {
+    bool (*key)(unsigned char key, bool down, int x, int y) = nullptr;
+    bool (*special)(int key, bool down, int x, int y) = nullptr;
+    bool (*button)(int button, int state, int x, int y) = nullptr;
+    bool (*motion)(int x, int y) = nullptr;
+    void (*wheel)(int direction, int x, int y) = nullptr;
+};
+// Puts the filter in front of the handlers; every member must be set.
+void filter_input(const input_filter& filter);
+// The modifier bits held during the event being handled.
+int held_modifiers();
+
 // Hides the cursor, then switches the window to full screen.
 void go_full_screen();
 // Full screen (cursor hidden) to window (cursor shown) and back.

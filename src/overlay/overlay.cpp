@@ -1,0 +1,59 @@
+// ImGui's life cycle around the panels: context and renderer once, then per frame the display
+// size and time step, the panels, and the draw lists rendered under the state guard.
+#include "overlay/overlay.h"
+
+#include <imgui.h>
+#include <imgui_internal.h>
+
+#include <imgui_impl_glut.h>
+#include <imgui_impl_opengl2.h>
+
+#include "overlay/gl_state_guard.h"
+
+namespace quor::overlay {
+
+workbench_overlay::workbench_overlay()
+{
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    // Window positions are not worth a file beside the data.
+    io.IniFilename = nullptr;
+    ImGui::StyleColorsDark();
+    ImGui::GetStyle().Alpha = 0.92f;
+    ImGui_ImplGLUT_Init();
+    gl_state_guard guard;
+    ImGui_ImplOpenGL2_Init();
+}
+
+workbench_overlay::~workbench_overlay()
+{
+    ImGui_ImplOpenGL2_Shutdown();
+    ImGui_ImplGLUT_Shutdown();
+    ImGui::DestroyContext();
+}
+
+void workbench_overlay::draw(edit::workbench& bench, int width, int height, float seconds)
+{
+    ImGuiIO& io = ImGui::GetIO();
+    io.DisplaySize = ImVec2(static_cast<float>(width), static_cast<float>(height));
+    io.DeltaTime = seconds > 0 ? seconds : 1.0f / 60;
+    gl_state_guard guard;
+    ImGui_ImplOpenGL2_NewFrame();
+    ImGui::NewFrame();
+    draw_transport(bench);
+    draw_channels(bench, selected);
+    draw_reload_prompt(bench);
+    rects.clear();
+    for (ImGuiWindow* w : ImGui::GetCurrentContext()->Windows)
+        if (w->Active && !w->Hidden && !(w->Flags & ImGuiWindowFlags_ChildWindow))
+            rects.push_back({w->Pos.x, w->Pos.y, w->Size.x, w->Size.y});
+    ImGui::Render();
+    ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
+}
+
+bool workbench_overlay::typing() const { return ImGui::GetIO().WantTextInput; }
+
+bool workbench_overlay::wants_mouse() const { return ImGui::GetIO().WantCaptureMouse; }
+
+} // namespace quor::overlay

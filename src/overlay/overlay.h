@@ -1,0 +1,37 @@
+// The workbench's overlay: a Dear ImGui context whose panels are drawn with ImGui's OpenGL 2
+// renderer after the demo's frame, inside a gl_state_guard. Input reaches it through ImGui's
+// GLUT handlers; the owner supplies the display size and the time step, so it draws without a
+// window too (tests draw it offscreen).
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "edit/workbench.h"
+#include "overlay/panels.h"
+
+namespace quor::overlay {
+
+class workbench_overlay {
+public:
+    // Creates the ImGui context and its renderer; a GL context must be current.
+    workbench_overlay();
+    ~workbench_overlay();
+    workbench_overlay(const workbench_overlay&) = delete;
+    workbench_overlay& operator=(const workbench_overlay&) = delete;
+
+    // One frame of the panels over the picture in the back buffer.
+    void draw(edit::workbench& bench, int width, int height, float seconds);
+
+    // The screen rectangles (x, y from the top left, width, height) of the windows last drawn.
+    const std::vector<std::array<float, 4>>& window_rects() const { return rects; }
+    // Whether ImGui uses the keyboard for a text field, and the mouse for a window under it.
+    bool typing() const;
+    bool wants_mouse() const;
+
+private:
+    selection selected;
+    std::vector<std::array<float, 4>> rects;
+};
+
+} // namespace quor::overlay

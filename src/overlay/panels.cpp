@@ -1,0 +1,344 @@
+// Panel layout and widgets. Edits go through the workbench as commands, one undo step each; a
+// drag is one step (the edits after its first frame continue it). Key times are typed, not
+// dragged: a key that passes its neighbour changes places in the table.
+#include "overlay/panels.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "demo/data_layout.h"
+#include "demo/scene_section.h"
+
+namespace quor::overlay {
+namespace {
+
+using edit::channel_kind;
+using edit::channel_record;
+using edit::channel_ref;
+using edit::motion_document;
+
+constexpr float transport_height = 128;
+constexpr float channels_width = 440;
+constexpr std::array<const char*, 6> shape_names{"TCB", "Hermite", "Bezier", "Linear", "Stepped", "Bezier 2D"};
+
+const char* shape_name(Shape s)
+{
+    const auto i = static_cast<std::size_t>(s);
+    return i < shape_names.size() ? shape_names[i] : "other";
+}
+
+std::string summary(const channel_record& c)
+{
+    char text[64];
+    switch (c.kind()) {
+    case channel_kind::constant:
+        std::snprintf(text, sizeof text, "constant %.4g", c.value);
+        break;
+    case channel_kind::envelope:
+        std::snprintf(text, sizeof text, "envelope, %zu keys", c.keys.size());
+        break;
+    case channel_kind::mixer:
+        std::snprintf(text, sizeof text, "mixer, %zu entries", c.entries.size());
+        break;
+    default:
+        std::snprintf(text, sizeof text, "other (tag %u)", c.tag);
+        break;
+    }
+    return text;
+}
+
+// The curve over the whole timeline, its keys (the reader's seed key hollow) and the current time;
+// a click or drag inside seeks.
+void draw_curve(edit::workbench& bench, channel_ref at, int selected_key)
+{
+    const channel_record& c = bench.document().channel(at);
+    Channel curve = edit::engine_channel(c);
+    const double end = bench.player().end();
+    const ImVec2 size(ImGui::GetContentRegionAvail().x, 140);
+    const ImVec2 origin = ImGui::GetCursorScreenPos();
+    ImGui::InvisibleButton("curve", size);
+    if (ImGui::IsItemActive()) {
+        const double t = (ImGui::GetIO().MousePos.x - origin.x) / size.x * end;
+        bench.player().seek(t);
+    }
+
+    const int samples = std::max(2, static_cast<int>(size.x));
+    std::vector<float> values(static_cast<std::size_t>(samples));
+    for (int i = 0; i < samples; ++i)
+        values[static_cast<std::size_t>(i)] = curve.evaluate(end * i / (samples - 1));
+    float lo = *std::min_element(values.begin(), values.end());
+    float hi = *std::max_element(values.begin(), values.end());
+    for (const Key& k : c.keys) {
+        lo = std::min(lo, k.value);
+        hi = std::max(hi, k.value);
+    }
+    if (hi - lo < 1e-6f) {
+        lo -= 1;
+        hi += 1;
+    }
+    const auto x_of = [&](double t) { return origin.x + static_cast<float>(t / end) * size.x; };
+    const auto y_of = [&](float v) { return origin.y + size.y - 4 - (v - lo) / (hi - lo) * (size.y - 8); };
+
+    ImDrawList* draw = ImGui::GetWindowDrawList();
+    draw->AddRectFilled(origin, ImVec2(origin.x + size.x, origin.y + size.y), IM_COL32(20, 20, 24, 220));
+    std::vector<ImVec2> line(values.size());
+    for (int i = 0; i < samples; ++i)
+        line[static_cast<std::size_t>(i)] = ImVec2(origin.x + size.x * i / (samples - 1), y_of(values[static_cast<std::size_t>(i)]));
+    draw->AddPolyline(line.data(), samples, IM_COL32(120, 200, 255, 255), 0, 1.5f);
+    draw->AddCircle(ImVec2(x_of(0), y_of(0)), 3.5f, IM_COL32(160, 160, 160, 255));
+    for (std::size_t k = 0; k < c.keys.size(); ++k) {
+        const ImU32 colour = static_cast<int>(k) == selected_key ? IM_COL32(255, 220, 80, 255) : IM_COL32(255, 255, 255, 255);
+        draw->AddCircleFilled(ImVec2(x_of(c.keys[k].time), y_of(c.keys[k].value)), 3.5f, colour);
+    }
+    const float now = x_of(bench.player().time());
+    draw->AddLine(ImVec2(now, origin.y), ImVec2(now, origin.y + size.y), IM_COL32(255, 80, 80, 255));
+    char range[64];
+    std::snprintf(range, sizeof range, "%.3g .. %.3g", lo, hi);
+    draw->AddText(ImVec2(origin.x + 4, origin.y + 2), IM_COL32(200, 200, 200, 255), range);
+}
+
+void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
+{
+    const std::vector<Key>& keys = bench.document().channel(at).keys;
+    ImGui::TextDisabled("The reader puts a key (0 s, 0) first: an envelope is 0 at 0 s.");
+    const ImGuiTableFlags flags = ImGuiTableFlags_Borders | ImGuiTableFlags_RowBg | ImGuiTableFlags_ScrollY;
+    if (!ImGui::BeginTable("keys", 7, flags, ImVec2(0, 220)))
+        return;
+    for (const char* name : {"time", "value", "shape", "tension", "contin.", "bias", ""})
+        ImGui::TableSetupColumn(name);
+    ImGui::TableSetupScrollFreeze(0, 1);
+    ImGui::TableHeadersRow();
+    int remove = -1;
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        ImGui::PushID(static_cast<int>(k));
+        Key key = keys[k];
+        bool changed = false, continues = false;
+        ImGui::TableNextRow();
+        ImGui::TableNextColumn();
+        ImGui::SetNextItemWidth(-1);
+        if (ImGui::InputFloat("##time", &key.time, 0, 0, "%.3f", ImGuiInputTextFlags_EnterReturnsTrue))
+            changed = true;
+        const auto drag = [&](const char* id, float* v, float speed, float lo, float hi) {
+            ImGui::TableNextColumn();
+            ImGui::SetNextItemWidth(-1);
+            if (ImGui::DragFloat(id, v, speed, lo, hi, "%.3f")) {
+                changed = true;
+                continues = !ImGui::IsItemActivated();
+            }
+            if (ImGui::IsItemActive())
+                selected.key = static_cast<int>(k);
+        };
+        drag("##value", &key.value, 0.01f, 0, 0);
+        ImGui::TableNextColumn();
+        ImGui::SetNextItemWidth(-1);
+        if (ImGui::BeginCombo("##shape", shape_name(key.shape))) {
+            for (std::size_t s = 0; s < shape_names.size(); ++s)
+                if (ImGui::Selectable(shape_names[s], static_cast<std::size_t>(key.shape) == s)) {
+                    key.shape = static_cast<Shape>(s);
+                    changed = true;
+                }
+            ImGui::EndCombo();
+        }
+        drag("##tension", &key.tension, 0.01f, -1, 1);
+        drag("##continuity", &key.continuity, 0.01f, -1, 1);
+        drag("##bias", &key.bias, 0.01f, -1, 1);
+        ImGui::TableNextColumn();
+        if (ImGui::SmallButton("del"))
+            remove = static_cast<int>(k);
+        ImGui::PopID();
+        if (changed) {
+            const edit::edit_result r =
+                bench.edit([&](motion_document& d) { return d.set_key(at, k, key, continues); });
+            if (r.ok)
+                selected.key = static_cast<int>(r.key);
+            break; // the keys may have moved
+        }
+    }
+    ImGui::EndTable();
+    if (remove >= 0)
+        bench.edit([&](motion_document& d) { return d.delete_key(at, static_cast<std::size_t>(remove)); });
+}
+
+void draw_details(edit::workbench& bench, selection& selected)
+{
+    const channel_ref at = selected.channel;
+    const channel_record& c = bench.document().channel(at);
+    const double now = bench.player().time();
+    ImGui::Separator();
+    ImGui::Text("%s %s: %s", demo::record_names[at.record], edit::channel_names[static_cast<std::size_t>(at.channel)],
+                edit::kind_name(c.kind()));
+    switch (c.kind()) {
+    case channel_kind::constant: {
+        float value = c.value;
+        if (ImGui::DragFloat("value", &value, 0.01f)) {
+            const bool continues = !ImGui::IsItemActivated();
+            bench.edit([&](motion_document& d) { return d.set_constant(at, value, continues); });
+        }
+        if (ImGui::Button("Make envelope"))
+            bench.edit([&](motion_document& d) { return d.make_envelope(at); });
+        break;
+    }
+    case channel_kind::envelope:
+        draw_curve(bench, at, selected.key);
+        if (ImGui::Button("Add key at current time")) {
+            const edit::edit_result r = bench.edit([&](motion_document& d) { return d.add_key(at, now); });
+            if (r.ok)
+                selected.key = static_cast<int>(r.key);
+        }
+        ImGui::SameLine();
+        if (ImGui::Button("Make constant"))
+            bench.edit([&](motion_document& d) { return d.make_constant(at, now); });
+        draw_key_table(bench, at, selected);
+        break;
+    case channel_kind::mixer:
+        draw_curve(bench, at, -1);
+        ImGui::TextWrapped("Mixer entries are shown read-only; editing them may come later. The file stores no "
+                           "weights, so the mixer yields its entry 0, the reader's seed: 0.");
+        for (std::size_t e = 0; e < c.entries.size(); ++e) {
+            ImGui::Text("entry %zu:", e + 1);
+            for (const Key& k : c.entries[e])
+                ImGui::BulletText("%.3f s  %.4g  %s  t %.2f c %.2f b %.2f", k.time, k.value, shape_name(k.shape),
+                                  k.tension, k.continuity, k.bias);
+        }
+        if (ImGui::Button("Make constant"))
+            bench.edit([&](motion_document& d) { return d.make_constant(at, now); });
+        break;
+    default:
+        ImGui::TextWrapped("The reader skips tag %u: the channel stays 0.", c.tag);
+        if (ImGui::Button("Make constant 0"))
+            bench.edit([&](motion_document& d) { return d.set_constant(at, 0); });
+        break;
+    }
+}
+
+} // namespace
+
+void draw_transport(edit::workbench& bench)
+{
+    edit::transport& play = bench.player();
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    ImGui::SetNextWindowPos(ImVec2(0, display.y - transport_height), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSize(ImVec2(display.x - channels_width, transport_height), ImGuiCond_FirstUseEver);
+    if (!ImGui::Begin("Transport")) {
+        ImGui::End();
+        return;
+    }
+    if (ImGui::Button(play.playing() ? "Pause" : "Play", ImVec2(56, 0)))
+        play.toggle();
+    ImGui::SameLine();
+    if (ImGui::Button("|<"))
+        play.seek(0);
+    ImGui::SameLine();
+    if (ImGui::Button("<"))
+        play.step(-edit::transport::frame_step);
+    ImGui::SameLine();
+    if (ImGui::Button(">"))
+        play.step(edit::transport::frame_step);
+    ImGui::SameLine();
+    float speed = play.speed();
+    ImGui::SetNextItemWidth(120);
+    if (ImGui::SliderFloat("speed", &speed, edit::transport::min_speed, edit::transport::max_speed, "%.2fx"))
+        play.set_speed(speed);
+    ImGui::SameLine();
+    if (ImGui::Button("In"))
+        play.mark_in();
+    ImGui::SameLine();
+    if (ImGui::Button("Out"))
+        play.mark_out();
+    ImGui::SameLine();
+    if (ImGui::Button("No loop"))
+        play.clear_loop();
+    if (play.in_mark() || play.out_mark()) {
+        ImGui::SameLine();
+        ImGui::Text("loop %.2f - %.2f s%s", play.in_mark().value_or(0), play.out_mark().value_or(play.end()),
+                    play.looping() ? "" : " (in must come before out)");
+    }
+
+    float t = static_cast<float>(play.time());
+    ImGui::SetNextItemWidth(-1);
+    const bool moved = ImGui::SliderFloat("##time", &t, 0, static_cast<float>(play.end()), "%.3f s");
+    play.set_scrubbing(ImGui::IsItemActive());
+    if (moved)
+        play.seek(t);
+
+    ImGui::Text("%.3f s   frame %zu   %.1f fps", play.time(), demo::layout::frame_at(play.time()),
+                bench.frames_per_second());
+    ImGui::SameLine(0, 24);
+    const motion_document& doc = bench.document();
+    ImGui::BeginDisabled(!doc.can_undo());
+    if (ImGui::Button("Undo"))
+        bench.undo();
+    ImGui::EndDisabled();
+    ImGui::SameLine();
+    ImGui::BeginDisabled(!doc.can_redo());
+    if (ImGui::Button("Redo"))
+        bench.redo();
+    ImGui::EndDisabled();
+    ImGui::SameLine();
+    if (ImGui::Button("Save"))
+        bench.save();
+    if (doc.modified()) {
+        ImGui::SameLine();
+        ImGui::TextColored(ImVec4(1, 0.8f, 0.3f, 1), "unsaved edits");
+    }
+    if (!bench.status().empty())
+        ImGui::TextWrapped("%s", bench.status().c_str());
+    ImGui::End();
+}
+
+void draw_channels(edit::workbench& bench, selection& selected)
+{
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    ImGui::SetNextWindowPos(ImVec2(display.x - channels_width, 0), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSize(ImVec2(channels_width, display.y), ImGuiCond_FirstUseEver);
+    if (!ImGui::Begin("Channels")) {
+        ImGui::End();
+        return;
+    }
+    const motion_document& doc = bench.document();
+    for (std::size_t r = 0; r < edit::record_count; ++r) {
+        char header[128];
+        std::snprintf(header, sizeof header, "%s: %zu bytes, %zu left###record%zu", demo::record_names[r],
+                      doc.record_bytes(r), doc.room(r), r);
+        ImGui::SetNextItemOpen(r == selected.channel.record, ImGuiCond_Once);
+        if (!ImGui::CollapsingHeader(header))
+            continue;
+        for (int c = 0; c < edit::channel_count; ++c) {
+            const channel_ref at{r, c};
+            const std::string label = std::string(edit::channel_names[static_cast<std::size_t>(c)]) + "  " +
+                                      summary(doc.channel(at)) + "##" + std::to_string(r * 9 + static_cast<std::size_t>(c));
+            if (ImGui::Selectable(label.c_str(), selected.channel == at) && !(selected.channel == at)) {
+                selected.channel = at;
+                selected.key = -1;
+            }
+        }
+    }
+    draw_details(bench, selected);
+    ImGui::End();
+}
+
+void draw_reload_prompt(edit::workbench& bench)
+{
+    if (bench.reload_pending() && !ImGui::IsPopupOpen("Data file changed"))
+        ImGui::OpenPopup("Data file changed");
+    if (!ImGui::BeginPopupModal("Data file changed", nullptr, ImGuiWindowFlags_AlwaysAutoResize))
+        return;
+    ImGui::Text("The data file changed on disk, and the edits here are not saved.");
+    if (ImGui::Button("Load it, dropping my edits")) {
+        bench.answer_reload(true);
+        ImGui::CloseCurrentPopup();
+    }
+    ImGui::SameLine();
+    if (ImGui::Button("Keep my edits")) {
+        bench.answer_reload(false);
+        ImGui::CloseCurrentPopup();
+    }
+    ImGui::EndPopup();
+}
+
+} // namespace quor::overlay

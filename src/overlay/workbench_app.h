@@ -1,0 +1,42 @@
+// The demo with the workbench: an application that runs the demo's frame, then the workbench's
+// bookkeeping and the overlay, and takes the input the overlay needs before the demo sees it.
+#pragma once
+
+#include <memory>
+
+#include "app/application.h"
+#include "demo/demo.h"
+#include "edit/workbench.h"
+#include "overlay/overlay.h"
+
+namespace quor::overlay {
+
+class workbench_app final : public system::application {
+public:
+    workbench_app() = default;
+    ~workbench_app() override;
+
+    // The demo's init, then the workbench over its data file and the overlay over its window.
+    bool init() override;
+    void frame() override;
+    void shutdown() override { demo.shutdown(); }
+
+    // Input from the window, before the demo's devices: true when the workbench took it.
+    bool key(unsigned char key, bool down, int x, int y);
+    bool special(int key, bool down, int x, int y);
+    bool button(int button, int state, int x, int y);
+    bool motion(int x, int y);
+    void wheel(int direction, int x, int y);
+
+    demo::Demo demo;
+
+private:
+    std::unique_ptr<edit::workbench> bench;
+    std::unique_ptr<workbench_overlay> view;
+    std::uint64_t last_tick = 0;
+};
+
+// The factory the entry point hands to the frame for `--edit`.
+system::application* make_workbench(system::creation_params* params);
+
+} // namespace quor::overlay
