@@ -59,8 +59,9 @@ music_cue transport::settle()
     if (running && looping() && time() >= *loop_out)
         seek(*loop_in);
     if (running && time() >= last) {
-        seek(last);
-        pause();
+        seek(repeat ? 0.0 : last);
+        if (!repeat)
+            pause();
     }
     const bool sound = running && !scrub && rate == 1.0f;
     music_cue cue;

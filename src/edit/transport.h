@@ -50,9 +50,11 @@ public:
     std::optional<double> in_mark() const { return loop_in; }
     std::optional<double> out_mark() const { return loop_out; }
     bool looping() const { return loop_in && loop_out && *loop_in < *loop_out; }
+    // Without loop marks, playback past the end starts again from 0 instead of holding there.
+    void set_repeat(bool on) { repeat = on; }
 
     // After each frame's clock update: wraps the loop, holds playback at the end of the timeline
-    // (the demo would end past it), and says what the music must do. The music sounds only while
+    // (the demo would end past it) or repeats it, and says what the music must do. The music sounds only while
     // playing at 1x without scrubbing, from the picture's time after any jump.
     music_cue settle();
 
@@ -65,6 +67,7 @@ private:
     bool scrub = false;
     float rate = 1.0f;
     std::optional<double> loop_in, loop_out;
+    bool repeat = false;
     bool sounding = true;
     bool jumped = false;
 };

@@ -76,8 +76,16 @@ void workbench::after_frame()
         fps_mark = now;
     }
 
-    if (!pending)
+    if (!pending) {
+        const int before = reload_count;
         take(watch.poll(doc.modified()));
+        if (reload_count != before) {
+            std::uint64_t done = 0;
+            ticks->sample(done);
+            reload_took = static_cast<double>(done - now) / static_cast<double>(frequency);
+            line += " in " + std::to_string(static_cast<int>(reload_took * 1000 + 0.5)) + " ms";
+        }
+    }
 }
 
 void workbench::answer_reload(bool reload)

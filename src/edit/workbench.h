@@ -44,6 +44,8 @@ public:
     float frames_per_second() const { return fps; }
     // Versions of the data file taken over since the start.
     int reloads() const { return reload_count; }
+    // Seconds the last reload took, from the look at the file to the rebuilt scene.
+    double reload_seconds() const { return reload_took; }
 
 private:
     void take(reload_outcome outcome);
@@ -59,6 +61,7 @@ private:
     float fps = 0;
     bool pending = false;
     int reload_count = 0;
+    double reload_took = 0;
     std::string line;
 };
 

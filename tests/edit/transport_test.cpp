@@ -60,6 +60,12 @@ TEST_F(Transport, PauseStepAndSeekMoveThePictureAndTheMusicFollows)
     EXPECT_FALSE(transport.playing());
     transport.play();
     EXPECT_EQ(transport.time(), 0.0) << "play at the end starts over";
+
+    transport.set_repeat(true);
+    transport.seek(9.95);
+    frame();
+    EXPECT_TRUE(transport.playing());
+    EXPECT_EQ(transport.time(), 0.0) << "repeating: past the end is the start";
 }
 
 TEST_F(Transport, LoopSpeedAndScrubbing)
