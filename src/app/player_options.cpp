@@ -84,9 +84,14 @@ parse_outcome parse_options(int argc, const char* const* argv, player_options& o
     cli.add_option("--data", out.data_dir, "change to DIR before looking for tesk.mem and demo.mp3")
         ->check(CLI::ExistingDirectory)
         ->option_text("DIR");
+    cli.add_flag("--edit", out.edit,
+                 "the workbench: transport, motion channels, key editor, save and hot reload, over the demo "
+                 "(in a window unless --fullscreen)");
     cli.set_version_flag("--version", std::string(program) + " " + QUOR_VERSION, "print the version and exit");
     cli.footer("Keys: Escape ends, Space pauses and resumes, F11 switches between window and full screen,\n"
-               "F12 saves the picture as quor-<time>.png in the folder the demo was started from.");
+               "F12 saves the picture as quor-<time>.png in the folder the demo was started from.\n"
+               "With --edit: Space plays and pauses, Left/Right step a frame (with Shift a second), Home goes\n"
+               "to the start, Ctrl+Z/Ctrl+Y undo and redo.");
 
     try {
         cli.parse(argc, argv);
@@ -109,7 +114,7 @@ parse_outcome parse_options(int argc, const char* const* argv, player_options& o
     if (out.full_screen && window_option->count() > 0)
         return {false, 2, error_line("--fullscreen", "cannot be used with --window")};
 
-    if (window_option->count() > 0) {
+    if (window_option->count() > 0 || (out.edit && !out.full_screen)) {
         out.window.emplace();
         if (!window.empty())
             parse_size(window, *out.window);

@@ -23,6 +23,7 @@ struct player_options {
     bool mute = false;                  // --mute: no music and no audio device
     int msaa = 0;                       // --msaa: 2, 4 or 8 samples a pixel; 0 without
     std::string data_dir;               // --data: folder to change to before data is looked for; empty: stay
+    bool edit = false;                  // --edit: the workbench overlay; a window unless --fullscreen
 };
 
 struct parse_outcome {

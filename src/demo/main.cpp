@@ -1,5 +1,19 @@
-// Entry point of the demo: the frame runs the demo until its timeline ends or Escape is pressed.
+// Entry point of the demo: the frame runs the demo until its timeline ends or Escape is pressed;
+// with --edit, the demo under the workbench's overlay.
+#include "app/player_options.h"
 #include "app/system.h"
 #include "demo/demo.h"
+#include "overlay/workbench_app.h"
 
-int main(int argc, char** argv) { return quor::system::run(argc, argv, quor::demo::make_demo); }
+namespace {
+
+quor::system::application* make_application(quor::system::creation_params* params)
+{
+    if (params && params->options && params->options->edit)
+        return quor::overlay::make_workbench(params);
+    return quor::demo::make_demo(params);
+}
+
+} // namespace
+
+int main(int argc, char** argv) { return quor::system::run(argc, argv, make_application); }

@@ -7,7 +7,10 @@
 #include <imgui.h>
 #include <imgui_impl_glut.h>
 
+#include <iostream>
+
 #include "app/counter.h"
+#include "app/report.h"
 #include "app/system.h"
 #include "platform/window.h"
 
@@ -20,7 +23,19 @@ constexpr unsigned char ctrl_z = 26;
 
 workbench_app* running = nullptr;
 
+system::player_options without_timeline(system::player_options options)
+{
+    options.start = 0;
+    options.loop = false;
+    return options;
+}
+
 } // namespace
+
+workbench_app::workbench_app(const system::player_options& options)
+    : demo(system::system_counter(), without_timeline(options)), start(options.start), repeat(options.loop)
+{
+}
 
 workbench_app::~workbench_app()
 {
@@ -34,6 +49,9 @@ bool workbench_app::init()
     if (!demo.init())
         return false;
     bench = std::make_unique<edit::workbench>(demo, demo.scene.file_path);
+    bench->player().set_repeat(repeat);
+    if (start > 0)
+        bench->player().seek(start);
     view = std::make_unique<workbench_overlay>();
     running = this;
     platform::input_filter filter;
@@ -53,7 +71,14 @@ bool workbench_app::init()
 void workbench_app::frame()
 {
     demo.frame();
+    const int reloads = bench->reloads();
+    const std::string status = bench->status();
     bench->after_frame();
+    // Reloads also go to the terminal the author started from: a rebuild there shows its effect.
+    if (bench->reloads() != reloads)
+        std::cout << "quor-demo: " << bench->status() << std::endl;
+    else if (bench->status() != status && bench->status().rfind("not reloaded: ", 0) == 0)
+        system::report(bench->status());
     std::uint64_t now = 0, frequency = 1;
     system::system_counter().sample(now);
     system::system_counter().frequency(frequency);
@@ -102,6 +127,8 @@ bool workbench_app::special(int k, bool down, int x, int y)
         bench->player().step(step);
     else if (k == platform::special_home)
         bench->player().seek(0);
+    else
+        return false; // F11 and F12 stay the player's
     return true;
 }
 
@@ -119,6 +146,9 @@ bool workbench_app::motion(int x, int y)
 
 void workbench_app::wheel(int direction, int x, int y) { ImGui_ImplGLUT_MouseWheelFunc(0, direction, x, y); }
 
-system::application* make_workbench(system::creation_params*) { return new workbench_app; }
+system::application* make_workbench(system::creation_params* params)
+{
+    return new workbench_app(params && params->options ? *params->options : system::player_options{});
+}
 
 } // namespace quor::overlay

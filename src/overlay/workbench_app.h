@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/application.h"
+#include "app/player_options.h"
 #include "demo/demo.h"
 #include "edit/workbench.h"
 #include "overlay/overlay.h"
@@ -13,7 +14,8 @@ namespace quor::overlay {
 
 class workbench_app final : public system::application {
 public:
-    workbench_app() = default;
+    // The transport takes over the player's start time and looping; the demo gets the rest.
+    explicit workbench_app(const system::player_options& options);
     ~workbench_app() override;
 
     // The demo's init, then the workbench over its data file and the overlay over its window.
@@ -33,6 +35,8 @@ public:
 private:
     std::unique_ptr<edit::workbench> bench;
     std::unique_ptr<workbench_overlay> view;
+    double start = 0;
+    bool repeat = false;
     std::uint64_t last_tick = 0;
 };
 

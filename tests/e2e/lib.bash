@@ -10,12 +10,13 @@ e2e_root=$(mktemp -d "${TMPDIR:-/tmp}/quor-e2e.XXXXXX")
 trap 'rm -rf "$e2e_root"' EXIT
 make_workdir() { mktemp -d "$e2e_root/run.XXXXXX"; }
 
-# run_in_x LOG CMD...: runs CMD under its own Xvfb (never the caller's display), 1024x768.
+# run_in_x LOG CMD...: runs CMD under its own Xvfb (never the caller's display), 1024x768 unless
+# $screen names another size.
 run_in_x()
 {
     local log=$1
     shift
-    timeout 120 xvfb-run -a -s '-screen 0 1024x768x24' "$@" >"$log" 2>&1
+    timeout 120 xvfb-run -a -s "-screen 0 ${screen:-1024x768}x24" "$@" >"$log" 2>&1
 }
 
 expect_eq()
