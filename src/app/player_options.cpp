@@ -91,7 +91,7 @@ parse_outcome parse_options(int argc, const char* const* argv, player_options& o
     cli.footer("Keys: Escape ends, Space pauses and resumes, F11 switches between window and full screen,\n"
                "F12 saves the picture as quor-<time>.png in the folder the demo was started from.\n"
                "With --edit: Space plays and pauses, Left/Right step a frame (with Shift a second), Home goes\n"
-               "to the start, Ctrl+Z/Ctrl+Y undo and redo.");
+               "to the start, Ctrl+Z/Ctrl+Y undo and redo, Tab hides and shows the panels.");
 
     try {
         cli.parse(argc, argv);

@@ -35,6 +35,9 @@ workbench_overlay::~workbench_overlay()
 
 void workbench_overlay::draw(edit::workbench& bench, int width, int height, float seconds)
 {
+    rects.clear();
+    if (hidden && !bench.reload_pending())
+        return;
     ImGuiIO& io = ImGui::GetIO();
     io.DisplaySize = ImVec2(static_cast<float>(width), static_cast<float>(height));
     io.DeltaTime = seconds > 0 ? seconds : 1.0f / 60;
@@ -44,7 +47,6 @@ void workbench_overlay::draw(edit::workbench& bench, int width, int height, floa
     draw_transport(bench);
     draw_channels(bench, selected);
     draw_reload_prompt(bench);
-    rects.clear();
     for (ImGuiWindow* w : ImGui::GetCurrentContext()->Windows)
         if (w->Active && !w->Hidden && !(w->Flags & ImGuiWindowFlags_ChildWindow))
             rects.push_back({w->Pos.x, w->Pos.y, w->Size.x, w->Size.y});

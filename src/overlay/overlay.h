@@ -20,8 +20,11 @@ public:
     workbench_overlay(const workbench_overlay&) = delete;
     workbench_overlay& operator=(const workbench_overlay&) = delete;
 
-    // One frame of the panels over the picture in the back buffer.
+    // One frame of the panels over the picture in the back buffer; nothing while hidden.
     void draw(edit::workbench& bench, int width, int height, float seconds);
+    // Hidden panels cost nothing: the picture is the demo's alone (Tab in the workbench); a
+    // question about a new data file shows them again.
+    void toggle_hidden() { hidden = !hidden; }
 
     // The screen rectangles (x, y from the top left, width, height) of the windows last drawn.
     const std::vector<std::array<float, 4>>& window_rects() const { return rects; }
@@ -31,6 +34,7 @@ public:
 
 private:
     selection selected;
+    bool hidden = false;
     std::vector<std::array<float, 4>> rects;
 };
 

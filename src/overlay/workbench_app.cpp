@@ -100,6 +100,9 @@ bool workbench_app::key(unsigned char k, bool down, int x, int y)
     case ' ':
         bench->player().toggle();
         return true;
+    case '\t':
+        view->toggle_hidden();
+        return true;
     case ctrl_z:
         bench->undo();
         return true;

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The workbench's cost, under Xvfb at 1280x720: frames per second of `--edit` (overlay open on the
+# camera's position x curve) beside the plain demo in a window of the same size, alternating twice
+# over the same stretch of the timeline and counted by Mesa's hidden HUD dump; then the time from a
+# new data file renamed into place to the reload line (the next frame draws it).
+# Usage: bench/workbench_fps.sh BIN_DIR DATA_DIR [FROM_SECONDS] [SECONDS]
+set -euo pipefail
+bin=$(cd "$1" && pwd)
+data=$(cd "$2" && pwd)
+from=${3:-10}
+span=${4:-10}
+work=$(mktemp -d "${TMPDIR:-/tmp}/quor-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+measure()
+{
+    local dir=$work/$1; shift
+    mkdir -p "$dir"
+    GALLIUM_HUD=simple,fps GALLIUM_HUD_VISIBLE=false GALLIUM_HUD_PERIOD=1 GALLIUM_HUD_DUMP_DIR="$dir" \
+      xvfb-run -a -s "-screen 0 1280x720x24" bash -c '
+        "$0" "$@" >/dev/null 2>&1 & pid=$!
+        timeout 20 xdotool search --sync --name "render device test" >/dev/null 2>&1
+        sleep 1
+        cpu0=$(awk "{ print \$14 + \$15 }" /proc/$pid/stat)
+        sleep '"$span"'
+        cpu1=$(awk "{ print \$14 + \$15 }" /proc/$pid/stat)
+        echo $(( (cpu1 - cpu0) * 1000 / $(getconf CLK_TCK) )) > "'"$dir"'/cpu_ms"
+        xdotool search --name "render device test" key --window %1 Escape >/dev/null 2>&1
+        wait $pid' "$bin/quor-demo" --mute --start "$from" --window=1280x720 "$@"
+    # Mean frame rate after the first second, and processor milliseconds a frame (all threads,
+    # Mesa's rasteriser included): the second does not depend on what else the machine runs.
+    awk -v n="$span" -v cpu="$(cat "$dir/cpu_ms")" 'NR > 1 && NR <= n + 1 { s += $1; c++ }
+        END { printf "%.1f/%.0f", c ? s / c : 0, s ? cpu / s : 0 }' "$dir/fps"
+}
+
+cd "$data"
+plain=() edit=()
+for round in 1 2; do
+    plain+=("$(measure plain$round)")
+    edit+=("$(measure edit$round --edit)")
+done
+echo "window 1280x720, demo time ${from} s + ${span} s, two rounds each (fps/processor ms a frame)"
+echo "plain   ${plain[*]}"
+echo "--edit  ${edit[*]}"
+awk -v p="${plain[*]}" -v e="${edit[*]}" 'BEGIN { split(p, a, "[ /]"); split(e, b, "[ /]");
+    printf "ratio   fps %.2f, by processor time a frame %.2f\n", (b[1] + b[3]) / (a[1] + a[3]), (a[2] + a[4]) / (b[2] + b[4]) }'
+
+# Reload: a copy of the data file, replaced three times by a renamed new version.
+cp "$data/tesk.mem" "$work/tesk.mem"
+ln -s "$data/demo.mp3" "$work/demo.mp3"
+cd "$work"
+xvfb-run -a -s "-screen 0 1280x720x24" bash -c '
+  "$0" --edit --mute > out.txt 2>/dev/null & pid=$!
+  timeout 20 xdotool search --sync --name "render device test" >/dev/null 2>&1
+  sleep 2
+  for i in 1 2 3; do
+    cp tesk.mem next.mem
+    start=$(date +%s%N)
+    mv next.mem tesk.mem
+    while [ "$(grep -c reloaded out.txt)" -lt "$i" ]; do sleep 0.005; done
+    echo $(( ($(date +%s%N) - start) / 1000000 )) >> took.txt
+  done
+  xdotool search --name "render device test" key --window %1 Escape >/dev/null 2>&1
+  wait $pid' "$bin/quor-demo"
+echo "reload, rename to reload line (ms): $(tr '\n' ' ' < took.txt)"
+echo "reload, as the workbench measured it: $(grep -o 'in [0-9]* ms' out.txt | tr '\n' ' ')"
