@@ -12,18 +12,12 @@ span=${5:-10}
 work=$(mktemp -d "${TMPDIR:-/tmp}/quor-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
+source "$(dirname "$0")/hud.bash"
 measure()
 {
-    local dir=$work/$1; shift
-    mkdir -p "$dir"
-    GALLIUM_HUD=simple,fps GALLIUM_HUD_VISIBLE=false GALLIUM_HUD_PERIOD=1 GALLIUM_HUD_DUMP_DIR="$dir" \
-      xvfb-run -a -s "-screen 0 ${size}x24" bash -c '
-        "$0" "$@" >/dev/null 2>&1 & pid=$!
-        timeout 20 xdotool search --sync --name "render device test" >/dev/null 2>&1
-        sleep '"$((span + 1))"'
-        xdotool search --name "render device test" key --window %1 Escape >/dev/null 2>&1
-        wait $pid' "$bin/quor-demo" --mute --start "$from" "$@"
-    awk -v n="$span" 'NR > 1 && NR <= n { s += $1; c++ } END { printf "%.1f", c ? s / c : 0 }' "$dir/fps"
+    local result
+    result=$(hud_run "$work/$1" "$size" "$span" "$bin/quor-demo" --mute --start "$from" "${@:2}")
+    echo "${result%/*}"
 }
 
 cd "$data"

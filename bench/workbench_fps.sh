@@ -12,26 +12,8 @@ span=${4:-10}
 work=$(mktemp -d "${TMPDIR:-/tmp}/quor-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-measure()
-{
-    local dir=$work/$1; shift
-    mkdir -p "$dir"
-    GALLIUM_HUD=simple,fps GALLIUM_HUD_VISIBLE=false GALLIUM_HUD_PERIOD=1 GALLIUM_HUD_DUMP_DIR="$dir" \
-      xvfb-run -a -s "-screen 0 1280x720x24" bash -c '
-        "$0" "$@" >/dev/null 2>&1 & pid=$!
-        timeout 20 xdotool search --sync --name "render device test" >/dev/null 2>&1
-        sleep 1
-        cpu0=$(awk "{ print \$14 + \$15 }" /proc/$pid/stat)
-        sleep '"$span"'
-        cpu1=$(awk "{ print \$14 + \$15 }" /proc/$pid/stat)
-        echo $(( (cpu1 - cpu0) * 1000 / $(getconf CLK_TCK) )) > "'"$dir"'/cpu_ms"
-        xdotool search --name "render device test" key --window %1 Escape >/dev/null 2>&1
-        wait $pid' "$bin/quor-demo" --mute --start "$from" --window=1280x720 "$@"
-    # Mean frame rate after the first second, and processor milliseconds a frame (all threads,
-    # Mesa's rasteriser included): the second does not depend on what else the machine runs.
-    awk -v n="$span" -v cpu="$(cat "$dir/cpu_ms")" 'NR > 1 && NR <= n + 1 { s += $1; c++ }
-        END { printf "%.1f/%.0f", c ? s / c : 0, s ? cpu / s : 0 }' "$dir/fps"
-}
+source "$(dirname "$0")/hud.bash"
+measure() { hud_run "$work/$1" 1280x720 "$span" "$bin/quor-demo" --mute --start "$from" --window=1280x720 "${@:2}"; }
 
 cd "$data"
 plain=() edit=()

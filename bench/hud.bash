@@ -1,0 +1,25 @@
+# Frame rates of a GLX program under its own Xvfb, counted by Mesa's HUD dump (hidden, so the
+# program is untouched), for the bench scripts to source.
+# hud_run DIR WxH SECONDS CMD...: runs CMD, lets it draw SECONDS after its first second, presses
+# Escape, and prints "FPS/MS": the mean frame rate over those seconds and the processor
+# milliseconds a frame (all threads, Mesa's rasteriser included), which do not depend on what
+# else the machine runs.
+hud_run()
+{
+    local dir=$1 size=$2 span=$3
+    shift 3
+    mkdir -p "$dir"
+    GALLIUM_HUD=simple,fps GALLIUM_HUD_VISIBLE=false GALLIUM_HUD_PERIOD=1 GALLIUM_HUD_DUMP_DIR="$dir" \
+      xvfb-run -a -s "-screen 0 ${size}x24" bash -c '
+        "$0" "$@" >/dev/null 2>&1 & pid=$!
+        timeout 20 xdotool search --sync --name "render device test" >/dev/null 2>&1
+        sleep 1
+        cpu0=$(awk "{ print \$14 + \$15 }" /proc/$pid/stat)
+        sleep '"$span"'
+        cpu1=$(awk "{ print \$14 + \$15 }" /proc/$pid/stat)
+        echo $(( (cpu1 - cpu0) * 1000 / $(getconf CLK_TCK) )) > "'"$dir"'/cpu_ms"
+        xdotool search --name "render device test" key --window %1 Escape >/dev/null 2>&1
+        wait $pid' "$@"
+    awk -v n="$span" -v cpu="$(cat "$dir/cpu_ms")" 'NR > 1 && NR <= n + 1 { s += $1; c++ }
+        END { printf "%.1f/%.0f", c ? s / c : 0, s ? cpu / s : 0 }' "$dir/fps"
+}
