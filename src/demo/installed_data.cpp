@@ -1,0 +1,19 @@
+// The installed data folder from the program's folder and the install layout the build was
+// configured with.
+#include "demo/installed_data.h"
+
+#include "platform/program.h"
+
+#ifndef QUOR_DATA_FROM_PROGRAMS
+#error "QUOR_DATA_FROM_PROGRAMS (the data folder relative to the programs' folder) must be defined by the build"
+#endif
+
+namespace quor::demo {
+
+std::string installed_data_folder()
+{
+    const std::string programs = platform::program_folder();
+    return programs.empty() ? programs : programs + QUOR_DATA_FROM_PROGRAMS + "/";
+}
+
+} // namespace quor::demo
