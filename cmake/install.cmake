@@ -4,7 +4,13 @@
 # when QUOR_INSTALL_DATA is on and otherwise made by the install itself.
 include(GNUInstallDirs)
 
-option(QUOR_INSTALL_DATA "Make the data, man pages and icon of the install with every build" ON)
+# The sanitizer build is not packaged: there the install makes them when asked.
+if(QUOR_SANITIZE)
+  set(_make_by_default OFF)
+else()
+  set(_make_by_default ON)
+endif()
+option(QUOR_INSTALL_DATA "Make the data, man pages and icon of the install with every build" ${_make_by_default})
 
 set(_programs quor-demo quor-mem quor-capture)
 set(_staged ${PROJECT_BINARY_DIR}/install-files)

@@ -17,6 +17,13 @@ cd "$data"
 if [ -n "${DISPLAY:-}" ]; then
   exec "$bin/quor-demo"
 fi
+video="$data/demo.mp4"
+# A video newer than the data and the programs that made it shows the same thing: kept.
+if [ -f "$video" ] && [ "$video" -nt "$data/tesk.mem" ] && [ "$video" -nt "$data/demo.mp3" ] &&
+   [ "$video" -nt "$bin/quor-capture" ] && [ "$video" -nt "$bin/quor-mem" ]; then
+  echo "run: no display; the demo's video is up to date: $video"
+  exit 0
+fi
 echo "run: no display; capturing the demo to video with quor-capture instead"
-"$bin/quor-capture" --out "$data/demo.mp4"
-echo "run: the demo's video (1280x720, 60 fps, with its music) is $data/demo.mp4"
+"$bin/quor-capture" --out "$video"
+echo "run: the demo's video (1280x720, 60 fps, with its music) is $video"
