@@ -8,6 +8,7 @@
 #include "app/report.h"
 #include "demo/data_check.h"
 #include "demo/data_layout.h"
+#include "demo/installed_data.h"
 #include "gl/index_buffer.h"
 #include "gl/material_ffp.h"
 #include "gl/texcoord_texgen.h"
@@ -42,12 +43,20 @@ boost::shared_ptr<mesh_object> make_mesh(const char* block, boost::shared_ptr<gl
 std::unique_ptr<char[]> read_file(std::size_t& size, std::string& path)
 {
     DiskBinfile file(default_search_path);
-    if (!file.open(data_file_name)) {
+    bool found = file.open(data_file_name);
+    // An installed program started from a folder without data reads the installed data.
+    const bool missing = !found && file.last_failure() == DiskBinfile::open_failure::not_found;
+    const std::string installed = installed_data_folder();
+    const std::string installed_file = installed + data_file_name;
+    if (missing && !installed.empty() && file_length(installed_file.c_str()) > 0)
+        found = file.open(installed_file.c_str());
+    if (!found) {
         // The file layer has said why; only a missing file needs to say where it was looked for.
-        if (file.last_failure() == DiskBinfile::open_failure::not_found) {
+        if (missing) {
             std::error_code ignored;
             const std::filesystem::path here = std::filesystem::current_path(ignored);
-            system::report(data_file_name, "looked in " + here.string() + " and " + here.parent_path().string() +
+            system::report(data_file_name, "looked in " + here.string() + ", " + here.parent_path().string() +
+                                               " and " + std::filesystem::path(installed).parent_path().string() +
                                                "; give its folder with --data DIR, or run the demo from the "
                                                "folder that holds it");
         }

@@ -2,6 +2,8 @@
 // configured with.
 #include "demo/installed_data.h"
 
+#include <filesystem>
+
 #include "platform/program.h"
 
 #ifndef QUOR_DATA_FROM_PROGRAMS
@@ -13,7 +15,10 @@ namespace quor::demo {
 std::string installed_data_folder()
 {
     const std::string programs = platform::program_folder();
-    return programs.empty() ? programs : programs + QUOR_DATA_FROM_PROGRAMS + "/";
+    if (programs.empty())
+        return programs;
+    // "/usr/bin/../share/quor" reads better in messages as "/usr/share/quor".
+    return (std::filesystem::path(programs) / QUOR_DATA_FROM_PROGRAMS).lexically_normal().string() + "/";
 }
 
 } // namespace quor::demo

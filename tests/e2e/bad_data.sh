@@ -17,7 +17,8 @@ work=$(make_workdir); mkdir -p "$work/run"
 run_case "no tesk.mem" "$work/run"
 expect_contains "$work/run/stderr.txt" "WARNING: file not found: tesk.mem" "file-layer warning (no tesk.mem)"
 expect_eq "$(wc -l < "$work/run/stderr.txt")" 2 "warning plus one line (no tesk.mem)"
-expect_contains "$work/run/stderr.txt" "looked in $work/run and $work; give its folder with --data DIR" \
+installed=$(cd "$QUOR_BIN_DIR/.." && pwd)/share/quor
+expect_contains "$work/run/stderr.txt" "looked in $work/run, $work and $installed; give its folder with --data DIR" \
   "where it looked and how to point the demo at the data (no tesk.mem)"
 
 work=$(make_workdir)
