@@ -37,6 +37,10 @@ int main(int argc, char** argv)
         std::cout << quor::capture::usage();
         return 0;
     }
+    if (!o.version.empty()) {
+        std::cout << o.version << std::endl;
+        return 0;
+    }
     // Outputs are named from where the user stands, the data folder notwithstanding.
     o.video = absolute(o.video);
     o.frames_dir = absolute(o.frames_dir);

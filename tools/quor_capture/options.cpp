@@ -15,6 +15,7 @@
 
 #include "demo/data_layout.h"
 #include "ffmpeg_video.h"
+#include "version.h"
 
 namespace quor::capture {
 
@@ -115,6 +116,7 @@ struct typed_values {
 void describe(CLI::App& app, options& o, typed_values& v)
 {
     app.set_help_flag("--help,-h", "this text");
+    app.set_version_flag("--version", std::string("quor-capture ") + QUOR_VERSION, "print the version and exit");
     app.allow_extras(); // reported as ours: "unknown option"
     app.add_option("--out", o.video, "write a video; its extension chooses the container")->type_name("FILE");
     app.add_option("--frames", o.frames_dir, "write a PNG sequence and audio.wav into DIR (created if missing)")
@@ -195,6 +197,9 @@ bool parse_options(int argc, const char* const* argv, options& out, std::string&
         app.parse(args);
     } catch (const CLI::CallForHelp&) {
         out.help = true;
+        return true;
+    } catch (const CLI::CallForVersion& e) {
+        out.version = e.what();
         return true;
     } catch (const CLI::ArgumentMismatch& e) {
         // "--out: 1 required TEXT missing": the option name leads the message.

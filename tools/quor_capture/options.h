@@ -38,6 +38,7 @@ struct options {
     std::string preset = "ultrafast"; // the H.264 encoder's speed/size trade-off
     int benchmark = 0;      // frames to time live and captured; 0: a normal capture
     bool help = false;
+    std::string version; // after --version: the line to print
 };
 
 // The --help text.
