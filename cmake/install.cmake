@@ -36,7 +36,7 @@ set(_name_quor-demo "self-running real-time graphics demo")
 set(_name_quor-mem "build and check the demo's data file")
 set(_name_quor-capture "render the demo offscreen into a video or pictures")
 set(_man_pages)
-foreach(program quor-mem quor-capture)
+foreach(program ${_programs})
   set(_page ${_staged}/${program}.1)
   add_custom_command(OUTPUT ${_page}.gz
     COMMAND help2man --no-info --version-string=${PROJECT_VERSION} --name=${_name_${program}} --output=${_page} $<TARGET_FILE:${program}>

@@ -19,8 +19,7 @@ quor_layer(quor_io io quor_platform PNG::PNG)
 quor_layer(quor_gl gl quor_io quor_anim OpenGL::GL GLEW::GLEW)
 quor_layer(quor_app app quor_gl quor_platform CLI11::CLI11)
 # --version prints the project's version.
-set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/player_options.cpp PROPERTIES
-  COMPILE_DEFINITIONS QUOR_VERSION="${PROJECT_VERSION}")
+target_link_libraries(quor_app PRIVATE quor_version)
 # The rendering files draw through the render device, which lives with the frame in app/: gl and
 # app need each other, which CMake resolves for static libraries by repeating them at link time.
 target_link_libraries(quor_gl PUBLIC quor_app)

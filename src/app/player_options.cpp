@@ -8,9 +8,7 @@
 #include <cmath>
 #include <string_view>
 
-#ifndef QUOR_VERSION
-#error "QUOR_VERSION (the project version) must be defined by the build"
-#endif
+#include "version.h"
 
 namespace quor::system {
 
