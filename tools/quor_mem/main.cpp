@@ -10,6 +10,7 @@
 #include "data_file.h"
 #include "data_report.h"
 #include "demo/data_layout.h"
+#include "version.h"
 
 using namespace quor::tools;
 
@@ -20,6 +21,7 @@ int main(int argc, char** argv)
                  "motion, textures and music made in other tools into them.",
                  program};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string(program) + " " + QUOR_VERSION, "Print the version and exit");
     app.failure_message([](const CLI::App* failed, const CLI::Error& e) {
         std::string path = failed->get_name();
         for (const CLI::App* a = failed; !a->get_subcommands().empty();) {
@@ -136,6 +138,8 @@ int main(int argc, char** argv)
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         app.exit(e);
