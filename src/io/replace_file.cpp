@@ -48,10 +48,11 @@ bool read_back_and_check(const std::string& temporary, std::size_t expected, con
     return refusal.empty() || fail(error, std::move(refusal));
 }
 
-// Creates the temporary beside the file. Whatever an earlier, interrupted run left under that
-// name (a file, a link) goes first, so that nothing is written through it; until `finish`, a
+// Creates the temporary beside the file, with the file's own permissions when it exists so the
+// replacement does not change who may read it. Whatever an earlier, interrupted run left under
+// that name (a file, a link) goes first, so that nothing is written through it; until `finish`, a
 // termination signal takes the new one away with it.
-int create_temporary(const std::string& temporary, std::string* error)
+int create_temporary(const std::string& path, const std::string& temporary, std::string* error)
 {
     platform::remove_file(temporary.c_str());
     platform::remove_on_interruption(temporary.c_str());
@@ -59,7 +60,9 @@ int create_temporary(const std::string& temporary, std::string* error)
     if (fd == platform::no_file) {
         fail(error, "cannot write " + temporary + ": " + platform::last_error());
         platform::remove_on_interruption(nullptr);
+        return fd;
     }
+    platform::copy_permissions(path.c_str(), fd);
     return fd;
 }
 
@@ -85,7 +88,7 @@ bool finish(int fd, bool written, const std::string& temporary, const std::strin
 bool replace_file(const std::string& path, std::span<const char> bytes, const file_check& check, std::string* error)
 {
     const std::string temporary = path + ".tmp";
-    const int fd = create_temporary(temporary, error);
+    const int fd = create_temporary(path, temporary, error);
     if (fd == platform::no_file)
         return false;
     const bool written = platform::write_full(fd, bytes.data(), bytes.size()) == bytes.size();
@@ -112,7 +115,7 @@ bool replace_region(const std::string& path, std::size_t offset, std::size_t rep
     const std::size_t tail = size - offset - cut;
 
     const std::string temporary = path + ".tmp";
-    const int fd = create_temporary(temporary, error);
+    const int fd = create_temporary(path, temporary, error);
     if (fd == platform::no_file) {
         platform::close_file(old);
         return false;

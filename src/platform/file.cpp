@@ -74,6 +74,12 @@ int create_file(const char* path, unsigned permissions)
     return fd;
 }
 
+bool copy_permissions(const char* like, int fd)
+{
+    struct stat st;
+    return ::stat(like, &st) == 0 && ::fchmod(fd, st.st_mode & 07777) == 0;
+}
+
 void close_file(int fd)
 {
     if (fd != no_file)

@@ -21,6 +21,9 @@ enum class open_result { opened, missing, not_regular, unreadable };
 int open_for_input(const char* path, open_result* result = nullptr);
 // Write-only, created or truncated, with `permissions` (POSIX mode bits, narrowed by the umask).
 int create_file(const char* path, unsigned permissions);
+// Gives the open file the permission bits of the file at `like` (exactly, not narrowed by the
+// umask); false when `like` does not exist or the bits cannot be set.
+bool copy_permissions(const char* like, int fd);
 void close_file(int fd);
 
 // The file's size in bytes; -1 when it has none.

@@ -59,6 +59,15 @@ TEST_F(ReplaceFileTest, WritesNewFilesAndReplacesOldOnes)
     EXPECT_EQ(seen, "second, longer");
     EXPECT_EQ(contents(), "second, longer");
     EXPECT_FALSE(fs::exists(path_ + ".tmp"));
+
+    // The replacement keeps the old file's permissions, whatever the umask would give a new one.
+    const auto kept = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(path_, kept);
+    ASSERT_TRUE(replace("third")) << error_;
+    EXPECT_EQ(fs::status(path_).permissions(), kept);
+    ASSERT_TRUE(replace_region(path_, 0, 1, std::string("T"), {}, &error_)) << error_;
+    EXPECT_EQ(contents(), "Third");
+    EXPECT_EQ(fs::status(path_).permissions(), kept);
 }
 
 TEST_F(ReplaceFileTest, RefusalsAndFailuresLeaveTheOldFile)
