@@ -21,8 +21,9 @@ refused()
 # As if it were missing (bad_data.sh).
 work=$(make_workdir)
 mkfifo "$work/tesk.mem"
+installed=$(cd "$QUOR_BIN_DIR/.." && pwd)/share/quor
 refused "FIFO" "$work" "WARNING: file not found: tesk.mem" \
-    "quor-demo: tesk.mem: looked in $work and $(dirname "$work"); give its folder with --data DIR, or run the demo from the folder that holds it"
+    "quor-demo: tesk.mem: looked in $work, $(dirname "$work") and $installed; give its folder with --data DIR, or run the demo from the folder that holds it"
 timeout 30 "$QUOR_BIN_DIR/quor-mem" check "$work/tesk.mem" >/dev/null 2>"$work/check.err"
 expect_eq "$?" 1 "FIFO: quor-mem check status"
 expect_eq "$(cat "$work/check.err")" "$work/tesk.mem: cannot be opened: not a regular file" "FIFO: quor-mem check line"
