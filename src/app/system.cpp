@@ -127,7 +127,7 @@ int run(int argc, char** argv, application_factory factory)
         }
     }
 
-    platform::window_spec window;
+    platform::window_request window;
     if (options.window) {
         window.width = options.window->width;
         window.height = options.window->height;

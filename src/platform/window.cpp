@@ -138,19 +138,19 @@ void set_class_hint(const char* class_name)
 
 void start_window_system(int& argc, char** argv) { glutInit(&argc, argv); }
 
-bool open_window(const window_spec& spec)
+bool open_window(const window_request& request)
 {
-    const bool multisample = spec.samples > 0 && offers_samples(spec.samples);
+    const bool multisample = request.samples > 0 && offers_samples(request.samples);
     if (multisample)
-        glutSetOption(GLUT_MULTISAMPLE, spec.samples);
+        glutSetOption(GLUT_MULTISAMPLE, request.samples);
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | (multisample ? GLUT_MULTISAMPLE : 0));
-    glutInitWindowSize(spec.width, spec.height);
-    glutInitWindowPosition(spec.x, spec.y);
-    glutCreateWindow(spec.title);
-    if (spec.class_name)
-        set_class_hint(spec.class_name);
+    glutInitWindowSize(request.width, request.height);
+    glutInitWindowPosition(request.x, request.y);
+    glutCreateWindow(request.title);
+    if (request.class_name)
+        set_class_hint(request.class_name);
     multisampled = multisample;
-    return multisample || spec.samples == 0;
+    return multisample || request.samples == 0;
 }
 
 void begin_frame_read(int width, int height)

@@ -7,7 +7,7 @@ namespace quor::platform {
 // Initialises GLUT, which takes the options it knows (-display, -geometry, ...) out of argc/argv.
 void start_window_system(int& argc, char** argv);
 
-struct window_spec {
+struct window_request {
     int width = 640;
     int height = 480;
     int x = 100;
@@ -20,7 +20,7 @@ struct window_spec {
 // Requests an RGBA, double-buffered, depth-buffered window (multisampled when asked and offered)
 // and creates it; its OpenGL context is current on return. False when multisampling was asked
 // for and the OpenGL offers no window with that many samples: the window then has none.
-bool open_window(const window_spec& spec);
+bool open_window(const window_request& request);
 
 // Keyboard (key), special keys (function and arrow keys, GLUT's numbers), mouse button (button,
 // state: 0 down) and pointer motion, active or passive. Positions that come with keys and buttons
