@@ -10,6 +10,10 @@
 
 #include "overlay/gl_state_guard.h"
 
+#include <GL/gl.h>
+
+#include <cstdint>
+
 namespace quor::overlay {
 
 workbench_overlay::workbench_overlay()
@@ -20,10 +24,20 @@ workbench_overlay::workbench_overlay()
     // Window positions are not worth a file beside the data.
     io.IniFilename = nullptr;
     ImGui::StyleColorsDark();
-    ImGui::GetStyle().Alpha = 0.92f;
+    ImGuiStyle& style = ImGui::GetStyle();
+    style.Alpha = 0.92f;
+    // The panels' rectangles are square and on whole pixels: fringes for smooth edges would only
+    // add triangles for the rasteriser to set up.
+    style.AntiAliasedFill = false;
     ImGui_ImplGLUT_Init();
     gl_state_guard guard;
     ImGui_ImplOpenGL2_Init();
+    // The font is drawn at its own size, pixel for pixel: nearest sampling looks the same as the
+    // renderer's linear filter and costs the software rasteriser less for every pixel.
+    ImGui_ImplOpenGL2_CreateFontsTexture();
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(reinterpret_cast<std::intptr_t>(io.Fonts->TexID)));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
 }
 
 workbench_overlay::~workbench_overlay()

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "demo/data_layout.h"
@@ -22,8 +23,13 @@ using edit::channel_record;
 using edit::channel_ref;
 using edit::motion_document;
 
-constexpr float transport_height = 128;
-constexpr float channels_width = 440;
+// The panels cover little of the picture: Mesa's software rasteriser pays for each pixel they
+// blend about what it pays for a pixel of the demo, so the overlay's cost is its share of the
+// window. Fixed widths, heights that fit their content, a short curve and a few key rows.
+constexpr float transport_width = 560;
+constexpr float channels_width = 400;
+constexpr float curve_height = 90;
+constexpr int key_rows = 5;
 constexpr std::array<const char*, 6> shape_names{"TCB", "Hermite", "Bezier", "Linear", "Stepped", "Bezier 2D"};
 
 const char* shape_name(Shape s)
@@ -59,7 +65,7 @@ void draw_curve(edit::workbench& bench, channel_ref at, int selected_key)
     const channel_record& c = bench.document().channel(at);
     Channel curve = edit::engine_channel(c);
     const double end = bench.player().end();
-    const ImVec2 size(ImGui::GetContentRegionAvail().x, 140);
+    const ImVec2 size(ImGui::GetContentRegionAvail().x, curve_height);
     const ImVec2 origin = ImGui::GetCursorScreenPos();
     ImGui::InvisibleButton("curve", size);
     if (ImGui::IsItemActive()) {
@@ -105,24 +111,34 @@ void draw_curve(edit::workbench& bench, channel_ref at, int selected_key)
 void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
 {
     const std::vector<Key>& keys = bench.document().channel(at).keys;
-    ImGui::TextDisabled("The reader puts a key (0 s, 0) first: an envelope is 0 at 0 s.");
-    const ImGuiTableFlags flags = ImGuiTableFlags_Borders | ImGuiTableFlags_RowBg | ImGuiTableFlags_ScrollY;
-    if (!ImGui::BeginTable("keys", 7, flags, ImVec2(0, 220)))
+    ImGui::TextDisabled("The reader puts a key (0 s, 0) first: 0 at 0 s.");
+    const ImGuiTableFlags flags = ImGuiTableFlags_BordersOuter | ImGuiTableFlags_BordersInnerV | ImGuiTableFlags_ScrollY;
+    if (!ImGui::BeginTable("keys", 7, flags, ImVec2(0, ImGui::GetFrameHeightWithSpacing() * (key_rows + 1))))
         return;
-    for (const char* name : {"time", "value", "shape", "tension", "contin.", "bias", ""})
-        ImGui::TableSetupColumn(name);
+    // Widths for the widest text each column shows (a key's "-11.437"), padding included.
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float digit = ImGui::CalcTextSize("0").x;
+    for (const auto& [name, digits] : {std::pair{"time", 6}, {"value", 7}, {"shape", 7}, {"tens.", 6}, {"cont.", 6}, {"bias", 6}})
+        ImGui::TableSetupColumn(name, ImGuiTableColumnFlags_WidthFixed,
+                                digit * static_cast<float>(digits) + 2 * style.FramePadding.x);
     ImGui::TableSetupScrollFreeze(0, 1);
     ImGui::TableHeadersRow();
-    int remove = -1;
     for (std::size_t k = 0; k < keys.size(); ++k) {
         ImGui::PushID(static_cast<int>(k));
         Key key = keys[k];
         bool changed = false, continues = false;
         ImGui::TableNextRow();
+        if (static_cast<int>(k) == selected.key)
+            ImGui::TableSetBgColor(ImGuiTableBgTarget_RowBg0, ImGui::GetColorU32(ImGuiCol_Header));
+        const auto picked = [&] {
+            if (ImGui::IsItemActive())
+                selected.key = static_cast<int>(k);
+        };
         ImGui::TableNextColumn();
         ImGui::SetNextItemWidth(-1);
         if (ImGui::InputFloat("##time", &key.time, 0, 0, "%.3f", ImGuiInputTextFlags_EnterReturnsTrue))
             changed = true;
+        picked();
         const auto drag = [&](const char* id, float* v, float speed, float lo, float hi) {
             ImGui::TableNextColumn();
             ImGui::SetNextItemWidth(-1);
@@ -130,13 +146,13 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
                 changed = true;
                 continues = !ImGui::IsItemActivated();
             }
-            if (ImGui::IsItemActive())
-                selected.key = static_cast<int>(k);
+            picked();
         };
         drag("##value", &key.value, 0.01f, 0, 0);
         ImGui::TableNextColumn();
         ImGui::SetNextItemWidth(-1);
-        if (ImGui::BeginCombo("##shape", shape_name(key.shape))) {
+        if (ImGui::BeginCombo("##shape", shape_name(key.shape), ImGuiComboFlags_NoArrowButton)) {
+            selected.key = static_cast<int>(k);
             for (std::size_t s = 0; s < shape_names.size(); ++s)
                 if (ImGui::Selectable(shape_names[s], static_cast<std::size_t>(key.shape) == s)) {
                     key.shape = static_cast<Shape>(s);
@@ -147,9 +163,6 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
         drag("##tension", &key.tension, 0.01f, -1, 1);
         drag("##continuity", &key.continuity, 0.01f, -1, 1);
         drag("##bias", &key.bias, 0.01f, -1, 1);
-        ImGui::TableNextColumn();
-        if (ImGui::SmallButton("del"))
-            remove = static_cast<int>(k);
         ImGui::PopID();
         if (changed) {
             const edit::edit_result r =
@@ -160,8 +173,6 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
         }
     }
     ImGui::EndTable();
-    if (remove >= 0)
-        bench.edit([&](motion_document& d) { return d.delete_key(at, static_cast<std::size_t>(remove)); });
 }
 
 void draw_details(edit::workbench& bench, selection& selected)
@@ -185,11 +196,19 @@ void draw_details(edit::workbench& bench, selection& selected)
     }
     case channel_kind::envelope:
         draw_curve(bench, at, selected.key);
-        if (ImGui::Button("Add key at current time")) {
+        if (ImGui::Button("Add key here")) {
             const edit::edit_result r = bench.edit([&](motion_document& d) { return d.add_key(at, now); });
             if (r.ok)
                 selected.key = static_cast<int>(r.key);
         }
+        ImGui::SameLine();
+        ImGui::BeginDisabled(selected.key < 0 || static_cast<std::size_t>(selected.key) >= c.keys.size());
+        if (ImGui::Button("Delete key")) {
+            const auto k = static_cast<std::size_t>(selected.key);
+            if (bench.edit([&](motion_document& d) { return d.delete_key(at, k); }).ok)
+                selected.key = -1;
+        }
+        ImGui::EndDisabled();
         ImGui::SameLine();
         if (ImGui::Button("Make constant"))
             bench.edit([&](motion_document& d) { return d.make_constant(at, now); });
@@ -222,9 +241,9 @@ void draw_transport(edit::workbench& bench)
 {
     edit::transport& play = bench.player();
     const ImVec2 display = ImGui::GetIO().DisplaySize;
-    ImGui::SetNextWindowPos(ImVec2(0, display.y - transport_height), ImGuiCond_FirstUseEver);
-    ImGui::SetNextWindowSize(ImVec2(display.x - channels_width, transport_height), ImGuiCond_FirstUseEver);
-    if (!ImGui::Begin("Transport")) {
+    ImGui::SetNextWindowPos(ImVec2(0, display.y), ImGuiCond_FirstUseEver, ImVec2(0, 1));
+    ImGui::SetNextWindowSizeConstraints(ImVec2(transport_width, 0), ImVec2(transport_width, display.y));
+    if (!ImGui::Begin("Transport", nullptr, ImGuiWindowFlags_AlwaysAutoResize)) {
         ImGui::End();
         return;
     }
@@ -295,8 +314,8 @@ void draw_channels(edit::workbench& bench, selection& selected)
 {
     const ImVec2 display = ImGui::GetIO().DisplaySize;
     ImGui::SetNextWindowPos(ImVec2(display.x - channels_width, 0), ImGuiCond_FirstUseEver);
-    ImGui::SetNextWindowSize(ImVec2(channels_width, display.y), ImGuiCond_FirstUseEver);
-    if (!ImGui::Begin("Channels")) {
+    ImGui::SetNextWindowSizeConstraints(ImVec2(channels_width, 0), ImVec2(channels_width, display.y));
+    if (!ImGui::Begin("Channels", nullptr, ImGuiWindowFlags_AlwaysAutoResize)) {
         ImGui::End();
         return;
     }
