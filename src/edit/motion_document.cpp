@@ -135,14 +135,15 @@ edit_result motion_document::commit(channel_ref at, channel_record after, std::s
         current = std::move(before);
         return refuse(std::move(reason));
     }
-    const bool fold = continues && done > 0 && done == history.size() && history[done - 1].at == at && saved != done;
+    const bool fold = continues && done > 0 && done == history.size() && !history[done - 1].whole_after &&
+                      history[done - 1].at == at && saved != done;
     if (fold) {
         history[done - 1].after = current;
     } else {
         history.resize(done);
         if (saved && *saved > done)
             saved.reset();
-        history.push_back({at, std::move(before), current});
+        history.push_back({at, std::move(before), current, nullptr, nullptr});
         ++done;
     }
     edit_result r;
@@ -234,11 +235,36 @@ edit_result motion_document::make_constant(channel_ref at, double t)
     return commit(at, std::move(after), 0, false);
 }
 
+void motion_document::take_over(motion_document&& newer)
+{
+    auto before = std::make_shared<const contents>(snapshot());
+    records = std::move(newer.records);
+    object_slots = std::move(newer.object_slots);
+    tail = std::move(newer.tail);
+    history.resize(done);
+    history.push_back({{}, {}, {}, std::move(before), std::make_shared<const contents>(snapshot())});
+    ++done;
+    saved = done;
+}
+
+edit_result motion_document::restore(const contents& c)
+{
+    records = c.records;
+    object_slots = c.object_slots;
+    tail = c.tail;
+    edit_result r;
+    r.ok = true;
+    r.every_channel = true;
+    return r;
+}
+
 edit_result motion_document::undo()
 {
     if (!can_undo())
         return refuse("nothing to undo");
     const change& c = history[--done];
+    if (c.whole_before)
+        return restore(*c.whole_before);
     mutable_channel(c.at) = c.before;
     edit_result r;
     r.ok = true;
@@ -251,6 +277,8 @@ edit_result motion_document::redo()
     if (!can_redo())
         return refuse("nothing to redo");
     const change& c = history[done++];
+    if (c.whole_after)
+        return restore(*c.whole_after);
     mutable_channel(c.at) = c.after;
     edit_result r;
     r.ok = true;

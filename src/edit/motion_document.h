@@ -1,10 +1,12 @@
 // The three motion records of the data file as an editable document: edits are commands that
 // keep keys in time order and the records inside their room in the scene section, with undo
-// and redo over every edit since the document was read.
+// and redo over every edit since the document was read, new versions of the file taken over
+// included.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +32,8 @@ struct edit_result {
     channel_ref changed;
     // set_key and add_key: the index the key stands at afterwards.
     std::size_t key = 0;
+    // Undo or redo of a new version taken over: every channel may have changed, not `changed` alone.
+    bool every_channel = false;
 };
 
 class motion_document {
@@ -77,17 +81,30 @@ public:
     std::vector<char> section() const;
     // The section() just written is now what the file holds.
     void mark_saved() { saved = done; }
+    // A new version of the file, read into `newer`, replaces the records as one step of the
+    // history: its undo puts back the records (edits included) and the section around them as
+    // they were. The document then matches the file.
+    void take_over(motion_document&& newer);
 
 private:
+    // What take_over replaces.
+    struct contents {
+        std::array<motion_record, record_count> records;
+        std::vector<char> object_slots, tail;
+    };
     struct change {
         channel_ref at;
         channel_record before, after;
+        // Set for a version taken over, in place of the one channel.
+        std::shared_ptr<const contents> whole_before, whole_after;
     };
 
     static std::size_t slot(channel_ref at) { return static_cast<std::size_t>(at.channel); }
     channel_record& mutable_channel(channel_ref at) { return records[at.record][slot(at)]; }
     edit_result commit(channel_ref at, channel_record after, std::size_t key, bool continues);
     edit_result refuse(std::string reason) const;
+    contents snapshot() const { return {records, object_slots, tail}; }
+    edit_result restore(const contents& c);
 
     std::array<motion_record, record_count> records;
     std::vector<char> object_slots; // the section's first 144 bytes as read

@@ -40,7 +40,13 @@ edit_result workbench::edit(const std::function<edit_result(motion_document&)>& 
         line = r.reason;
         return r;
     }
-    transformation_of(demo_->scene, r.changed.record).channel(r.changed.channel) = engine_channel(doc.channel(r.changed));
+    if (r.every_channel) {
+        for (std::size_t record = 0; record < record_count; ++record)
+            for (int c = 0; c < channel_count; ++c)
+                transformation_of(demo_->scene, record).channel(c) = engine_channel(doc.channel({record, c}));
+    } else {
+        transformation_of(demo_->scene, r.changed.record).channel(r.changed.channel) = engine_channel(doc.channel(r.changed));
+    }
     line.clear();
     return r;
 }
@@ -119,7 +125,7 @@ void workbench::take(reload_outcome outcome)
             line = "not reloaded: " + why;
             break;
         }
-        doc = std::move(fresh);
+        doc.take_over(std::move(fresh));
         ++reload_count;
         line = "reloaded " + watch.path();
         break;

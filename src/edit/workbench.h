@@ -37,7 +37,8 @@ public:
     void after_frame();
     // A new version of the data file waits for the user's word, because edits are unsaved.
     bool reload_pending() const { return pending; }
-    // true: drop the edits and load the new version; false: keep the edits (a save overwrites it).
+    // true: load the new version (one undo step: its undo brings the edits back); false: keep the
+    // edits (a save overwrites it).
     void answer_reload(bool reload);
 
     const std::string& status() const { return line; }

@@ -348,7 +348,7 @@ void draw_reload_prompt(edit::workbench& bench)
     if (!ImGui::BeginPopupModal("Data file changed", nullptr, ImGuiWindowFlags_AlwaysAutoResize))
         return;
     ImGui::Text("The data file changed on disk, and the edits here are not saved.");
-    if (ImGui::Button("Load it, dropping my edits")) {
+    if (ImGui::Button("Load it (Ctrl+Z brings my edits back)")) {
         bench.answer_reload(true);
         ImGui::CloseCurrentPopup();
     }

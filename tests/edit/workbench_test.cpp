@@ -83,7 +83,7 @@ TEST_F(Workbench, AKeyEditDrawsInTheNextFrameAsAFileHoldingItWould)
     EXPECT_EQ(bench.status(), refused.reason);
 }
 
-TEST_F(Workbench, ANewFileOnDiskRebuildsTheSceneUnlessDamagedOrEditsAreUnsaved)
+TEST_F(Workbench, ANewFileOnDiskRebuildsTheSceneAsOneUndoStepUnlessDamagedOrEditsAreUnsaved)
 {
     auto demo = demo_over(scene_section());
     workbench bench(*demo, path, ticks);
@@ -101,6 +101,11 @@ TEST_F(Workbench, ANewFileOnDiskRebuildsTheSceneUnlessDamagedOrEditsAreUnsaved)
     EXPECT_EQ(demo->clock.time(), 2.0f) << "the time stays";
     const auto reloaded = matrices(*demo);
     EXPECT_EQ(reloaded, matrices(*demo_over(moved_camera())));
+    ASSERT_TRUE(bench.undo().ok);
+    EXPECT_EQ(matrices(*demo), before) << "the reload's undo puts the old records back";
+    ASSERT_TRUE(bench.redo().ok);
+    EXPECT_EQ(matrices(*demo), reloaded);
+    EXPECT_FALSE(bench.document().modified());
 
     std::vector<char> damaged = scene_section();
     damaged.resize(layout::camera_record + 6);
@@ -117,6 +122,14 @@ TEST_F(Workbench, ANewFileOnDiskRebuildsTheSceneUnlessDamagedOrEditsAreUnsaved)
     EXPECT_FALSE(bench.reload_pending());
     EXPECT_EQ(bench.reloads(), 1);
     EXPECT_EQ(bench.document().channel({0, 0}).value, 3.0f) << "the edits stay";
+
+    replace(moved_camera());
+    bench.answer_reload(true);
+    EXPECT_EQ(bench.reloads(), 2);
+    EXPECT_EQ(matrices(*demo), reloaded);
+    ASSERT_TRUE(bench.undo().ok);
+    EXPECT_EQ(bench.document().channel({0, 0}).value, 3.0f) << "undo brings the dropped edit back";
+    EXPECT_TRUE(bench.document().modified());
 }
 
 } // namespace
