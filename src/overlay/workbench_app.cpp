@@ -70,6 +70,7 @@ bool workbench_app::init()
 
 void workbench_app::frame()
 {
+    ++frames;
     demo.frame();
     const int reloads = bench->reloads();
     const std::string status = bench->status();
@@ -91,17 +92,23 @@ bool workbench_app::key(unsigned char k, bool down, int x, int y)
 {
     if (!down) {
         ImGui_ImplGLUT_KeyboardUpFunc(k, x, y);
+        released = k;
+        released_in = frames;
         return false;
     }
     ImGui_ImplGLUT_KeyboardFunc(k, x, y);
     if (view->typing())
         return true;
+    // Steps and undo repeat while their key is held; the toggles take the first press only.
+    const bool repeated = k == released && released_in == frames;
     switch (k) {
     case ' ':
-        bench->player().toggle();
+        if (!repeated)
+            bench->player().toggle();
         return true;
     case '\t':
-        view->toggle_hidden();
+        if (!repeated)
+            view->toggle_hidden();
         return true;
     case ctrl_z:
         bench->undo();

@@ -2,6 +2,7 @@
 // bookkeeping and the overlay, and takes the input the overlay needs before the demo sees it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "app/application.h"
@@ -38,6 +39,11 @@ private:
     double start = 0;
     bool repeat = false;
     std::uint64_t last_tick = 0;
+    // A held key repeats as a release and a press that arrive together, between two frames: the
+    // last release and the frame it came in tell a repeat of a toggle key from a new press.
+    std::uint64_t frames = 0;
+    unsigned char released = 0;
+    std::uint64_t released_in = 0;
 };
 
 // The factory the entry point hands to the frame for `--edit`.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The workbench, under a private X server with openbox: --edit opens a 1280x720 window whose
 # picture differs from the demo's own frame (its F12 shot, read back before the overlay draws)
-# only inside the overlay's panels; Space pauses; a new data file on disk is taken over and said
+# only inside the overlay's panels; Space pauses, and a held Space (repeated by the X server)
+# toggles once; a new data file on disk is taken over and said
 # so, a damaged one refused with the load's message while the demo runs on; Escape ends with 0.
 set -u
 source "$(dirname "$0")/lib.bash"
@@ -38,6 +39,10 @@ screen=1600x900
   sleep 0.5; grab paused1.png; sleep 1; grab paused2.png
   xdotool key --window "$id" F12
   sleep 1
+  hold() { xdotool keydown space; sleep "$1"; xdotool keyup space; sleep 0.5; }
+  xdotool windowactivate --sync "$id" 2>/dev/null
+  hold 1.2; grab held1.png; sleep 0.5; grab held2.png
+  hold 1.25; grab held3.png; sleep 0.5; grab held4.png
   python3 new_version.py moved; sleep 2
   python3 new_version.py damaged; sleep 2
   kill -0 $pid 2>/dev/null && echo yes > alive.txt
@@ -45,8 +50,8 @@ screen=1600x900
   wait $pid; echo $? > status')
 cd "$work"
 raw() { ffmpeg -v error -i "$1" -f rawvideo -pix_fmt rgb24 - > "$1.raw"; }
-# Differing pixels of two 1280x720 pictures inside and outside the overlay's panels (the channels
-# on the right from x 840, the transport below from y 592).
+# Differing pixels of two 1280x720 pictures inside and outside the overlay's panels (they lie
+# right of x 840 or below y 592).
 differ() {
   raw "$1"; raw "$2"
   python3 -c '
@@ -65,6 +70,10 @@ read -r _ outside < <(differ playing1.png playing2.png)
 expect_eq "$([ "$outside" -gt 0 ] && echo moving || echo still)" moving "playing: the picture moves"
 read -r _ outside < <(differ paused1.png paused2.png)
 expect_eq "$outside" 0 "Space pauses: the picture stands still"
+read -r _ outside < <(differ held1.png held2.png)
+expect_eq "$([ "$outside" -gt 0 ] && echo moving || echo still)" moving "a held Space plays once"
+read -r _ outside < <(differ held3.png held4.png)
+expect_eq "$outside" 0 "a second held Space pauses once"
 shot=$(grep -m1 '\.png$' out.txt)
 expect_eq "$([ -f "$shot" ] && echo written || echo none)" written "F12 writes the demo's frame"
 read -r inside outside < <(differ "${shot:-none}" paused2.png)
