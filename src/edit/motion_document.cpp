@@ -258,32 +258,29 @@ edit_result motion_document::restore(const contents& c)
     return r;
 }
 
-edit_result motion_document::undo()
+edit_result motion_document::step(const change& c, bool forward)
 {
-    if (!can_undo())
-        return refuse("nothing to undo");
-    const change& c = history[--done];
-    if (c.whole_before)
-        return restore(*c.whole_before);
-    mutable_channel(c.at) = c.before;
+    if (const auto& whole = forward ? c.whole_after : c.whole_before)
+        return restore(*whole);
+    mutable_channel(c.at) = forward ? c.after : c.before;
     edit_result r;
     r.ok = true;
     r.changed = c.at;
     return r;
 }
 
+edit_result motion_document::undo()
+{
+    if (!can_undo())
+        return refuse("nothing to undo");
+    return step(history[--done], false);
+}
+
 edit_result motion_document::redo()
 {
     if (!can_redo())
         return refuse("nothing to redo");
-    const change& c = history[done++];
-    if (c.whole_after)
-        return restore(*c.whole_after);
-    mutable_channel(c.at) = c.after;
-    edit_result r;
-    r.ok = true;
-    r.changed = c.at;
-    return r;
+    return step(history[done++], true);
 }
 
 std::vector<char> motion_document::section() const

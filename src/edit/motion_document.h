@@ -105,6 +105,8 @@ private:
     edit_result refuse(std::string reason) const;
     contents snapshot() const { return {records, object_slots, tail}; }
     edit_result restore(const contents& c);
+    // Puts change c's after (forward) or before in place.
+    edit_result step(const change& c, bool forward);
 
     std::array<motion_record, record_count> records;
     std::vector<char> object_slots; // the section's first 144 bytes as read
