@@ -35,11 +35,22 @@ add_custom_command(OUTPUT ${_staged}/quor-demo.png
 set(_name_quor-demo "self-running real-time graphics demo")
 set(_name_quor-mem "build and check the demo's data file")
 set(_name_quor-capture "render the demo offscreen into a video or pictures")
+# help2man dates a page by SOURCE_DATE_EPOCH when it is set: the caller's, or else the time of the
+# commit being built, so that the same source gives the same pages.
+set(_epoch "$ENV{SOURCE_DATE_EPOCH}")
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+  execute_process(COMMAND git -C ${PROJECT_SOURCE_DIR} log -1 --format=%ct
+    OUTPUT_VARIABLE _epoch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+endif()
+set(_dated)
+if(_epoch MATCHES "^[0-9]+$")
+  set(_dated ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${_epoch})
+endif()
 set(_man_pages)
 foreach(program ${_programs})
   set(_page ${_staged}/${program}.1)
   add_custom_command(OUTPUT ${_page}.gz
-    COMMAND help2man --no-info --version-string=${PROJECT_VERSION} --name=${_name_${program}} --output=${_page} $<TARGET_FILE:${program}>
+    COMMAND ${_dated} help2man --no-info --version-string=${PROJECT_VERSION} --name=${_name_${program}} --output=${_page} $<TARGET_FILE:${program}>
     COMMAND gzip -9nf ${_page}
     DEPENDS ${program}
     COMMENT "Writing the man page of ${program} with help2man"

@@ -111,7 +111,7 @@ void draw_curve(edit::workbench& bench, channel_ref at, int selected_key)
 void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
 {
     const std::vector<Key>& keys = bench.document().channel(at).keys;
-    ImGui::TextDisabled("The reader puts a key (0 s, 0) first: 0 at 0 s.");
+    ImGui::TextDisabled("Every envelope is 0 at 0 s: the reader seeds that key.");
     const ImGuiTableFlags flags = ImGuiTableFlags_BordersOuter | ImGuiTableFlags_BordersInnerV | ImGuiTableFlags_ScrollY;
     if (!ImGui::BeginTable("keys", 7, flags, ImVec2(0, ImGui::GetFrameHeightWithSpacing() * (key_rows + 1))))
         return;
