@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -30,6 +31,7 @@ constexpr float transport_width = 560;
 constexpr float channels_width = 400;
 constexpr float curve_height = 90;
 constexpr int key_rows = 5;
+constexpr float key_pick_radius = 5;
 constexpr std::array<const char*, 6> shape_names{"TCB", "Hermite", "Bezier", "Linear", "Stepped", "Bezier 2D"};
 
 const char* shape_name(Shape s)
@@ -58,20 +60,16 @@ std::string summary(const channel_record& c)
     return text;
 }
 
-// The curve over the whole timeline, its keys (the reader's seed key hollow) and the current time;
-// a click or drag inside seeks.
-void draw_curve(edit::workbench& bench, channel_ref at, int selected_key)
+// The curve over the whole timeline, its keys (the reader's seed key hollow) and the current time.
+// A key under the pointer is picked: selected, gone to, and its value dragged up and down.
+// Elsewhere a click or drag seeks. Mixers pass no selection: their keys are not the channel's.
+void draw_curve(edit::workbench& bench, channel_ref at, selection* selected)
 {
     const channel_record& c = bench.document().channel(at);
     Channel curve = edit::engine_channel(c);
     const double end = bench.player().end();
     const ImVec2 size(ImGui::GetContentRegionAvail().x, curve_height);
     const ImVec2 origin = ImGui::GetCursorScreenPos();
-    ImGui::InvisibleButton("curve", size);
-    if (ImGui::IsItemActive()) {
-        const double t = (ImGui::GetIO().MousePos.x - origin.x) / size.x * end;
-        bench.player().seek(t);
-    }
 
     const int samples = std::max(2, static_cast<int>(size.x));
     std::vector<float> values(static_cast<std::size_t>(samples));
@@ -89,6 +87,34 @@ void draw_curve(edit::workbench& bench, channel_ref at, int selected_key)
     }
     const auto x_of = [&](double t) { return origin.x + static_cast<float>(t / end) * size.x; };
     const auto y_of = [&](float v) { return origin.y + size.y - 4 - (v - lo) / (hi - lo) * (size.y - 8); };
+
+    ImGui::InvisibleButton("curve", size);
+    const ImGuiIO& io = ImGui::GetIO();
+    if (selected && ImGui::IsItemActivated()) {
+        selected->dragging_key = selected->key_dragged = false;
+        for (std::size_t k = 0; k < c.keys.size(); ++k)
+            if (std::abs(x_of(c.keys[k].time) - io.MousePos.x) <= key_pick_radius &&
+                std::abs(y_of(c.keys[k].value) - io.MousePos.y) <= key_pick_radius) {
+                selected->key = static_cast<int>(k);
+                selected->scroll_to_key = selected->dragging_key = true;
+            }
+        if (selected->dragging_key)
+            bench.player().seek(c.keys[static_cast<std::size_t>(selected->key)].time);
+    }
+    if (!ImGui::IsItemActive()) {
+        if (selected)
+            selected->dragging_key = false;
+    } else if (!selected || !selected->dragging_key) {
+        bench.player().seek((io.MousePos.x - origin.x) / size.x * end);
+    } else if (io.MouseDelta.y != 0 && static_cast<std::size_t>(selected->key) < c.keys.size()) {
+        // Up raises the value, at the plot's scale; the whole drag is one undo step.
+        const auto k = static_cast<std::size_t>(selected->key);
+        Key key = c.keys[k];
+        key.value -= io.MouseDelta.y * (hi - lo) / (size.y - 8);
+        const bool continues = selected->key_dragged;
+        selected->key_dragged = bench.edit([&](motion_document& d) { return d.set_key(at, k, key, continues); }).ok;
+    }
+    const int selected_key = selected ? selected->key : -1;
 
     ImDrawList* draw = ImGui::GetWindowDrawList();
     draw->AddRectFilled(origin, ImVec2(origin.x + size.x, origin.y + size.y), IM_COL32(20, 20, 24, 220));
@@ -128,8 +154,12 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
         Key key = keys[k];
         bool changed = false, continues = false;
         ImGui::TableNextRow();
-        if (static_cast<int>(k) == selected.key)
+        if (static_cast<int>(k) == selected.key) {
             ImGui::TableSetBgColor(ImGuiTableBgTarget_RowBg0, ImGui::GetColorU32(ImGuiCol_Header));
+            if (selected.scroll_to_key)
+                ImGui::SetScrollHereY(0.5f);
+            selected.scroll_to_key = false;
+        }
         const auto picked = [&] {
             if (ImGui::IsItemActive())
                 selected.key = static_cast<int>(k);
@@ -195,7 +225,7 @@ void draw_details(edit::workbench& bench, selection& selected)
         break;
     }
     case channel_kind::envelope:
-        draw_curve(bench, at, selected.key);
+        draw_curve(bench, at, &selected);
         if (ImGui::Button("Add key here")) {
             const edit::edit_result r = bench.edit([&](motion_document& d) { return d.add_key(at, now); });
             if (r.ok)
@@ -215,7 +245,7 @@ void draw_details(edit::workbench& bench, selection& selected)
         draw_key_table(bench, at, selected);
         break;
     case channel_kind::mixer:
-        draw_curve(bench, at, -1);
+        draw_curve(bench, at, nullptr);
         ImGui::TextWrapped("Mixer entries are shown read-only; editing them may come later. The file stores no "
                            "weights, so the mixer yields its entry 0, the reader's seed: 0.");
         for (std::size_t e = 0; e < c.entries.size(); ++e) {

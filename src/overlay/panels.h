@@ -12,6 +12,11 @@ namespace quor::overlay {
 struct selection {
     edit::channel_ref channel{2, 0};
     int key = -1;
+    // A key picked on the curve: its row comes into view, and the press drags its value (edited
+    // once the drag has moved it).
+    bool scroll_to_key = false;
+    bool dragging_key = false;
+    bool key_dragged = false;
 };
 
 void draw_transport(edit::workbench& bench);
