@@ -81,6 +81,8 @@ public:
     std::vector<char> section() const;
     // The section() just written is now what the file holds.
     void mark_saved() { saved = done; }
+    // The file now holds a version no state of the history matches: all are unsaved until a save.
+    void file_replaced() { saved.reset(); }
     // A new version of the file, read into `newer`, replaces the records as one step of the
     // history: its undo puts back the records (edits included) and the section around them as
     // they were. The document then matches the file.

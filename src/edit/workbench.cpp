@@ -51,6 +51,20 @@ edit_result workbench::edit(const std::function<edit_result(motion_document&)>& 
     return r;
 }
 
+edit_result workbench::undo()
+{
+    const edit_result r = edit([](motion_document& d) { return d.undo(); });
+    moves += r.ok;
+    return r;
+}
+
+edit_result workbench::redo()
+{
+    const edit_result r = edit([](motion_document& d) { return d.redo(); });
+    moves += r.ok;
+    return r;
+}
+
 bool workbench::save()
 {
     std::string error;
@@ -103,6 +117,7 @@ void workbench::answer_reload(bool reload)
         take(watch.take());
     } else {
         watch.keep();
+        doc.file_replaced();
         line = "kept the edits; saving writes over the new " + watch.path();
     }
 }
@@ -127,6 +142,7 @@ void workbench::take(reload_outcome outcome)
         }
         doc.take_over(std::move(fresh));
         ++reload_count;
+        ++moves;
         line = "reloaded " + watch.path();
         break;
     }

@@ -27,8 +27,10 @@ public:
 
     // Runs one command on the document: a change reaches the scene, a refusal becomes the status.
     edit_result edit(const std::function<edit_result(motion_document&)>& command);
-    edit_result undo() { return edit([](motion_document& d) { return d.undo(); }); }
-    edit_result redo() { return edit([](motion_document& d) { return d.redo(); }); }
+    edit_result undo();
+    edit_result redo();
+    // Undos, redos and reloads so far: moves through the history that the panels did not make.
+    int history_moves() const { return moves; }
     // Writes the records into the data file; the outcome becomes the status.
     bool save();
 
@@ -62,6 +64,7 @@ private:
     float fps = 0;
     bool pending = false;
     int reload_count = 0;
+    int moves = 0;
     double reload_took = 0;
     std::string line;
 };

@@ -50,16 +50,26 @@ workbench_overlay::~workbench_overlay()
 void workbench_overlay::draw(edit::workbench& bench, int width, int height, float seconds)
 {
     rects.clear();
-    if (hidden && !bench.reload_pending())
+    if (hidden && !bench.reload_pending()) {
+        // No slider is held while the panels are away.
+        bench.player().set_scrubbing(false);
         return;
+    }
+    // After an undo, a redo or a reload the selected key's index may name another key.
+    if (bench.history_moves() != moves_seen) {
+        moves_seen = bench.history_moves();
+        selected.key = -1;
+    }
     ImGuiIO& io = ImGui::GetIO();
     io.DisplaySize = ImVec2(static_cast<float>(width), static_cast<float>(height));
     io.DeltaTime = seconds > 0 ? seconds : 1.0f / 60;
     gl_state_guard guard;
     ImGui_ImplOpenGL2_NewFrame();
     ImGui::NewFrame();
-    draw_transport(bench);
-    draw_channels(bench, selected);
+    bool scrubbing = false;
+    draw_transport(bench, scrubbing);
+    draw_channels(bench, selected, scrubbing);
+    bench.player().set_scrubbing(scrubbing);
     draw_reload_prompt(bench);
     for (ImGuiWindow* w : ImGui::GetCurrentContext()->Windows)
         if (w->Active && !w->Hidden && !(w->Flags & ImGuiWindowFlags_ChildWindow))

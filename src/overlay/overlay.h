@@ -34,6 +34,7 @@ public:
 
 private:
     selection selected;
+    int moves_seen = 0;
     bool hidden = false;
     std::vector<std::array<float, 4>> rects;
 };

@@ -4,6 +4,7 @@
 #include "overlay/panels.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include <algorithm>
 #include <array>
@@ -60,10 +61,24 @@ std::string summary(const channel_record& c)
     return text;
 }
 
+// Whether a change of the item just drawn folds into its drag's undo step: from the second change
+// of one press on. ImGui changes a dragged value first on a frame after the press, so the press
+// itself cannot tell.
+bool continues_drag(selection& selected, bool changed)
+{
+    const ImGuiID item = ImGui::GetItemID();
+    if (ImGui::IsItemActivated() && selected.dragged_item == item)
+        selected.dragged_item = 0;
+    const bool continues = changed && selected.dragged_item == item;
+    if (changed)
+        selected.dragged_item = item;
+    return continues;
+}
+
 // The curve over the whole timeline, its keys (the reader's seed key hollow) and the current time.
 // A key under the pointer is picked: selected, gone to, and its value dragged up and down.
 // Elsewhere a click or drag seeks. Mixers pass no selection: their keys are not the channel's.
-void draw_curve(edit::workbench& bench, channel_ref at, selection* selected)
+void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, bool& scrubbing)
 {
     const channel_record& c = bench.document().channel(at);
     Channel curve = edit::engine_channel(c);
@@ -89,9 +104,10 @@ void draw_curve(edit::workbench& bench, channel_ref at, selection* selected)
     const auto y_of = [&](float v) { return origin.y + size.y - 4 - (v - lo) / (hi - lo) * (size.y - 8); };
 
     ImGui::InvisibleButton("curve", size);
+    const bool active = ImGui::IsItemActive();
     const ImGuiIO& io = ImGui::GetIO();
     if (selected && ImGui::IsItemActivated()) {
-        selected->dragging_key = selected->key_dragged = false;
+        selected->dragging_key = false;
         for (std::size_t k = 0; k < c.keys.size(); ++k)
             if (std::abs(x_of(c.keys[k].time) - io.MousePos.x) <= key_pick_radius &&
                 std::abs(y_of(c.keys[k].value) - io.MousePos.y) <= key_pick_radius) {
@@ -101,18 +117,18 @@ void draw_curve(edit::workbench& bench, channel_ref at, selection* selected)
         if (selected->dragging_key)
             bench.player().seek(c.keys[static_cast<std::size_t>(selected->key)].time);
     }
-    if (!ImGui::IsItemActive()) {
-        if (selected)
-            selected->dragging_key = false;
-    } else if (!selected || !selected->dragging_key) {
+    const bool on_key = selected && selected->dragging_key;
+    const bool moves_key = on_key && active && io.MouseDelta.y != 0 && static_cast<std::size_t>(selected->key) < c.keys.size();
+    const bool continues = selected && continues_drag(*selected, moves_key);
+    if (active && !on_key) {
+        scrubbing = true;
         bench.player().seek((io.MousePos.x - origin.x) / size.x * end);
-    } else if (io.MouseDelta.y != 0 && static_cast<std::size_t>(selected->key) < c.keys.size()) {
-        // Up raises the value, at the plot's scale; the whole drag is one undo step.
+    } else if (moves_key) {
+        // Up raises the value, at the plot's scale.
         const auto k = static_cast<std::size_t>(selected->key);
         Key key = c.keys[k];
         key.value -= io.MouseDelta.y * (hi - lo) / (size.y - 8);
-        const bool continues = selected->key_dragged;
-        selected->key_dragged = bench.edit([&](motion_document& d) { return d.set_key(at, k, key, continues); }).ok;
+        bench.edit([&](motion_document& d) { return d.set_key(at, k, key, continues); });
     }
     const int selected_key = selected ? selected->key : -1;
 
@@ -172,9 +188,11 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
         const auto drag = [&](const char* id, float* v, float speed, float lo, float hi) {
             ImGui::TableNextColumn();
             ImGui::SetNextItemWidth(-1);
-            if (ImGui::DragFloat(id, v, speed, lo, hi, "%.3f")) {
+            const bool moved = ImGui::DragFloat(id, v, speed, lo, hi, "%.3f");
+            const bool folds = continues_drag(selected, moved);
+            if (moved) {
                 changed = true;
-                continues = !ImGui::IsItemActivated();
+                continues = folds;
             }
             picked();
         };
@@ -205,7 +223,7 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
     ImGui::EndTable();
 }
 
-void draw_details(edit::workbench& bench, selection& selected)
+void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
 {
     const channel_ref at = selected.channel;
     const channel_record& c = bench.document().channel(at);
@@ -216,16 +234,16 @@ void draw_details(edit::workbench& bench, selection& selected)
     switch (c.kind()) {
     case channel_kind::constant: {
         float value = c.value;
-        if (ImGui::DragFloat("value", &value, 0.01f)) {
-            const bool continues = !ImGui::IsItemActivated();
+        const bool moved = ImGui::DragFloat("value", &value, 0.01f);
+        const bool continues = continues_drag(selected, moved);
+        if (moved)
             bench.edit([&](motion_document& d) { return d.set_constant(at, value, continues); });
-        }
         if (ImGui::Button("Make envelope"))
             bench.edit([&](motion_document& d) { return d.make_envelope(at); });
         break;
     }
     case channel_kind::envelope:
-        draw_curve(bench, at, &selected);
+        draw_curve(bench, at, &selected, scrubbing);
         if (ImGui::Button("Add key here")) {
             const edit::edit_result r = bench.edit([&](motion_document& d) { return d.add_key(at, now); });
             if (r.ok)
@@ -245,7 +263,7 @@ void draw_details(edit::workbench& bench, selection& selected)
         draw_key_table(bench, at, selected);
         break;
     case channel_kind::mixer:
-        draw_curve(bench, at, nullptr);
+        draw_curve(bench, at, nullptr, scrubbing);
         ImGui::TextWrapped("Mixer entries are shown read-only; editing them may come later. The file stores no "
                            "weights, so the mixer yields its entry 0, the reader's seed: 0.");
         for (std::size_t e = 0; e < c.entries.size(); ++e) {
@@ -267,7 +285,7 @@ void draw_details(edit::workbench& bench, selection& selected)
 
 } // namespace
 
-void draw_transport(edit::workbench& bench)
+void draw_transport(edit::workbench& bench, bool& scrubbing)
 {
     edit::transport& play = bench.player();
     const ImVec2 display = ImGui::GetIO().DisplaySize;
@@ -311,7 +329,7 @@ void draw_transport(edit::workbench& bench)
     float t = static_cast<float>(play.time());
     ImGui::SetNextItemWidth(-1);
     const bool moved = ImGui::SliderFloat("##time", &t, 0, static_cast<float>(play.end()), "%.3f s");
-    play.set_scrubbing(ImGui::IsItemActive());
+    scrubbing = scrubbing || ImGui::IsItemActive();
     if (moved)
         play.seek(t);
 
@@ -340,7 +358,7 @@ void draw_transport(edit::workbench& bench)
     ImGui::End();
 }
 
-void draw_channels(edit::workbench& bench, selection& selected)
+void draw_channels(edit::workbench& bench, selection& selected, bool& scrubbing)
 {
     const ImVec2 display = ImGui::GetIO().DisplaySize;
     ImGui::SetNextWindowPos(ImVec2(display.x - channels_width, 0), ImGuiCond_FirstUseEver);
@@ -367,7 +385,7 @@ void draw_channels(edit::workbench& bench, selection& selected)
             }
         }
     }
-    draw_details(bench, selected);
+    draw_details(bench, selected, scrubbing);
     ImGui::End();
 }
 

@@ -8,19 +8,22 @@
 
 namespace quor::overlay {
 
-// What the channels panel shows in detail; kept by the overlay from frame to frame.
+// What the channels panel shows in detail, and the drag under way; kept by the overlay from frame
+// to frame.
 struct selection {
     edit::channel_ref channel{2, 0};
     int key = -1;
-    // A key picked on the curve: its row comes into view, and the press drags its value (edited
-    // once the drag has moved it).
+    // A key picked on the curve: its row comes into view, and the press drags its value.
     bool scroll_to_key = false;
     bool dragging_key = false;
-    bool key_dragged = false;
+    // The widget whose drag has made a change since it was pressed: its next change folds into
+    // the same undo step.
+    unsigned dragged_item = 0;
 };
 
-void draw_transport(edit::workbench& bench);
-void draw_channels(edit::workbench& bench, selection& selected);
+// Each sets `scrubbing` when one of its widgets drags the time this frame.
+void draw_transport(edit::workbench& bench, bool& scrubbing);
+void draw_channels(edit::workbench& bench, selection& selected, bool& scrubbing);
 // The question a new version of the data file raises while edits are unsaved.
 void draw_reload_prompt(edit::workbench& bench);
 

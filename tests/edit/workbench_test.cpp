@@ -122,6 +122,9 @@ TEST_F(Workbench, ANewFileOnDiskRebuildsTheSceneAsOneUndoStepUnlessDamagedOrEdit
     EXPECT_FALSE(bench.reload_pending());
     EXPECT_EQ(bench.reloads(), 1);
     EXPECT_EQ(bench.document().channel({0, 0}).value, 3.0f) << "the edits stay";
+    ASSERT_TRUE(bench.undo().ok);
+    EXPECT_TRUE(bench.document().modified()) << "the file on disk is neither state now";
+    ASSERT_TRUE(bench.redo().ok);
 
     replace(moved_camera());
     bench.answer_reload(true);
