@@ -53,7 +53,8 @@ void capture(const std::vector<const char*>& argv)
         check(one_line(error), "capture: a refusal that is not one line");
         return;
     }
-    if (o.help)
+    // --help and --version are answered before anything else is looked at.
+    if (o.help || !o.version.empty())
         return;
     check(o.width >= 2 && o.height >= 2 && o.width % 2 == 0 && o.height % 2 == 0, "capture: an unusable size");
     check(o.fps.num > 0 && o.fps.den > 0 && o.fps.per_second() <= 1000.0, "capture: an unusable rate");
