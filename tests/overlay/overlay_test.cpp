@@ -1,11 +1,14 @@
 // The overlay drawn for real on Mesa over a demo frame: it changes the picture only inside its
 // own windows, and the demo's next frame is the same picture as before it (the GL state was
-// given back whole).
+// given back whole). Its widgets driven through ImGui's pointer state, as the window's would.
 #include "overlay/overlay.h"
 
 #include <cstring>
+#include <memory>
 
 #include <gtest/gtest.h>
+#include <imgui.h>
+#include <imgui_internal.h>
 
 #include "anim/record.h"
 #include "app/offscreen_context.h"
@@ -52,22 +55,42 @@ std::unique_ptr<char[]> red_square_file(std::size_t& size)
     return block;
 }
 
-TEST(Overlay, ChangesThePictureOnlyInItsWindowsAndLeavesTheDemosStateAsItWas)
-{
-    system::offscreen_context context(width, height);
-    ASSERT_TRUE(context.ok());
-    system::creation_params params;
-    system::create_engine(params);
-    system::reshape(width, height);
+// The demo over that file in an offscreen context, with the workbench and its overlay.
+struct Overlay : testing::Test {
+    system::offscreen_context context{width, height};
     test::manual_counter ticks;
-    demo::Demo demo(ticks);
-    std::size_t size = 0;
-    auto block = red_square_file(size);
-    ASSERT_TRUE(demo.scene.build(std::move(block), size));
-    demo.clock.start();
-    edit::workbench bench(demo, "absent/tesk.mem", ticks);
-    overlay::workbench_overlay view;
+    std::unique_ptr<demo::Demo> demo;
+    std::unique_ptr<edit::workbench> bench;
+    std::unique_ptr<overlay::workbench_overlay> view;
 
+    void SetUp() override
+    {
+        ASSERT_TRUE(context.ok());
+        system::creation_params params;
+        system::create_engine(params);
+        system::reshape(width, height);
+        demo = std::make_unique<demo::Demo>(ticks);
+        std::size_t size = 0;
+        auto block = red_square_file(size);
+        ASSERT_TRUE(demo->scene.build(std::move(block), size));
+        demo->clock.start();
+        bench = std::make_unique<edit::workbench>(*demo, "absent/tesk.mem", ticks);
+        view = std::make_unique<overlay::workbench_overlay>();
+    }
+    void TearDown() override
+    {
+        view.reset();
+        bench.reset();
+        demo.reset();
+        system::shutdown();
+    }
+};
+
+TEST_F(Overlay, ChangesThePictureOnlyInItsWindowsAndLeavesTheDemosStateAsItWas)
+{
+    demo::Demo& demo = *this->demo;
+    edit::workbench& bench = *this->bench;
+    overlay::workbench_overlay& view = *this->view;
     demo.frame();
     const std::vector<std::uint8_t> before = context.read_pixels();
     const auto red = [&](const std::vector<std::uint8_t>& p, int x, int y) {
@@ -100,7 +123,56 @@ TEST(Overlay, ChangesThePictureOnlyInItsWindowsAndLeavesTheDemosStateAsItWas)
 
     demo.frame();
     EXPECT_TRUE(context.read_pixels() == before) << "the demo's next frame is its picture without the overlay";
-    system::shutdown();
+}
+
+// The pointer as the GLUT handlers leave it for ImGui's next frame.
+void pointer(float x, float y, bool down)
+{
+    ImGuiIO& io = ImGui::GetIO();
+    io.MousePos = ImVec2(x, y);
+    io.MouseDown[0] = down;
+}
+
+TEST_F(Overlay, EachDragOfAValueIsOneUndoStep)
+{
+    const edit::channel_ref camera_x{2, 0}; // selected at start: a constant in this file
+    const auto frame = [&] { view->draw(*bench, width, height, 1.0f / 60); };
+    frame();
+    // Where the selected constant's value field is: the point the pointer hovers it from.
+    ImGuiWindow* channels = ImGui::FindWindowByName("Channels");
+    ASSERT_NE(channels, nullptr);
+    const ImGuiID field = channels->GetID("value");
+    ImVec2 at(-1, -1);
+    for (float y = channels->Pos.y; y < channels->Pos.y + channels->Size.y && at.y < 0; y += 4) {
+        pointer(channels->Pos.x + channels->Size.x / 3, y, false);
+        frame();
+        if (ImGui::GetCurrentContext()->HoveredIdPreviousFrame == field)
+            at = ImGui::GetIO().MousePos;
+    }
+    ASSERT_GE(at.y, 0) << "the value field is shown";
+    const auto drag = [&] {
+        // Half a second apart, so that the presses do not make a double click (which types).
+        for (int idle = 0; idle < 30; ++idle)
+            frame();
+        pointer(at.x, at.y, true);
+        frame();
+        for (int step = 1; step <= 5; ++step) {
+            pointer(at.x + 10.0f * static_cast<float>(step), at.y, true);
+            frame();
+        }
+        pointer(at.x + 50, at.y, false);
+        frame();
+        return bench->document().channel(camera_x).value;
+    };
+    const float first = drag();
+    const float second = drag();
+    ASSERT_GT(first, 0.0f);
+    ASSERT_GT(second, first);
+    ASSERT_TRUE(bench->undo().ok);
+    EXPECT_EQ(bench->document().channel(camera_x).value, first) << "the second drag alone is undone";
+    ASSERT_TRUE(bench->undo().ok);
+    EXPECT_EQ(bench->document().channel(camera_x).value, 0.0f);
+    EXPECT_FALSE(bench->document().can_undo());
 }
 
 } // namespace
