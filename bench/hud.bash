@@ -23,3 +23,17 @@ hud_run()
     awk -v n="$span" -v cpu="$(cat "$dir/cpu_ms")" 'NR > 1 && NR <= n + 1 { s += $1; c++ }
         END { printf "%.1f/%.0f", c ? s / c : 0, s ? cpu / s : 0 }' "$dir/fps"
 }
+
+# hud_alternate A B B_ARGS...: two rounds of the caller's `measure NAME ARGS...`, A plain and B
+# with B_ARGS, taken in turn so that both see the same load; the results go to the arrays hud_a
+# and hud_b.
+hud_alternate()
+{
+    local a=$1 b=$2 round
+    shift 2
+    hud_a=() hud_b=()
+    for round in 1 2; do
+        hud_a+=("$(measure "$a$round")")
+        hud_b+=("$(measure "$b$round" "$@")")
+    done
+}

@@ -21,11 +21,8 @@ measure()
 }
 
 cd "$data"
-plain=() msaa=()
-for round in 1 2; do
-    plain+=("$(measure plain$round)")
-    msaa+=("$(measure msaa$round --msaa 4)")
-done
+hud_alternate plain msaa --msaa 4
+plain=("${hud_a[@]}") msaa=("${hud_b[@]}")
 echo "full screen ${size}, demo time ${from} s + ${span} s, two rounds each (fps)"
 echo "default   ${plain[*]}"
 echo "--msaa 4  ${msaa[*]}"

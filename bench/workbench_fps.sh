@@ -16,11 +16,8 @@ source "$(dirname "$0")/hud.bash"
 measure() { hud_run "$work/$1" 1280x720 "$span" "$bin/quor-demo" --mute --start "$from" --window=1280x720 "${@:2}"; }
 
 cd "$data"
-plain=() edit=()
-for round in 1 2; do
-    plain+=("$(measure plain$round)")
-    edit+=("$(measure edit$round --edit)")
-done
+hud_alternate plain edit --edit
+plain=("${hud_a[@]}") edit=("${hud_b[@]}")
 echo "window 1280x720, demo time ${from} s + ${span} s, two rounds each (fps/processor ms a frame)"
 echo "plain   ${plain[*]}"
 echo "--edit  ${edit[*]}"
