@@ -70,7 +70,11 @@ ln -s "$data/demo.mp3" "$work/demo.mp3"
   "$QUOR_BIN_DIR/quor-demo" --mute --msaa 4 --window=320x240 >names.txt 2>stderr.txt & pid=$!
   id=$(timeout 20 xdotool search --sync --name "render device test" | head -1)
   sleep 1
-  xdotool key --window "$id" space F12
+  # Space first: the frame that takes a pause is still drawn at the time before it, so an F12
+  # in that same frame would save a picture the paused screen no longer shows.
+  xdotool key --window "$id" space
+  sleep 0.5
+  xdotool key --window "$id" F12
   sleep 0.5
   x=$(xwininfo -id "$id" | awk "/Absolute upper-left X/ { print \$4 }")
   y=$(xwininfo -id "$id" | awk "/Absolute upper-left Y/ { print \$4 }")
