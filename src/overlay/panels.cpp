@@ -106,7 +106,10 @@ void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, boo
     ImGui::InvisibleButton("curve", size);
     const bool active = ImGui::IsItemActive();
     const ImGuiIO& io = ImGui::GetIO();
-    if (selected && ImGui::IsItemActivated()) {
+    // The press's own frame moves nothing: its pointer delta is the travel to the key, which a quick
+    // click makes in the same frame as the press.
+    const bool pressed = ImGui::IsItemActivated();
+    if (selected && pressed) {
         selected->dragging_key = false;
         for (std::size_t k = 0; k < c.keys.size(); ++k)
             if (std::abs(x_of(c.keys[k].time) - io.MousePos.x) <= key_pick_radius &&
@@ -118,7 +121,8 @@ void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, boo
             bench.player().seek(c.keys[static_cast<std::size_t>(selected->key)].time);
     }
     const bool on_key = selected && selected->dragging_key;
-    const bool moves_key = on_key && active && io.MouseDelta.y != 0 && static_cast<std::size_t>(selected->key) < c.keys.size();
+    const bool moves_key = on_key && active && !pressed && io.MouseDelta.y != 0 &&
+                           static_cast<std::size_t>(selected->key) < c.keys.size();
     const bool continues = selected && continues_drag(*selected, moves_key);
     if (active && !on_key) {
         scrubbing = true;

@@ -4,6 +4,7 @@
 #include "overlay/overlay.h"
 
 #include <cstring>
+#include <functional>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -133,23 +134,45 @@ void pointer(float x, float y, bool down)
     io.MouseDown[0] = down;
 }
 
+// Where the channels panel's widget named `name` is, as far as the pointer can hover it; a
+// negative rectangle when it is not shown.
+ImRect hover_rect(const char* name, const std::function<void()>& frame)
+{
+    ImGuiWindow* channels = ImGui::FindWindowByName("Channels");
+    if (!channels)
+        return ImRect(-1, -1, -1, -1);
+    const ImGuiID id = channels->GetID(name);
+    const auto hovers = [&](float x, float y) {
+        pointer(x, y, false);
+        frame();
+        return ImGui::GetCurrentContext()->HoveredId == id;
+    };
+    const float x = channels->Pos.x + channels->Size.x / 3;
+    float y = channels->Pos.y;
+    while (y < channels->Pos.y + channels->Size.y && !hovers(x, y))
+        y += 4;
+    if (y >= channels->Pos.y + channels->Size.y)
+        return ImRect(-1, -1, -1, -1);
+    ImRect r(x, y, x, y);
+    while (hovers(r.Min.x - 1, y))
+        --r.Min.x;
+    while (hovers(r.Max.x + 1, y))
+        ++r.Max.x;
+    while (hovers(x, r.Min.y - 1))
+        --r.Min.y;
+    while (hovers(x, r.Max.y + 1))
+        ++r.Max.y;
+    return r;
+}
+
 TEST_F(Overlay, EachDragOfAValueIsOneUndoStep)
 {
     const edit::channel_ref camera_x{2, 0}; // selected at start: a constant in this file
     const auto frame = [&] { view->draw(*bench, width, height, 1.0f / 60); };
     frame();
-    // Where the selected constant's value field is: the point the pointer hovers it from.
-    ImGuiWindow* channels = ImGui::FindWindowByName("Channels");
-    ASSERT_NE(channels, nullptr);
-    const ImGuiID field = channels->GetID("value");
-    ImVec2 at(-1, -1);
-    for (float y = channels->Pos.y; y < channels->Pos.y + channels->Size.y && at.y < 0; y += 4) {
-        pointer(channels->Pos.x + channels->Size.x / 3, y, false);
-        frame();
-        if (ImGui::GetCurrentContext()->HoveredIdPreviousFrame == field)
-            at = ImGui::GetIO().MousePos;
-    }
-    ASSERT_GE(at.y, 0) << "the value field is shown";
+    const ImRect field = hover_rect("value", frame);
+    ASSERT_GE(field.Min.y, 0) << "the value field is shown";
+    const ImVec2 at(field.Min.x + 2, (field.Min.y + field.Max.y) / 2);
     const auto drag = [&] {
         // Half a second apart, so that the presses do not make a double click (which types).
         for (int idle = 0; idle < 30; ++idle)
@@ -173,6 +196,51 @@ TEST_F(Overlay, EachDragOfAValueIsOneUndoStep)
     ASSERT_TRUE(bench->undo().ok);
     EXPECT_EQ(bench->document().channel(camera_x).value, 0.0f);
     EXPECT_FALSE(bench->document().can_undo());
+}
+
+// A press on a key of the curve goes to the key's time and a drag moves its value, as one undo
+// step; a press elsewhere on the curve seeks and edits nothing.
+TEST_F(Overlay, TheCurvePicksAndDragsAKeyAndSeeksElsewhere)
+{
+    const edit::channel_ref camera_x{2, 0};
+    const auto frame = [&] { view->draw(*bench, width, height, 1.0f / 60); };
+    // A ramp from 0 at 0 s to 1 at 20 s, then level: its key at 20 s is the curve's top.
+    ASSERT_TRUE(bench->edit([&](edit::motion_document& d) { return d.make_envelope(camera_x); }).ok);
+    const edit::edit_result added = bench->edit([&](edit::motion_document& d) { return d.add_key(camera_x, 20.0); });
+    ASSERT_TRUE(added.ok);
+    Key top = bench->document().channel(camera_x).keys[added.key];
+    top.value = 1.0f;
+    top.shape = Shape::Linear;
+    ASSERT_TRUE(bench->edit([&](edit::motion_document& d) { return d.set_key(camera_x, added.key, top); }).ok);
+    frame();
+    const ImRect curve = hover_rect("curve", frame);
+    ASSERT_GE(curve.Min.y, 0) << "the curve is shown";
+    const auto x_at = [&](double t) { return curve.Min.x + static_cast<float>(t / bench->player().end()) * curve.GetWidth(); };
+    const auto press = [&](ImVec2 at, float drag) {
+        pointer(at.x, at.y, true);
+        frame();
+        for (int step = 1; step <= 4; ++step) {
+            pointer(at.x, at.y + drag * static_cast<float>(step) / 4, true);
+            frame();
+        }
+        pointer(at.x, at.y + drag, false);
+        frame();
+    };
+
+    press(ImVec2(x_at(20.0), curve.Min.y + 4), 20.0f);
+    const float dragged = bench->document().channel(camera_x).keys[added.key].value;
+    EXPECT_NEAR(bench->player().time(), 20.0, 1e-3) << "the picked key's time is gone to";
+    EXPECT_LT(dragged, 0.9f) << "dragging down lowers the key";
+    EXPECT_GT(dragged, 0.0f);
+    ASSERT_TRUE(bench->undo().ok);
+    EXPECT_EQ(bench->document().channel(camera_x).keys[added.key].value, 1.0f) << "the whole drag is one step";
+    ASSERT_TRUE(bench->redo().ok);
+
+    press(ImVec2(x_at(5.0), curve.Max.y - 4), 0.0f);
+    EXPECT_NEAR(bench->player().time(), 5.0, 31.0 / curve.GetWidth()) << "a press off the keys seeks";
+    EXPECT_EQ(bench->document().channel(camera_x).keys[added.key].value, dragged);
+    ASSERT_TRUE(bench->undo().ok);
+    EXPECT_EQ(bench->document().channel(camera_x).keys[added.key].value, 1.0f) << "the seek made no undo step";
 }
 
 } // namespace
