@@ -9,10 +9,12 @@
 #include <imgui_impl_opengl2.h>
 
 #include "overlay/gl_state_guard.h"
+#include "platform/window.h"
 
 #include <GL/gl.h>
 
 #include <cstdint>
+#include <utility>
 
 namespace quor::overlay {
 
@@ -48,6 +50,26 @@ workbench_overlay::~workbench_overlay()
 }
 
 void workbench_overlay::draw(edit::workbench& bench, int width, int height, float seconds)
+{
+    draw_panels(bench, width, height, seconds);
+    pressed_since_frame = 0;
+    for (const held_release& r : std::exchange(held_releases, {}))
+        ImGui_ImplGLUT_MouseFunc(r.number, platform::button_up, r.x, r.y);
+}
+
+void workbench_overlay::button(int number, int state, int x, int y)
+{
+    const unsigned bit = number >= 0 && number < 32 ? 1u << number : 0u;
+    if (state == platform::button_down) {
+        pressed_since_frame |= bit;
+    } else if (pressed_since_frame & bit) {
+        held_releases.push_back({number, x, y});
+        return;
+    }
+    ImGui_ImplGLUT_MouseFunc(number, state, x, y);
+}
+
+void workbench_overlay::draw_panels(edit::workbench& bench, int width, int height, float seconds)
 {
     rects.clear();
     if (hidden && !bench.reload_pending()) {

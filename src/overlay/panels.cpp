@@ -219,8 +219,10 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
         if (changed) {
             const edit::edit_result r =
                 bench.edit([&](motion_document& d) { return d.set_key(at, k, key, continues); });
-            if (r.ok)
+            if (r.ok) {
                 selected.key = static_cast<int>(r.key);
+                selected.scroll_to_key = true;
+            }
             break; // the keys may have moved
         }
     }
@@ -250,8 +252,10 @@ void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
         draw_curve(bench, at, &selected, scrubbing);
         if (ImGui::Button("Add key here")) {
             const edit::edit_result r = bench.edit([&](motion_document& d) { return d.add_key(at, now); });
-            if (r.ok)
+            if (r.ok) {
                 selected.key = static_cast<int>(r.key);
+                selected.scroll_to_key = true;
+            }
         }
         ImGui::SameLine();
         ImGui::BeginDisabled(selected.key < 0 || static_cast<std::size_t>(selected.key) >= c.keys.size());

@@ -144,7 +144,7 @@ bool workbench_app::special(int k, bool down, int x, int y)
 
 bool workbench_app::button(int b, int s, int x, int y)
 {
-    ImGui_ImplGLUT_MouseFunc(b, s, x, y);
+    view->button(b, s, x, y);
     return view->wants_mouse();
 }
 

@@ -35,10 +35,13 @@ void listen_to_input(void (*key)(unsigned char), void (*special)(int), void (*bu
 void begin_frame_read(int width, int height);
 void end_frame_read();
 
-// Special keys and modifier bits as the window system numbers them.
+// Special keys, pointer buttons and their states, and modifier bits as the window system numbers them.
 inline constexpr int special_left = 100;
 inline constexpr int special_right = 102;
 inline constexpr int special_home = 106;
+inline constexpr int button_left = 0;
+inline constexpr int button_down = 0;
+inline constexpr int button_up = 1;
 inline constexpr int modifier_shift = 1;
 inline constexpr int modifier_ctrl = 2;
 

@@ -18,6 +18,7 @@
 #include "demo/demo.h"
 #include "gl/vertex.h"
 #include "manual_counter.h"
+#include "platform/window.h"
 
 namespace {
 
@@ -147,7 +148,7 @@ ImRect hover_rect(const char* name, const std::function<void()>& frame)
         frame();
         return ImGui::GetCurrentContext()->HoveredId == id;
     };
-    const float x = channels->Pos.x + channels->Size.x / 3;
+    const float x = channels->Pos.x + 16; // inside the padding, where widgets start
     float y = channels->Pos.y;
     while (y < channels->Pos.y + channels->Size.y && !hovers(x, y))
         y += 4;
@@ -241,6 +242,25 @@ TEST_F(Overlay, TheCurvePicksAndDragsAKeyAndSeeksElsewhere)
     EXPECT_EQ(bench->document().channel(camera_x).keys[added.key].value, dragged);
     ASSERT_TRUE(bench->undo().ok);
     EXPECT_EQ(bench->document().channel(camera_x).keys[added.key].value, 1.0f) << "the seek made no undo step";
+}
+
+// A press and its release between two frames, as a touchpad's tap gives them, still click.
+TEST_F(Overlay, AClickWithinOneFrameIsNotLost)
+{
+    const edit::channel_ref camera_x{2, 0};
+    const auto frame = [&] { view->draw(*bench, width, height, 1.0f / 60); };
+    frame();
+    const ImRect make_envelope = hover_rect("Make envelope", frame);
+    ASSERT_GE(make_envelope.Min.y, 0) << "the button is shown";
+    const ImVec2 at = make_envelope.GetCenter();
+    // Half a second after the scan's last move, so that nothing reads as a double click.
+    for (int idle = 0; idle < 30; ++idle)
+        frame();
+    view->button(platform::button_left, platform::button_down, static_cast<int>(at.x), static_cast<int>(at.y));
+    view->button(platform::button_left, platform::button_up, static_cast<int>(at.x), static_cast<int>(at.y));
+    frame();
+    frame();
+    EXPECT_EQ(bench->document().channel(camera_x).kind(), edit::channel_kind::envelope);
 }
 
 } // namespace
