@@ -220,8 +220,10 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
             const edit::edit_result r =
                 bench.edit([&](motion_document& d) { return d.set_key(at, k, key, continues); });
             if (r.ok) {
+                // A new time may move the key past others: its row follows it. A row edited in
+                // place stays where it is, under the pointer.
+                selected.scroll_to_key = r.key != k;
                 selected.key = static_cast<int>(r.key);
-                selected.scroll_to_key = true;
             }
             break; // the keys may have moved
         }
