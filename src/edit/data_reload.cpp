@@ -50,11 +50,6 @@ void data_reload::keep()
     seen = stamp_now(file);
 }
 
-void data_reload::saved()
-{
-    seen = stamp_now(file);
-}
-
 reload_outcome data_reload::load(const platform::file_stamp& stamp)
 {
     reload_outcome out;

@@ -38,8 +38,11 @@ public:
     // and leave this version alone (a later save writes over it).
     reload_outcome take();
     void keep();
-    // The caller's own save replaced the file: that version is the loaded one.
-    void saved();
+    // The caller's own save put the version of stamp `placed` in place: that one is the loaded one.
+    void saved(const platform::file_stamp& placed) { seen = placed; }
+    // The version last loaded, refused or kept (a save writes over it, and over no other); none
+    // while the file could not be looked at.
+    const std::optional<platform::file_stamp>& version() const { return seen; }
 
     const std::string& path() const { return file; }
 

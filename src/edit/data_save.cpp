@@ -11,7 +11,8 @@
 
 namespace quor::edit {
 
-bool save_records(const std::string& path, char* block, std::size_t& size, motion_document& doc, std::string* error)
+bool save_records(const std::string& path, char* block, std::size_t& size, motion_document& doc,
+                  const std::optional<platform::file_stamp>& loaded, platform::file_stamp& placed, std::string* error)
 {
     using demo::layout::scene_section;
     const std::vector<char> section = doc.section();
@@ -23,7 +24,11 @@ bool save_records(const std::string& path, char* block, std::size_t& size, motio
         const demo::data_check_result r = demo::check_data(bytes.data(), bytes.size(), path);
         return r.ok ? std::string() : r.message;
     };
-    if (!replace_file(path, file, check, error))
+    replace_options options;
+    options.lock_wait_ms = 0;
+    options.unchanged_since = loaded;
+    options.placed = &placed;
+    if (!replace_file(path, file, check, error, options))
         return false;
     std::memcpy(block + scene_section.offset, section.data(), section.size());
     size = file.size();

@@ -68,11 +68,13 @@ edit_result workbench::redo()
 bool workbench::save()
 {
     std::string error;
-    if (!save_records(watch.path(), demo_->scene.file_data.get(), demo_->scene.file_size, doc, &error)) {
+    platform::file_stamp placed;
+    if (!save_records(watch.path(), demo_->scene.file_data.get(), demo_->scene.file_size, doc, watch.version(), placed,
+                      &error)) {
         line = "not saved: " + error;
         return false;
     }
-    watch.saved();
+    watch.saved(placed);
     pending = false;
     line = "saved " + watch.path();
     return true;

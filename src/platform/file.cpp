@@ -4,14 +4,19 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include <random>
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace quor::platform {
@@ -31,6 +36,33 @@ std::size_t transfer(int fd, Byte* bytes, std::size_t size, Call call)
         total += static_cast<std::size_t>(n);
     }
     return total;
+}
+
+void fill_from(file_stamp& out, const struct stat& st)
+{
+    out.device = static_cast<std::uint64_t>(st.st_dev);
+    out.inode = static_cast<std::uint64_t>(st.st_ino);
+    out.size = static_cast<long long>(st.st_size);
+    out.modified_ns = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+// Six random letters and digits in place of the last six characters of `name` ("XXXXXX" at first).
+void draw_suffix(std::string& name)
+{
+    static std::random_device seed;
+    static std::mt19937 draw(seed());
+    constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof letters - 2);
+    const std::size_t at = name.size() - std::string_view(".tmp").size() - 6;
+    for (std::size_t i = 0; i < 6; ++i)
+        name[at + i] = letters[pick(draw)];
+}
+
+long long now_ms()
+{
+    struct timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<long long>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
 }
 
 } // namespace
@@ -74,10 +106,117 @@ int create_file(const char* path, unsigned permissions)
     return fd;
 }
 
-bool copy_permissions(const char* like, int fd)
+// O_TMPFILE makes a file without a name; file systems without it get a fresh name, created
+// exclusively so that no other file (or link planted under that name) is ever written through.
+unplaced_file create_unplaced(const char* beside)
+{
+    unplaced_file out;
+    const std::string path = beside;
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    out.name = path + ".XXXXXX.tmp";
+    draw_suffix(out.name);
+    do
+        out.fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    while (out.fd == -1 && errno == EINTR);
+    if (out.fd != -1 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL))
+        return out;
+    out.named = true;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        out.fd = ::open(out.name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (out.fd != -1 || (errno != EEXIST && errno != EINTR))
+            break;
+        draw_suffix(out.name);
+    }
+    return out;
+}
+
+// An unnamed file is linked under its fresh name first (a link cannot replace a name), then
+// renamed over `path` like a named one.
+bool place_file(unplaced_file& file, const char* path)
+{
+    if (!file.named) {
+        const std::string self = "/proc/self/fd/" + std::to_string(file.fd);
+        for (int attempt = 0; !file.named && attempt < 100; ++attempt) {
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, file.name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+                file.named = true;
+            else if (errno == EEXIST)
+                draw_suffix(file.name);
+            else
+                return false;
+        }
+        if (!file.named)
+            return false;
+    }
+    if (std::rename(file.name.c_str(), path) == 0)
+        return true;
+    const int why = errno;
+    ::unlink(file.name.c_str());
+    errno = why;
+    return false;
+}
+
+lock_result lock_exclusive(int fd, int wait_ms)
+{
+    const long long until = now_ms() + wait_ms;
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return lock_result::locked;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return lock_result::failed;
+        if (errno == EWOULDBLOCK && now_ms() >= until)
+            return lock_result::busy;
+        const struct timespec pause = {0, 20 * 1000000};
+        ::nanosleep(&pause, nullptr);
+    }
+}
+
+bool names_file(const char* path, int fd)
+{
+    struct stat named, open;
+    return ::stat(path, &named) == 0 && ::fstat(fd, &open) == 0 && named.st_dev == open.st_dev &&
+           named.st_ino == open.st_ino;
+}
+
+bool facts_of(int fd, file_facts& out)
 {
     struct stat st;
-    return ::stat(like, &st) == 0 && ::fchmod(fd, st.st_mode & 07777) == 0;
+    if (::fstat(fd, &st) != 0)
+        return false;
+    out.permissions = st.st_mode & 07777;
+    out.links = static_cast<unsigned long>(st.st_nlink);
+    out.owner = st.st_uid;
+    out.group = st.st_gid;
+    return true;
+}
+
+bool may_write(const char* path)
+{
+    struct stat st;
+    return ::stat(path, &st) == 0 && (st.st_mode & 0222) != 0 && ::faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) == 0;
+}
+
+bool carry_over(const file_facts& facts, int fd)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return false;
+    // Only a superuser gives a file away; a group the process is not in stays as the folder gave it.
+    if ((st.st_uid != facts.owner || st.st_gid != facts.group) && ::fchown(fd, facts.owner, facts.group) != 0 &&
+        st.st_uid != facts.owner)
+        return false;
+    // After the owner: a change of owner clears the set-user-ID and set-group-ID bits.
+    return ::fchmod(fd, facts.permissions) == 0;
+}
+
+std::string resolve_links(const char* path)
+{
+    char* resolved = ::realpath(path, nullptr);
+    if (!resolved)
+        return path;
+    std::string out = resolved;
+    std::free(resolved);
+    return out;
 }
 
 void close_file(int fd)
@@ -124,10 +263,16 @@ bool stamp_of(const char* path, file_stamp& out)
     struct stat st;
     if (::stat(path, &st) != 0)
         return false;
-    out.device = static_cast<std::uint64_t>(st.st_dev);
-    out.inode = static_cast<std::uint64_t>(st.st_ino);
-    out.size = static_cast<long long>(st.st_size);
-    out.modified_ns = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    fill_from(out, st);
+    return true;
+}
+
+bool stamp_of(int fd, file_stamp& out)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return false;
+    fill_from(out, st);
     return true;
 }
 

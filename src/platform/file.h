@@ -1,6 +1,6 @@
 // Files through the operating system's descriptor calls: open, read and write in full, move,
-// flush to disk, rename and remove. Every call retries when a signal interrupts it; the rest of
-// the system reaches files only through this interface.
+// flush to disk, lock, rename and remove. Every call retries when a signal interrupts it; the rest
+// of the system reaches files only through this interface.
 #pragma once
 
 #include <cstddef>
@@ -21,10 +21,52 @@ enum class open_result { opened, missing, not_regular, unreadable };
 int open_for_input(const char* path, open_result* result = nullptr);
 // Write-only, created or truncated, with `permissions` (POSIX mode bits, narrowed by the umask).
 int create_file(const char* path, unsigned permissions);
-// Gives the open file the permission bits of the file at `like` (exactly, not narrowed by the
-// umask); false when `like` does not exist or the bits cannot be set.
-bool copy_permissions(const char* like, int fd);
 void close_file(int fd);
+
+// A new, empty file in the folder of `beside`, open for writing and reading back, that is to take
+// the place of `beside` (place_file). Where the file system allows it the file has no name until
+// then, so nothing of it remains when the process ends first; elsewhere it has a fresh name
+// `beside`.XXXXXX.tmp that no other file had. `name` is the name it has or will be linked under:
+// the one to remove, should the process be interrupted, until place_file returns.
+struct unplaced_file {
+    int fd = no_file;
+    std::string name;
+    bool named = false;
+};
+// fd is no_file when nothing could be created (last_error() says why).
+unplaced_file create_unplaced(const char* beside);
+// Puts the file in place of `path` in one step: `path` is never seen half written. False (and
+// nothing named left behind, nothing at `path` changed) when it cannot be done.
+bool place_file(unplaced_file& file, const char* path);
+
+// How lock_exclusive went.
+enum class lock_result { locked, busy, failed };
+// An exclusive advisory lock on the open file, held until its descriptor is closed. Writers that
+// replace a file take it on the file first, so that they change it one after another. Waits up to
+// `wait_ms` milliseconds (0: not at all) while another open file holds it, then says `busy`.
+lock_result lock_exclusive(int fd, int wait_ms);
+// Whether `path` still names the file open as `fd` (a rename over the name gives it another file).
+bool names_file(const char* path, int fd);
+
+// What a replacement of an open file must respect and carry over.
+struct file_facts {
+    unsigned permissions = 0; // POSIX mode bits
+    unsigned long links = 1;  // names the file has (hard links)
+    unsigned owner = 0;
+    unsigned group = 0;
+};
+bool facts_of(int fd, file_facts& out);
+// Whether this process may write the file at `path` and its permissions let anyone write it at all
+// (a file nobody may write is read-only on purpose, even to the superuser).
+bool may_write(const char* path);
+// Gives the open file `fd` the permission bits (exactly, not narrowed by the umask), then the owner
+// and group in `facts`. False when the bits cannot be set or the owner cannot be given (only a
+// superuser gives files away); a group the process may not give is left as it is.
+bool carry_over(const file_facts& facts, int fd);
+
+// `path` with every symbolic link on the way followed, so that a replacement replaces the file a
+// link points at, not the link; `path` as given when it does not lead to an existing file.
+std::string resolve_links(const char* path);
 
 // The file's size in bytes; -1 when it has none.
 long long file_length(int fd);
@@ -58,6 +100,8 @@ struct file_stamp {
 };
 // The stamp of `path` now; false when it cannot be looked at (missing, no permission).
 bool stamp_of(const char* path, file_stamp& out);
+// The stamp of the open file.
+bool stamp_of(int fd, file_stamp& out);
 
 // Renames `from` over `to` in one step: `to` is never seen half written.
 bool rename_over(const char* from, const char* to);

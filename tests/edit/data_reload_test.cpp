@@ -88,7 +88,9 @@ TEST(DataReload, UnsavedEditsTurnANewVersionIntoAQuestion)
 
     // The workbench's own save is not news.
     replace(path, scene_section(), 'e');
-    watch.saved();
+    platform::file_stamp placed;
+    ASSERT_TRUE(platform::stamp_of(path.c_str(), placed));
+    watch.saved(placed);
     EXPECT_EQ(watch.poll(true).what, kind::none);
 }
 

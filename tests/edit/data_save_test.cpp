@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -57,9 +58,10 @@ protected:
         ASSERT_TRUE(doc.add_key({2, 0}, 3).ok);
         ASSERT_TRUE(doc.set_constant({1, 0}, -2).ok);
         ASSERT_TRUE(doc.make_envelope({2, 4}).ok);
+        ASSERT_TRUE(platform::stamp_of(path.c_str(), loaded));
     }
 
-    bool save() { return save_records(path, block.get(), size, doc, &error); }
+    bool save() { return save_records(path, block.get(), size, doc, loaded, placed, &error); }
 
     void expect_old_file_kept(bool saved, const char* because)
     {
@@ -77,6 +79,7 @@ protected:
     std::unique_ptr<char[]> block;
     std::size_t size = 0;
     motion_document doc;
+    platform::file_stamp loaded, placed;
     std::string error;
 };
 
@@ -84,6 +87,9 @@ TEST_F(DataSave, WritesTheEditedRecordsAndKeepsEveryOtherByte)
 {
     ASSERT_TRUE(save()) << error;
     EXPECT_FALSE(doc.modified());
+    platform::file_stamp now;
+    ASSERT_TRUE(platform::stamp_of(path.c_str(), now));
+    EXPECT_EQ(placed, now);
 
     const std::vector<char> saved = read_all(path);
     ASSERT_EQ(saved.size(), size);
@@ -121,6 +127,25 @@ TEST_F(DataSave, AFullDiskLeavesTheOldFile)
     ::setrlimit(RLIMIT_FSIZE, &old_limit);
     std::signal(SIGXFSZ, old_signal);
     expect_old_file_kept(saved, "File too large");
+}
+
+// An import running while the workbench saves: while it holds the file the save is refused at once
+// (the frame does not wait), and once it has put its version in place the save does not write over
+// that unseen version. Saved over the version loaded, the save goes through.
+TEST_F(DataSave, AnotherWriterHoldingOrChangingTheFileIsNotWrittenOver)
+{
+    const int held = ::open(path.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    expect_old_file_kept(save(), "another program is changing it");
+    write_file(path + ".new", scene_section(), 'i');
+    std::filesystem::rename(path + ".new", path);
+    ::close(held);
+    old_bytes = read_all(path);
+    expect_old_file_kept(save(), "another program changed it since it was read");
+
+    ASSERT_TRUE(platform::stamp_of(path.c_str(), loaded));
+    ASSERT_TRUE(save()) << error;
+    EXPECT_EQ(read_all(path)[0], 'a') << "the block's bytes, as the user chose to keep the edits";
 }
 
 TEST_F(DataSave, ANewFileThatFailsTheLoadsCheckLeavesTheOldFile)

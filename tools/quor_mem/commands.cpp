@@ -86,8 +86,7 @@ int import_motion(const std::string& what, const source_motion& src, const std::
                       << " s" << std::endl;
         }
     }
-    demo::section_records current;
-    if (!read_records(data_path, current, &error) || !change_records(data_path, current, parsed.records, &error))
+    if (!change_records(data_path, parsed.records, &error))
         return refuse(what, error);
     return 0;
 }
@@ -138,8 +137,7 @@ int motion_import(const std::string& text_path, const std::string& data_path)
     if (!parse_motion_text(text, parsed, text_err))
         return refuse("motion import", text_path + ":" + std::to_string(text_err.line) + ":" +
                                            std::to_string(text_err.column) + ": " + text_err.what);
-    demo::section_records current;
-    if (!read_records(data_path, current, &error) || !change_records(data_path, current, parsed.records, &error))
+    if (!change_records(data_path, parsed.records, &error))
         return refuse("motion import", error);
     return 0;
 }

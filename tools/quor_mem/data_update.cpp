@@ -26,6 +26,23 @@ int open_data(const std::string& path, std::size_t& size, std::string* error)
     return fd;
 }
 
+// The records of a scene section that runs to the end of the file (empty when the file ends before it).
+bool records_of(const std::string& path, std::span<const char> section, demo::section_records& records,
+                std::string* error)
+{
+    if (section.empty()) {
+        *error = path + ": ends before its scene section";
+        return false;
+    }
+    demo::scene_section_read r = demo::read_scene_section(section.data(), section.size());
+    if (!r.fault.empty()) {
+        *error = path + ": " + r.fault;
+        return false;
+    }
+    records = std::move(r.records);
+    return true;
+}
+
 } // namespace
 
 bool read_data_file(const std::string& path, std::vector<char>& data, demo::data_check_result& checked,
@@ -59,20 +76,14 @@ bool read_records(const std::string& path, demo::section_records& records, std::
     if (fd == platform::no_file)
         return false;
     std::vector<char> section(size > start ? std::min(size, demo::layout::max_file_size) - start : 0);
-    const bool read = !section.empty() && platform::seek(fd, static_cast<long long>(start), false) >= 0 &&
-                      platform::read_full(fd, section.data(), section.size()) == section.size();
+    const bool read = section.empty() || (platform::seek(fd, static_cast<long long>(start), false) >= 0 &&
+                                          platform::read_full(fd, section.data(), section.size()) == section.size());
     platform::close_file(fd);
     if (!read) {
-        *error = path + ": " + (section.empty() ? "ends before its scene section" : "read failed");
+        *error = path + ": read failed";
         return false;
     }
-    demo::scene_section_read r = demo::read_scene_section(section.data(), section.size());
-    if (!r.fault.empty()) {
-        *error = path + ": " + r.fault;
-        return false;
-    }
-    records = std::move(r.records);
-    return true;
+    return records_of(path, section, records, error);
 }
 
 file_check loads_as_the_demo(const std::string& path)
@@ -89,16 +100,24 @@ bool change_data_file(const std::string& path, std::size_t offset, std::size_t r
     return replace_region(path, offset, replaced, bytes, loads_as_the_demo(path), error);
 }
 
-bool change_records(const std::string& path, const demo::section_records& current,
-                    const std::array<std::optional<record::transformation>, 3>& records, std::string* error)
+bool change_records(const std::string& path, const std::array<std::optional<record::transformation>, 3>& records,
+                    std::string* error)
 {
-    demo::section_records changed = current;
-    for (std::size_t r = 0; r < records.size(); ++r)
-        if (records[r])
-            changed[r] = *records[r];
-    std::vector<char> section;
-    return demo::write_scene_section(changed, section, error) &&
-           change_data_file(path, demo::layout::scene_section.offset, to_end, section, error);
+    const std::size_t start = demo::layout::scene_section.offset;
+    const region_edit edit = [&](std::span<const char> current, region_change& change) {
+        const std::size_t size = std::min(current.size(), demo::layout::max_file_size);
+        demo::section_records changed;
+        std::string why;
+        if (!records_of(path, current.subspan(std::min(start, size), size - std::min(start, size)), changed, &why))
+            return why;
+        for (std::size_t r = 0; r < records.size(); ++r)
+            if (records[r])
+                changed[r] = *records[r];
+        change.offset = start;
+        change.replaced = to_end;
+        return demo::write_scene_section(changed, change.bytes, &why) ? std::string() : why;
+    };
+    return change_region(path, edit, loads_as_the_demo(path), error);
 }
 
 } // namespace quor::tools

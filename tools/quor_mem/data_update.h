@@ -32,8 +32,9 @@ file_check loads_as_the_demo(const std::string& path);
 bool change_data_file(const std::string& path, std::size_t offset, std::size_t replaced, std::span<const char> bytes,
                       std::string* error);
 
-// The data file with the given records in place of its own (absent ones stay as they are).
-bool change_records(const std::string& path, const demo::section_records& current,
-                    const std::array<std::optional<record::transformation>, 3>& records, std::string* error);
+// The data file with the given records in place of its own (absent ones stay as they are). The
+// records kept are read under the file's lock, so a change another writer made meanwhile stays.
+bool change_records(const std::string& path, const std::array<std::optional<record::transformation>, 3>& records,
+                    std::string* error);
 
 } // namespace quor::tools
