@@ -3,6 +3,7 @@
 // over-read; the live readers build on the plain ones, so a refused record changes nothing.
 #include "anim/record.h"
 
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -136,6 +137,60 @@ const char* read_transformation(const char* pos, const char* end, transformation
             return with_context(err, "channel " + std::to_string(i) + " ");
     }
     return pos;
+}
+
+namespace {
+
+bool key_finite(const Key& k, non_finite& out)
+{
+    const std::pair<const char*, float> fields[] = {
+        {"value", k.value}, {"time", k.time}, {"tension", k.tension}, {"continuity", k.continuity}, {"bias", k.bias}};
+    for (const auto& [name, number] : fields)
+        if (!std::isfinite(number)) {
+            out.field = name;
+            out.number = number;
+            return false;
+        }
+    return true;
+}
+
+bool keys_finite(const std::vector<Key>& keys, non_finite& out)
+{
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (!key_finite(keys[i], out)) {
+            out.key = static_cast<long>(i);
+            return false;
+        }
+    return true;
+}
+
+} // namespace
+
+non_finite first_non_finite(const transformation& rec)
+{
+    non_finite out;
+    for (std::size_t c = 0; c < rec.size(); ++c) {
+        const channel& ch = rec[c];
+        bool finite = true;
+        if (ch.tag == constant_tag && !std::isfinite(ch.value)) {
+            out.field = "value";
+            out.number = ch.value;
+            finite = false;
+        } else if (ch.tag == envelope_tag) {
+            finite = keys_finite(ch.keys, out);
+        } else if (ch.tag == mixer_tag) {
+            for (std::size_t e = 0; finite && e < ch.entries.size(); ++e)
+                if (!keys_finite(ch.entries[e], out)) {
+                    out.entry = static_cast<long>(e);
+                    finite = false;
+                }
+        }
+        if (!finite) {
+            out.channel = static_cast<int>(c);
+            return out;
+        }
+    }
+    return out;
 }
 
 void apply(const channel& rec, Channel& c)

@@ -68,6 +68,19 @@ const char* read_channel(const char* pos, const char* end, channel& out, read_er
 // Names the failing channel ("channel 4 ...") in the reason.
 const char* read_transformation(const char* pos, const char* end, transformation& out, read_error* err = nullptr);
 
+// Where a record holds a number that is not finite (a NaN or an infinity, which would spread
+// through every matrix built from it). `channel` is -1 when every number is finite; `key` is -1
+// for a constant's value, `entry` -1 outside a mixer.
+struct non_finite {
+    int channel = -1;
+    long entry = -1;
+    long key = -1;
+    // "value", "time", "tension", "continuity" or "bias".
+    const char* field = "";
+    float number = 0;
+};
+non_finite first_non_finite(const transformation& rec);
+
 // What a channel record does to a live channel: tag 0 sets `value`; tag 1 appends the keys after
 // make_envelope; tag 2 adds one new envelope per entry after make_mixer; other tags change nothing.
 void apply(const channel& rec, Channel& c);

@@ -1,6 +1,7 @@
 // The one writer of our own message lines.
 #include "app/report.h"
 
+#include <cstdio>
 #include <iostream>
 #include <string>
 
@@ -12,11 +13,32 @@ std::string program = "quor-demo";
 
 void set_program_name(std::string_view name) { program = name; }
 
-void report(std::string_view what, std::string_view why)
+std::string printable(std::string_view text, std::size_t limit)
 {
-    std::cerr << program << ": " << what << ": " << why << std::endl;
+    std::string out;
+    const bool cut = text.size() > limit;
+    for (char c : text.substr(0, limit)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return cut ? out + "..." : out;
 }
 
-void report(std::string_view message) { std::cerr << program << ": " << message << std::endl; }
+void report(std::string_view what, std::string_view why)
+{
+    std::cerr << program << ": " << printable(what, std::string_view::npos) << ": "
+              << printable(why, std::string_view::npos) << std::endl;
+}
+
+void report(std::string_view message)
+{
+    std::cerr << program << ": " << printable(message, std::string_view::npos) << std::endl;
+}
 
 } // namespace quor::system

@@ -3,6 +3,8 @@
 // their own form ("message" + name) and are written where they arise.
 #pragma once
 
+#include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace quor::system {
@@ -10,7 +12,13 @@ namespace quor::system {
 // The program that speaks: "quor-demo" unless a tool names itself at start-up.
 void set_program_name(std::string_view name);
 
-// "<program>: <what>: <why>".
+// Text from outside (a token of a file, an argument) fit to stand in a message line: control
+// characters (line breaks, terminal escape sequences) shown as \xNN, and cut after `limit` bytes
+// with "..." when longer.
+std::string printable(std::string_view text, std::size_t limit = 64);
+
+// "<program>: <what>: <why>", control characters shown as printable() shows them, so the line
+// stays one line whatever a file or an argument put into it.
 void report(std::string_view what, std::string_view why);
 // "<program>: <message>", for a message that is already one sentence.
 void report(std::string_view message);

@@ -2,7 +2,24 @@
 // whatever the length of the one before, so the writer pads the object records to 72 bytes.
 #include "demo/scene_section.h"
 
+#include <cmath>
+
 namespace quor::demo {
+namespace {
+
+// "channel 3 key 5 time inf, which is not a finite number".
+std::string non_finite_text(const record::non_finite& bad)
+{
+    std::string where = "channel " + std::to_string(bad.channel);
+    if (bad.entry >= 0)
+        where += " mixer entry " + std::to_string(bad.entry);
+    if (bad.key >= 0)
+        where += " key " + std::to_string(bad.key);
+    return where + " " + bad.field + " " + (std::isnan(bad.number) ? "nan" : bad.number > 0 ? "inf" : "-inf") +
+           ", which is not a finite number";
+}
+
+} // namespace
 
 scene_section_read read_scene_section(const char* section, std::size_t size)
 {
@@ -29,6 +46,11 @@ scene_section_read read_scene_section(const char* section, std::size_t size)
             return r;
         }
         r.record_bytes[i] = static_cast<std::size_t>(past - start);
+        const record::non_finite bad = record::first_non_finite(r.records[i]);
+        if (bad.channel >= 0) {
+            r.fault = where + " holds " + non_finite_text(bad);
+            return r;
+        }
     }
     return r;
 }

@@ -30,7 +30,9 @@ struct scene_section_read {
 };
 
 // Reads the records of a section whose `size` bytes at `section` run to the end of the file. The
-// object records may take at most their 72 bytes; the camera's runs on to the end.
+// object records may take at most their 72 bytes; the camera's runs on to the end. A record
+// holding a number that is not finite (a constant, or a key's value, time, tension, continuity or
+// bias) is refused: evaluated, it would turn every matrix it reaches into NaN.
 scene_section_read read_scene_section(const char* section, std::size_t size);
 
 // The section's bytes for `records`: each at its offset, the gaps after the object records zero,

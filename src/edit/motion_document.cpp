@@ -237,7 +237,9 @@ edit_result motion_document::make_constant(channel_ref at, double t)
 
 void motion_document::take_over(motion_document&& newer)
 {
-    auto before = std::make_shared<const contents>(snapshot());
+    // Right after an earlier version, with no edit since, the records are that version's snapshot.
+    auto before = done > 0 && history[done - 1].whole_after ? history[done - 1].whole_after
+                                                            : std::make_shared<const contents>(snapshot());
     records = std::move(newer.records);
     object_slots = std::move(newer.object_slots);
     tail = std::move(newer.tail);
@@ -245,6 +247,16 @@ void motion_document::take_over(motion_document&& newer)
     history.push_back({{}, {}, {}, std::move(before), std::make_shared<const contents>(snapshot())});
     ++done;
     saved = done;
+
+    // Past the bound, the oldest version taken over goes, with every step before it.
+    const auto versions = std::count_if(history.begin(), history.end(), [](const change& c) { return c.whole_after; });
+    if (static_cast<std::size_t>(versions) > max_versions_kept) {
+        const auto oldest = std::find_if(history.begin(), history.end(), [](const change& c) { return c.whole_after; });
+        const auto dropped = static_cast<std::size_t>(oldest - history.begin()) + 1;
+        history.erase(history.begin(), oldest + 1);
+        done -= dropped;
+        saved = done;
+    }
 }
 
 edit_result motion_document::restore(const contents& c)

@@ -17,6 +17,9 @@ namespace quor::edit {
 
 // Records in section order: the animated object, the quad, the camera.
 constexpr std::size_t record_count = 3;
+// Versions of the file taken over that the history keeps (each holds the whole section, up to
+// about 0.3 MB): a workbench left running beside a tool that rewrites the file stays bounded.
+constexpr std::size_t max_versions_kept = 16;
 
 struct channel_ref {
     std::size_t record = 0;
@@ -85,7 +88,8 @@ public:
     void file_replaced() { saved.reset(); }
     // A new version of the file, read into `newer`, replaces the records as one step of the
     // history: its undo puts back the records (edits included) and the section around them as
-    // they were. The document then matches the file.
+    // they were. The document then matches the file. Past max_versions_kept versions, the oldest
+    // one's step and every step before it leave the history.
     void take_over(motion_document&& newer);
 
 private:

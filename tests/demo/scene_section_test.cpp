@@ -2,6 +2,9 @@
 // records that do not fit their place refused by the writer.
 #include "demo/scene_section.h"
 
+#include <functional>
+#include <limits>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -56,3 +59,34 @@ TEST(SceneSection, ObjectRecordsMustFitTheir72Bytes)
 }
 
 } // namespace
+
+// A NaN or an infinity anywhere in a record (a constant, a key's value, time or shape parameter,
+// inside a mixer too) would turn every matrix it reaches into NaN and the picture black: refused,
+// naming the record, channel, key and field.
+TEST(SceneSection, NumbersThatAreNotFiniteAreRefused)
+{
+    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    const auto fault = [](const std::function<void(section_records&)>& damage) {
+        section_records records = constant_records();
+        records[2][4].tag = record::mixer_tag;
+        records[2][4].entries = {{Key{}}, {Key{}, Key{}}};
+        damage(records);
+        std::vector<char> bytes;
+        std::string error;
+        EXPECT_TRUE(write_scene_section(records, bytes, &error)) << error;
+        return read_scene_section(bytes.data(), bytes.size()).fault;
+    };
+    EXPECT_EQ(fault([](section_records&) {}), "");
+    EXPECT_EQ(fault([&](section_records& r) { r[0][3].value = nan; }),
+              "the animated object record at scene offset 0 holds channel 3 value nan, which is not a finite number");
+    EXPECT_EQ(fault([&](section_records& r) { r[2][4].entries[1][1].time = -inf; }),
+              "the camera record at scene offset 144 holds channel 4 mixer entry 1 key 1 time -inf, which is not a "
+              "finite number");
+    EXPECT_EQ(fault([&](section_records& r) {
+                  r[2][0].tag = record::envelope_tag;
+                  r[2][0].keys = {Key{}, Key{}};
+                  r[2][0].keys[1].bias = inf;
+              }),
+              "the camera record at scene offset 144 holds channel 0 key 1 bias inf, which is not a finite number");
+}

@@ -174,3 +174,26 @@ TEST(MotionDocument, HistoryFoldsADragDropsRedoOnANewEditAndTracksTheSavedState)
 }
 
 } // namespace
+
+// A workbench beside a tool that rewrites the file takes over version after version: the history
+// keeps the latest ones, so memory stays bounded, and undo walks back through exactly those.
+TEST(MotionDocument, TheHistoryKeepsTheLatestVersionsTakenOver)
+{
+    const auto version = [](float x) {
+        std::vector<char> section = scene_section();
+        std::memcpy(section.data() + 4, &x, sizeof x); // the object's position x, after its tag
+        return read_document(section);
+    };
+    motion_document doc = version(0);
+    for (int v = 1; v <= 20; ++v)
+        doc.take_over(version(static_cast<float>(v)));
+    EXPECT_EQ(doc.channel(object_x).value, 20.0f);
+    int undone = 0;
+    while (doc.can_undo() && doc.undo().ok)
+        ++undone;
+    EXPECT_EQ(undone, 16);
+    EXPECT_EQ(doc.channel(object_x).value, 4.0f) << "the version before the oldest step kept";
+    EXPECT_FALSE(doc.undo().ok);
+    EXPECT_TRUE(doc.redo().ok);
+    EXPECT_EQ(doc.channel(object_x).value, 5.0f);
+}

@@ -31,12 +31,30 @@ inline std::string slurp(const std::string& path)
     return s.str();
 }
 
-// `args` are appended to the program's path as they are (quote what needs quoting).
-inline tool_result run_quor_mem(const std::string& args)
+// Whether an address-space limit (ulimit -v) can be put on this build's programs: the address
+// sanitizer reserves terabytes of shadow memory up front, which no such limit allows.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool address_limits_apply = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool address_limits_apply = false;
+#else
+inline constexpr bool address_limits_apply = true;
+#endif
+#else
+inline constexpr bool address_limits_apply = true;
+#endif
+
+// `args` are appended to the program's path as they are (quote what needs quoting). With
+// `address_space_kib`, the program may map no more than that (where address_limits_apply).
+inline tool_result run_quor_mem(const std::string& args, long address_space_kib = 0)
 {
     const std::string base = ::testing::TempDir() + "quor-mem-run-" + std::to_string(getpid());
+    const std::string limit = address_space_kib > 0 && address_limits_apply
+                                  ? "ulimit -v " + std::to_string(address_space_kib) + " && exec "
+                                  : "";
     const std::string command =
-        std::string(QUOR_BIN_DIR) + "/quor-mem " + args + " >" + base + ".out 2>" + base + ".err";
+        limit + std::string(QUOR_BIN_DIR) + "/quor-mem " + args + " >" + base + ".out 2>" + base + ".err";
     tool_result r;
     const int raw = std::system(command.c_str());
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -5,7 +5,12 @@
 #include "gltf_motion.h"
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -171,6 +176,107 @@ TEST(GltfMotion, MissingNodesAnimationsAndFilesAreRefusedWithOneLineAndNoChange)
     EXPECT_NE(r.err.find("not a glTF file"), std::string::npos) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
     EXPECT_EQ(quor::test::slurp(scratch.data), bytes);
+}
+
+} // namespace
+
+namespace {
+
+// A node N moved by a LINEAR translation from (0, 0, 0) at 0 s to (1, 2, 3) at 1 s, its 32 bytes
+// in the buffer at `buffer_uri`; `more` goes into the top-level object as it is.
+std::string moving_node_gltf(const std::string& buffer_uri, const std::string& more = "", std::size_t length = 32)
+{
+    return R"({"asset":{"version":"2.0"},"nodes":[{"name":"N"}],)" + more + R"("buffers":[{"byteLength":)" +
+           std::to_string(length) + R"(,"uri":")" + buffer_uri + R"("}],
+      "bufferViews":[{"buffer":0,"byteLength":32}],
+      "accessors":[{"bufferView":0,"componentType":5126,"count":2,"type":"SCALAR","min":[0],"max":[1]},
+                   {"bufferView":0,"byteOffset":8,"componentType":5126,"count":2,"type":"VEC3"}],
+      "animations":[{"samplers":[{"input":0,"output":1}],
+                     "channels":[{"sampler":0,"target":{"node":0,"path":"translation"}}]}]})";
+}
+
+void write_keys(const std::string& path)
+{
+    const float keys[] = {0, 1, 0, 0, 0, 1, 2, 3};
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(keys), sizeof keys);
+}
+
+// Reads `gltf` (written as dir/scene.gltf) and gives its error line, or "read" with position.x at 1 s.
+std::string import_of(const std::string& dir, const std::string& gltf)
+{
+    std::ofstream(dir + "/scene.gltf") << gltf;
+    source_motion motion;
+    std::string error;
+    if (!gltf_motion(dir + "/scene.gltf", "N", 31, motion, &error))
+        return error;
+    return motion[0].value(1) == 1.0f ? "read" : "read wrong values";
+}
+
+// A glTF file reaches only regular files in its own folder: a buffer outside it (by `..`, by an
+// absolute path, by a link) is refused with one line and its bytes go nowhere; a FIFO neither
+// hangs the import as a buffer nor as an image; images are never read as pictures, so a bomb, a
+// FIFO or a foreign format among them changes nothing; a buffer past the bound is refused before
+// it is read, and so are nesting past the bound and a binary container whose chunks do not fit.
+TEST(GltfConfinement, OnlyRegularFilesInItsFolderWithinTheBounds)
+{
+    const quor::test::scratch_data scratch("gltf-confinement", false);
+    const std::string dir = scratch.dir + "/model";
+    std::filesystem::create_directories(dir);
+    write_keys(dir + "/keys.bin");
+    write_keys(scratch.dir + "/outside.bin");
+
+    EXPECT_EQ(import_of(dir, moving_node_gltf("keys.bin")), "read");
+    EXPECT_EQ(import_of(dir, moving_node_gltf("../outside.bin")),
+              dir + "/scene.gltf: not a glTF file tinygltf can read (the file " + dir +
+                  "/../outside.bin it refers to lies outside the glTF file's folder)");
+    // An absolute path is taken inside the folder, where there is no such file.
+    EXPECT_NE(import_of(dir, moving_node_gltf(scratch.dir + "/outside.bin")).find("File not found"), std::string::npos);
+    std::filesystem::create_symlink(scratch.dir + "/outside.bin", dir + "/link.bin");
+    EXPECT_NE(import_of(dir, moving_node_gltf("link.bin")).find("lies outside the glTF file's folder"),
+              std::string::npos);
+
+    ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0600), 0);
+    EXPECT_NE(import_of(dir, moving_node_gltf("pipe")).find("pipe it refers to is not a regular file"),
+              std::string::npos);
+    // A PNG whose header declares 60000 x 60000 pixels, a WebP, a FIFO and a file outside.
+    std::ofstream(dir + "/huge.png", std::ios::binary)
+        << std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\xea\x60\0\0\xea\x60\x08\x02\0\0\0", 29);
+    std::ofstream(dir + "/texture.webp") << "RIFF\x10\0\0\0WEBPVP8 ";
+    EXPECT_EQ(import_of(dir, moving_node_gltf("keys.bin", R"("images":[{"uri":"huge.png"},{"uri":"texture.webp"},
+        {"uri":"pipe"},{"uri":"../outside.bin"}],)")), "read");
+
+    // A buffer of 2 GiB (a sparse file) is refused by its size; so is one named by a size it does not have.
+    const int big = ::open((dir + "/big.bin").c_str(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_EQ(::ftruncate(big, 2ll << 30), 0);
+    ::close(big);
+    EXPECT_NE(import_of(dir, moving_node_gltf("big.bin", "", 2ull << 30)).find("big.bin it refers to is larger than the "
+                                                                               "1024 MiB a glTF import reads of a file"),
+              std::string::npos);
+    EXPECT_NE(import_of(dir, moving_node_gltf("keys.bin", "", 1ull << 40)).find("not a glTF file"), std::string::npos);
+
+    const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+    EXPECT_EQ(import_of(dir, moving_node_gltf("keys.bin", R"("extras":)" + deep + ",")),
+              dir + "/scene.gltf: not a glTF file tinygltf can read (its JSON nests arrays and objects deeper than 64 "
+                    "levels)");
+
+    // A binary glTF whose BIN chunk says it holds more than the file does.
+    std::string json = moving_node_gltf("keys.bin");
+    json.resize((json.size() + 3) / 4 * 4, ' ');
+    std::string glb = "glTF";
+    const auto u32 = [&](std::uint32_t v) { glb.append(reinterpret_cast<const char*>(&v), 4); };
+    u32(2);
+    u32(static_cast<std::uint32_t>(12 + 8 + json.size() + 8));
+    u32(static_cast<std::uint32_t>(json.size()));
+    u32(0x4E4F534A);
+    glb += json;
+    u32(64);
+    u32(0x004E4942);
+    std::ofstream(dir + "/scene.glb", std::ios::binary) << glb;
+    source_motion motion;
+    std::string error;
+    EXPECT_FALSE(gltf_motion(dir + "/scene.glb", "N", 31, motion, &error));
+    EXPECT_EQ(error, dir + "/scene.glb: not a glTF file tinygltf can read (a binary glTF file whose BIN chunk runs "
+                           "past its end)");
 }
 
 } // namespace

@@ -115,4 +115,40 @@ TEST(LwsScene, TheCommandReportsBakedChannelsAndRefusesWhatItCannotFind)
     EXPECT_EQ(quor::test::slurp(scratch.data), bytes);
 }
 
+// Two keys at one time under a Linear post-behaviour extrapolate with a slope of infinity: neither
+// the camera's bake nor an object's constants may carry that into the file, which the demo would
+// draw black. A channel of a million keys is refused before any of it is evaluated (a bake that
+// evaluates from the first key at every sample would take hours).
+TEST(LwsScene, MotionThatIsNotFiniteOrTooLongIsRefused)
+{
+    const quor::test::scratch_data scratch("lws-hostile");
+    ASSERT_FALSE(scratch.data.empty());
+    const std::string bytes = quor::test::slurp(scratch.data);
+    const std::string scene = scratch.dir + "/scene.lws";
+    const std::string steep = envelope("  Key 0 1 3 0 0 0 0 0 0\n  Key 5 1 3 0 0 0 0 0 0\n", 2, "1 5");
+    std::ofstream(scene) << "LWSC\n3\nAddNullObject Steep\nObjectMotion\nNumChannels 1\nChannel 0\n" + steep +
+                                "AddCamera\nCameraName Steep\nCameraMotion\nNumChannels 1\nChannel 0\n" + steep;
+    auto r = quor::test::run_quor_mem("motion lws " + scene + " --camera Steep --as camera --into " + scratch.data);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("quor-mem: motion lws: " + scene + ": its position.x is not a finite number at ", 0), 0u)
+        << r.err;
+    EXPECT_EQ(r.out, "");
+    r = quor::test::run_quor_mem("motion lws " + scene + " --object Steep --as object --at 2 --into " + scratch.data);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("quor-mem: motion lws: " + scene + ": its position.x is not a finite number at 2 s (", 0),
+              0u)
+        << r.err;
+
+    std::string keys;
+    for (int k = 0; k < 1000000; ++k)
+        keys += "  Key " + std::to_string(k % 7) + " " + std::to_string(k * 3e-5) + " 0 0 0 0 0 0 0\n";
+    std::ofstream(scene) << "LWSC\n3\nAddCamera\nCameraName Busy\nCameraMotion\nNumChannels 1\nChannel 0\n" +
+                                envelope(keys, 1000000);
+    r = quor::test::run_quor_mem("motion lws " + scene + " --camera Busy --as camera --into " + scratch.data);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "quor-mem: motion lws: channel position.x needs more than 4000 keys to stay within 0.001000 of "
+                     "its curve\n");
+    EXPECT_EQ(quor::test::slurp(scratch.data), bytes);
+}
+
 } // namespace

@@ -3,12 +3,14 @@
 #include "commands.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cmath>
 #include <iostream>
 #include <sstream>
 
 #include "app/report.h"
 #include "data_update.h"
+#include "io/whole_file.h"
+#include "platform/file.h"
 #include "gltf_motion.h"
 #include "lws_scene.h"
 #include "motion_fit.h"
@@ -27,16 +29,28 @@ int refuse(const std::string& what, const std::string& why)
     return 1;
 }
 
+// Scene files and motion texts are read whole; past this size they are refused before anything
+// is read (a text of single-letter words would take 16 times its size in tokens).
+constexpr std::size_t max_text_bytes = std::size_t{64} << 20;
+
 bool read_text(const std::string& path, std::string& text, std::string* error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *error = path + ": cannot be opened";
+    return read_whole_file(path, max_text_bytes, text, error);
+}
+
+// An output of an export or of `music` that names a data file is refused: such a slip of the
+// command line would put a text, a picture or a recording in place of the demo's data.
+bool names_data_file(const std::string& out_path, std::string* error)
+{
+    platform::file_stamp stamp;
+    if (!platform::stamp_of(out_path.c_str(), stamp) || stamp.size < static_cast<long long>(demo::layout::min_file_size))
         return false;
-    }
-    std::ostringstream s;
-    s << in.rdbuf();
-    text = s.str();
+    std::vector<char> data;
+    demo::data_check_result checked;
+    std::string unused;
+    if (!read_data_file(out_path, data, checked, &unused))
+        return false;
+    *error = out_path + " is a data file: the output would replace it (name another file)";
     return true;
 }
 
@@ -59,32 +73,52 @@ std::size_t record_index(const std::string& as)
     return r;
 }
 
-// Imported motion into one record of the data file: the camera's takes it animated, an object's
-// or the quad's the values at `at`.
-int import_motion(const std::string& what, const source_motion& src, const std::string& as, double at,
-                  const std::string& data_path)
+// Why a record made from `source` cannot be written: a number in it that is not finite (a source
+// curve that divides by a zero-length span, or runs off to infinity). Empty when there is none.
+std::string non_finite_refusal(const std::string& source, const record::transformation& rec, double at)
+{
+    const record::non_finite bad = record::first_non_finite(rec);
+    if (bad.channel < 0)
+        return {};
+    const auto& keys = rec[static_cast<std::size_t>(bad.channel)].keys;
+    const double when = bad.key < 0 ? at : keys[static_cast<std::size_t>(bad.key)].time;
+    std::ostringstream out;
+    out << source << ": its " << motion_channel_names[static_cast<std::size_t>(bad.channel)]
+        << " is not a finite number";
+    if (std::isfinite(when))
+        out << " at " << when << " s";
+    out << " (" << bad.number << ")";
+    return out.str();
+}
+
+// Imported motion from `source` into one record of the data file: the camera's takes it animated,
+// an object's or the quad's the values at `at`.
+int import_motion(const std::string& what, const std::string& source, const source_motion& src,
+                  const std::string& as, double at, const std::string& data_path)
 {
     const std::size_t r = record_index(as);
     parsed_motion parsed;
     record::transformation& rec = parsed.records[r].emplace();
     std::string error;
-    if (r + 1 < motion_record_count) {
+    std::vector<std::string> baked;
+    if (r + 1 < motion_record_count)
         rec = constants_at(src, at);
-        if (std::any_of(src.begin(), src.end(), [](const source_curve& c) { return !c.constant; }))
-            std::cout << program << ": " << what << ": the " << as
-                      << " record holds nine constants only: it takes the values at " << at << " s" << std::endl;
-    } else {
-        std::vector<std::string> baked;
-        if (!fit_camera(src, demo::layout::timeline_end, rec, baked, &error))
-            return refuse(what, error);
-        if (!baked.empty()) {
-            std::string names;
-            for (const std::string& n : baked)
-                names += (names.empty() ? "" : ", ") + n;
-            std::cout << program << ": " << what << ": baked " << names
-                      << " (shapes or behaviours the data file cannot hold) up to " << demo::layout::timeline_end
-                      << " s" << std::endl;
-        }
+    else if (!fit_camera(src, demo::layout::timeline_end, rec, baked, &error))
+        return refuse(what, error);
+    error = non_finite_refusal(source, rec, at);
+    if (!error.empty())
+        return refuse(what, error);
+    if (r + 1 < motion_record_count &&
+        std::any_of(src.begin(), src.end(), [](const source_curve& c) { return !c.constant; }))
+        std::cout << program << ": " << what << ": the " << as
+                  << " record holds nine constants only: it takes the values at " << at << " s" << std::endl;
+    if (!baked.empty()) {
+        std::string names;
+        for (const std::string& n : baked)
+            names += (names.empty() ? "" : ", ") + n;
+        std::cout << program << ": " << what << ": baked " << names
+                  << " (shapes or behaviours the data file cannot hold) up to " << demo::layout::timeline_end << " s"
+                  << std::endl;
     }
     if (!change_records(data_path, parsed.records, &error))
         return refuse(what, error);
@@ -122,7 +156,7 @@ int motion_export(const std::string& data_path, const std::string& out_path)
         std::cout << text << std::flush;
         return 0;
     }
-    if (!replace_file(out_path, text, {}, &error))
+    if (names_data_file(out_path, &error) || !replace_file(out_path, text, {}, &error))
         return refuse("motion export", error);
     return 0;
 }
@@ -137,6 +171,8 @@ int motion_import(const std::string& text_path, const std::string& data_path)
     if (!parse_motion_text(text, parsed, text_err))
         return refuse("motion import", text_path + ":" + std::to_string(text_err.line) + ":" +
                                            std::to_string(text_err.column) + ": " + text_err.what);
+    if (std::none_of(parsed.records.begin(), parsed.records.end(), [](const auto& r) { return r.has_value(); }))
+        return refuse("motion import", text_path + ": lists no records (Record object, quad or camera)");
     if (!change_records(data_path, parsed.records, &error))
         return refuse("motion import", error);
     return 0;
@@ -176,7 +212,7 @@ int motion_lws(const std::string& scene_path, const std::string& object, const s
             src[c].constant = true;
         }
     }
-    return import_motion("motion lws", src, as, at, data_path);
+    return import_motion("motion lws", scene_path, src, as, at, data_path);
 }
 
 int motion_gltf(const std::string& file, const std::string& node, const std::string& as, double at,
@@ -186,7 +222,7 @@ int motion_gltf(const std::string& file, const std::string& node, const std::str
     std::string error;
     if (!gltf_motion(file, node, demo::layout::timeline_end, src, &error))
         return refuse("motion gltf", error);
-    return import_motion("motion gltf", src, as, at, data_path);
+    return import_motion("motion gltf", file, src, as, at, data_path);
 }
 
 int music(const std::string& in_path, const std::string& out_path)
@@ -194,9 +230,9 @@ int music(const std::string& in_path, const std::string& out_path)
     stereo_pcm pcm;
     int rate = 0;
     std::string error;
-    if (!read_music(in_path, pcm, rate, &error))
-        return refuse("music", error);
     const double end = demo::layout::timeline_end;
+    if (names_data_file(out_path, &error) || !read_music(in_path, pcm, rate, &error, end))
+        return refuse("music", error);
     const double seconds = end_with_timeline(pcm, rate, end, music_fade);
     if (seconds < end)
         system::report("music", "warning: " + in_path + " lasts " + seconds_text(seconds) + " s, shorter than the " +
@@ -226,7 +262,8 @@ int texture_export(std::size_t slot, const std::string& data_path, const std::st
     std::vector<char> data;
     demo::data_check_result checked;
     std::string error;
-    if (!read_data_file(data_path, data, checked, &error) || !write_png(png_path, decode_level0(data, slot), &error))
+    if (!read_data_file(data_path, data, checked, &error) || names_data_file(png_path, &error) ||
+        !write_png(png_path, decode_level0(data, slot), &error))
         return refuse("texture export", error);
     return 0;
 }

@@ -2,8 +2,11 @@
 // numbers on one line, as scene files write them.
 #include "envelope_block.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+
+#include "app/report.h"
 
 namespace quor::tools {
 namespace {
@@ -51,6 +54,8 @@ token_cursor::token_cursor(std::string_view text, text_error& err, bool comments
         end_line += c == '\n';
 }
 
+std::string token_cursor::shown(const token& t) { return system::printable(t.text); }
+
 token token_cursor::peek() const { return at_end() ? token{"", end_line, 1} : tokens[pos]; }
 
 void token_cursor::skip_line()
@@ -68,7 +73,7 @@ bool token_cursor::fail(const token& t, std::string what)
 
 std::string token_cursor::found(const token& t) const
 {
-    return t.text.empty() ? "the end of the file" : "'" + std::string(t.text) + "'";
+    return t.text.empty() ? "the end of the file" : "'" + shown(t) + "'";
 }
 
 bool token_cursor::word(std::string_view w)
@@ -85,7 +90,7 @@ bool token_cursor::same_line(const token& opener, const char* what)
         return true;
     const token& last = tokens[pos - 1];
     return fail({last.text, last.line, last.column + last.text.size()},
-                std::string(opener.text) + " line ends before its " + what);
+                shown(opener) + " line ends before its " + what);
 }
 
 bool token_cursor::real(float& v, const char* what)
@@ -97,7 +102,7 @@ bool token_cursor::real(float& v, const char* what)
         ++first;
     const auto r = std::from_chars(first, last, v);
     if (!t.text.empty() && r.ec == std::errc::result_out_of_range)
-        return fail(t, std::string(what) + " " + std::string(t.text) + " does not fit a 32-bit float");
+        return fail(t, std::string(what) + " " + shown(t) + " does not fit a 32-bit float");
     if (t.text.empty() || r.ec != std::errc() || r.ptr != last)
         return fail(t, std::string("expected a ") + what + " (a number), found " + found(t));
     if (!std::isfinite(v))
@@ -114,7 +119,7 @@ bool token_cursor::integer(long long& v, const char* what, long long lo, long lo
     if (t.text.empty() || r.ec == std::errc::invalid_argument || r.ptr != last)
         return fail(t, std::string("expected ") + what + " (a whole number), found " + found(t));
     if (r.ec == std::errc::result_out_of_range || v < lo || v > hi)
-        return fail(t, std::string(what) + " " + std::string(t.text) + " is outside " + std::to_string(lo) + " to " +
+        return fail(t, std::string(what) + " " + shown(t) + " is outside " + std::to_string(lo) + " to " +
                            std::to_string(hi));
     next();
     return true;
@@ -128,15 +133,19 @@ bool read_envelope_block(token_cursor& in, envelope_block& out, std::size_t max_
     long long n = 0;
     if (!in.integer(n, "a key count", 0, static_cast<long long>(max_keys)))
         return false;
-    out.keys.resize(static_cast<std::size_t>(n));
-    out.lines.resize(out.keys.size());
-    for (std::size_t i = 0; i < out.keys.size(); ++i) {
+    // Keys are added as their lines are read: a count the text does not back allocates nothing.
+    const auto count = static_cast<std::size_t>(n);
+    out.keys.reserve(std::min(count, in.remaining() / 10));
+    out.lines.reserve(out.keys.capacity());
+    for (std::size_t i = 0; i < count; ++i) {
         const token opener = in.peek();
         if (in.is("Behaviors") || in.is("}"))
             return in.fail(opener, "the envelope has " + std::to_string(i) + " keys, its count says " +
-                                       std::to_string(out.keys.size()));
+                                       std::to_string(count));
         if (!in.word("Key"))
             return false;
+        out.keys.emplace_back();
+        out.lines.emplace_back();
         static constexpr const char* names[9] = {"value", "time", "shape", "tension", "continuity", "bias", "p4", "p5", "p6"};
         float* f = out.lines[i].numbers.data();
         Key& k = out.keys[i];
@@ -153,7 +162,7 @@ bool read_envelope_block(token_cursor& in, envelope_block& out, std::size_t max_
             }
         }
         if (i > 0 && f[1] < out.keys[i - 1].time)
-            return in.fail(out.lines[i].tokens[1], "time " + std::string(out.lines[i].tokens[1].text) +
+            return in.fail(out.lines[i].tokens[1], "time " + in.shown(out.lines[i].tokens[1]) +
                                                       " is before the previous key's " +
                                                       shortest(out.keys[i - 1].time) + ": keys go in time order");
         k.value = f[0];
@@ -172,7 +181,7 @@ bool read_envelope_block(token_cursor& in, envelope_block& out, std::size_t max_
         }
     }
     if (in.is("Key"))
-        return in.fail(in.peek(), "more keys than the envelope's count of " + std::to_string(out.keys.size()));
+        return in.fail(in.peek(), "more keys than the envelope's count of " + std::to_string(count));
     const token opener = in.peek();
     if (!in.word("Behaviors"))
         return false;

@@ -42,6 +42,8 @@ public:
     }
     // Skips the rest of the line of the token last taken.
     void skip_line();
+    // Tokens not yet taken.
+    std::size_t remaining() const { return tokens.size() - pos; }
 
     // Each check below takes the token on success; on failure it fills the error and is false.
     bool fail(const token& t, std::string what);
@@ -50,8 +52,11 @@ public:
     bool integer(long long& v, const char* what, long long lo, long long hi);
     // A token is waiting on the line of `opener`; the refusal points just past that line's end.
     bool same_line(const token& opener, const char* what);
-    // `'text'`, or "the end of the file".
+    // `'text'` (cut and with control characters escaped, as a message shows a token), or "the
+    // end of the file".
     std::string found(const token& t) const;
+    // The token as a message shows it: cut, control characters escaped.
+    static std::string shown(const token& t);
 
 private:
     std::vector<token> tokens;

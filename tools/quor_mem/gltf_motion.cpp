@@ -1,15 +1,22 @@
 // glTF animation samplers evaluated as glTF defines them (LINEAR with spherical interpolation for
 // rotations, STEP, CUBICSPLINE with per-key tangents), clamped outside their keys, and turned into
-// curves of the fitting step. Every accessor read is bounded by its buffer.
+// curves of the fitting step. Every accessor read is bounded by its buffer. tinygltf reads files
+// only through callbacks that keep it to regular files inside the glTF's own folder and to sizes
+// stated below, and decodes no image: motion never uses them.
 #include "gltf_motion.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <numbers>
+#include <string_view>
 
 #include <tiny_gltf.h>
+
+#include "app/report.h"
+#include "platform/file.h"
 
 namespace quor::tools {
 namespace {
@@ -36,9 +43,9 @@ struct track {
     std::array<double, 4> at(double t) const
     {
         std::array<double, 4> out{};
-        std::size_t k = 0;
-        while (k + 1 < count() && times[k + 1] <= t)
-            ++k;
+        // The key at or before t: a search, not a walk, so that a long track costs no more per sample.
+        const auto after = std::upper_bound(times.begin(), times.end(), t);
+        const std::size_t k = after == times.begin() ? 0 : static_cast<std::size_t>(after - times.begin()) - 1;
         if (t <= times.front() || k + 1 >= count() || mode == interpolation::step) {
             for (std::size_t c = 0; c < width; ++c)
                 out[c] = value(t <= times.front() ? 0 : k)[c];
@@ -81,6 +88,184 @@ bool fail(std::string* error, std::string what)
 {
     *error = std::move(what);
     return false;
+}
+
+// The most bytes read of any one file (the glTF, a .glb, a buffer or an image), of every file
+// together, and of the JSON text; and how deeply its arrays and objects may nest (tinygltf's
+// reading of `extras` recurses once per level).
+constexpr std::size_t max_file_bytes = std::size_t{1} << 30;
+constexpr std::size_t max_total_bytes = std::size_t{1} << 30;
+constexpr std::size_t max_json_bytes = std::size_t{64} << 20;
+constexpr int max_json_depth = 64;
+
+// What tinygltf may reach: files inside `folder` (links resolved), read up to the bounds above.
+struct confinement {
+    std::string folder; // resolved, without a trailing '/'
+    std::size_t read = 0;
+    // The first file refused, and why: a load that fails over it says so.
+    std::string refusal;
+};
+
+// Why tinygltf may not have the file at `path` (empty when it may), and its size: outside the
+// folder (links resolved), not a regular file, or past the bounds above.
+std::string weigh(const std::string& path, const confinement& c, std::size_t& size)
+{
+    const std::string resolved = platform::resolve_links(path.c_str());
+    platform::open_result how;
+    const int fd = platform::open_for_input(resolved.c_str(), &how);
+    const long long length = fd == platform::no_file ? -1 : platform::file_length(fd);
+    platform::close_file(fd);
+    const bool inside = c.folder == "/" ? resolved.size() > 1
+                                        : resolved.rfind(c.folder + "/", 0) == 0 && resolved.size() > c.folder.size() + 1;
+    if (how == platform::open_result::missing)
+        return "does not exist";
+    if (!inside)
+        return "lies outside the glTF file's folder";
+    if (fd == platform::no_file)
+        return how == platform::open_result::not_regular ? "is not a regular file" : "cannot be opened";
+    if (length < 0 || static_cast<std::size_t>(length) > max_file_bytes)
+        return "is larger than the " + std::to_string(max_file_bytes >> 20) + " MiB a glTF import reads of a file";
+    if (c.read + static_cast<std::size_t>(length) > max_total_bytes)
+        return "would take what is read past the " + std::to_string(max_total_bytes >> 20) + " MiB a glTF import reads";
+    size = static_cast<std::size_t>(length);
+    return {};
+}
+
+// tinygltf asks whether a file exists before it reads it, trying the glTF's folder and then ".";
+// a refusal is kept for the message of a load that fails over it.
+bool file_exists(const std::string& path, void* context)
+{
+    auto& c = *static_cast<confinement*>(context);
+    std::size_t size = 0;
+    const std::string why = weigh(path, c, size);
+    if (!why.empty() && why != "does not exist" && c.refusal.empty())
+        c.refusal = "the file " + system::printable(path) + " it refers to " + why;
+    return why.empty();
+}
+
+std::string as_given(const std::string& path, void*) { return path; }
+
+bool read_whole_file(std::vector<unsigned char>* out, std::string* err, const std::string& path, void* context)
+{
+    auto& c = *static_cast<confinement*>(context);
+    std::size_t size = 0;
+    const std::string why = weigh(path, c, size);
+    if (!why.empty()) {
+        if (err)
+            *err += why;
+        return false;
+    }
+    const int fd = platform::open_for_input(platform::resolve_links(path.c_str()).c_str());
+    out->resize(size);
+    const bool read = fd != platform::no_file && platform::read_full(fd, out->data(), size) == size;
+    platform::close_file(fd);
+    if (!read && err)
+        *err += "cannot be read";
+    c.read += size;
+    return read;
+}
+
+bool write_nothing(std::string*, const std::string&, const std::vector<unsigned char>&, void*) { return false; }
+
+// Images are left undecoded: motion needs none, and a decoder is the widest door a file offers.
+bool skip_image(tinygltf::Image*, const int, std::string*, std::string*, int, int, const unsigned char*, int, void*)
+{
+    return true;
+}
+
+// How deeply the JSON text's arrays and objects nest, strings skipped; stops counting past `limit`.
+int nesting(std::string_view json, int limit)
+{
+    int depth = 0, deepest = 0;
+    bool in_string = false;
+    for (std::size_t i = 0; i < json.size() && deepest <= limit; ++i) {
+        const char ch = json[i];
+        if (in_string) {
+            if (ch == '\\')
+                ++i;
+            else if (ch == '"')
+                in_string = false;
+        } else if (ch == '"') {
+            in_string = true;
+        } else if (ch == '[' || ch == '{') {
+            deepest = std::max(deepest, ++depth);
+        } else if (ch == ']' || ch == '}') {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
+std::uint32_t little_u32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t{p[3]} << 24; }
+
+// The JSON chunk of a binary glTF, after its whole container is found sound (tinygltf 2.7 lets a
+// BIN chunk's header run it 8 bytes past the file); empty with *why when it is not.
+std::string_view glb_json(const std::vector<unsigned char>& file, std::string& why)
+{
+    const std::size_t size = file.size();
+    if (size < 20) {
+        why = "a binary glTF file shorter than its headers";
+        return {};
+    }
+    const std::size_t length = little_u32(&file[8]), json = little_u32(&file[12]);
+    if (length > size || json > length - 20 || little_u32(&file[16]) != 0x4E4F534A) {
+        why = "a binary glTF file whose JSON chunk does not fit it";
+        return {};
+    }
+    const std::size_t bin = 20 + json;
+    if (bin < length && (length - bin < 8 || little_u32(&file[bin]) > length - bin - 8)) {
+        why = "a binary glTF file whose BIN chunk runs past its end";
+        return {};
+    }
+    return {reinterpret_cast<const char*>(file.data()) + 20, json};
+}
+
+// Reads the glTF or .glb file at `path` into `model`, holding tinygltf to the bounds above.
+bool load_model(const std::string& path, tinygltf::Model& model, std::string* error)
+{
+    const std::string resolved = platform::resolve_links(path.c_str());
+    const std::size_t slash = resolved.rfind('/');
+    confinement c;
+    c.folder = slash == std::string::npos ? platform::resolve_links(".") : slash == 0 ? "/" : resolved.substr(0, slash);
+
+    std::vector<unsigned char> file;
+    std::string why;
+    if (!read_whole_file(&file, &why, path, &c))
+        return fail(error, path + " " + why);
+    const bool binary = file.size() >= 4 && std::memcmp(file.data(), "glTF", 4) == 0;
+    const std::string_view json =
+        binary ? glb_json(file, why) : std::string_view(reinterpret_cast<const char*>(file.data()), file.size());
+    const std::size_t opening = json.find_first_not_of(" \t\r\n\xEF\xBB\xBF"); // a byte-order mark too
+    if (!binary && (opening == std::string_view::npos || json[opening] != '{'))
+        why = "neither a JSON text nor a binary glTF file";
+    else if (json.size() > max_json_bytes)
+        why = "its JSON text is larger than the " + std::to_string(max_json_bytes >> 20) + " MiB a glTF import reads";
+    else if (nesting(json, max_json_depth) > max_json_depth)
+        why = "its JSON nests arrays and objects deeper than " + std::to_string(max_json_depth) + " levels";
+    if (!why.empty())
+        return fail(error, path + ": not a glTF file tinygltf can read (" + why + ")");
+
+    tinygltf::TinyGLTF loader;
+    loader.SetFsCallbacks({file_exists, as_given, read_whole_file, write_nothing, &c});
+    loader.SetImageLoader(skip_image, nullptr);
+    std::string err, warn;
+    bool loaded = false;
+    try {
+        loaded = binary ? loader.LoadBinaryFromMemory(&model, &err, &warn, file.data(),
+                                                      static_cast<unsigned int>(file.size()), c.folder)
+                        : loader.LoadASCIIFromString(&model, &err, &warn, json.data(),
+                                                     static_cast<unsigned int>(json.size()), c.folder);
+    } catch (const std::bad_alloc&) {
+        return fail(error, path + ": not enough memory to read it");
+    }
+    if (!loaded) {
+        const bool over_a_file = err.find("File not found") != std::string::npos ||
+                                 err.find("File read error") != std::string::npos;
+        const std::string first = over_a_file && !c.refusal.empty() ? c.refusal : err.substr(0, err.find('\n'));
+        return fail(error, path + ": not a glTF file tinygltf can read" +
+                               (first.empty() ? "" : " (" + system::printable(first, 200) + ")"));
+    }
+    return true;
 }
 
 // Float elements of an accessor, `width` per item, checked against its buffer.
@@ -247,16 +432,9 @@ std::array<float, 3> heading_pitch_bank(const std::array<double, 4>& q)
 bool gltf_motion(const std::string& path, const std::string& node_name, double end, source_motion& out,
                  std::string* error)
 {
-    tinygltf::TinyGLTF loader;
     tinygltf::Model model;
-    std::string err, warn;
-    const bool binary = path.size() >= 4 && path.compare(path.size() - 4, 4, ".glb") == 0;
-    const bool loaded = binary ? loader.LoadBinaryFromFile(&model, &err, &warn, path)
-                               : loader.LoadASCIIFromFile(&model, &err, &warn, path);
-    if (!loaded) {
-        const std::string first = err.substr(0, err.find('\n'));
-        return fail(error, path + ": not a glTF file tinygltf can read" + (first.empty() ? "" : " (" + first + ")"));
-    }
+    if (!load_model(path, model, error))
+        return false;
     int node = -1;
     for (std::size_t i = 0; i < model.nodes.size(); ++i)
         if (model.nodes[i].name == node_name)

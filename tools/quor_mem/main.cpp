@@ -1,6 +1,9 @@
 // quor-mem: builds the demo's data file and music, checks a data file as the demo will, and
 // brings motion, textures and music made in other tools into them.
+#include <charconv>
+#include <cmath>
 #include <iostream>
+#include <new>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -13,6 +16,24 @@
 #include "version.h"
 
 using namespace quor::tools;
+
+namespace {
+
+// The latest time --at takes: an hour, past any timeline a scene or glTF file is made for.
+constexpr double latest_at = 3600;
+
+const CLI::Validator seconds_at(
+    [](std::string& text) {
+        double seconds = -1;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+        return error == std::errc() && end == text.data() + text.size() && std::isfinite(seconds) && seconds >= 0 &&
+                       seconds <= latest_at
+                   ? std::string()
+                   : "'" + quor::system::printable(text) + "' is not a number of seconds from 0 to 3600";
+    },
+    "SECONDS");
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -81,7 +102,7 @@ int main(int argc, char** argv)
     mlws->add_option("--as", lws_as, as_help)->required()->check(CLI::IsMember(record_choices));
     mlws->add_option("--at", lws_at, "Seconds: the time whose values an object or the quad takes")
         ->capture_default_str()
-        ->check(CLI::NonNegativeNumber);
+        ->check(seconds_at);
     mlws->add_option("--into", lws_into, "The data file to change (tesk.mem)")->required();
     mlws->callback([&] {
         if (lws_object.empty() == lws_camera.empty())
@@ -98,7 +119,7 @@ int main(int argc, char** argv)
     mgltf->add_option("--as", gltf_as, as_help)->required()->check(CLI::IsMember(record_choices));
     mgltf->add_option("--at", gltf_at, "Seconds: the time whose values an object or the quad takes")
         ->capture_default_str()
-        ->check(CLI::NonNegativeNumber);
+        ->check(seconds_at);
     mgltf->add_option("--into", gltf_into, "The data file to change (tesk.mem)")->required();
     mgltf->callback([&] { status = motion_gltf(gltf_file, gltf_node, gltf_as, gltf_at, gltf_into); });
 
@@ -144,6 +165,12 @@ int main(int argc, char** argv)
     } catch (const CLI::ParseError& e) {
         app.exit(e);
         return 2;
+    } catch (const std::bad_alloc&) {
+        // Inputs are weighed before they are decoded; what still does not fit the memory the
+        // process may have (ulimit -v) ends here in one line, every file as it was.
+        quor::system::report(app.get_subcommands().empty() ? "" : app.get_subcommands().front()->get_name(),
+                             "not enough memory for this input");
+        return 1;
     }
     return status;
 }

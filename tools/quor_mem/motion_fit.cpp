@@ -162,6 +162,14 @@ source_curve curve_of(const Envelope& e, double end, float tolerance)
     c.constant = keys.size() <= 1;
     if (c.constant)
         return c;
+    // More keys than a channel holds: the record takes no copy and no bake of them (fit_camera
+    // refuses without evaluating anything), and a constant needs one value; the search for jumps,
+    // which evaluates the curve at every key, would take time that grows with the square.
+    if (keys.size() > key_budget) {
+        for (const Key& k : keys)
+            c.knots.push_back(k.time);
+        return c;
+    }
 
     // Candidate jumps: every key, and in repeated periods its copies (periods too short to
     // list are left to the bake, which refuses a curve it cannot follow).
@@ -216,13 +224,16 @@ bool fit_camera(const source_motion& src, double end, record::transformation& ou
             c.value = curve.value(0);
             continue;
         }
-        if (curve.exact) {
+        if (curve.exact && curve.exact->size() <= key_budget) {
             c = envelope_channel(with_lead_in(*curve.exact));
             if (channel_error(c, curve, end) <= curve.tolerance)
                 continue;
         }
+        // A bake starts with a key at every knot: too many of them are refused before any of the
+        // curve is evaluated.
+        const auto inside = std::count_if(curve.knots.begin(), curve.knots.end(), [end](double k) { return k >= 0 && k <= end; });
         std::vector<Key> keys;
-        if (!bake(curve, end, keys)) {
+        if (static_cast<std::size_t>(inside) > key_budget || !bake(curve, end, keys)) {
             *error = std::string("channel ") + motion_channel_names[i] + " needs more than " +
                      std::to_string(key_budget) + " keys to stay within " + std::to_string(curve.tolerance) +
                      " of its curve";

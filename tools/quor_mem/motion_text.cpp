@@ -61,7 +61,7 @@ public:
             if (index == motion_record_count)
                 return in.fail(name, "unknown record " + in.found(name) + " (object, quad or camera)");
             if (out.records[index])
-                return in.fail(name, "the " + std::string(name.text) + " record is listed twice");
+                return in.fail(name, "the " + in.shown(name) + " record is listed twice");
             in.next();
             transformation rec;
             if (!record_body(rec) || !fits(rec, index, start))
@@ -91,7 +91,7 @@ private:
                 return in.fail(name, "unknown channel " + in.found(name) +
                                          " (position.x/y/z, yaw, pitch, bank, scale.x/y/z)");
             if (seen[c])
-                return in.fail(name, "channel " + std::string(name.text) + " is listed twice");
+                return in.fail(name, "channel " + in.shown(name) + " is listed twice");
             seen[c] = true;
             in.next();
             if (!channel_body(rec[c]))
@@ -148,11 +148,11 @@ private:
             const Key& k = block.keys[i];
             const auto& t = block.lines[i].tokens;
             if (k.time < 0)
-                return in.fail(t[1], "time " + std::string(t[1].text) +
+                return in.fail(t[1], "time " + in.shown(t[1]) +
                                          " is before 0, where the engine seeds its first key");
             for (std::size_t c = k.shape == Shape::Bezier2D ? 3 : 6; c < t.size(); ++c)
                 if (block.lines[i].numbers[c] != 0)
-                    return in.fail(t[c], "tangent parameter " + std::string(t[c].text) +
+                    return in.fail(t[c], "tangent parameter " + in.shown(t[c]) +
                                              " cannot be stored: the data file keeps value, time, shape, tension, "
                                              "continuity and bias only");
         }
@@ -160,7 +160,7 @@ private:
             if ((side == 0 ? block.pre : block.post) != Behavior::Constant)
                 return in.fail(block.behavior_tokens[side],
                                std::string(side == 0 ? "pre" : "post") + "-behaviour " +
-                                   std::string(block.behavior_tokens[side].text) +
+                                   in.shown(block.behavior_tokens[side]) +
                                    " cannot be stored: the data file keeps Constant (1) before and after the keys");
         keys = std::move(block.keys);
         return true;

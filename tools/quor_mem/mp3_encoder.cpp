@@ -8,7 +8,7 @@ namespace quor::tools {
 
 std::vector<std::uint8_t> encode_mp3(const stereo_pcm& pcm, std::string* error, int in_rate)
 {
-    lame_global_flags* lame = lame_init();
+    lame_global_flags* lame = in_rate > 0 ? lame_init() : nullptr;
     if (!lame) {
         *error = "the mp3 encoder could not be created";
         return {};
@@ -29,7 +29,10 @@ std::vector<std::uint8_t> encode_mp3(const stereo_pcm& pcm, std::string* error, 
     const int total = static_cast<int>(pcm.left.size());
     constexpr int chunk = 8192;
     std::vector<std::uint8_t> out;
-    std::vector<unsigned char> buffer(chunk * 5 / 4 + 7200);
+    // lame's bound for one call, 1.25 bytes a sample plus 7200, counts the samples it encodes: the
+    // chunk's samples after resampling to the output rate (many more from a low-rate recording).
+    const long long resampled = (static_cast<long long>(chunk) * sample_rate + in_rate - 1) / in_rate + 1;
+    std::vector<unsigned char> buffer(static_cast<std::size_t>(resampled * 5 / 4 + 7200));
     for (int at = 0; at < total; at += chunk) {
         const int n = total - at < chunk ? total - at : chunk;
         const int bytes = lame_encode_buffer_ieee_float(lame, pcm.left.data() + at, pcm.right.data() + at, n,

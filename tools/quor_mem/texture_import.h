@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -16,9 +17,27 @@ struct rgba_image {
     std::vector<std::uint8_t> texels;
 };
 
+// RGB8 texels, row-major, row 0 first.
+struct rgb_image {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> texels;
+};
+
+// What an import reads and decodes at most: the file's bytes, and the picture's pixels and sides
+// (weighed from its header before any pixel is decoded; the largest slot is 1024 x 1024).
+constexpr std::size_t max_image_file_bytes = std::size_t{256} << 20;
+constexpr long long max_image_pixels = 16ll << 20;
+constexpr int max_image_side = 16384;
+
+// An image file's picture, decoded by stb_image (PNG, JPEG, TGA, BMP, PSD, GIF, HDR, PIC, PNM).
+// False with `why` (one phrase) when it is no image stb_image reads, is larger than the bounds
+// above, or is cut short (stb_image would fill the missing pixels with black).
+bool decode_image(std::span<const std::uint8_t> file, rgb_image& out, std::string& why);
+
 // The DXT1 chain for texture `slot` (0-4) from the image file at path: resized to the slot's size
 // with a high-quality filter in linear light, mips box-filtered, alpha dropped. False with *error
-// when the file cannot be read as an image.
+// when the file is not a regular file, cannot be read or decode_image refuses it.
 bool chain_from_image(const std::string& path, std::size_t slot, std::vector<std::uint8_t>& chain,
                       std::string* error);
 
