@@ -95,26 +95,6 @@ std::size_t record_index(const std::string& as)
     return r;
 }
 
-// Why a record made from `source` cannot be written: a number in it that is not finite (a source
-// curve that divides by a zero-length span, or runs off to infinity). Empty when there is none.
-std::string non_finite_refusal(const std::string& source, const record::transformation& rec, double at)
-{
-    const record::non_finite bad = record::first_non_finite(rec);
-    if (bad.channel < 0)
-        return {};
-    const auto& keys = rec[static_cast<std::size_t>(bad.channel)].keys;
-    const double when = bad.key < 0 ? at : keys[static_cast<std::size_t>(bad.key)].time;
-    std::ostringstream out;
-    out << source << ": its " << motion_channel_names[static_cast<std::size_t>(bad.channel)]
-        << " is not a finite number";
-    if (std::isfinite(when))
-        out << " at " << when << " s";
-    out << " (" << bad.number << ")";
-    return out.str();
-}
-
-// Imported motion from `source` into one record of the data file: the camera's takes it animated,
-// an object's or the quad's the values at `at`.
 int import_motion(const std::string& what, const std::string& source, const source_motion& src,
                   const std::string& as, double at, const std::string& data_path)
 {
@@ -123,13 +103,8 @@ int import_motion(const std::string& what, const std::string& source, const sour
     record::transformation& rec = parsed.records[r].emplace();
     std::string error;
     std::vector<std::string> baked;
-    if (r + 1 < motion_record_count)
-        rec = constants_at(src, at);
-    else if (!fit_camera(src, demo::layout::timeline_end, rec, baked, &error))
-        return refuse(what, error);
-    error = non_finite_refusal(source, rec, at);
-    if (!error.empty())
-        return refuse(what, error);
+    if (!make_record(src, r + 1 == motion_record_count, at, demo::layout::timeline_end, rec, baked, &error))
+        return refuse(what, source + ": " + error);
     if (r + 1 < motion_record_count &&
         std::any_of(src.begin(), src.end(), [](const source_curve& c) { return !c.constant; }))
         std::cout << program << ": " << what << ": the " << as
@@ -222,17 +197,7 @@ int motion_lws(const std::string& scene_path, const std::string& object, const s
         }
     if (!found)
         return refuse("motion lws", scene_path + ": no " + (want_camera ? "camera" : "object") + " named " + name);
-    source_motion src;
-    for (std::size_t c = 0; c < src.size(); ++c) {
-        if (found->channels[c]) {
-            src[c] = curve_of(*found->channels[c], demo::layout::timeline_end, 1e-3f);
-        } else {
-            const float rest = c >= 6 ? 1.0f : 0.0f;
-            src[c].value = [rest](double) { return rest; };
-            src[c].constant = true;
-        }
-    }
-    return import_motion("motion lws", scene_path, src, as, at, data_path);
+    return import_motion("motion lws", scene_path, motion_of(*found, demo::layout::timeline_end), as, at, data_path);
 }
 
 int motion_gltf(const std::string& file, const std::string& node, const std::string& as, double at,

@@ -126,4 +126,19 @@ bool read_scene(std::string_view text, std::vector<scene_item>& items, text_erro
     return true;
 }
 
+source_motion motion_of(const scene_item& item, double end)
+{
+    source_motion src;
+    for (std::size_t c = 0; c < src.size(); ++c) {
+        if (item.channels[c]) {
+            src[c] = curve_of(*item.channels[c], end, 1e-3f);
+        } else {
+            const float rest = c >= 6 ? 1.0f : 0.0f;
+            src[c].value = [rest](double) { return rest; };
+            src[c].constant = true;
+        }
+    }
+    return src;
+}
+
 } // namespace quor::interchange

@@ -10,6 +10,7 @@
 
 #include "anim/envelope.h"
 #include "interchange/envelope_block.h"
+#include "interchange/motion_fit.h"
 
 namespace quor::interchange {
 
@@ -26,5 +27,9 @@ struct scene_item {
 // The items of a scene file's text, or the first thing that keeps it from being read (with its
 // line and column).
 bool read_scene(std::string_view text, std::vector<scene_item>& items, text_error& err);
+
+// An item's motion for the fitting step up to `end`: its channels' curves within 1e-3, and the
+// channels its motion block leaves out at LightWave's rest values (0, and 1 for scale).
+source_motion motion_of(const scene_item& item, double end);
 
 } // namespace quor::interchange

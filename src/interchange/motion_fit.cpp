@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <sstream>
 
 #include "anim/channel.h"
 
@@ -251,6 +252,50 @@ record::transformation constants_at(const source_motion& src, double at)
     for (std::size_t i = 0; i < src.size(); ++i)
         out[i].value = src[i].value(at);
     return out;
+}
+
+namespace {
+
+std::string not_finite(std::size_t channel, double when, float number)
+{
+    std::ostringstream out;
+    out << "its " << motion_channel_names[channel] << " is not a finite number";
+    if (std::isfinite(when))
+        out << " at " << when << " s";
+    out << " (" << number << ")";
+    return out.str();
+}
+
+} // namespace
+
+bool make_record(const source_motion& src, bool camera, double at, double end, record::transformation& out,
+                 std::vector<std::string>& baked, std::string* error)
+{
+    if (!camera)
+        out = constants_at(src, at);
+    else if (!fit_camera(src, end, out, baked, error))
+        return false;
+    const record::non_finite bad = record::first_non_finite(out);
+    if (bad.channel >= 0) {
+        const auto c = static_cast<std::size_t>(bad.channel);
+        *error = not_finite(c, bad.key < 0 ? at : out[c].keys[static_cast<std::size_t>(bad.key)].time, bad.number);
+        return false;
+    }
+    // Finite keys can still make a curve that is not: tangents over spans of almost no time.
+    for (std::size_t c = 0; c < out.size(); ++c) {
+        if (out[c].tag == record::constant_tag)
+            continue;
+        engine_channel engine(out[c]);
+        const auto samples = static_cast<long>(end * sample_rate);
+        for (long i = 0; i <= samples; ++i) {
+            const float v = engine.at(i / sample_rate);
+            if (!std::isfinite(v)) {
+                *error = not_finite(c, i / sample_rate, v);
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 } // namespace quor::interchange

@@ -47,6 +47,14 @@ bool fit_camera(const source_motion& src, double end, record::transformation& ou
 // An object's or the quad's record: nine constants, the source's values at time `at`.
 record::transformation constants_at(const source_motion& src, double at);
 
+// The record an import writes: the camera's (`camera`) fitted up to `end`, with the names of its
+// baked channels in `baked`, or an object's or the quad's constants at `at`. False with one line
+// in *error when the fit refuses, or when the record would hold a number that is not finite or
+// the engine would evaluate one of its channels to such a number at a time the fit checks (the
+// picture would go black): "its position.x is not a finite number at 2 s (inf)".
+bool make_record(const source_motion& src, bool camera, double at, double end, record::transformation& out,
+                 std::vector<std::string>& baked, std::string* error);
+
 // The largest difference between the record channel, as the engine reads and evaluates it, and
 // the curve over (0, end], sampled densely; times at the curve's breaks are left out.
 float channel_error(const record::channel& c, const source_curve& src, double end);

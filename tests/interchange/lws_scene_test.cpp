@@ -147,8 +147,8 @@ TEST(LwsScene, MotionThatIsNotFiniteOrTooLongIsRefused)
                                 envelope(keys, 1000000);
     r = quor::test::run_quor_mem("motion lws " + scene + " --camera Busy --as camera --into " + scratch.data);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "quor-mem: motion lws: channel position.x needs more than 4000 keys to stay within 0.001000 of "
-                     "its curve\n");
+    EXPECT_EQ(r.err, "quor-mem: motion lws: " + scene +
+                         ": channel position.x needs more than 4000 keys to stay within 0.001000 of its curve\n");
 
     // A time that is no number of seconds is refused as an option, in a short line.
     for (const char* at : {"nan", "1e400", "-1e308", "inf"}) {
