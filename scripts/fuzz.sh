@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
-# Runs every fuzz target of the sanitizer build for SECONDS each (default 60) from its committed
-# corpus: scripts/fuzz.sh [SECONDS]. New coverage stays in build-asan/fuzz-scratch/ and seeds the
-# next run; a crash, timeout or out-of-memory input joins tests/fuzz/corpus/<target>/ as a
+# Runs every fuzz target of the sanitizer build (or the named ones) for SECONDS each (default 60)
+# from its committed corpus: scripts/fuzz.sh [SECONDS [TARGET...]]. New coverage stays in
+# build-asan/fuzz-scratch/ and seeds the next run; a crash, timeout or out-of-memory input joins tests/fuzz/corpus/<target>/ as a
 # regression input, and the target goes on for the rest of its time. Exits 1 when one was kept.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 case "$seconds" in
-  ''|*[!0-9]*) echo "usage: scripts/fuzz.sh [SECONDS]" >&2; exit 2 ;;
+  ''|*[!0-9]*) echo "usage: scripts/fuzz.sh [SECONDS [TARGET...]]" >&2; exit 2 ;;
 esac
+shift $(( $# > 0 ? 1 : 0 ))
+targets=("$@")
 bash "$root/scripts/build.sh" sanitize
 bin="$root/build-asan/bin"
 found=0
 for source in "$root"/tests/fuzz/*_fuzz.cpp; do
   name=$(basename "$source" .cpp)
+  if [ ${#targets[@]} -gt 0 ] && ! printf '%s\n' "${targets[@]}" | grep -qx "$name"; then
+    continue
+  fi
   corpus="$root/tests/fuzz/corpus/$name"
   scratch="$root/build-asan/fuzz-scratch/$name"
   artifacts="$root/build-asan/fuzz-artifacts/$name/"

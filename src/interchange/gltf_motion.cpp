@@ -402,7 +402,9 @@ struct angle_track {
 
     float at(double t, std::size_t c) const
     {
-        const auto i = std::min(reference.size() - 1, static_cast<std::size_t>(std::max(0.0, t) * unwrap_rate));
+        // Clamped as a double: a key time far past the reference does not fit an index.
+        const auto i = static_cast<std::size_t>(
+            std::clamp(t * unwrap_rate, 0.0, static_cast<double>(reference.size() - 1)));
         return near(heading_pitch_bank(rotation->at(t)), reference[i])[c];
     }
 };
