@@ -103,7 +103,7 @@ std::string bmp(std::int32_t w, std::int32_t h, std::size_t pixels)
     };
     const std::uint32_t size = static_cast<std::uint32_t>((w * 3 + 3) / 4 * 4 * h);
     return "BM" + le(54 + size, 4) + le(0, 4) + le(54, 4) + le(40, 4) + le(w, 4) + le(h, 4) + le(1, 2) + le(24, 2) +
-           le(0, 4) + le(size, 4) + le(2835, 4) + le(2835, 4) + le(0, 8) + std::string(pixels, '\x40');
+           le(0, 4) + le(size, 4) + le(2835, 4) + le(2835, 4) + le(0, 4) + le(0, 4) + std::string(pixels, '\x40');
 }
 
 std::string tga(std::uint16_t w, std::uint16_t h, std::size_t pixels)
