@@ -22,7 +22,11 @@ for source in "$root"/tests/fuzz/*_fuzz.cpp; do
   corpus="$root/tests/fuzz/corpus/$name"
   scratch="$root/build-asan/fuzz-scratch/$name"
   artifacts="$root/build-asan/fuzz-artifacts/$name/"
-  mkdir -p "$corpus" "$scratch" "$artifacts"
+  # The run starts from the corpus as it was: an input kept meanwhile would stop every restart at once.
+  seed="$root/build-asan/fuzz-seed/$name"
+  rm -rf "$seed"
+  mkdir -p "$corpus" "$scratch" "$artifacts" "$seed"
+  cp -r "$corpus/." "$seed/"
   log="$root/build-asan/fuzz-$name.log"
   : >"$log"
   end=$((SECONDS + seconds))
@@ -30,7 +34,7 @@ for source in "$root"/tests/fuzz/*_fuzz.cpp; do
     rm -f "$artifacts"*
     status=0
     "$bin/$name" -max_total_time=$((end - SECONDS)) -timeout=10 -print_final_stats=1 \
-      -artifact_prefix="$artifacts" "$scratch" "$corpus" >>"$log" 2>&1 || status=$?
+      -artifact_prefix="$artifacts" "$scratch" "$seed" >>"$log" 2>&1 || status=$?
     kept=0
     for input in "$artifacts"*; do
       [ -f "$input" ] || continue

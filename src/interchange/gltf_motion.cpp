@@ -208,7 +208,7 @@ std::string_view glb_json(const std::vector<unsigned char>& file, std::string& w
         return {};
     }
     const std::size_t length = little_u32(&file[8]), json = little_u32(&file[12]);
-    if (length > size || json > length - 20 || little_u32(&file[16]) != 0x4E4F534A) {
+    if (length > size || length < 20 || json > length - 20 || little_u32(&file[16]) != 0x4E4F534A) {
         why = "a binary glTF file whose JSON chunk does not fit it";
         return {};
     }
