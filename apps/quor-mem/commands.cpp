@@ -21,6 +21,7 @@
 #include "interchange/mp3_encoder.h"
 #include "interchange/music_import.h"
 #include "interchange/texture_import.h"
+#include "io/png_file.h"
 
 namespace quor::apps {
 namespace {
@@ -231,8 +232,10 @@ int texture_export(std::size_t slot, const std::string& data_path, const std::st
 {
     demo::data_file data;
     std::string error;
-    if (!read_data_file(data_path, data, &error) ||
-        !write_png(png_path, decode_level0(std::span(data.block.get(), data.size), slot), &error))
+    if (!read_data_file(data_path, data, &error))
+        return refuse("texture export", error);
+    const rgba_image level0 = decode_level0(std::span(data.block.get(), data.size), slot);
+    if (!write_png(png_path, level0.texels.data(), level0.width, level0.height, false, &error))
         return refuse("texture export", error);
     return 0;
 }
