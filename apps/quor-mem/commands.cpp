@@ -3,17 +3,17 @@
 #include "commands.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <iostream>
 #include <memory>
 #include <sstream>
 
+#include "app/command_line.h"
 #include "app/report.h"
-#include "data_file.h"
+#include "data_writer.h"
 #include "demo/data_layout.h"
 #include "demo/data_report.h"
-#include "demo/data_update.h"
+#include "demo/data_file.h"
 #include "interchange/gltf_motion.h"
 #include "interchange/lws_scene.h"
 #include "interchange/motion_fit.h"
@@ -21,6 +21,7 @@
 #include "interchange/mp3_encoder.h"
 #include "interchange/music_import.h"
 #include "interchange/texture_import.h"
+#include "io/png_file.h"
 #include "io/whole_file.h"
 #include "platform/file.h"
 
@@ -32,17 +33,6 @@ using namespace interchange;
 
 // The latest time --at takes: an hour, past any timeline a scene or glTF file is made for.
 constexpr double latest_at = 3600;
-
-const CLI::Validator seconds_at(
-    [](std::string& text) {
-        double seconds = -1;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-        return error == std::errc() && end == text.data() + text.size() && std::isfinite(seconds) && seconds >= 0 &&
-                       seconds <= latest_at
-                   ? std::string()
-                   : "'" + system::printable(text) + "' is not a number of seconds from 0 to 3600";
-    },
-    "SECONDS");
 
 // One line `quor-mem: <what>: <why>` on the error stream; the status of a failed command.
 int refuse(const std::string& what, const std::string& why)
@@ -67,10 +57,9 @@ bool names_data_file(const std::string& out_path, std::string* error)
     platform::file_stamp stamp;
     if (!platform::stamp_of(out_path.c_str(), stamp) || stamp.size < static_cast<long long>(demo::layout::min_file_size))
         return false;
-    std::vector<char> data;
-    demo::data_check_result checked;
+    demo::data_file data;
     std::string unused;
-    if (!read_data_file(out_path, data, checked, &unused))
+    if (!read_data_file(out_path, data, &unused))
         return false;
     *error = out_path + " is a data file: the output would replace it (name another file)";
     return true;
@@ -117,21 +106,21 @@ int import_motion(const std::string& what, const std::string& source, const sour
                   << " (shapes or behaviours the data file cannot hold) up to " << demo::layout::timeline_end << " s"
                   << std::endl;
     }
-    if (!change_records(data_path, parsed.records, &error))
+    if (!replace_records(data_path, parsed.records, &error))
         return refuse(what, error);
     return 0;
 }
 
 int motion_export(const std::string& data_path, const std::string& out_path)
 {
-    std::vector<char> data;
-    demo::data_check_result checked;
+    demo::data_file data;
     std::string error;
-    if (!read_data_file(data_path, data, checked, &error))
+    if (!read_data_file(data_path, data, &error))
         return refuse("motion export", error);
-    const std::string text = motion_text(checked.records);
+    const std::string text = motion_text(data.check.records);
 
-    // The text must bring back this section byte for byte; say so when it cannot.
+    // Imported into this file, the text must bring back its section byte for byte (an import
+    // keeps the bytes around the records); say so when it cannot.
     parsed_motion parsed;
     text_error text_err;
     demo::section_records again;
@@ -139,13 +128,15 @@ int motion_export(const std::string& data_path, const std::string& out_path)
     bool same = parse_motion_text(text, parsed, text_err);
     for (std::size_t r = 0; same && r < again.size(); ++r)
         again[r] = *parsed.records[r];
-    same = same && demo::write_scene_section(again, section, &error) &&
-           std::equal(section.begin(), section.end(), data.begin() + demo::layout::scene_section.offset, data.end());
+    const char* file_section = data.block.get() + demo::layout::scene_section.offset;
+    const char* file_end = data.block.get() + data.size;
+    same = same && demo::write_scene_section(again, section, &error, data.check.surround) &&
+           std::equal(section.begin(), section.end(), file_section, file_end);
     if (!same)
         system::report("motion export", "warning: " + data_path +
-                                            " holds what the text cannot (non-zero unread bytes, tangent parameters, "
-                                            "keys out of order or bytes past the camera record); an import will not "
-                                            "give back the same bytes");
+                                            " holds what the text cannot (non-zero bytes a record leaves unread, "
+                                            "tangent parameters or keys out of order); an import will not give back "
+                                            "the same bytes");
 
     if (out_path.empty() || out_path == "-") {
         std::cout << text << std::flush;
@@ -168,7 +159,7 @@ int motion_import(const std::string& text_path, const std::string& data_path)
                                            std::to_string(text_err.column) + ": " + text_err.what);
     if (std::none_of(parsed.records.begin(), parsed.records.end(), [](const auto& r) { return r.has_value(); }))
         return refuse("motion import", text_path + ": lists no records (Record object, quad or camera)");
-    if (!change_records(data_path, parsed.records, &error))
+    if (!replace_records(data_path, parsed.records, &error))
         return refuse("motion import", error);
     return 0;
 }
@@ -235,53 +226,56 @@ int texture_import(std::size_t slot, const std::string& image_path, const std::s
     std::string error;
     if (!chain_from_image(image_path, slot, chain, &error))
         return refuse("texture import", error);
-    const auto& entry = demo::layout::texture_table[slot];
-    if (!change_data_file(data_path, demo::layout::textures.offset + entry.level0_offset, chain.size(),
-                          std::span(reinterpret_cast<const char*>(chain.data()), chain.size()), &error))
+    if (!replace_texture(data_path, slot, std::span(reinterpret_cast<const char*>(chain.data()), chain.size()), &error))
         return refuse("texture import", error);
     return 0;
 }
 
 int texture_export(std::size_t slot, const std::string& data_path, const std::string& png_path)
 {
-    std::vector<char> data;
-    demo::data_check_result checked;
+    demo::data_file data;
     std::string error;
-    if (!read_data_file(data_path, data, checked, &error) || names_data_file(png_path, &error) ||
-        !write_png(png_path, decode_level0(data, slot), &error))
+    if (!read_data_file(data_path, data, &error) || names_data_file(png_path, &error))
+        return refuse("texture export", error);
+    const rgba_image level0 = decode_level0(std::span(data.block.get(), data.size), slot);
+    if (!write_png(png_path, level0.texels.data(), level0.width, level0.height, false, &error))
         return refuse("texture export", error);
     return 0;
 }
 
 } // namespace
 
-// Each registration keeps its options' values in a block that its command's callback holds.
+// Each registration keeps its options' values in a block that its command holds; the parse only
+// chooses the command, which runs once the whole command line has passed.
 
-void add_build(CLI::App& app, int& status)
+void add_build(CLI::App& app, command& chosen)
 {
     const auto dir = std::make_shared<std::string>(".");
     CLI::App* build = app.add_subcommand("build", "Write DIR/tesk.mem and DIR/demo.mp3, the same bytes every run");
     build->add_option("--out", *dir, "Folder to write into")->capture_default_str();
-    build->callback([dir, &status] {
-        std::string error;
-        if (!content::build_outputs(*dir, [](const std::string& line) { std::cout << line << std::endl; }, &error)) {
-            system::report(error);
-            status = 1;
-            return;
-        }
-        std::cout << "done" << std::endl;
+    build->callback([dir, &chosen] {
+        chosen = [dir] {
+            std::string error;
+            if (!content::build_outputs(*dir, [](const std::string& line) { std::cout << line << std::endl; },
+                                        &error)) {
+                system::report(error);
+                return 1;
+            }
+            std::cout << "done" << std::endl;
+            return 0;
+        };
     });
 }
 
-void add_check(CLI::App& app, int& status)
+void add_check(CLI::App& app, command& chosen)
 {
     const auto path = std::make_shared<std::string>();
     CLI::App* check = app.add_subcommand("check", "Validate a data file as the demo's load does and summarise it");
     check->add_option("FILE", *path, "The data file")->required();
-    check->callback([path, &status] { status = check_file(*path, std::cout, std::cerr); });
+    check->callback([path, &chosen] { chosen = [path] { return check_file(*path, std::cout, std::cerr); }; });
 }
 
-void add_motion(CLI::App& app, int& status)
+void add_motion(CLI::App& app, command& chosen)
 {
     CLI::App* motion = app.add_subcommand("motion", "Motion records: text export and import, scene and glTF import");
     motion->require_subcommand(1);
@@ -293,7 +287,7 @@ void add_motion(CLI::App& app, int& status)
     CLI::App* mexport = motion->add_subcommand("export", "Write the three motion records as text");
     mexport->add_option("DATA", ex->data, "The data file (tesk.mem)")->required();
     mexport->add_option("-o,--out", ex->out, "Text file to write (default: standard output)");
-    mexport->callback([ex, &status] { status = motion_export(ex->data, ex->out); });
+    mexport->callback([ex, &chosen] { chosen = [ex] { return motion_export(ex->data, ex->out); }; });
 
     struct import_values {
         std::string text, into;
@@ -302,7 +296,7 @@ void add_motion(CLI::App& app, int& status)
     CLI::App* mimport = motion->add_subcommand("import", "Write the records a motion text lists into a data file");
     mimport->add_option("FILE", im->text, "The motion text")->required();
     mimport->add_option("--into", im->into, "The data file to change (tesk.mem)")->required();
-    mimport->callback([im, &status] { status = motion_import(im->text, im->into); });
+    mimport->callback([im, &chosen] { chosen = [im] { return motion_import(im->text, im->into); }; });
 
     const std::vector<std::string> record_choices{"object", "quad", "camera"};
     const std::string as_help = "The record to write: object (the animated object) or quad take constants, the "
@@ -322,12 +316,12 @@ void add_motion(CLI::App& app, int& status)
     mlws->add_option("--as", lws->as, as_help)->required()->check(CLI::IsMember(record_choices));
     mlws->add_option("--at", lws->at, "Seconds: the time whose values an object or the quad takes")
         ->capture_default_str()
-        ->check(seconds_at);
+        ->check(system::seconds_check(latest_at));
     mlws->add_option("--into", lws->into, "The data file to change (tesk.mem)")->required();
-    mlws->callback([lws, &status] {
+    mlws->callback([lws, &chosen] {
         if (lws->object.empty() == lws->camera.empty())
             throw CLI::ValidationError("--object or --camera", "name one object or one camera");
-        status = motion_lws(lws->scene, lws->object, lws->camera, lws->as, lws->at, lws->into);
+        chosen = [lws] { return motion_lws(lws->scene, lws->object, lws->camera, lws->as, lws->at, lws->into); };
     });
 
     struct gltf_values {
@@ -342,13 +336,14 @@ void add_motion(CLI::App& app, int& status)
     mgltf->add_option("--as", gltf->as, as_help)->required()->check(CLI::IsMember(record_choices));
     mgltf->add_option("--at", gltf->at, "Seconds: the time whose values an object or the quad takes")
         ->capture_default_str()
-        ->check(seconds_at);
+        ->check(system::seconds_check(latest_at));
     mgltf->add_option("--into", gltf->into, "The data file to change (tesk.mem)")->required();
-    mgltf->callback(
-        [gltf, &status] { status = motion_gltf(gltf->file, gltf->node, gltf->as, gltf->at, gltf->into); });
+    mgltf->callback([gltf, &chosen] {
+        chosen = [gltf] { return motion_gltf(gltf->file, gltf->node, gltf->as, gltf->at, gltf->into); };
+    });
 }
 
-void add_texture(CLI::App& app, int& status)
+void add_texture(CLI::App& app, command& chosen)
 {
     CLI::App* texture = app.add_subcommand("texture", "Textures: import an image into a slot, export a slot as PNG");
     texture->require_subcommand(1);
@@ -367,7 +362,7 @@ void add_texture(CLI::App& app, int& status)
         CLI::Range(std::size_t{0}, layout::texture_table.size() - 1));
     timport->add_option("IMAGE", im->image, "The image file")->required();
     timport->add_option("--into", im->into, "The data file to change (tesk.mem)")->required();
-    timport->callback([im, &status] { status = texture_import(im->slot, im->image, im->into); });
+    timport->callback([im, &chosen] { chosen = [im] { return texture_import(im->slot, im->image, im->into); }; });
 
     struct export_values {
         std::size_t slot = 0;
@@ -379,10 +374,10 @@ void add_texture(CLI::App& app, int& status)
         CLI::Range(std::size_t{0}, layout::texture_table.size() - 1));
     texport->add_option("DATA", ex->data, "The data file (tesk.mem)")->required();
     texport->add_option("-o,--out", ex->png, "The PNG file to write")->required();
-    texport->callback([ex, &status] { status = texture_export(ex->slot, ex->data, ex->png); });
+    texport->callback([ex, &chosen] { chosen = [ex] { return texture_export(ex->slot, ex->data, ex->png); }; });
 }
 
-void add_music(CLI::App& app, int& status)
+void add_music(CLI::App& app, command& chosen)
 {
     struct values {
         std::string in, out = layout::music_file_name;
@@ -393,7 +388,7 @@ void add_music(CLI::App& app, int& status)
                  "short fade-out, encoded as 44.1 kHz stereo MP3");
     musiccmd->add_option("FILE", v->in, "The recording")->required();
     musiccmd->add_option("--out", v->out, "The MP3 file to write")->capture_default_str();
-    musiccmd->callback([v, &status] { status = music(v->in, v->out); });
+    musiccmd->callback([v, &chosen] { chosen = [v] { return music(v->in, v->out); }; });
 }
 
 } // namespace quor::apps

@@ -5,10 +5,14 @@
 
 #include <filesystem>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "app/system.h"
-#include "edit_files.h"
+#include "data_files.h"
 #include "manual_counter.h"
 #include "gl_recorder.h"
 
@@ -16,7 +20,7 @@ namespace {
 
 using namespace quor;
 using namespace quor::edit;
-using namespace quor::edit::test;
+using namespace quor::test;
 using quor::test::manual_counter;
 
 // The camera's position x key at 2 s moved from 20 to 25, written straight into the bytes.
@@ -133,6 +137,70 @@ TEST_F(Workbench, ANewFileOnDiskRebuildsTheSceneAsOneUndoStepUnlessDamagedOrEdit
     ASSERT_TRUE(bench.undo().ok);
     EXPECT_EQ(bench.document().channel({0, 0}).value, 3.0f) << "undo brings the dropped edit back";
     EXPECT_TRUE(bench.document().modified());
+}
+
+TEST_F(Workbench, ASaveLeavesTheSceneHoldingWhatTheFileHoldsEvenOverAKeptNewerVersion)
+{
+    auto demo = demo_over(scene_section());
+    workbench bench(*demo, path, ticks);
+    const auto same_as_file = [&] {
+        const std::vector<char> file = read_all(path);
+        return file.size() == demo->scene.file_size &&
+               std::memcmp(file.data(), demo->scene.file_data.get(), file.size()) == 0;
+    };
+
+    ASSERT_TRUE(bench.edit([](motion_document& d) { return d.set_constant({1, 0}, -2); }).ok);
+    ASSERT_TRUE(bench.save());
+    EXPECT_EQ(bench.status(), "saved " + path);
+    EXPECT_FALSE(bench.document().modified());
+    EXPECT_TRUE(same_as_file());
+    bench.after_frame();
+    EXPECT_EQ(bench.reloads(), 0) << "its own save is not a new version";
+
+    // A newer version (another first vertex) arrives over unsaved edits, which are kept and saved.
+    ASSERT_TRUE(bench.edit([](motion_document& d) { return d.set_constant({1, 1}, 4); }).ok);
+    write_file(path + ".new", moved_camera(), 'n');
+    std::filesystem::rename(path + ".new", path);
+    bench.after_frame();
+    bench.answer_reload(false);
+    ASSERT_TRUE(bench.save());
+    EXPECT_EQ(read_all(path)[0], 'n') << "the newer version's other bytes";
+    bench.after_frame();
+    EXPECT_EQ(bench.reloads(), 1) << "the saved file is taken over";
+    EXPECT_TRUE(same_as_file());
+    EXPECT_EQ(bench.document().channel({1, 1}).value, 4.0f);
+    EXPECT_FALSE(bench.document().modified());
+}
+
+// An import running while the workbench saves: while it holds the file the save is refused at
+// once (the frame does not wait); once it has put its version in place the save does not write
+// over that unseen version, which the next frame offers; kept, it is saved over, its other
+// bytes staying.
+TEST_F(Workbench, ASaveRacingAnImportIsRefusedUntilTheImportsVersionIsSeen)
+{
+    auto demo = demo_over(scene_section());
+    workbench bench(*demo, path, ticks);
+    ASSERT_TRUE(bench.edit([](motion_document& d) { return d.set_constant({1, 0}, -2); }).ok);
+
+    const int held = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    EXPECT_FALSE(bench.save());
+    EXPECT_EQ(bench.status(), "not saved: cannot change " + path + ": another program is changing it; try again when "
+                                                                     "it is done");
+    write_file(path + ".new", moved_camera(), 'i');
+    std::filesystem::rename(path + ".new", path);
+    ::close(held);
+    EXPECT_FALSE(bench.save());
+    EXPECT_EQ(bench.status(), "not saved: cannot change " + path + ": another program changed it since it was read");
+    EXPECT_EQ(read_all(path)[0], 'i');
+    EXPECT_TRUE(bench.document().modified());
+
+    bench.after_frame();
+    ASSERT_TRUE(bench.reload_pending()) << "the import's version is offered";
+    bench.answer_reload(false);
+    ASSERT_TRUE(bench.save()) << bench.status();
+    EXPECT_EQ(read_all(path)[0], 'i') << "the import's other bytes stay";
+    EXPECT_EQ(bench.document().channel({1, 0}).value, -2.0f);
 }
 
 } // namespace
