@@ -80,8 +80,8 @@ int import_motion(const std::string& what, const source_motion& src, const std::
     if (r + 1 < motion_record_count) {
         rec = constants_at(src, at);
         if (std::any_of(src.begin(), src.end(), [](const source_curve& c) { return !c.constant; }))
-            std::cout << program << ": " << what << ": the " << as
-                      << " record holds nine constants only: it takes the values at " << at << " s" << std::endl;
+            system::inform(what, "the " + as + " record holds nine constants only: it takes the values at " +
+                                     seconds_text(at) + " s");
     } else {
         std::vector<std::string> baked;
         if (!fit_camera(src, demo::layout::timeline_end, rec, baked, &error))
@@ -90,9 +90,8 @@ int import_motion(const std::string& what, const source_motion& src, const std::
             std::string names;
             for (const std::string& n : baked)
                 names += (names.empty() ? "" : ", ") + n;
-            std::cout << program << ": " << what << ": baked " << names
-                      << " (shapes or behaviours the data file cannot hold) up to " << demo::layout::timeline_end
-                      << " s" << std::endl;
+            system::inform(what, "baked " + names + " (shapes or behaviours the data file cannot hold) up to " +
+                                     seconds_text(demo::layout::timeline_end) + " s");
         }
     }
     if (!replace_records(data_path, parsed.records, &error))
