@@ -96,15 +96,14 @@ int import_motion(const std::string& what, const std::string& source, const sour
         return refuse(what, source + ": " + error);
     if (r + 1 < motion_record_count &&
         std::any_of(src.begin(), src.end(), [](const source_curve& c) { return !c.constant; }))
-        std::cout << program << ": " << what << ": the " << as
-                  << " record holds nine constants only: it takes the values at " << at << " s" << std::endl;
+        system::inform(what, "the " + as + " record holds nine constants only: it takes the values at " +
+                                 seconds_text(at) + " s");
     if (!baked.empty()) {
         std::string names;
         for (const std::string& n : baked)
             names += (names.empty() ? "" : ", ") + n;
-        std::cout << program << ": " << what << ": baked " << names
-                  << " (shapes or behaviours the data file cannot hold) up to " << demo::layout::timeline_end << " s"
-                  << std::endl;
+        system::inform(what, "baked " + names + " (shapes or behaviours the data file cannot hold) up to " +
+                                 seconds_text(demo::layout::timeline_end) + " s");
     }
     if (!replace_records(data_path, parsed.records, &error))
         return refuse(what, error);

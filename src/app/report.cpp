@@ -41,4 +41,15 @@ void report(std::string_view message)
     std::cerr << program << ": " << printable(message, std::string_view::npos) << std::endl;
 }
 
+void inform(std::string_view what, std::string_view why)
+{
+    std::cout << program << ": " << printable(what, std::string_view::npos) << ": "
+              << printable(why, std::string_view::npos) << std::endl;
+}
+
+void inform(std::string_view message)
+{
+    std::cout << program << ": " << printable(message, std::string_view::npos) << std::endl;
+}
+
 } // namespace quor::system

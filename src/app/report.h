@@ -1,6 +1,7 @@
 // Messages of our own: one line on the standard error stream, "<program>: <what>: <why>", and the
-// caller carries on or refuses. The warnings whose wording the file and texture layers fix keep
-// their own form ("message" + name) and are written where they arise.
+// caller carries on or refuses; news that is no fault goes the same way to the standard output.
+// The warnings whose wording the file and texture layers fix keep their own form ("message" +
+// name) and are written where they arise.
 #pragma once
 
 #include <cstddef>
@@ -22,5 +23,9 @@ std::string printable(std::string_view text, std::size_t limit = 64);
 void report(std::string_view what, std::string_view why);
 // "<program>: <message>", for a message that is already one sentence.
 void report(std::string_view message);
+
+// The same on the standard output: what a command did or found, that is no fault.
+void inform(std::string_view what, std::string_view why);
+void inform(std::string_view message);
 
 } // namespace quor::system
