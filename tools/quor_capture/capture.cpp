@@ -32,9 +32,14 @@ namespace {
 
 constexpr const char* wav_name = "audio.wav"; // beside a PNG sequence
 
+// Our line; after a line break, the last words of the program that failed (ffmpeg), quoted on a
+// line of their own.
 bool complain(const std::string& why)
 {
-    system::report(why);
+    const std::size_t line_break = why.find('\n');
+    system::report(why.substr(0, line_break));
+    if (line_break != std::string::npos)
+        std::cerr << system::printable(why.substr(line_break + 1), std::string::npos) << std::endl;
     return false;
 }
 
