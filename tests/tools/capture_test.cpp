@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -108,30 +109,49 @@ quor::capture::frame_rate rate_of(const char* text)
     return r;
 }
 
+// The timeline's rule at an exact time of p / q seconds, in integers: floor(30 p / q) whole
+// frames of 1/30 s have passed (a boundary counts as the new frame); the loop of 39 frames until
+// 21 s, then the run from frame 39, held at 349.
+std::size_t frame_at_exact_time(std::int64_t p, std::int64_t q)
+{
+    const std::int64_t whole = 30 * p / q;
+    if (whole < 21 * 30)
+        return static_cast<std::size_t>(whole % 39);
+    return static_cast<std::size_t>(std::min<std::int64_t>(whole - 21 * 30 + 39, 349));
+}
+
 TEST(ExactTime, EveryFrameShowsTheTimelinesAnimationFrameAtItsOwnTime)
 {
-    for (const char* fps : {"24", "25", "30", "50", "60000/1001", "60", "120"}) {
-        SCOPED_TRACE(fps);
-        const quor::capture::frame_rate rate = rate_of(fps);
-        stepped_run run(rate);
-        frame_stepper stepper(run.show(), 0.0, rate, no_limit, quor::capture::capture_end());
-        std::vector<std::size_t> frames;
-        bool exit_requested_past_end = false;
-        while (stepper.next()) {
-            frames = run.app().frames;
-            exit_requested_past_end = system::exit_requested();
+    struct start {
+        std::int64_t num, den; // from = num / den seconds
+    };
+    for (const start from : {start{0, 1}, start{20, 1}, start{201, 10}})
+        for (const char* fps : {"24", "25", "30", "50", "60000/1001", "60", "120"}) {
+            const double from_seconds = static_cast<double>(from.num) / from.den;
+            SCOPED_TRACE(std::string(fps) + " fps from " + std::to_string(from_seconds));
+            const quor::capture::frame_rate rate = rate_of(fps);
+            stepped_run run(rate);
+            frame_stepper stepper(run.show(), from_seconds, rate, no_limit, quor::capture::capture_end());
+            std::vector<std::size_t> frames;
+            bool exit_requested_past_end = false;
+            while (stepper.next()) {
+                frames = run.app().frames;
+                exit_requested_past_end = system::exit_requested();
+            }
+            EXPECT_FALSE(stepper.ended()) << "the capture ends by demo time, before the countdown does";
+            ASSERT_EQ(frames.size(), run.times.size());
+            for (std::uint64_t k = 0; k < frames.size(); ++k) {
+                ASSERT_EQ(run.times[k], from_seconds + rate.seconds(k)) << "frame " << k;
+                // Picture k shows from + k * den / num exactly.
+                const std::int64_t p = from.num * rate.num + static_cast<std::int64_t>(k) * rate.den * from.den;
+                ASSERT_EQ(frames[k], frame_at_exact_time(p, from.den * rate.num)) << "frame " << k;
+            }
+            EXPECT_TRUE(exit_requested_past_end);
+            EXPECT_LE(run.times.back(), 31.5);
+            EXPECT_GT(from_seconds + rate.seconds(frames.size()), 31.5) << "the next frame would be past the countdown";
+            EXPECT_EQ(frames.size(),
+                      frame_stepper::count(from_seconds, rate, no_limit, quor::capture::capture_end()));
         }
-        EXPECT_FALSE(stepper.ended()) << "the capture ends by demo time, before the countdown does";
-        ASSERT_EQ(frames.size(), run.times.size());
-        for (std::uint64_t k = 0; k < frames.size(); ++k) {
-            ASSERT_EQ(run.times[k], rate.seconds(k)) << "frame " << k;
-            ASSERT_EQ(frames[k], layout::frame_at(static_cast<double>(k) * rate.den / rate.num)) << "frame " << k;
-        }
-        EXPECT_TRUE(exit_requested_past_end);
-        EXPECT_LE(run.times.back(), 31.5);
-        EXPECT_GT(rate.seconds(frames.size()), 31.5) << "the next frame would be past the countdown";
-        EXPECT_EQ(frames.size(), frame_stepper::count(0.0, rate, no_limit, quor::capture::capture_end()));
-    }
 }
 
 TEST(ExactTime, ALaterStartShowsItsOwnTimeFromTheFirstFrame)
