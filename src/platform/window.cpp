@@ -9,6 +9,7 @@
 #include <X11/Xutil.h>
 
 #include <cstdlib>
+#include <string_view>
 
 namespace quor::platform {
 
@@ -137,7 +138,37 @@ void set_class_hint(const char* class_name)
 
 } // namespace
 
-void start_window_system(int& argc, char** argv) { glutInit(&argc, argv); }
+bool start_window_system(int& argc, char** argv, std::string& why)
+{
+    // GLUT's own options, as its initialisation reads them: two take a value.
+    const auto takes_value = [](std::string_view a) { return a == "-display" || a == "-geometry"; };
+    const auto is_flag = [](std::string_view a) {
+        return a == "-direct" || a == "-indirect" || a == "-iconic" || a == "-gldebug" || a == "-sync";
+    };
+    const char* name = nullptr;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string_view(argv[i]) == "-display")
+            name = argv[i + 1];
+    // GLUT ends the process with a message of its own when the display does not open: try first.
+    if (Display* display = XOpenDisplay(name)) {
+        XCloseDisplay(display);
+        glutInit(&argc, argv);
+        return true;
+    }
+    if (!name)
+        name = std::getenv("DISPLAY");
+    why = name && *name ? "cannot open display " + std::string(name) : "no display (DISPLAY is not set)";
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (takes_value(argv[i]))
+            ++i;
+        else if (!is_flag(argv[i]))
+            argv[kept++] = argv[i];
+    }
+    argv[kept] = nullptr;
+    argc = kept;
+    return false;
+}
 
 bool open_window(const window_request& request)
 {
