@@ -41,6 +41,9 @@ using quor::capture::frame_stepper;
 constexpr std::uint64_t no_end = std::numeric_limits<std::uint64_t>::max();
 constexpr double no_limit = std::numeric_limits<double>::infinity();
 
+// Keys of the camera's position.x for the next blank_demo; none: a constant.
+std::vector<quor::Key> camera_x_keys;
+
 // The demo over a data block made here (constant records, zero geometry and textures), so that
 // its frames run without data files; records the animation frame of every frame.
 struct blank_demo final : system::application {
@@ -48,7 +51,10 @@ struct blank_demo final : system::application {
     {
         std::vector<char> records;
         for (int channel = 0; channel < 27; ++channel)
-            quor::record::write_constant_channel(records, channel % 9 >= 6 ? 1.0f : 0.0f);
+            if (channel == 18 && !camera_x_keys.empty())
+                quor::record::write_envelope_channel(records, camera_x_keys);
+            else
+                quor::record::write_constant_channel(records, channel % 9 >= 6 ? 1.0f : 0.0f);
         const std::size_t size = layout::scene_section.offset + records.size();
         std::unique_ptr<char[]> block(new char[layout::block_size]);
         std::memset(block.get(), 0, size);
@@ -141,7 +147,9 @@ TEST(ExactTime, EveryFrameShowsTheTimelinesAnimationFrameAtItsOwnTime)
             EXPECT_FALSE(stepper.ended()) << "the capture ends by demo time, before the countdown does";
             ASSERT_EQ(frames.size(), run.times.size());
             for (std::uint64_t k = 0; k < frames.size(); ++k) {
-                ASSERT_EQ(run.times[k], from_seconds + rate.seconds(k)) << "frame " << k;
+                if (k > 0 || from.num > 0) {
+                    ASSERT_EQ(run.times[k], from_seconds + rate.seconds(k)) << "frame " << k;
+                }
                 // Picture k shows from + k * den / num exactly.
                 const std::int64_t p = from.num * rate.num + static_cast<std::int64_t>(k) * rate.den * from.den;
                 ASSERT_EQ(frames[k], frame_at_exact_time(p, from.den * rate.num)) << "frame " << k;
@@ -166,6 +174,35 @@ TEST(ExactTime, ALaterStartShowsItsOwnTimeFromTheFirstFrame)
     EXPECT_EQ(run.times[0], 20.9);
     EXPECT_EQ(run.app().frames[0], 3u) << "trunc(627) mod 39";
     EXPECT_EQ(run.app().frames[3], 39u) << "21.0001 s: the run starts";
+}
+
+// A camera imported with a lead-in holds x = 5 from 0 on; only at exactly 0 does the key the
+// reader seeds say 0. The capture's first picture shows the camera where the second does.
+TEST(ExactTime, TheFirstPictureShowsAnImportedCameraWhereItStands)
+{
+    quor::Key lead_in{5.0f, 0.0f};
+    lead_in.shape = quor::Shape::Linear;
+    quor::Key later = lead_in;
+    later.time = 2.0f;
+    camera_x_keys = {lead_in, later};
+    const quor::capture::frame_rate rate = rate_of("60");
+    stepped_run run(rate);
+    camera_x_keys.clear();
+    frame_stepper stepper(run.show(), 0.0, rate, 2.0 / 60, quor::capture::capture_end());
+    std::vector<std::vector<double>> views;
+    {
+        quor::test::gl_recorder rec;
+        while (stepper.next()) {
+            const std::vector<quor::test::gl_call> loads = rec.named("glLoadTransposeMatrixf");
+            ASSERT_GE(loads.size(), 2u);
+            views.push_back(loads[1].args); // after the projection: the first model-view
+            rec.clear();
+        }
+    }
+    ASSERT_EQ(views.size(), 2u);
+    EXPECT_EQ(views[0], views[1]);
+    EXPECT_EQ(stepper.time(), 1.0 / 60);
+    EXPECT_EQ(run.app().frames[0], 0u);
 }
 
 // A sink that keeps what it is given (by picture number) and can be told to fail.
