@@ -45,9 +45,11 @@ const CLI::Validator seconds_check(
     [](std::string& text) {
         double seconds = 0.0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-        return error == std::errc() && end == text.data() + text.size() && std::isfinite(seconds) && seconds >= 0.0
-                   ? std::string()
-                   : "'" + text + "' is not a number of seconds, 0 or more";
+        if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(seconds) || seconds < 0.0)
+            return "'" + text + "' is not a number of seconds, 0 or more";
+        if (seconds > latest_start)
+            return "'" + text + "' is past the end of the timeline (" + std::to_string(static_cast<int>(latest_start)) + " s)";
+        return std::string();
     },
     "SECONDS");
 
@@ -72,7 +74,7 @@ parse_outcome parse_options(int argc, const char* const* argv, player_options& o
             ->option_text("[=WxH]");
     cli.add_flag("--fullscreen", out.full_screen, "full screen (the default)");
     cli.add_flag("--loop", out.loop, "start again at the end of the timeline instead of ending");
-    cli.add_option("--start", out.start, "begin at this demo time, music included")
+    cli.add_option("--start", out.start, "begin at this demo time (0 to 31 s), music included")
         ->check(seconds_check)
         ->option_text("SECONDS");
     cli.add_flag("--mute", out.mute, "no music; no audio device is opened");
