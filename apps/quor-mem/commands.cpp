@@ -81,16 +81,29 @@ int import_motion(const std::string& what, const source_motion& src, const std::
             std::cout << program << ": " << what << ": the " << as
                       << " record holds nine constants only: it takes the values at " << at << " s" << std::endl;
     } else {
-        std::vector<std::string> baked;
-        if (!fit_camera(src, demo::layout::timeline_end, rec, baked, &error))
+        fit_notes notes;
+        const std::size_t room = demo::record_room(r);
+        if (!fit_camera(src, demo::layout::timeline_end, room, rec, notes, &error))
             return refuse(what, error);
-        if (!baked.empty()) {
+        // One line for each reason the source gave for baking.
+        for (std::size_t i = 0; i < notes.baked.size(); ++i) {
+            const std::string& reason = notes.baked[i].second;
+            if (std::any_of(notes.baked.begin(), notes.baked.begin() + static_cast<std::ptrdiff_t>(i),
+                            [&](const auto& earlier) { return earlier.second == reason; }))
+                continue;
             std::string names;
-            for (const std::string& n : baked)
+            for (const auto& [name, why] : notes.baked)
+                if (why == reason)
+                    names += (names.empty() ? "" : ", ") + name;
+            std::cout << program << ": " << what << ": baked " << names << " (" << reason << ") up to "
+                      << demo::layout::timeline_end << " s" << std::endl;
+        }
+        if (!notes.thinned.empty()) {
+            std::string names;
+            for (const std::string& n : notes.thinned)
                 names += (names.empty() ? "" : ", ") + n;
-            std::cout << program << ": " << what << ": baked " << names
-                      << " (shapes or behaviours the data file cannot hold) up to " << demo::layout::timeline_end
-                      << " s" << std::endl;
+            std::cout << program << ": " << what << ": thinned " << names << " to fit the record's " << room
+                      << " bytes: keys only where the curve strays past its tolerance" << std::endl;
         }
     }
     if (!replace_records(data_path, parsed.records, &error))
@@ -186,13 +199,15 @@ int motion_lws(const std::string& scene_path, const std::string& object, const s
     return import_motion("motion lws", src, as, at, data_path);
 }
 
-int motion_gltf(const std::string& file, const std::string& node, const std::string& as, double at,
-                const std::string& data_path)
+int motion_gltf(const std::string& file, const std::string& node, const std::string& animation, const std::string& as,
+                double at, const std::string& data_path)
 {
     source_motion src;
-    std::string error;
-    if (!gltf_motion(file, node, demo::layout::timeline_end, src, &error))
+    std::string error, note;
+    if (!gltf_motion(file, node, animation, demo::layout::timeline_end, src, &error, &note))
         return refuse("motion gltf", error);
+    if (!note.empty())
+        std::cout << program << ": motion gltf: " << note << std::endl;
     return import_motion("motion gltf", src, as, at, data_path);
 }
 
@@ -285,6 +300,7 @@ void add_motion(CLI::App& app, int& status)
     CLI::App* mimport = motion->add_subcommand("import", "Write the records a motion text lists into a data file");
     mimport->add_option("FILE", im->text, "The motion text")->required();
     mimport->add_option("--into", im->into, "The data file to change (tesk.mem)")->required();
+    mimport->footer(motion_text_format);
     mimport->callback([im, &status] { status = motion_import(im->text, im->into); });
 
     const std::vector<std::string> record_choices{"object", "quad", "camera"};
@@ -314,7 +330,7 @@ void add_motion(CLI::App& app, int& status)
     });
 
     struct gltf_values {
-        std::string file, node, as, into;
+        std::string file, node, animation, as, into;
         double at = 0;
     };
     const auto gltf = std::make_shared<gltf_values>();
@@ -322,13 +338,15 @@ void add_motion(CLI::App& app, int& status)
         "gltf", "Take a node's translation, rotation and scale animation from a glTF file (.gltf or .glb)");
     mgltf->add_option("FILE", gltf->file, "The glTF file")->required();
     mgltf->add_option("--node", gltf->node, "The node's name")->required();
+    mgltf->add_option("--animation", gltf->animation,
+                      "The animation's name (default: the first that moves the node)");
     mgltf->add_option("--as", gltf->as, as_help)->required()->check(CLI::IsMember(record_choices));
     mgltf->add_option("--at", gltf->at, "Seconds: the time whose values an object or the quad takes")
         ->capture_default_str()
         ->check(CLI::NonNegativeNumber);
     mgltf->add_option("--into", gltf->into, "The data file to change (tesk.mem)")->required();
     mgltf->callback(
-        [gltf, &status] { status = motion_gltf(gltf->file, gltf->node, gltf->as, gltf->at, gltf->into); });
+        [gltf, &status] { status = motion_gltf(gltf->file, gltf->node, gltf->animation, gltf->as, gltf->at, gltf->into); });
 }
 
 void add_texture(CLI::App& app, int& status)
