@@ -7,6 +7,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "app/command_line.h"
 #include "app/report.h"
 #include "capture.h"
 #include "options.h"
@@ -28,19 +29,8 @@ int main(int argc, char** argv)
 {
     quor::system::set_program_name("quor-capture");
     quor::capture::options o;
-    std::string error;
-    if (!quor::capture::parse_options(argc - 1, argv + 1, o, error)) {
-        quor::system::report(error + " (see quor-capture --help)");
-        return 2;
-    }
-    if (o.help) {
-        std::cout << quor::capture::usage();
-        return 0;
-    }
-    if (!o.version.empty()) {
-        std::cout << o.version << std::endl;
-        return 0;
-    }
+    if (const quor::system::parse_outcome parsed = quor::capture::parse_options(argc, argv, o); !parsed.run)
+        return quor::system::answer(parsed);
     // Outputs are named from where the user stands, the data folder notwithstanding.
     o.video = absolute(o.video);
     o.frames_dir = absolute(o.frames_dir);
