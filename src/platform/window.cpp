@@ -149,10 +149,12 @@ bool start_window_system(int& argc, char** argv, std::string& why)
     for (int i = 1; i + 1 < argc; ++i)
         if (std::string_view(argv[i]) == "-display")
             name = argv[i + 1];
-    // GLUT ends the process with a message of its own when the display does not open: try first.
-    if (Display* display = XOpenDisplay(name)) {
-        XCloseDisplay(display);
+    // GLUT ends the process with a message of its own when the display does not open: try first,
+    // and close the trial only once GLUT is connected, as a server left without clients resets
+    // and may refuse the next connection meanwhile.
+    if (Display* trial = XOpenDisplay(name)) {
         glutInit(&argc, argv);
+        XCloseDisplay(trial);
         return true;
     }
     if (!name)
