@@ -84,16 +84,27 @@ ln -s "$data/demo.mp3" "$work/demo.mp3"
 (cd "$work" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" run_in_x "$work/x.log" bash -c '
   "$QUOR_BIN_DIR/quor-demo" --mute --msaa 4 --window=320x240 >names.txt 2>stderr.txt & pid=$!
   id=$(timeout 20 xdotool search --sync --name "render device test" | head -1)
-  sleep 1
-  # Space first: the frame that takes a pause is still drawn at the time before it, so an F12
-  # in that same frame would save a picture the paused screen no longer shows.
-  xdotool key --window "$id" space
-  sleep 0.5
-  xdotool key --window "$id" F12
-  sleep 0.5
   x=$(xwininfo -id "$id" | awk "/Absolute upper-left X/ { print \$4 }")
   y=$(xwininfo -id "$id" | awk "/Absolute upper-left Y/ { print \$4 }")
-  ffmpeg -v error -f x11grab -draw_mouse 0 -video_size 320x240 -i "$DISPLAY+$x,$y" -frames:v 1 grab.png
+  grab() { ffmpeg -v error -y -f x11grab -draw_mouse 0 -video_size 320x240 -i "$DISPLAY+$x,$y" -frames:v 1 "$1"; }
+  # until SAME|DIFFERENT: grabs the screen twice a second until two pictures in a row are the
+  # same or differ (at most 30 s), so that a slow start on a busy machine changes nothing.
+  until_pictures() {
+    grab a.png; a=$(md5sum < a.png)
+    for i in $(seq 60); do
+      sleep 0.5; grab a.png; b=$(md5sum < a.png)
+      { [ "$1" = same ] && [ "$a" = "$b" ]; } || { [ "$1" = different ] && [ "$a" != "$b" ]; } && break
+      a=$b
+    done
+  }
+  # Space once the demo runs, F12 once the pause has taken effect: the frame that takes a pause is
+  # still drawn at the time before it, and an F12 then would save what the screen no longer shows.
+  until_pictures different
+  xdotool key --window "$id" space
+  until_pictures same
+  xdotool key --window "$id" F12
+  for i in $(seq 60); do [ -s names.txt ] && break; sleep 0.5; done
+  grab grab.png
   xdotool key --window "$id" Escape
   wait $pid; echo $? > status')
 expect_eq "$(cat "$work/status" 2>/dev/null)" 0 "--mute: Escape ends with 0"
