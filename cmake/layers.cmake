@@ -4,14 +4,36 @@
 function(quor_layer name folder)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${folder}/*.cpp)
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  if(folder STREQUAL "platform")
+    quor_platform_variants(sources)
+  endif()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARGN})
   target_compile_options(${name} PRIVATE ${QUOR_FUZZ_COVERAGE})
 endfunction()
 
+# A platform service is <service>.cpp, or on Windows <service>_windows.cpp where there is one;
+# a service without a variant is the same file on every system.
+function(quor_platform_variants list)
+  set(chosen)
+  foreach(file ${${list}})
+    get_filename_component(service ${file} NAME_WE)
+    if(service MATCHES "_(windows|web)$")
+      continue()
+    endif()
+    get_filename_component(folder ${file} DIRECTORY)
+    if(WIN32 AND EXISTS ${folder}/${service}_windows.cpp)
+      list(APPEND chosen ${folder}/${service}_windows.cpp)
+    else()
+      list(APPEND chosen ${file})
+    endif()
+  endforeach()
+  set(${list} ${chosen} PARENT_SCOPE)
+endfunction()
+
 # The platform's services: window and main loop, offscreen context, counters, audio, files.
-quor_layer(quor_platform platform OpenGL::GL OpenGL::GLX OpenGL::EGL GLUT::GLUT X11::X11 PkgConfig::SDL2_MIXER)
+quor_layer(quor_platform platform ${QUOR_PLATFORM_LIBRARIES})
 # anim needs nothing but the standard library and Boost, io only the platform's files and libpng;
 # both test without a display.
 quor_layer(quor_anim anim Boost::headers)
@@ -26,17 +48,25 @@ target_link_libraries(quor_gl PUBLIC quor_app)
 quor_layer(quor_scene scene quor_app)
 quor_layer(quor_demo demo quor_scene)
 
-# The workbench's editing model: plain C++ over the demo's records and files, no GL of its own.
-quor_layer(quor_edit edit quor_demo)
-# The workbench's overlay: Dear ImGui from the system (a static library) with its GLUT and
-# OpenGL 2 backends, which Debian ships as sources to compile in.
-set(_imgui_backends /usr/share/doc/libimgui-dev/examples/backends)
-quor_layer(quor_overlay overlay quor_edit PkgConfig::IMGUI OpenGL::GL GLUT::GLUT)
-target_sources(quor_overlay PRIVATE ${_imgui_backends}/imgui_impl_glut.cpp ${_imgui_backends}/imgui_impl_opengl2.cpp)
-set_source_files_properties(${_imgui_backends}/imgui_impl_glut.cpp ${_imgui_backends}/imgui_impl_opengl2.cpp
-  PROPERTIES COMPILE_OPTIONS "-w")
-pkg_get_variable(_imgui_include imgui includedir)
-target_include_directories(quor_overlay PUBLIC ${_imgui_include}/backends)
+if(QUOR_WORKBENCH)
+  # The workbench's editing model: plain C++ over the demo's records and files, no GL of its own.
+  quor_layer(quor_edit edit quor_demo)
+  # The workbench's overlay: Dear ImGui from the system (a static library) with its GLUT and
+  # OpenGL 2 backends, which Debian ships as sources to compile in.
+  set(_imgui_backends /usr/share/doc/libimgui-dev/examples/backends)
+  quor_layer(quor_overlay overlay quor_edit PkgConfig::IMGUI OpenGL::GL GLUT::GLUT)
+  target_sources(quor_overlay PRIVATE ${_imgui_backends}/imgui_impl_glut.cpp ${_imgui_backends}/imgui_impl_opengl2.cpp)
+  set_source_files_properties(${_imgui_backends}/imgui_impl_glut.cpp ${_imgui_backends}/imgui_impl_opengl2.cpp
+    PROPERTIES COMPILE_OPTIONS "-w")
+  pkg_get_variable(_imgui_include imgui includedir)
+  target_include_directories(quor_overlay PUBLIC ${_imgui_include}/backends)
+  # --edit exists only where the workbench is built.
+  target_compile_definitions(quor_app PRIVATE QUOR_WORKBENCH)
+endif()
 
 add_executable(quor-demo ${PROJECT_SOURCE_DIR}/src/demo/main.cpp)
-target_link_libraries(quor-demo PRIVATE quor_demo quor_overlay)
+target_link_libraries(quor-demo PRIVATE quor_demo)
+if(QUOR_WORKBENCH)
+  target_link_libraries(quor-demo PRIVATE quor_overlay)
+  target_compile_definitions(quor-demo PRIVATE QUOR_WORKBENCH)
+endif()
