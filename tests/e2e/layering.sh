@@ -30,11 +30,18 @@ upward=$(grep -rHE '^#include "[a-z_]+/' --include='*.cpp' --include='*.h' . | s
 [ -n "$upward" ] && echo "$upward"
 expect_eq "$(printf '%s' "$upward" | grep -c .)" 0 "includes of a folder above or beside"
 
-platform_headers='#include <(GL/(freeglut|glut|glx)|EGL/|SDL2/|time\.h|unistd\.h|fcntl\.h|sys/)'
+platform_headers='#include <(GL/(freeglut|glut|glx)|EGL/|SDL2/|time\.h|unistd\.h|fcntl\.h|sys/|windows\.h|io\.h|dshow\.h|mmsystem\.h)'
 outside=$(grep -rnE "$platform_headers" --include='*.cpp' --include='*.h' . | sed 's|^\./||' \
   | grep -vE '^platform/' || true)
 [ -n "$outside" ] && echo "$outside"
 expect_eq "$(printf '%s' "$outside" | grep -c .)" 0 "platform headers outside platform/"
+
+# Which system the build is for is the build's choice of platform files, never a question asked
+# above them.
+asked=$(grep -rnE '^\s*#\s*(if|ifdef|ifndef|elif).*(_WIN32|_WIN64|__linux__|__MINGW|__EMSCRIPTEN__|__APPLE__)' \
+          --include='*.cpp' --include='*.h' . | sed 's|^\./||' | grep -vE '^platform/' || true)
+[ -n "$asked" ] && echo "$asked"
+expect_eq "$(printf '%s' "$asked" | grep -c .)" 0 "no system tests outside platform/"
 
 # GL headers come through the seam's header only.
 gl_headers=$(grep -rnE '#include <GL/' --include='*.cpp' --include='*.h' . | sed 's|^\./||' \
@@ -43,7 +50,7 @@ gl_headers=$(grep -rnE '#include <GL/' --include='*.cpp' --include='*.h' . | sed
 expect_eq "$(printf '%s' "$gl_headers" | grep -c .)" 0 "GL headers outside the seam and platform/"
 
 # The workbench's overlay (ImGui's OpenGL 2 renderer and its state guard) is the one exception.
-allowed='^(gl/api\.cpp|platform/offscreen_gl\.cpp|platform/window\.cpp|overlay/[a-z_]+\.cpp):'
+allowed='^(gl/api\.cpp|platform/offscreen_gl\.cpp|platform/window\.cpp|platform/native_window\.cpp|overlay/[a-z_]+\.cpp):'
 hits=$(grep -rnE '(^|[^A-Za-z_.>:])gl[A-Z][A-Za-z0-9]*\(' --include='*.cpp' --include='*.h' . \
          | sed 's|^\./||' | grep -vE "$allowed" | grep -vE '^\S+:\s*//' || true)
 [ -n "$hits" ] && echo "$hits"
