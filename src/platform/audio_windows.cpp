@@ -1,13 +1,14 @@
 // Music through DirectShow: a filter graph built for the file by COM's filter graph manager plays
 // it on threads of its own. Pause and resume go through IMediaControl, the start position through
-// IMediaSeeking. The graph is released when the process exits: Wine ends a process that still
-// holds one with a crash.
+// IMediaSeeking. The graph is released when the process exits, and before a Ctrl-C or the closing
+// console ends it as it otherwise would: Wine ends a process that still holds one with a crash.
 #define NO_DSHOW_STRSAFE // dshow.h would otherwise forbid the C string calls
 #include "platform/audio.h"
 
 #include <dshow.h>
 #include <io.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -23,6 +24,8 @@ struct music_graph {
     IMediaSeeking* seeking = nullptr;
 };
 music_graph graph;
+// Set by whichever comes first, the exit or a console's interruption (on a thread of its own).
+std::atomic<bool> released{false};
 
 template <class Interface>
 void release(Interface*& pointer)
@@ -34,12 +37,20 @@ void release(Interface*& pointer)
 
 void release_graph()
 {
+    if (released.exchange(true))
+        return;
     if (graph.control)
         graph.control->Stop();
     release(graph.seeking);
     release(graph.event);
     release(graph.control);
-    CoUninitialize();
+}
+
+// Passes the event on: the next handler, at the latest the system's, ends the process.
+BOOL WINAPI release_on_interruption(DWORD)
+{
+    release_graph();
+    return FALSE;
 }
 
 // Positions are in 100 ns units of media time.
@@ -67,7 +78,6 @@ bool play_music_once(const char* file, double from_seconds)
     if (graph.control || _access(file, 4) != 0)
         return false;
     CoInitialize(nullptr);
-    std::atexit(release_graph);
     IGraphBuilder* builder = nullptr;
     if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                                 reinterpret_cast<void**>(&builder))))
@@ -85,6 +95,8 @@ bool play_music_once(const char* file, double from_seconds)
         release(graph.control);
         return false;
     }
+    std::atexit(release_graph);
+    SetConsoleCtrlHandler(release_on_interruption, TRUE);
     return true;
 }
 

@@ -2,9 +2,9 @@
 # The Windows player under Wine, each run under its own X server: the whole timeline ends by
 # itself with 0 while the music plays through it (recorded from a PulseAudio null sink); Escape
 # ends with 0; without data the same lines as on Linux and 1; without a sound device it runs
-# silent and ends with 0; F12 after a pause writes the picture; a frame at a fixed demo time equals
-# the Linux build's frame of that time. Needs the Linux build (QUOR_LINUX_BIN_DIR, default
-# build/bin) for the data and the reference frame.
+# silent and ends with 0; Space pauses and resumes the music, F12 writes the picture; Ctrl-C ends
+# it; a frame at a fixed demo time equals the Linux build's frame of that time. Needs the Linux
+# build (QUOR_LINUX_BIN_DIR, default build/bin) for the data and the reference frame.
 set -u
 export QUOR_BIN_DIR=${QUOR_LINUX_BIN_DIR:-$QUOR_SOURCE_DIR/build/bin}
 source "$QUOR_SOURCE_DIR/tests/e2e/lib.bash"
@@ -67,11 +67,11 @@ stop_sound()
     wait "$record_pid" "$pulse_pid" 2>/dev/null
 }
 
-# The seconds of the recording in which the music sounds (more than a tenth of its samples loud).
-loud_seconds()
+# Each second of the recording, 1 where the music sounds (more than a tenth of its samples loud).
+loud_pattern()
 {
     od -An -v -td2 -w4 "$1" | awk '{ s = int((NR - 1) / 44100); if ($1 > 1000 || $1 < -1000) n[s]++ }
-        END { for (s in n) if (n[s] > 4410) c++; print c + 0 }'
+        END { for (i = 0; i <= s; i++) printf "%d", (n[i] > 4410); print "" }'
 }
 
 with_data()
@@ -94,7 +94,9 @@ expect_eq "$(cat "$work/status" 2>/dev/null)" 0 "the timeline ends by itself wit
 expect_eq "$([ "$took" -ge 31 ] && [ "$took" -le 120 ] && echo yes || echo "no ($took s)")" yes "ran for the timeline's 31 s"
 expect_no_lines "$work/stderr.txt" "nothing on stderr"
 # The music starts once its decoder is up (a few seconds under Wine) and sounds to the end.
-loud=$(loud_seconds "$work/audio.raw")
+pattern=$(loud_pattern "$work/audio.raw")
+echo "music by second (1 loud): $pattern"
+loud=$(tr -d 0 <<<"$pattern" | tr -d '\n' | wc -c)
 expect_eq "$([ "$loud" -ge 24 ] && echo yes || echo "no ($loud s)")" yes "the music sounds through the run ($loud of $took s)"
 
 # Escape, and no sound device at all (no PulseAudio server): silent, and the same end.
@@ -121,24 +123,41 @@ expect_eq "$(demo_lines "$work/run/stderr.txt")" "WARNING: file not found: tesk.
 quor-demo: tesk.mem: looked in ${here%\\}, $(windows_path "$work" | sed 's/\\$//') and $(windows_path "$work/programs" | sed 's/\\$//'); give its folder with --data DIR, or run the demo from the folder that holds it" \
     "without data: the Linux player's lines"
 
-# F12 after a pause writes the picture where the demo was started and prints its name.
+# Space pauses picture and music, F12 then writes the picture where the demo was started and
+# prints its name, Space again resumes the music; started at 20 s.
 work=$(with_data)
 mkdir "$work/shots"
+start_sound "$work/pulse" "$work/audio.raw"
 in_wine "$work/shots" '
-  wine "$bin/quor-demo.exe" --mute --window=640x480 --data .. >names.txt 2>stderr.txt & pid=$!
+  key() { xdotool search --name "render device test" key --window %1 "$1" >/dev/null 2>&1; }
+  wine "$bin/quor-demo.exe" --start 20 --window=640x480 --data .. >names.txt 2>stderr.txt & pid=$!
   timeout 30 xdotool search --sync --name "render device test" >/dev/null 2>&1
-  sleep 2
-  xdotool search --name "render device test" key --window %1 space >/dev/null 2>&1
-  sleep 1
-  xdotool search --name "render device test" key --window %1 F12 >/dev/null 2>&1
-  sleep 1
-  xdotool search --name "render device test" key --window %1 Escape >/dev/null 2>&1
+  sleep 6; key space; sleep 4; key F12; sleep 0.5; key space; sleep 4; key Escape
   wait $pid; echo $? > status'
+stop_sound
 shot=$(tr -d '\r' <"$work/shots/names.txt" 2>/dev/null)
-expect_eq "$(cat "$work/shots/status" 2>/dev/null)" 0 "F12: Escape ends with 0"
+expect_eq "$(cat "$work/shots/status" 2>/dev/null)" 0 "pause: Escape ends with 0"
 expect_eq "$([[ "$shot" == *quor-*.png ]] && [ -s "$work/shots/$(basename "${shot//\\//}")" ] && echo written || echo "no ($shot)")" \
     written "F12: the picture is written where the demo was started, its name printed"
-expect_no_lines "$work/shots/stderr.txt" "F12: nothing on stderr"
+expect_no_lines "$work/shots/stderr.txt" "pause: nothing on stderr"
+# Seconds loud (1) or quiet (0): the music, then the pause's silence, then the music again.
+pattern=$(loud_pattern "$work/audio.raw")
+echo "music by second (1 loud): $pattern"
+expect_eq "$(grep -qE '1+0{2,}1+' <<<"$pattern" && echo yes || echo "no ($pattern)")" yes "pause: the music stops and resumes"
+
+# Ctrl-C (SIGINT, which Wine turns into the console's Ctrl-C event) while the music plays ends
+# the demo at once, as the system ends a program on Ctrl-C, and not by a crash.
+work=$(with_data)
+start_sound "$work/pulse" "$work/audio.raw"
+in_wine "$work" '
+  wine "$bin/quor-demo.exe" --start 20 --window=640x480 2>stderr.txt & pid=$!
+  timeout 30 xdotool search --sync --name "render device test" >/dev/null 2>&1
+  sleep 6; kill -INT $pid; sleep 5
+  kill -0 $pid 2>/dev/null && echo "still running" > status
+  wait $pid; echo $? >> status'
+stop_sound
+expect_eq "$(awk '{ print ($1 ~ /^[0-9]+$/ && $1 < 128) ? "ended" : $0 }' "$work/status" 2>/dev/null)" ended \
+    "Ctrl-C with music: ends within 5 s, not by a crash"
 
 # The same moment drawn by both builds in the same kind of X server: equal pixel for pixel.
 work=$(with_data)
