@@ -1,8 +1,6 @@
-// frame_probe SECONDS OUT.png [FRAMES]: draws one frame of the demo at demo time SECONDS in a
-// 640 x 480 GLUT window, as the player draws it, and saves it as a PNG; with FRAMES, then runs the
-// player's loop for that many more frames of that moment and prints their rate. Built for Linux
-// and for Windows from this one file, so that the two builds can be compared.
-#include <chrono>
+// frame_probe SECONDS OUT.png: draws one frame of the demo at demo time SECONDS in a 640 x 480
+// GLUT window, as the player draws it, and saves it as a PNG. Built for Linux and for Windows from
+// this one file, so that the two builds' pictures of one moment can be compared.
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -17,31 +15,11 @@
 
 using namespace quor;
 
-namespace {
-
-int frames = 0;
-int drawn = 0;
-std::chrono::steady_clock::time_point loop_start;
-
-bool timed_display()
-{
-    if (drawn == 0)
-        loop_start = std::chrono::steady_clock::now();
-    if (drawn++ == frames) {
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - loop_start;
-        std::cout << frames / took.count() << " frames/s" << std::endl;
-        return false;
-    }
-    return system::display();
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     platform::start_window_system(argc, argv);
-    if (argc != 3 && argc != 4) {
-        std::cerr << "usage: frame_probe SECONDS OUT.png [FRAMES]" << std::endl;
+    if (argc != 3) {
+        std::cerr << "usage: frame_probe SECONDS OUT.png" << std::endl;
         return 2;
     }
     platform::window_request window;
@@ -66,10 +44,6 @@ int main(int argc, char** argv)
     if (!write_png(argv[2], pixels.data(), window.width, window.height, true, &error)) {
         std::cerr << error << std::endl;
         return 1;
-    }
-    if (argc == 4) {
-        frames = std::atoi(argv[3]);
-        platform::run_main_loop(timed_display, system::reshape, system::shutdown);
     }
     system::shutdown();
     return 0;
