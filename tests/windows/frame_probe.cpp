@@ -1,6 +1,7 @@
 // frame_probe SECONDS OUT.png: draws one frame of the demo at demo time SECONDS in a 640 x 480
 // GLUT window, as the player draws it, and saves it as a PNG. Built for Linux and for Windows from
-// this one file, so that the two builds' pictures of one moment can be compared.
+// this one file, so that the two builds' pictures of one moment can be compared. Prints which of
+// the native handles the player offers its application were found for this window.
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -11,6 +12,7 @@
 #include "demo/demo.h"
 #include "gl/api.h"
 #include "io/png_file.h"
+#include "platform/native_window.h"
 #include "platform/window.h"
 
 using namespace quor;
@@ -25,6 +27,8 @@ int main(int argc, char** argv)
     platform::window_request window;
     window.title = "frame probe";
     platform::open_window(window);
+    const platform::native_handles handles = platform::find_native_handles(argv[0], window.title);
+    std::cout << "instance " << (handles.instance != nullptr) << " window " << (handles.window != nullptr) << std::endl;
     if (!gl::load_system_api())
         return 1;
     system::player_options options;

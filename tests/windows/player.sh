@@ -145,27 +145,33 @@ pattern=$(loud_pattern "$work/audio.raw")
 echo "music by second (1 loud): $pattern"
 expect_eq "$(grep -qE '1+0{2,}1+' <<<"$pattern" && echo yes || echo "no ($pattern)")" yes "pause: the music stops and resumes"
 
-# Ctrl-C (SIGINT, which Wine turns into the console's Ctrl-C event) while the music plays ends
+# Started from a folder below the data, the demo finds the data in the parent and the music beside
+# it; Ctrl-C (SIGINT, which Wine turns into the console's Ctrl-C event) while the music plays ends
 # the demo at once, as the system ends a program on Ctrl-C, and not by a crash.
 work=$(with_data)
+mkdir "$work/below"
 start_sound "$work/pulse" "$work/audio.raw"
-in_wine "$work" '
+in_wine "$work/below" '
   wine "$bin/quor-demo.exe" --start 20 --window=640x480 2>stderr.txt & pid=$!
   timeout 30 xdotool search --sync --name "render device test" >/dev/null 2>&1
   sleep 6; kill -INT $pid; sleep 5
   kill -0 $pid 2>/dev/null && echo "still running" > status
   wait $pid; echo $? >> status'
 stop_sound
-expect_eq "$(awk '{ print ($1 ~ /^[0-9]+$/ && $1 < 128) ? "ended" : $0 }' "$work/status" 2>/dev/null)" ended \
+expect_eq "$(awk '{ print ($1 ~ /^[0-9]+$/ && $1 < 128) ? "ended" : $0 }' "$work/below/status" 2>/dev/null)" ended \
     "Ctrl-C with music: ends within 5 s, not by a crash"
+pattern=$(loud_pattern "$work/audio.raw")
+expect_eq "$(grep -q 1 <<<"$pattern" && echo yes || echo "no ($pattern)")" yes "below the data: the music beside it plays"
 
 # The same moment drawn by both builds in the same kind of X server: equal pixel for pixel.
 work=$(with_data)
 in_wine "$work" '
   "$QUOR_BIN_DIR/frame_probe" 19 linux.png 2>linux.err
-  wine "$bin/frame_probe.exe" 19 windows.png 2>windows.err'
+  wine "$bin/frame_probe.exe" 19 windows.png >handles.txt 2>windows.err'
 rgb() { ffmpeg -v error -i "$1" -f rawvideo -pix_fmt rgb24 - 2>/dev/null | md5sum; }
 expect_eq "$([ -s "$work/windows.png" ] && rgb "$work/windows.png" || echo none)" \
     "$([ -s "$work/linux.png" ] && rgb "$work/linux.png" || echo "no Linux picture")" \
     "the frame at 19 s equals the Linux build's, pixel for pixel"
+# GetModuleHandleA(argv[0]) and FindWindowW(L"GLUT", title): freeglut's class carries GLUT's name.
+expect_eq "$(tr -d '\r' <"$work/handles.txt" 2>/dev/null)" "instance 1 window 1" "the module and the GLUT window are found"
 finish
