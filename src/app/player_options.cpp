@@ -82,6 +82,7 @@ parse_outcome parse_options(int argc, const char* const* argv, player_options& o
     cli.add_option("--data", out.data_dir, "change to DIR before looking for tesk.mem and demo.mp3")
         ->check(CLI::ExistingDirectory)
         ->option_text("DIR");
+    // A player built without the workbench does not offer --edit: it is then an unknown option.
 #ifdef QUOR_WORKBENCH
     cli.add_flag("--edit", out.edit,
                  "the workbench: transport, motion channels, key editor, save and hot reload, over the demo "
