@@ -83,6 +83,13 @@ with_data()
     echo "$work"
 }
 
+# The command line as on Linux, without a display.
+expect_eq "$(DISPLAY= "$wine_sh" "$WINEPREFIX" "$bin/quor-demo.exe" --version 2>&1; echo $?)" "quor-demo $(sed -n 's/^project(quor VERSION \([0-9.]*\).*/\1/p' "$QUOR_SOURCE_DIR/CMakeLists.txt")
+0" "--version"
+expect_eq "$("$wine_sh" "$WINEPREFIX" "$bin/quor-demo.exe" --bogus 2>&1 >/dev/null | tr -d '\r'; echo "${PIPESTATUS[0]}")" \
+    "quor-demo: --bogus: unknown option (see quor-demo --help)
+2" "unknown option: one line, status 2"
+
 # The whole timeline, with music.
 work=$(with_data)
 start_sound "$work/pulse" "$work/audio.raw"
