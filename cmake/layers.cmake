@@ -3,14 +3,36 @@
 # workbench's edit and overlay and the interchange of motion, textures and music.
 function(quor_layer name folder)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${folder}/*.cpp)
+  if(folder STREQUAL "platform")
+    quor_platform_variants(sources)
+  endif()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARGN})
   target_compile_options(${name} PRIVATE ${QUOR_FUZZ_COVERAGE})
 endfunction()
 
+# A platform service is <service>.cpp, or on Windows <service>_windows.cpp where there is one;
+# a service without a variant is the same file on every system.
+function(quor_platform_variants list)
+  set(chosen)
+  foreach(file ${${list}})
+    get_filename_component(service ${file} NAME_WE)
+    if(service MATCHES "_(windows|web)$")
+      continue()
+    endif()
+    get_filename_component(folder ${file} DIRECTORY)
+    if(WIN32 AND EXISTS ${folder}/${service}_windows.cpp)
+      list(APPEND chosen ${folder}/${service}_windows.cpp)
+    else()
+      list(APPEND chosen ${file})
+    endif()
+  endforeach()
+  set(${list} ${chosen} PARENT_SCOPE)
+endfunction()
+
 # The platform's services: window and main loop, offscreen context, counters, audio, files.
-quor_layer(quor_platform platform OpenGL::GL OpenGL::GLX OpenGL::EGL GLUT::GLUT X11::X11 PkgConfig::SDL2_MIXER)
+quor_layer(quor_platform platform ${QUOR_PLATFORM_LIBRARIES})
 # anim needs nothing but the standard library and Boost, io only the platform's files and libpng;
 # both test without a display.
 quor_layer(quor_anim anim Boost::headers)
@@ -45,7 +67,11 @@ if(QUOR_WORKBENCH)
 endif()
 
 # Motion, texture and music interchange: the importers and the DXT1 and MP3 encoders, for
-# quor-mem, the content generator and the workbench. Without LAME neither it nor they are built.
+# quor-mem, the content generator and the workbench. The Windows build leaves them out; without
+# LAME neither it nor they are built.
+if(WIN32)
+  return()
+endif()
 find_library(QUOR_MP3LAME mp3lame)
 if(TARGET PkgConfig::LAME)
   set(_lame PkgConfig::LAME)

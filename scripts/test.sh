@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up and runs the whole test suite: the normal build, then again under
-# AddressSanitizer + UndefinedBehaviorSanitizer. Ends with CTest's summary.
+# AddressSanitizer + UndefinedBehaviorSanitizer, then the Windows build under Wine. Ends with
+# CTest's summary.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
@@ -14,4 +15,11 @@ echo "== tests (release build)"
 (cd "$root/build" && ctest -j2 --output-on-failure) || status=1
 echo "== tests (sanitizer build)"
 (cd "$root/build-asan" && ctest -j2 --output-on-failure) || status=1
+echo "== tests (windows build)"
+# The portable libraries' suites under Wine, then the player against the release build's data.
+if bash "$root/scripts/build.sh" windows; then
+  (cd "$root/build-windows" && QUOR_LINUX_BIN_DIR="$root/build/bin" ctest -j2 --output-on-failure) || status=1
+else
+  status=1
+fi
 exit $status

@@ -1,15 +1,13 @@
-// GLUT behind the window interface: window creation, input and display callbacks, the loop. The
-// class hint goes to X11 directly, as GLUT has no call for it; a multisampled frame is resolved
-// for reading through framebuffer objects.
+// GLUT behind the window interface: window creation, input and display callbacks, the loop; the
+// same file on every system with a GLUT. What the window system adds beyond GLUT is in
+// native_window; a multisampled frame is resolved for reading through framebuffer objects.
 #include "platform/window.h"
 
 #include <GL/freeglut.h>
-#include <GL/glx.h>
-#include <X11/Xutil.h>
-
 #include <cstdlib>
 
 #include "platform/framebuffer_api.h"
+#include "platform/native_window.h"
 
 namespace quor::platform {
 
@@ -89,22 +87,13 @@ bool offers_samples(int samples)
     return found;
 }
 
-// The window GLUT just made current is the GLX drawable of its context.
-void set_class_hint(const char* class_name)
-{
-    Display* display = glXGetCurrentDisplay();
-    const GLXDrawable window = glXGetCurrentDrawable();
-    if (!display || !window)
-        return;
-    XClassHint hint;
-    hint.res_name = const_cast<char*>(class_name);
-    hint.res_class = const_cast<char*>(class_name);
-    XSetClassHint(display, window, &hint);
-}
-
 } // namespace
 
-void start_window_system(int& argc, char** argv) { glutInit(&argc, argv); }
+void start_window_system(int& argc, char** argv)
+{
+    prepare_window_system();
+    glutInit(&argc, argv);
+}
 
 bool open_window(const window_request& request)
 {
@@ -116,7 +105,7 @@ bool open_window(const window_request& request)
     glutInitWindowPosition(request.x, request.y);
     glutCreateWindow(request.title);
     if (request.class_name)
-        set_class_hint(request.class_name);
+        set_window_class(request.class_name);
     multisampled = multisample;
     return multisample || request.samples == 0;
 }

@@ -1,0 +1,26 @@
+// X11 behind platform/native_window.h: the class hint goes to the GLX drawable directly, as GLUT
+// has no call for it. X11 numbers no module and the frame offers no window handle.
+#include "platform/native_window.h"
+
+#include <GL/glx.h>
+#include <X11/Xutil.h>
+
+namespace quor::platform {
+
+void prepare_window_system() {}
+
+void set_window_class(const char* class_name)
+{
+    Display* display = glXGetCurrentDisplay();
+    const GLXDrawable window = glXGetCurrentDrawable();
+    if (!display || !window)
+        return;
+    XClassHint hint;
+    hint.res_name = const_cast<char*>(class_name);
+    hint.res_class = const_cast<char*>(class_name);
+    XSetClassHint(display, window, &hint);
+}
+
+native_handles find_native_handles(const char*, const char*) { return {}; }
+
+} // namespace quor::platform
