@@ -1,23 +1,63 @@
 # One static library per folder of src/, each linking the layers below it; every .cpp of a
 # folder belongs to its library (the entry point main.cpp goes to the executable). Bottom up:
 # platform, anim, io, gl, app, scene, demo.
+#
+# Variants for other systems sit beside the Linux file as <name>_<system>.cpp (web, windows): on
+# that system the variant replaces <name>.cpp, elsewhere it is left out. QUOR_SYSTEM names the
+# system being built for, empty for Linux; QUOR_LAYER_EXCLUDE lists the sources (relative to src/)
+# that a system does without.
+set(QUOR_SYSTEMS web windows)
+
 function(quor_layer name folder)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${folder}/*.cpp)
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
-  add_library(${name} STATIC ${sources})
+  set(chosen)
+  foreach(source ${sources})
+    get_filename_component(base ${source} NAME_WE)
+    file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR}/src ${source})
+    if(relative IN_LIST QUOR_LAYER_EXCLUDE)
+      continue()
+    endif()
+    set(variant_of "")
+    foreach(system ${QUOR_SYSTEMS})
+      if(base MATCHES "^(.+)_${system}$")
+        set(variant_of ${system})
+      endif()
+    endforeach()
+    if(variant_of)
+      if(variant_of STREQUAL "${QUOR_SYSTEM}")
+        list(APPEND chosen ${source})
+      endif()
+    elseif(NOT QUOR_SYSTEM OR NOT EXISTS ${PROJECT_SOURCE_DIR}/src/${folder}/${base}_${QUOR_SYSTEM}.cpp)
+      list(APPEND chosen ${source})
+    endif()
+  endforeach()
+  add_library(${name} STATIC ${chosen})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARGN})
   target_compile_options(${name} PRIVATE ${QUOR_FUZZ_COVERAGE})
 endfunction()
 
-# The platform's services: window and main loop, offscreen context, counters, audio, files.
-quor_layer(quor_platform platform OpenGL::GL OpenGL::GLX OpenGL::EGL GLUT::GLUT X11::X11 PkgConfig::SDL2_MIXER)
-# anim needs nothing but the standard library and Boost, io only the platform's files and libpng;
-# both test without a display.
-quor_layer(quor_anim anim Boost::headers)
-quor_layer(quor_io io quor_platform PNG::PNG)
-quor_layer(quor_gl gl quor_io quor_anim OpenGL::GL GLEW::GLEW)
-quor_layer(quor_app app quor_gl quor_platform CLI11::CLI11)
+if(EMSCRIPTEN)
+  # The browser's platform, with WebGL, html5 events and the page's fetches (see cmake/web.cmake).
+  quor_layer(quor_platform platform)
+  quor_layer(quor_anim anim quor_host_headers)
+  quor_layer(quor_io io quor_platform)
+  quor_layer(quor_gl gl quor_io quor_anim)
+else()
+  # The platform's services: window and main loop, offscreen context, counters, audio, files.
+  quor_layer(quor_platform platform OpenGL::GL OpenGL::GLX OpenGL::EGL GLUT::GLUT X11::X11 PkgConfig::SDL2_MIXER)
+  # anim needs nothing but the standard library and Boost, io only the platform's files and libpng;
+  # both test without a display.
+  quor_layer(quor_anim anim Boost::headers)
+  quor_layer(quor_io io quor_platform PNG::PNG)
+  quor_layer(quor_gl gl quor_io quor_anim OpenGL::GL GLEW::GLEW)
+endif()
+if(EMSCRIPTEN)
+  quor_layer(quor_app app quor_gl quor_platform quor_host_headers)
+else()
+  quor_layer(quor_app app quor_gl quor_platform CLI11::CLI11)
+endif()
 # --version prints the project's version.
 target_link_libraries(quor_app PRIVATE quor_version)
 # The rendering files draw through the render device, which lives with the frame in app/: gl and
@@ -26,17 +66,23 @@ target_link_libraries(quor_gl PUBLIC quor_app)
 quor_layer(quor_scene scene quor_app)
 quor_layer(quor_demo demo quor_scene)
 
-# The workbench's editing model: plain C++ over the demo's records and files, no GL of its own.
-quor_layer(quor_edit edit quor_demo)
-# The workbench's overlay: Dear ImGui from the system (a static library) with its GLUT and
-# OpenGL 2 backends, which Debian ships as sources to compile in.
-set(_imgui_backends /usr/share/doc/libimgui-dev/examples/backends)
-quor_layer(quor_overlay overlay quor_edit PkgConfig::IMGUI OpenGL::GL GLUT::GLUT)
-target_sources(quor_overlay PRIVATE ${_imgui_backends}/imgui_impl_glut.cpp ${_imgui_backends}/imgui_impl_opengl2.cpp)
-set_source_files_properties(${_imgui_backends}/imgui_impl_glut.cpp ${_imgui_backends}/imgui_impl_opengl2.cpp
-  PROPERTIES COMPILE_OPTIONS "-w")
-pkg_get_variable(_imgui_include imgui includedir)
-target_include_directories(quor_overlay PUBLIC ${_imgui_include}/backends)
+if(QUOR_WORKBENCH)
+  # The workbench's editing model: plain C++ over the demo's records and files, no GL of its own.
+  quor_layer(quor_edit edit quor_demo)
+  # The workbench's overlay: Dear ImGui from the system (a static library) with its GLUT and
+  # OpenGL 2 backends, which Debian ships as sources to compile in.
+  set(_imgui_backends /usr/share/doc/libimgui-dev/examples/backends)
+  quor_layer(quor_overlay overlay quor_edit PkgConfig::IMGUI OpenGL::GL GLUT::GLUT)
+  target_sources(quor_overlay PRIVATE ${_imgui_backends}/imgui_impl_glut.cpp ${_imgui_backends}/imgui_impl_opengl2.cpp)
+  set_source_files_properties(${_imgui_backends}/imgui_impl_glut.cpp ${_imgui_backends}/imgui_impl_opengl2.cpp
+    PROPERTIES COMPILE_OPTIONS "-w")
+  pkg_get_variable(_imgui_include imgui includedir)
+  target_include_directories(quor_overlay PUBLIC ${_imgui_include}/backends)
+endif()
 
 add_executable(quor-demo ${PROJECT_SOURCE_DIR}/src/demo/main.cpp)
-target_link_libraries(quor-demo PRIVATE quor_demo quor_overlay)
+target_link_libraries(quor-demo PRIVATE quor_demo)
+if(QUOR_WORKBENCH)
+  target_link_libraries(quor-demo PRIVATE quor_overlay)
+  target_compile_definitions(quor-demo PRIVATE QUOR_WORKBENCH=1)
+endif()

@@ -4,8 +4,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <string_view>
 
 #include "version.h"
@@ -21,6 +23,19 @@ bool parse_int(std::string_view text, int& out)
 {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
     return error == std::errc() && end == text.data() + text.size();
+}
+
+// A decimal number, whole, as std::from_chars takes one (no '+', no spaces, no hexadecimal, nothing
+// out of range), read with strtod: not every standard library has from_chars for floating point.
+bool parse_double(std::string_view text, double& out)
+{
+    if (text.empty() || text.front() == '+' || text.find_first_not_of("0123456789.eE+-") != std::string_view::npos)
+        return false;
+    const std::string whole(text);
+    char* end = nullptr;
+    errno = 0;
+    out = std::strtod(whole.c_str(), &end);
+    return errno != ERANGE && end == whole.c_str() + whole.size();
 }
 
 // "WxH", both sides from 1 to the largest the window system is asked for.
@@ -44,8 +59,7 @@ const CLI::Validator window_size_check(
 const CLI::Validator seconds_check(
     [](std::string& text) {
         double seconds = 0.0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-        return error == std::errc() && end == text.data() + text.size() && std::isfinite(seconds) && seconds >= 0.0
+        return parse_double(text, seconds) && std::isfinite(seconds) && seconds >= 0.0
                    ? std::string()
                    : "'" + text + "' is not a number of seconds, 0 or more";
     },

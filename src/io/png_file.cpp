@@ -1,8 +1,11 @@
 // PNG encoding in memory through libpng's simplified interface, which takes the row order as a
-// stride sign; the file itself goes through the safe replacement.
+// stride sign; the file itself goes through the safe replacement. A build without libpng (the
+// browser's: a page has no files to write pictures into) refuses with a reason.
 #include "io/png_file.h"
 
+#if __has_include(<png.h>)
 #include <png.h>
+#endif
 
 #include <vector>
 
@@ -17,6 +20,11 @@ bool write_png(const std::string& path, const std::uint8_t* rgba, int width, int
         *error = path + ": no picture to write";
         return false;
     }
+#if !__has_include(<png.h>)
+    static_cast<void>(bottom_up); // the row order matters to an encoder only
+    *error = path + ": this build writes no PNG pictures";
+    return false;
+#else
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     image.width = static_cast<png_uint_32>(width);
@@ -40,6 +48,7 @@ bool write_png(const std::string& path, const std::uint8_t* rgba, int width, int
     png_image_free(&image);
     bytes.resize(size);
     return replace_file(path, bytes, {}, error);
+#endif
 }
 
 } // namespace quor
