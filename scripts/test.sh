@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets everything up and runs the whole test suite: the normal build, then again under
-# AddressSanitizer + UndefinedBehaviorSanitizer. Ends with CTest's summary.
+# AddressSanitizer + UndefinedBehaviorSanitizer, then the browser player in headless Chromium.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
@@ -14,4 +14,10 @@ echo "== tests (release build)"
 (cd "$root/build" && ctest -j2 --output-on-failure) || status=1
 echo "== tests (sanitizer build)"
 (cd "$root/build-asan" && ctest -j2 --output-on-failure) || status=1
+echo "== tests (web build)"
+if bash "$root/scripts/build.sh" web; then
+  (cd "$root/build-web/npm" && NODE_PATH="$PWD/node_modules" node --test "$root/tests/web/") || status=1
+else
+  status=1
+fi
 exit $status

@@ -75,4 +75,44 @@ async function reach(page, states, timeout = 60000) {
   return page.evaluate(() => document.body.dataset.state);
 }
 
-module.exports = { serve, browser, reach };
+// How far two PNG pictures of one size lie apart, decoded by the browser: the largest difference
+// of a channel, the mean difference over all channels, and the share of pixels whose largest
+// channel difference is above `loose`.
+async function compare(context, first, second, loose = 24) {
+  const page = await context.newPage();
+  try {
+    return await page.evaluate(
+      async ([a, b, loose]) => {
+        const pixels = async (base64) => {
+          const bytes = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+          const bitmap = await createImageBitmap(new Blob([bytes], { type: 'image/png' }));
+          const canvas = new OffscreenCanvas(bitmap.width, bitmap.height);
+          const context = canvas.getContext('2d');
+          context.drawImage(bitmap, 0, 0);
+          return context.getImageData(0, 0, bitmap.width, bitmap.height);
+        };
+        const [x, y] = [await pixels(a), await pixels(b)];
+        if (x.width !== y.width || x.height !== y.height)
+          return { size: `${x.width}x${x.height} against ${y.width}x${y.height}` };
+        let largest = 0, sum = 0, off = 0;
+        for (let i = 0; i < x.data.length; i += 4) {
+          let pixel = 0;
+          for (let c = 0; c < 3; ++c) {
+            const d = Math.abs(x.data[i + c] - y.data[i + c]);
+            sum += d;
+            pixel = Math.max(pixel, d);
+          }
+          largest = Math.max(largest, pixel);
+          if (pixel > loose) ++off;
+        }
+        const count = x.data.length / 4;
+        return { size: 'same', largest, mean: sum / (3 * count), off: off / count };
+      },
+      [first.toString('base64'), second.toString('base64'), loose],
+    );
+  } finally {
+    await page.close();
+  }
+}
+
+module.exports = { serve, browser, reach, compare };
