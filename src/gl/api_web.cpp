@@ -1,7 +1,7 @@
 // The OpenGL seam over WebGL 1. WebGL has no fixed function and no immediate mode, so this side of
-// the seam keeps that state itself: the vertices between glBegin and glEnd are gathered with their
-// current texture coordinates and colour into one array, and glEnd draws the array in one call
-// with a shader generated for the enabled state (lighting by light 0 with colour material, two
+// the seam keeps that state itself: the vertices between glBegin and glEnd are gathered with the
+// texture coordinates of the units in use into one array (their colour too, when it changes within
+// the batch), and glEnd draws the array in one call with a shader generated for the enabled state (lighting by light 0 with colour material, two
 // texture units modulated or replaced, the alpha test). Depth, culling, blending, clears, the
 // viewport and textures go to WebGL as they are. As in OpenGL, state calls between glBegin and
 // glEnd other than colours, texture coordinates and vertices are ignored.
@@ -76,14 +76,6 @@ std::array<float, 3> eye_normal(const matrix& m, bool normalize)
     return n;
 }
 
-struct gathered_vertex {
-    float position[3];
-    float tex0[2];
-    float tex1[2];
-    std::uint8_t colour[4];
-};
-static_assert(sizeof(gathered_vertex) == 32);
-
 constexpr int unit_count = 8;   // the texture units OpenGL offers the engine
 constexpr int sampled_units = 2; // those the shaders sample
 
@@ -129,7 +121,17 @@ struct fixed_state {
     bool inside = false;
     GLenum mode = GL_TRIANGLES;
     float tex[sampled_units][2]{};
-    std::vector<gathered_vertex> vertices;
+    // The batch between glBegin and glEnd. State cannot change inside it, so its layout is fixed at
+    // glBegin: each vertex's position, then the coordinates of the texture units sampled.
+    bool batch_tex0 = false;
+    bool batch_tex1 = false;
+    std::vector<float> floats;
+    std::size_t batch_vertices = 0;
+    // The colour at glBegin stands for the whole batch, unless it changes inside; from then on
+    // every vertex has its own, in `colours`.
+    std::array<std::uint8_t, 4> batch_colour{};
+    bool colour_varies = false;
+    std::vector<std::uint8_t> colours;
 };
 
 fixed_state state;
@@ -185,6 +187,8 @@ struct program {
 std::unordered_map<unsigned, program> programs;
 GLuint current_program = 0;
 GLuint vertex_buffer = 0;
+GLuint colour_buffer = 0;
+int pointed_layout = -1; // the batch layout the attribute pointers were last set for
 
 const char* vertex_source = R"(
 attribute vec3 a_position;
@@ -414,9 +418,37 @@ void select_webgl_unit()
     }
 }
 
+// Points the attributes at the batch's layout; an attribute the batch does not carry reads the
+// constant value (the colour) or is not read at all (texture coordinates of a unit not sampled).
+void point_attributes()
+{
+    const int layout = state.batch_tex0 | state.batch_tex1 << 1 | state.colour_varies << 2;
+    if (layout == pointed_layout)
+        return;
+    pointed_layout = layout;
+    const auto at = [](std::size_t offset) { return reinterpret_cast<const void*>(offset); };
+    const GLsizei stride = static_cast<GLsizei>(sizeof(float) * (3 + 2 * state.batch_tex0 + 2 * state.batch_tex1));
+    glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer);
+    glVertexAttribPointer(a_position, 3, GL_FLOAT, GL_FALSE, stride, at(0));
+    const auto carry = [](GLuint attribute, bool on) {
+        on ? glEnableVertexAttribArray(attribute) : glDisableVertexAttribArray(attribute);
+    };
+    carry(a_tex0, state.batch_tex0);
+    if (state.batch_tex0)
+        glVertexAttribPointer(a_tex0, 2, GL_FLOAT, GL_FALSE, stride, at(3 * sizeof(float)));
+    carry(a_tex1, state.batch_tex1);
+    if (state.batch_tex1)
+        glVertexAttribPointer(a_tex1, 2, GL_FLOAT, GL_FALSE, stride, at((3 + 2 * state.batch_tex0) * sizeof(float)));
+    carry(a_colour, state.colour_varies);
+    if (state.colour_varies) {
+        glBindBuffer(GL_ARRAY_BUFFER, colour_buffer);
+        glVertexAttribPointer(a_colour, 4, GL_UNSIGNED_BYTE, GL_TRUE, 0, at(0));
+    }
+}
+
 void draw_gathered()
 {
-    if (state.vertices.empty() || state.mode > GL_TRIANGLE_FAN)
+    if (state.batch_vertices == 0 || state.mode > GL_TRIANGLE_FAN)
         return;
     const program_key key = current_key();
     auto found = programs.find(key.bits());
@@ -448,9 +480,19 @@ void draw_gathered()
             p.set(p.modelview, state.modelview.data(), 16);
     }
     p.set(p.alpha_ref, &state.alpha_ref, 1);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(state.vertices.size() * sizeof(gathered_vertex)),
-                 state.vertices.data(), GL_STREAM_DRAW);
-    glDrawArrays(state.mode, 0, static_cast<GLsizei>(state.vertices.size()));
+    point_attributes();
+    glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(state.floats.size() * sizeof(float)), state.floats.data(),
+                 GL_STREAM_DRAW);
+    if (state.colour_varies) {
+        glBindBuffer(GL_ARRAY_BUFFER, colour_buffer);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(state.colours.size()), state.colours.data(),
+                     GL_STREAM_DRAW);
+    } else {
+        const auto& c = state.batch_colour;
+        glVertexAttrib4f(a_colour, c[0] / 255.0f, c[1] / 255.0f, c[2] / 255.0f, c[3] / 255.0f);
+    }
+    glDrawArrays(state.mode, 0, static_cast<GLsizei>(state.batch_vertices));
 }
 
 // Capabilities that WebGL has itself; the rest are kept here or ignored.
@@ -607,7 +649,13 @@ void web_begin(GLenum mode)
         return;
     state.inside = true;
     state.mode = mode;
-    state.vertices.clear();
+    state.batch_tex0 = unit_field(0) != 0;
+    state.batch_tex1 = unit_field(1) != 0;
+    state.floats.clear();
+    state.batch_vertices = 0;
+    state.batch_colour = state.colour_bytes;
+    state.colour_varies = false;
+    state.colours.clear();
 }
 void web_end()
 {
@@ -620,20 +668,32 @@ void web_vertex3f(GLfloat x, GLfloat y, GLfloat z)
 {
     if (!state.inside)
         return;
-    gathered_vertex v;
-    v.position[0] = x;
-    v.position[1] = y;
-    v.position[2] = z;
-    v.tex0[0] = state.tex[0][0];
-    v.tex0[1] = state.tex[0][1];
-    v.tex1[0] = state.tex[1][0];
-    v.tex1[1] = state.tex[1][1];
-    std::memcpy(v.colour, state.colour_bytes.data(), 4);
-    state.vertices.push_back(v);
+    std::vector<float>& f = state.floats;
+    f.push_back(x);
+    f.push_back(y);
+    f.push_back(z);
+    if (state.batch_tex0) {
+        f.push_back(state.tex[0][0]);
+        f.push_back(state.tex[0][1]);
+    }
+    if (state.batch_tex1) {
+        f.push_back(state.tex[1][0]);
+        f.push_back(state.tex[1][1]);
+    }
+    if (state.colour_varies)
+        state.colours.insert(state.colours.end(), state.colour_bytes.begin(), state.colour_bytes.end());
+    ++state.batch_vertices;
 }
 void web_color4ub(GLubyte r, GLubyte g, GLubyte b, GLubyte a)
 {
-    state.colour_bytes = {r, g, b, a};
+    const std::array<std::uint8_t, 4> colour{r, g, b, a};
+    if (state.inside && !state.colour_varies && colour != state.batch_colour) {
+        // The vertices so far had the batch's colour.
+        state.colour_varies = true;
+        for (std::size_t i = 0; i < state.batch_vertices; ++i)
+            state.colours.insert(state.colours.end(), state.batch_colour.begin(), state.batch_colour.end());
+    }
+    state.colour_bytes = colour;
     state.colour = {r / 255.0f, g / 255.0f, b / 255.0f, a / 255.0f};
     track_colour();
 }
@@ -746,17 +806,10 @@ bool load_system_api()
     state = fixed_state{};
     programs.clear();
     current_program = 0;
+    pointed_layout = -1;
     glGenBuffers(1, &vertex_buffer);
-    glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer);
-    const auto at = [](std::size_t offset) { return reinterpret_cast<const void*>(offset); };
-    glVertexAttribPointer(a_position, 3, GL_FLOAT, GL_FALSE, sizeof(gathered_vertex),
-                          at(offsetof(gathered_vertex, position)));
-    glVertexAttribPointer(a_tex0, 2, GL_FLOAT, GL_FALSE, sizeof(gathered_vertex), at(offsetof(gathered_vertex, tex0)));
-    glVertexAttribPointer(a_tex1, 2, GL_FLOAT, GL_FALSE, sizeof(gathered_vertex), at(offsetof(gathered_vertex, tex1)));
-    glVertexAttribPointer(a_colour, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(gathered_vertex),
-                          at(offsetof(gathered_vertex, colour)));
-    for (GLuint a : {a_position, a_tex0, a_tex1, a_colour})
-        glEnableVertexAttribArray(a);
+    glGenBuffers(1, &colour_buffer);
+    glEnableVertexAttribArray(a_position);
 
     api_table t{};
     t.Enable = web_enable;
