@@ -52,3 +52,9 @@ target_link_options(quor-demo PRIVATE
   # The page calls main itself, asynchronously, to learn how it ended after the wait for the data.
   -sINVOKE_RUN=0 "-sEXPORTED_FUNCTIONS=['_main','_malloc']"
   "-sEXPORTED_RUNTIME_METHODS=['addRunDependency','removeRunDependency','ccall','stringToUTF8','lengthBytesUTF8']")
+
+# The browser's side of the fixed-function probe of tests/web/gl_probe.cpp.
+add_executable(gl_probe ${PROJECT_SOURCE_DIR}/tests/web/gl_probe.cpp)
+target_link_libraries(gl_probe PRIVATE quor_gl)
+set_target_properties(gl_probe PROPERTIES SUFFIX .js)
+target_link_options(gl_probe PRIVATE -sENVIRONMENT=web -sMIN_WEBGL_VERSION=1 -sMAX_WEBGL_VERSION=1)

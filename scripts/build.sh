@@ -48,6 +48,9 @@ if [ ! -f "$site/tesk.mem" ] || [ "$root/build/bin/quor-mem" -nt "$site/tesk.mem
   "$root/build/bin/quor-mem" build --out "$site" >/dev/null
 fi
 node "$root/web/pack.js" "$site"
+# The fixed-function probe's page, for the browser tests.
+mkdir -p "$dir/probe"
+cp "$root/tests/web/gl_probe.html" "$dir/bin/gl_probe.js" "$dir/bin/gl_probe.wasm" "$dir/probe/"
 echo "build: web folder in ${site#$root/} (serve it, e.g. python3 -m http.server -d ${site#$root/})"
 
 # The browser tests' packages, from the lockfile, kept inside the build tree.
