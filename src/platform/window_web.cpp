@@ -52,8 +52,9 @@ constexpr named_key special_keys[] = {
 
 EM_BOOL on_key_down(int, const EmscriptenKeyboardEvent* event, void*)
 {
-    // Shortcuts with Ctrl, Alt or Meta remain the browser's.
-    if (event->ctrlKey || event->altKey || event->metaKey)
+    // Before the show starts the input is not the program's (a window shows nothing yet either);
+    // shortcuts with Ctrl, Alt or Meta remain the browser's.
+    if (!quor_show_running() || event->ctrlKey || event->altKey || event->metaKey)
         return EM_FALSE;
     const std::string_view key = event->key;
     if (key.size() == 1 && static_cast<unsigned char>(key[0]) < 128) {
@@ -86,6 +87,8 @@ void to_pixels(const EmscriptenMouseEvent* event, int& x, int& y)
 
 EM_BOOL on_mouse(int type, const EmscriptenMouseEvent* event, void*)
 {
+    if (!quor_show_running())
+        return EM_FALSE;
     if (type == EMSCRIPTEN_EVENT_MOUSEMOVE) {
         int x, y;
         to_pixels(event, x, y);

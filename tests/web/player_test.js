@@ -103,7 +103,17 @@ test('the page loads with progress in bytes, starts on a click and draws what th
 
 test('Escape ends the show and the page says so; Space pauses and resumes the picture', async () => {
   const { page } = await open(server.url, '?start=3&mute');
+  // Keys on the "click to start" cover are not the show's.
+  assert.equal(await reach(page, ['ready']), 'ready');
+  await page.keyboard.press('Escape');
   await start(page);
+  // More frames than the exit countdown's 30.
+  await page.evaluate(() => new Promise((done) => {
+    let frames = 40;
+    const next = () => (--frames ? requestAnimationFrame(next) : done());
+    requestAnimationFrame(next);
+  }));
+  assert.equal(await page.evaluate(() => document.body.dataset.state), 'playing');
   await page.keyboard.press('Space');
   await page.waitForTimeout(300);
   const paused = await shot(page);
