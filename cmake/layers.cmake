@@ -1,6 +1,6 @@
 # One static library per folder of src/, each linking the layers below it; every .cpp of a
-# folder belongs to its library (the entry point main.cpp goes to the executable). Bottom up:
-# platform, anim, io, gl, app, scene, demo.
+# folder belongs to its library. Bottom up: platform, anim, io, gl, app, scene, demo, then the
+# workbench's edit and overlay and the interchange of motion, textures and music.
 #
 # Variants for other systems sit beside the Linux file as <name>_<system>.cpp (web, windows): on
 # that system the variant replaces <name>.cpp, elsewhere it is left out. QUOR_SYSTEM names the
@@ -10,7 +10,6 @@ set(QUOR_SYSTEMS web windows)
 
 function(quor_layer name folder)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${folder}/*.cpp)
-  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
   set(chosen)
   foreach(source ${sources})
     get_filename_component(base ${source} NAME_WE)
@@ -39,11 +38,13 @@ function(quor_layer name folder)
 endfunction()
 
 if(EMSCRIPTEN)
-  # The browser's platform, with WebGL, html5 events and the page's fetches (see cmake/web.cmake).
+  # The browser's platform, with WebGL, html5 events and the page's fetches (see cmake/web.cmake);
+  # Boost and CLI11 headers through quor_host_headers.
   quor_layer(quor_platform platform)
   quor_layer(quor_anim anim quor_host_headers)
   quor_layer(quor_io io quor_platform)
   quor_layer(quor_gl gl quor_io quor_anim)
+  quor_layer(quor_app app quor_gl quor_platform quor_host_headers)
 else()
   # The platform's services: window and main loop, offscreen context, counters, audio, files.
   quor_layer(quor_platform platform OpenGL::GL OpenGL::GLX OpenGL::EGL GLUT::GLUT X11::X11 PkgConfig::SDL2_MIXER)
@@ -52,14 +53,14 @@ else()
   quor_layer(quor_anim anim Boost::headers)
   quor_layer(quor_io io quor_platform PNG::PNG)
   quor_layer(quor_gl gl quor_io quor_anim OpenGL::GL GLEW::GLEW)
-endif()
-if(EMSCRIPTEN)
-  quor_layer(quor_app app quor_gl quor_platform quor_host_headers)
-else()
   quor_layer(quor_app app quor_gl quor_platform CLI11::CLI11)
 endif()
 # --version prints the project's version.
 target_link_libraries(quor_app PRIVATE quor_version)
+# --edit is offered where the workbench is built.
+if(QUOR_WORKBENCH)
+  set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/player_options.cpp PROPERTIES COMPILE_DEFINITIONS QUOR_WORKBENCH)
+endif()
 # The rendering files draw through the render device, which lives with the frame in app/: gl and
 # app need each other, which CMake resolves for static libraries by repeating them at link time.
 target_link_libraries(quor_gl PUBLIC quor_app)
@@ -71,6 +72,7 @@ if(QUOR_WORKBENCH)
   quor_layer(quor_edit edit quor_demo)
   # The workbench's overlay: Dear ImGui from the system (a static library) with its GLUT and
   # OpenGL 2 backends, which Debian ships as sources to compile in.
+  pkg_check_modules(IMGUI REQUIRED IMPORTED_TARGET imgui)
   set(_imgui_backends /usr/share/doc/libimgui-dev/examples/backends)
   quor_layer(quor_overlay overlay quor_edit PkgConfig::IMGUI OpenGL::GL GLUT::GLUT)
   target_sources(quor_overlay PRIVATE ${_imgui_backends}/imgui_impl_glut.cpp ${_imgui_backends}/imgui_impl_opengl2.cpp)
@@ -80,9 +82,22 @@ if(QUOR_WORKBENCH)
   target_include_directories(quor_overlay PUBLIC ${_imgui_include}/backends)
 endif()
 
-add_executable(quor-demo ${PROJECT_SOURCE_DIR}/src/demo/main.cpp)
-target_link_libraries(quor-demo PRIVATE quor_demo)
-if(QUOR_WORKBENCH)
-  target_link_libraries(quor-demo PRIVATE quor_overlay)
-  target_compile_definitions(quor-demo PRIVATE QUOR_WORKBENCH=1)
+# Motion, texture and music interchange: the importers and the DXT1 and MP3 encoders, for
+# quor-mem, the content generator and the workbench. Without LAME neither it nor they are built;
+# the browser's player has no use for it.
+if(EMSCRIPTEN)
+  return()
 endif()
+find_library(QUOR_MP3LAME mp3lame)
+if(TARGET PkgConfig::LAME)
+  set(_lame PkgConfig::LAME)
+elseif(QUOR_MP3LAME)
+  set(_lame ${QUOR_MP3LAME})
+else()
+  message(WARNING "libmp3lame not found: the interchange library, the content and quor-mem are not built")
+  return()
+endif()
+pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
+find_library(QUOR_TINYGLTF tinygltf REQUIRED)
+pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+quor_layer(quor_interchange interchange quor_demo ${_lame} PkgConfig::STB ${QUOR_TINYGLTF} PkgConfig::SNDFILE)

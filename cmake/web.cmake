@@ -40,6 +40,7 @@ set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/player_options.cpp PRO
 set(_waits_for_data main quor::system::run* quor::demo::Demo::init*)
 string(REPLACE ";" "\n" _waits "${_waits_for_data}")
 file(WRITE ${PROJECT_BINARY_DIR}/waits-for-data.txt "${_waits}\n")
+add_subdirectory(apps/quor-demo)
 set_target_properties(quor-demo PROPERTIES SUFFIX .js)
 target_link_options(quor-demo PRIVATE
   -fexceptions

@@ -29,7 +29,7 @@ if [ "$kind" = web ]; then
 fi
 
 if [ ! -f "$dir/CMakeCache.txt" ]; then
-  "${configure[@]}" -S "$root" -B "$dir" "${opts[@]}" >/dev/null
+  "${configure[@]}" -S "$root" -B "$dir" "${opts[@]}" > /dev/null 2> >(grep -v "^configure:" >&2)
 fi
 echo "build: $kind in ${dir#$root/}"
 if ! cmake --build "$dir" -j "$(nproc)" >"$dir/build.log" 2>&1; then

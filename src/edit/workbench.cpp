@@ -2,8 +2,10 @@
 // transformations, music cues go to the player's music, a new data file rebuilds the scene.
 #include "edit/workbench.h"
 
+#include <cstring>
+
+#include "demo/data_file.h"
 #include "platform/audio.h"
-#include "edit/data_save.h"
 
 namespace quor::edit {
 namespace {
@@ -67,12 +69,23 @@ edit_result workbench::redo()
 
 bool workbench::save()
 {
+    // The file's copy of everything before the section is made by the kernel, from the file on
+    // disk; the scene's block learns the new section only once the file holds it.
+    const std::vector<char> section = doc.section();
     std::string error;
-    if (!save_records(watch.path(), demo_->scene.file_data.get(), demo_->scene.file_size, doc, &error)) {
+    if (!demo::replace_section(watch.path(), section, &error)) {
         line = "not saved: " + error;
         return false;
     }
-    watch.saved();
+    demo::DemoScene& scene = demo_->scene;
+    std::memcpy(scene.file_data.get() + demo::layout::scene_section.offset, section.data(), section.size());
+    scene.file_size = demo::layout::scene_section.offset + section.size();
+    doc.mark_saved();
+    // Over a newer version whose edits were kept, the file now holds that version's other bytes
+    // with the edited records: left unseen, it is taken over like any new version.
+    if (!over_newer)
+        watch.saved();
+    over_newer = false;
     pending = false;
     line = "saved " + watch.path();
     return true;
@@ -118,6 +131,7 @@ void workbench::answer_reload(bool reload)
     } else {
         watch.keep();
         doc.file_replaced();
+        over_newer = true;
         line = "kept the edits; saving writes over the new " + watch.path();
     }
 }
@@ -133,14 +147,16 @@ void workbench::take(reload_outcome outcome)
         line = "not reloaded: " + outcome.message;
         break;
     case reload_outcome::kind::reloaded: {
-        const char* block = outcome.block.get();
-        std::string why;
         motion_document fresh;
-        if (!fresh.read(block, outcome.size, &why) || !demo_->reload(std::move(outcome.block), outcome.size)) {
+        fresh.read(outcome.data);
+        // Checked once, by the poll: the demo refuses only what that check refused.
+        const std::string why = outcome.data.check.message;
+        if (!demo_->reload(std::move(outcome.data))) {
             line = "not reloaded: " + why;
             break;
         }
         doc.take_over(std::move(fresh));
+        over_newer = false;
         ++reload_count;
         ++moves;
         line = "reloaded " + watch.path();

@@ -63,6 +63,8 @@ private:
     int fps_frames = 0;
     float fps = 0;
     bool pending = false;
+    // The file on disk is a newer version than the scene's, its edits kept over it.
+    bool over_newer = false;
     int reload_count = 0;
     int moves = 0;
     double reload_took = 0;

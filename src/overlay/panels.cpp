@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "demo/data_file.h"
 #include "demo/data_layout.h"
 #include "demo/scene_section.h"
 
@@ -237,7 +238,7 @@ void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
     const channel_record& c = bench.document().channel(at);
     const double now = bench.player().time();
     ImGui::Separator();
-    ImGui::Text("%s %s: %s", demo::record_names[at.record], edit::channel_names[static_cast<std::size_t>(at.channel)],
+    ImGui::Text("%s %s: %s", demo::record_names[at.record], demo::channel_names[static_cast<std::size_t>(at.channel)],
                 edit::kind_name(c.kind()));
     switch (c.kind()) {
     case channel_kind::constant: {
@@ -387,8 +388,10 @@ void draw_channels(edit::workbench& bench, selection& selected, bool& scrubbing)
             continue;
         for (int c = 0; c < edit::channel_count; ++c) {
             const channel_ref at{r, c};
-            const std::string label = std::string(edit::channel_names[static_cast<std::size_t>(c)]) + "  " +
-                                      summary(doc.channel(at)) + "##" + std::to_string(r * 9 + static_cast<std::size_t>(c));
+            // The channel's place among all of them: an ImGui id that stays when its summary changes.
+            const int id = static_cast<int>(r) * edit::channel_count + c;
+            const std::string label = std::string(demo::channel_names[static_cast<std::size_t>(c)]) + "  " +
+                                      summary(doc.channel(at)) + "##" + std::to_string(id);
             if (ImGui::Selectable(label.c_str(), selected.channel == at) && !(selected.channel == at)) {
                 selected.channel = at;
                 selected.key = -1;

@@ -6,6 +6,10 @@
 # so, a damaged one refused with the load's message while the demo runs on; Escape ends with 0.
 set -u
 source "$(dirname "$0")/lib.bash"
+if ! "$QUOR_BIN_DIR/quor-demo" --help | grep -q -- --edit; then
+  echo "skipped: this quor-demo is built without the workbench"
+  exit 77
+fi
 data=$(data_dir) || { echo "FAIL: could not build the data"; exit 1; }
 work=$(make_workdir)
 cp "$data/tesk.mem" "$work/tesk.mem"
