@@ -8,8 +8,8 @@
 //
 // Limits, none of which the engine reaches: light 0 only, one-sided, shininess 0 (the seam has no
 // glMaterial); the current normal is OpenGL's initial (0, 0, 1) (the seam has no glNormal); smooth
-// shading only; texture units 2 to 7 keep their state but are not sampled; primitive types beyond
-// WebGL's (quads, polygons) are not drawn.
+// shading only; texture units 2 to 7 keep their state but are not sampled, and the texture matrix
+// is not applied; primitive types beyond WebGL's (quads, polygons) are not drawn.
 #include "gl/api.h"
 
 #include <GLES2/gl2.h>
@@ -97,7 +97,6 @@ struct fixed_state {
     GLenum matrix_mode = GL_MODELVIEW;
     matrix modelview = identity;
     matrix projection = identity;
-    matrix texture = identity; // loads into it are kept; texture coordinates are not transformed
 
     vec4 colour{1, 1, 1, 1};
     std::array<std::uint8_t, 4> colour_bytes{255, 255, 255, 255};
@@ -635,11 +634,10 @@ void web_load_transpose_matrixf(const GLfloat* m)
     for (int row = 0; row < 4; ++row)
         for (int col = 0; col < 4; ++col)
             columns[col * 4 + row] = m[row * 4 + col];
+    // Texture coordinates are not transformed: a load into the texture matrix changes nothing.
     if (state.matrix_mode == GL_PROJECTION)
         state.projection = columns;
-    else if (state.matrix_mode == GL_TEXTURE)
-        state.texture = columns;
-    else
+    else if (state.matrix_mode == GL_MODELVIEW)
         state.modelview = columns;
 }
 
