@@ -3,8 +3,10 @@
 # into quor-demo.js + quor-demo.wasm. scripts/build.sh web puts them into a servable folder with
 # the page (web/) and the data.
 set(QUOR_SYSTEM web)
-# No offscreen contexts in a page: those serve the native tools and tests.
-set(QUOR_LAYER_EXCLUDE platform/offscreen_gl.cpp app/offscreen_context.cpp)
+# No offscreen contexts, desktop framebuffer objects or other programs in a page: those serve the
+# native capture, tools and tests.
+set(QUOR_LAYER_EXCLUDE platform/offscreen_gl.cpp platform/framebuffer_api.cpp platform/process.cpp
+  app/offscreen_context.cpp)
 set(QUOR_WORKBENCH OFF)
 add_compile_options(-Wall -Wextra)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

@@ -84,6 +84,13 @@ void unmap(const char*, std::size_t) {}
 
 bool stamp_of(const char*, file_stamp&) { return false; }
 
+// The page's folder is the only one there is, and nothing is written into it.
+bool is_folder(const char* path) { return page_path(path).empty() || page_path(path) == "."; }
+
+bool make_folder(const char*) { return false; }
+
+bool can_write_into(const char*) { return false; }
+
 bool rename_over(const char*, const char*)
 {
     failure = "a web page writes no files";
