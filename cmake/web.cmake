@@ -31,9 +31,10 @@ include(cmake/layers.cmake)
 # A page has no installed tree to fall back on.
 set_source_files_properties(${PROJECT_SOURCE_DIR}/src/demo/installed_data.cpp PROPERTIES
   COMPILE_DEFINITIONS QUOR_DATA_FROM_PROGRAMS="")
-# CLI11 reports through exceptions; only the option parser is compiled to throw and catch them,
-# so the drawing code keeps its plain calls.
-set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/player_options.cpp PROPERTIES COMPILE_OPTIONS -fexceptions)
+# CLI11 reports through exceptions; only the command-line layer and the player's options are
+# compiled to throw and catch them, so the drawing code keeps its plain calls.
+set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/command_line.cpp ${PROJECT_SOURCE_DIR}/src/app/player_options.cpp
+  PROPERTIES COMPILE_OPTIONS -fexceptions)
 
 # The data file is read into the heap while the page streams it in: the load waits for the stream
 # (asyncify) on this one path, whose indirect call (the application's init, reached from

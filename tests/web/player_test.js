@@ -165,7 +165,7 @@ test('the music plays from the start time after the click, pauses with Space, an
   await quiet.close();
 });
 
-test('refused data and options show the native messages on the page', async () => {
+test('refused data and options, and ?help, show the native messages on the page', async () => {
   // Index 0 of the quad's list points past its four vertices.
   const damaged = variant('damaged', (dir) => {
     const file = path.join(dir, 'tesk.mem');
@@ -195,6 +195,11 @@ test('refused data and options show the native messages on the page', async () =
     await page.close();
     await served.close();
   }
+  // ?help answers as --help does, and nothing starts.
+  const { page } = await open(server.url, '?help');
+  assert.equal(await reach(page, ['ready', 'failed', 'said']), 'said');
+  assert.match(await messages(page), /^Plays the demo: .*\nUsage: quor-demo \[OPTIONS\]\n/);
+  await page.close();
 });
 
 test("served as the README says, by Python's http.server, the page starts and plays its music", async () => {
