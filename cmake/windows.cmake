@@ -8,6 +8,9 @@ if(QUOR_WORKBENCH)
   message(FATAL_ERROR "the Windows build is the player alone: configure it with -DQUOR_WORKBENCH=OFF")
 endif()
 set(_deps ${QUOR_WINDOWS_DEPS})
+set(QUOR_SYSTEM windows)
+# Other programs are the capture's business, which stays on Linux.
+set(QUOR_LAYER_EXCLUDE platform/process.cpp)
 add_link_options(-static -s)
 
 add_library(OpenGL::GL INTERFACE IMPORTED)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up and runs the whole test suite: the normal build, then again under
-# AddressSanitizer + UndefinedBehaviorSanitizer, then the Windows build under Wine. Ends with
-# CTest's summary.
+# AddressSanitizer + UndefinedBehaviorSanitizer, then the Windows build under Wine and the browser
+# player in headless Chromium. Ends with CTest's summary.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
@@ -19,6 +19,12 @@ echo "== tests (windows build)"
 # The portable libraries' suites under Wine, then the player against the release build's data.
 if bash "$root/scripts/build.sh" windows; then
   (cd "$root/build-windows" && QUOR_LINUX_BIN_DIR="$root/build/bin" ctest -j2 --output-on-failure) || status=1
+else
+  status=1
+fi
+echo "== tests (web build)"
+if bash "$root/scripts/build.sh" web; then
+  (cd "$root/build-web/npm" && NODE_PATH="$PWD/node_modules" node --test "$root/tests/web/") || status=1
 else
   status=1
 fi
