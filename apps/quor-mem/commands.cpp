@@ -83,15 +83,29 @@ int import_motion(const std::string& what, const source_motion& src, const std::
             system::inform(what, "the " + as + " record holds nine constants only: it takes the values at " +
                                      seconds_text(at) + " s");
     } else {
-        std::vector<std::string> baked;
-        if (!fit_camera(src, demo::layout::timeline_end, rec, baked, &error))
+        fit_notes notes;
+        const std::size_t room = demo::record_room(r);
+        if (!fit_camera(src, demo::layout::timeline_end, room, rec, notes, &error))
             return refuse(what, error);
-        if (!baked.empty()) {
+        // One line for each reason the source gave for baking.
+        for (std::size_t i = 0; i < notes.baked.size(); ++i) {
+            const std::string& reason = notes.baked[i].second;
+            if (std::any_of(notes.baked.begin(), notes.baked.begin() + static_cast<std::ptrdiff_t>(i),
+                            [&](const auto& earlier) { return earlier.second == reason; }))
+                continue;
             std::string names;
-            for (const std::string& n : baked)
-                names += (names.empty() ? "" : ", ") + n;
-            system::inform(what, "baked " + names + " (shapes or behaviours the data file cannot hold) up to " +
+            for (const auto& [name, why] : notes.baked)
+                if (why == reason)
+                    names += (names.empty() ? "" : ", ") + name;
+            system::inform(what, "baked " + names + " (" + reason + ") up to " +
                                      seconds_text(demo::layout::timeline_end) + " s");
+        }
+        if (!notes.thinned.empty()) {
+            std::string names;
+            for (const std::string& n : notes.thinned)
+                names += (names.empty() ? "" : ", ") + n;
+            system::inform(what, "thinned " + names + " to fit the record's " + std::to_string(room) +
+                                     " bytes: keys only where the curve strays past its tolerance");
         }
     }
     if (!replace_records(data_path, parsed.records, &error))
@@ -187,13 +201,15 @@ int motion_lws(const std::string& scene_path, const std::string& object, const s
     return import_motion("motion lws", src, as, at, data_path);
 }
 
-int motion_gltf(const std::string& file, const std::string& node, const std::string& as, double at,
-                const std::string& data_path)
+int motion_gltf(const std::string& file, const std::string& node, const std::string& animation, const std::string& as,
+                double at, const std::string& data_path)
 {
     source_motion src;
-    std::string error;
-    if (!gltf_motion(file, node, demo::layout::timeline_end, src, &error))
+    std::string error, note;
+    if (!gltf_motion(file, node, animation, demo::layout::timeline_end, src, &error, &note))
         return refuse("motion gltf", error);
+    if (!note.empty())
+        system::inform("motion gltf", note);
     return import_motion("motion gltf", src, as, at, data_path);
 }
 
@@ -292,6 +308,7 @@ void add_motion(CLI::App& app, command& chosen)
     CLI::App* mimport = motion->add_subcommand("import", "Write the records a motion text lists into a data file");
     mimport->add_option("FILE", im->text, "The motion text")->required();
     mimport->add_option("--into", im->into, "The data file to change (tesk.mem)")->required();
+    mimport->footer(motion_text_format);
     mimport->callback([im, &chosen] { chosen = [im] { return motion_import(im->text, im->into); }; });
 
     const std::vector<std::string> record_choices{"object", "quad", "camera"};
@@ -321,7 +338,7 @@ void add_motion(CLI::App& app, command& chosen)
     });
 
     struct gltf_values {
-        std::string file, node, as, into;
+        std::string file, node, animation, as, into;
         double at = 0;
     };
     const auto gltf = std::make_shared<gltf_values>();
@@ -329,13 +346,17 @@ void add_motion(CLI::App& app, command& chosen)
         "gltf", "Take a node's translation, rotation and scale animation from a glTF file (.gltf or .glb)");
     mgltf->add_option("FILE", gltf->file, "The glTF file")->required();
     mgltf->add_option("--node", gltf->node, "The node's name")->required();
+    mgltf->add_option("--animation", gltf->animation,
+                      "The animation's name (default: the first that moves the node)");
     mgltf->add_option("--as", gltf->as, as_help)->required()->check(CLI::IsMember(record_choices));
     mgltf->add_option("--at", gltf->at, "Seconds: the time whose values an object or the quad takes")
         ->capture_default_str()
         ->check(system::seconds_check());
     mgltf->add_option("--into", gltf->into, "The data file to change (tesk.mem)")->required();
     mgltf->callback([gltf, &chosen] {
-        chosen = [gltf] { return motion_gltf(gltf->file, gltf->node, gltf->as, gltf->at, gltf->into); };
+        chosen = [gltf] {
+            return motion_gltf(gltf->file, gltf->node, gltf->animation, gltf->as, gltf->at, gltf->into);
+        };
     });
 }
 

@@ -16,6 +16,8 @@
 
 namespace quor::demo {
 
+static_assert(system::latest_start == layout::timeline_end, "--start is refused past the timeline's end");
+
 namespace {
 
 // The scene's nodes that are drawn: the animated object and the quad. The camera, the third

@@ -5,9 +5,21 @@
 #include <GL/glx.h>
 #include <X11/Xutil.h>
 
+#include <cstdlib>
+
 namespace quor::platform {
 
-void prepare_window_system() {}
+bool prepare_window_system(const char* name, std::string& why)
+{
+    if (Display* display = XOpenDisplay(name)) {
+        XCloseDisplay(display);
+        return true;
+    }
+    if (!name)
+        name = std::getenv("DISPLAY");
+    why = name && *name ? "cannot open display " + std::string(name) : "no display (DISPLAY is not set)";
+    return false;
+}
 
 void set_window_class(const char* class_name)
 {

@@ -2,10 +2,14 @@
 // environment GLUT reads at start, and the native handles a program may be offered.
 #pragma once
 
+#include <string>
+
 namespace quor::platform {
 
-// Before GLUT starts: leaves out of GLUT's sight what it would misread on this system.
-void prepare_window_system();
+// Before GLUT starts: leaves out of GLUT's sight what it would misread on this system, and tries
+// the display GLUT would open (`display`, null for the default), since GLUT ends the process with a
+// message of its own when that fails. False, with `why` naming it, when there is no display.
+bool prepare_window_system(const char* display, std::string& why);
 
 // Names the window GLUT just created, current with its context, for the desktop (name and class
 // alike); nothing where the window system has no such name.

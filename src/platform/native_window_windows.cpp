@@ -11,10 +11,11 @@ namespace quor::platform {
 
 // GLUT on Windows takes DISPLAY for a display device's name. Under Wine it holds the X display
 // (":0"), which no device is called, and GLUT warns about it at every start.
-void prepare_window_system()
+bool prepare_window_system(const char*, std::string&)
 {
     if (const char* display = std::getenv("DISPLAY"); display && display[0] == ':')
         _putenv("DISPLAY=");
+    return true;
 }
 
 // Windows has no per-window name for desktops besides the class.

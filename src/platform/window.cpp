@@ -5,6 +5,7 @@
 
 #include <GL/freeglut.h>
 #include <cstdlib>
+#include <string_view>
 
 #include "platform/framebuffer_api.h"
 #include "platform/native_window.h"
@@ -89,10 +90,31 @@ bool offers_samples(int samples)
 
 } // namespace
 
-void start_window_system(int& argc, char** argv)
+bool start_window_system(int& argc, char** argv, std::string& why)
 {
-    prepare_window_system();
-    glutInit(&argc, argv);
+    // GLUT's own options, as its initialisation reads them: two take a value.
+    const auto takes_value = [](std::string_view a) { return a == "-display" || a == "-geometry"; };
+    const auto is_flag = [](std::string_view a) {
+        return a == "-direct" || a == "-indirect" || a == "-iconic" || a == "-gldebug" || a == "-sync";
+    };
+    const char* name = nullptr;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string_view(argv[i]) == "-display")
+            name = argv[i + 1];
+    if (prepare_window_system(name, why)) {
+        glutInit(&argc, argv);
+        return true;
+    }
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (takes_value(argv[i]))
+            ++i;
+        else if (!is_flag(argv[i]))
+            argv[kept++] = argv[i];
+    }
+    argv[kept] = nullptr;
+    argc = kept;
+    return false;
 }
 
 bool open_window(const window_request& request)

@@ -2,10 +2,14 @@
 // function pointers, so nothing outside this folder sees the window system.
 #pragma once
 
+#include <string>
+
 namespace quor::platform {
 
 // Initialises GLUT, which takes the options it knows (-display, -geometry, ...) out of argc/argv.
-void start_window_system(int& argc, char** argv);
+// False when there is no display to open windows on: GLUT is then not started (it would end the
+// process), its options are taken out all the same, and `why` names the display that failed.
+bool start_window_system(int& argc, char** argv, std::string& why);
 
 struct window_request {
     int width = 640;

@@ -120,7 +120,11 @@ void tick()
 
 } // namespace
 
-void start_window_system(int&, char**) {}
+// The page is the display: there is always one.
+bool start_window_system(int&, char**, std::string&)
+{
+    return true;
+}
 
 bool open_window(const window_request& request)
 {

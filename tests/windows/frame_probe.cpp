@@ -19,7 +19,11 @@ using namespace quor;
 
 int main(int argc, char** argv)
 {
-    platform::start_window_system(argc, argv);
+    std::string no_display;
+    if (!platform::start_window_system(argc, argv, no_display)) {
+        std::cerr << "frame_probe: " << no_display << std::endl;
+        return 1;
+    }
     if (argc != 3) {
         std::cerr << "usage: frame_probe SECONDS OUT.png" << std::endl;
         return 2;
