@@ -13,12 +13,13 @@ function(quor_layer name folder)
 endfunction()
 
 # A platform service is <service>.cpp, or on Windows <service>_windows.cpp where there is one;
-# a service without a variant is the same file on every system.
+# a service without a variant is the same file on every system, unless the system's build leaves
+# it out (QUOR_PLATFORM_LEFT_OUT).
 function(quor_platform_variants list)
   set(chosen)
   foreach(file ${${list}})
     get_filename_component(service ${file} NAME_WE)
-    if(service MATCHES "_(windows|web)$")
+    if(service MATCHES "_(windows|web)$" OR service IN_LIST QUOR_PLATFORM_LEFT_OUT)
       continue()
     endif()
     get_filename_component(folder ${file} DIRECTORY)

@@ -39,6 +39,9 @@ set_target_properties(Boost::headers PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${
 add_library(CLI11::CLI11 INTERFACE IMPORTED)
 set_target_properties(CLI11::CLI11 PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${_deps}/host-include)
 
+# Other programs started and fed through pipes serve the capture, which is built for Linux only.
+set(QUOR_PLATFORM_LEFT_OUT process)
+
 # Window and loop (GLUT), the performance counter and timeGetTime (winmm), DirectShow (COM).
 set(QUOR_PLATFORM_LIBRARIES GLUT::GLUT OpenGL::GL winmm ole32 strmiids uuid)
 
