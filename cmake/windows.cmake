@@ -42,6 +42,7 @@ set_target_properties(Boost::headers PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${
 add_library(CLI11::CLI11 INTERFACE IMPORTED)
 set_target_properties(CLI11::CLI11 PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${_deps}/host-include)
 
+
 # Window and loop (GLUT), the performance counter and timeGetTime (winmm), DirectShow (COM).
 set(QUOR_PLATFORM_LIBRARIES GLUT::GLUT OpenGL::GL winmm ole32 strmiids uuid)
 

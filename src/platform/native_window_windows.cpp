@@ -25,10 +25,10 @@ native_handles find_native_handles(const char* program, const char* title)
 {
     native_handles found;
     found.instance = GetModuleHandleA(program);
-    const int length = MultiByteToWideChar(CP_UTF8, 0, title, -1, nullptr, 0);
+    const int length = MultiByteToWideChar(CP_ACP, 0, title, -1, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
     if (length > 0)
-        MultiByteToWideChar(CP_UTF8, 0, title, -1, wide.data(), length);
+        MultiByteToWideChar(CP_ACP, 0, title, -1, wide.data(), length);
     found.window = FindWindowW(L"GLUT", wide.c_str());
     return found;
 }
