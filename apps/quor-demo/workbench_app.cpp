@@ -7,8 +7,6 @@
 #include <imgui.h>
 #include <imgui_impl_glut.h>
 
-#include <iostream>
-
 #include "app/counter.h"
 #include "app/report.h"
 #include "app/system.h"
@@ -77,7 +75,7 @@ void workbench_app::frame()
     bench->after_frame();
     // Reloads also go to the terminal the author started from: a rebuild there shows its effect.
     if (bench->reloads() != reloads)
-        std::cout << "quor-demo: " << bench->status() << std::endl;
+        system::inform(bench->status());
     else if (bench->status() != status && bench->status().rfind("not reloaded: ", 0) == 0)
         system::report(bench->status());
     std::uint64_t now = 0, frequency = 1;

@@ -21,6 +21,7 @@
 #include "interchange/mp3_encoder.h"
 #include "interchange/music_import.h"
 #include "interchange/texture_import.h"
+#include "io/png_file.h"
 
 namespace quor::apps {
 namespace {
@@ -79,8 +80,8 @@ int import_motion(const std::string& what, const source_motion& src, const std::
     if (r + 1 < motion_record_count) {
         rec = constants_at(src, at);
         if (std::any_of(src.begin(), src.end(), [](const source_curve& c) { return !c.constant; }))
-            std::cout << program << ": " << what << ": the " << as
-                      << " record holds nine constants only: it takes the values at " << at << " s" << std::endl;
+            system::inform(what, "the " + as + " record holds nine constants only: it takes the values at " +
+                                     seconds_text(at) + " s");
     } else {
         fit_notes notes;
         const std::size_t room = demo::record_room(r);
@@ -96,15 +97,15 @@ int import_motion(const std::string& what, const source_motion& src, const std::
             for (const auto& [name, why] : notes.baked)
                 if (why == reason)
                     names += (names.empty() ? "" : ", ") + name;
-            std::cout << program << ": " << what << ": baked " << names << " (" << reason << ") up to "
-                      << demo::layout::timeline_end << " s" << std::endl;
+            system::inform(what, "baked " + names + " (" + reason + ") up to " +
+                                     seconds_text(demo::layout::timeline_end) + " s");
         }
         if (!notes.thinned.empty()) {
             std::string names;
             for (const std::string& n : notes.thinned)
                 names += (names.empty() ? "" : ", ") + n;
-            std::cout << program << ": " << what << ": thinned " << names << " to fit the record's " << room
-                      << " bytes: keys only where the curve strays past its tolerance" << std::endl;
+            system::inform(what, "thinned " + names + " to fit the record's " + std::to_string(room) +
+                                     " bytes: keys only where the curve strays past its tolerance");
         }
     }
     if (!replace_records(data_path, parsed.records, &error))
@@ -208,7 +209,7 @@ int motion_gltf(const std::string& file, const std::string& node, const std::str
     if (!gltf_motion(file, node, animation, demo::layout::timeline_end, src, &error, &note))
         return refuse("motion gltf", error);
     if (!note.empty())
-        std::cout << program << ": motion gltf: " << note << std::endl;
+        system::inform("motion gltf", note);
     return import_motion("motion gltf", src, as, at, data_path);
 }
 
@@ -246,8 +247,10 @@ int texture_export(std::size_t slot, const std::string& data_path, const std::st
 {
     demo::data_file data;
     std::string error;
-    if (!read_data_file(data_path, data, &error) ||
-        !write_png(png_path, decode_level0(std::span(data.block.get(), data.size), slot), &error))
+    if (!read_data_file(data_path, data, &error))
+        return refuse("texture export", error);
+    const rgba_image level0 = decode_level0(std::span(data.block.get(), data.size), slot);
+    if (!write_png(png_path, level0.texels.data(), level0.width, level0.height, false, &error))
         return refuse("texture export", error);
     return 0;
 }

@@ -11,6 +11,7 @@
 #include "app/render_device.h"
 #include "app/report.h"
 #include "gl/api.h"
+#include "platform/native_window.h"
 #include "platform/window.h"
 
 namespace quor::system {
@@ -142,6 +143,9 @@ int run(int argc, char** argv, application_factory factory)
     creation_params params;
     params.argc = argc;
     params.argv = argv;
+    const platform::native_handles handles = platform::find_native_handles(argv[0], window.title);
+    params.instance = handles.instance;
+    params.window = handles.window;
     params.width = window.width;
     params.height = window.height;
     params.options = &options;

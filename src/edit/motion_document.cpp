@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 #include "demo/data_layout.h"
 
@@ -195,7 +196,7 @@ edit_result motion_document::set_key(channel_ref at, std::size_t k, const Key& f
     channel_record after = c;
     after.keys.erase(after.keys.begin() + static_cast<std::ptrdiff_t>(k));
     Key key = fields;
-    std::ranges::fill(key.param, 0.0f); // not part of the record
+    std::fill(std::begin(key.param), std::end(key.param), 0.0f); // not part of the record
     const std::size_t index = insert_in_order(after.keys, key);
     return commit(at, std::move(after), index, continues);
 }

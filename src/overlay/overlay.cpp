@@ -3,7 +3,6 @@
 #include "overlay/overlay.h"
 
 #include <imgui.h>
-#include <imgui_internal.h>
 
 #include <imgui_impl_glut.h>
 #include <imgui_impl_opengl2.h>
@@ -71,7 +70,6 @@ void workbench_overlay::button(int number, int state, int x, int y)
 
 void workbench_overlay::draw_panels(edit::workbench& bench, int width, int height, float seconds)
 {
-    rects.clear();
     if (hidden && !bench.reload_pending()) {
         // No slider is held while the panels are away.
         bench.player().set_scrubbing(false);
@@ -93,9 +91,6 @@ void workbench_overlay::draw_panels(edit::workbench& bench, int width, int heigh
     draw_channels(bench, selected, scrubbing);
     bench.player().set_scrubbing(scrubbing);
     draw_reload_prompt(bench);
-    for (ImGuiWindow* w : ImGui::GetCurrentContext()->Windows)
-        if (w->Active && !w->Hidden && !(w->Flags & ImGuiWindowFlags_ChildWindow))
-            rects.push_back({w->Pos.x, w->Pos.y, w->Size.x, w->Size.y});
     ImGui::Render();
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
 }

@@ -4,7 +4,6 @@
 // time step, so it draws without a window too (tests draw it offscreen).
 #pragma once
 
-#include <array>
 #include <vector>
 
 #include "edit/workbench.h"
@@ -30,8 +29,6 @@ public:
     // question about a new data file shows them again.
     void toggle_hidden() { hidden = !hidden; }
 
-    // The screen rectangles (x, y from the top left, width, height) of the windows last drawn.
-    const std::vector<std::array<float, 4>>& window_rects() const { return rects; }
     // Whether ImGui uses the keyboard for a text field, and the mouse for a window under it.
     bool typing() const;
     bool wants_mouse() const;
@@ -47,7 +44,6 @@ private:
     selection selected;
     int moves_seen = 0;
     bool hidden = false;
-    std::vector<std::array<float, 4>> rects;
 };
 
 } // namespace quor::overlay

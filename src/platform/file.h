@@ -9,6 +9,10 @@
 
 namespace quor::platform {
 
+// Where data files are looked for: the current folder, then its parent, as directory prefixes
+// separated by ';', each ending in this system's path separator ("./;../", ".\;..\").
+extern const char data_search_path[];
+
 // What the open calls return when nothing opens.
 inline constexpr int no_file = -1;
 
@@ -58,6 +62,13 @@ struct file_stamp {
 };
 // The stamp of `path` now; false when it cannot be looked at (missing, no permission).
 bool stamp_of(const char* path, file_stamp& out);
+
+// Whether `path` names a folder.
+bool is_folder(const char* path);
+// Creates the folder unless it exists (as anything); false when it can be neither.
+bool make_folder(const char* path);
+// Whether new files can be made in the folder.
+bool can_write_into(const char* folder);
 
 // Renames `from` over `to` in one step: `to` is never seen half written.
 bool rename_over(const char* from, const char* to);

@@ -1,15 +1,14 @@
-// GLUT behind the window interface: window creation, input and display callbacks, the loop. The
-// class hint goes to X11 directly, as GLUT has no call for it; a multisampled frame is resolved
-// for reading through framebuffer objects.
+// GLUT behind the window interface: window creation, input and display callbacks, the loop; the
+// same file on every system with a GLUT. What the window system adds beyond GLUT is in
+// native_window; a multisampled frame is resolved for reading through framebuffer objects.
 #include "platform/window.h"
 
 #include <GL/freeglut.h>
-#include <GL/glext.h>
-#include <GL/glx.h>
-#include <X11/Xutil.h>
-
 #include <cstdlib>
 #include <string_view>
+
+#include "platform/framebuffer_api.h"
+#include "platform/native_window.h"
 
 namespace quor::platform {
 
@@ -38,44 +37,10 @@ struct resolved_frame {
 };
 resolved_frame resolved;
 
-// Framebuffer-object entry points (OpenGL 3.0), needed only for the resolve.
-struct framebuffer_api {
-    PFNGLGENFRAMEBUFFERSPROC GenFramebuffers;
-    PFNGLBINDFRAMEBUFFERPROC BindFramebuffer;
-    PFNGLDELETEFRAMEBUFFERSPROC DeleteFramebuffers;
-    PFNGLGENRENDERBUFFERSPROC GenRenderbuffers;
-    PFNGLBINDRENDERBUFFERPROC BindRenderbuffer;
-    PFNGLDELETERENDERBUFFERSPROC DeleteRenderbuffers;
-    PFNGLRENDERBUFFERSTORAGEPROC RenderbufferStorage;
-    PFNGLFRAMEBUFFERRENDERBUFFERPROC FramebufferRenderbuffer;
-    PFNGLBLITFRAMEBUFFERPROC BlitFramebuffer;
-
-    bool complete() const
-    {
-        return GenFramebuffers && BindFramebuffer && DeleteFramebuffers && GenRenderbuffers && BindRenderbuffer &&
-               DeleteRenderbuffers && RenderbufferStorage && FramebufferRenderbuffer && BlitFramebuffer;
-    }
-};
-
-template <class Entry>
-Entry entry_point(const char* name)
-{
-    return reinterpret_cast<Entry>(glutGetProcAddress(name));
-}
-
+// Needed only for the resolve.
 const framebuffer_api& framebuffers()
 {
-    static const framebuffer_api fbo{
-        entry_point<PFNGLGENFRAMEBUFFERSPROC>("glGenFramebuffers"),
-        entry_point<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer"),
-        entry_point<PFNGLDELETEFRAMEBUFFERSPROC>("glDeleteFramebuffers"),
-        entry_point<PFNGLGENRENDERBUFFERSPROC>("glGenRenderbuffers"),
-        entry_point<PFNGLBINDRENDERBUFFERPROC>("glBindRenderbuffer"),
-        entry_point<PFNGLDELETERENDERBUFFERSPROC>("glDeleteRenderbuffers"),
-        entry_point<PFNGLRENDERBUFFERSTORAGEPROC>("glRenderbufferStorage"),
-        entry_point<PFNGLFRAMEBUFFERRENDERBUFFERPROC>("glFramebufferRenderbuffer"),
-        entry_point<PFNGLBLITFRAMEBUFFERPROC>("glBlitFramebuffer"),
-    };
+    static const framebuffer_api fbo = load_framebuffer_api(glutGetProcAddress);
     return fbo;
 }
 input_filter filter;
@@ -123,19 +88,6 @@ bool offers_samples(int samples)
     return found;
 }
 
-// The window GLUT just made current is the GLX drawable of its context.
-void set_class_hint(const char* class_name)
-{
-    Display* display = glXGetCurrentDisplay();
-    const GLXDrawable window = glXGetCurrentDrawable();
-    if (!display || !window)
-        return;
-    XClassHint hint;
-    hint.res_name = const_cast<char*>(class_name);
-    hint.res_class = const_cast<char*>(class_name);
-    XSetClassHint(display, window, &hint);
-}
-
 } // namespace
 
 bool start_window_system(int& argc, char** argv, std::string& why)
@@ -149,17 +101,10 @@ bool start_window_system(int& argc, char** argv, std::string& why)
     for (int i = 1; i + 1 < argc; ++i)
         if (std::string_view(argv[i]) == "-display")
             name = argv[i + 1];
-    // GLUT ends the process with a message of its own when the display does not open: try first,
-    // and close the trial only once GLUT is connected, as a server left without clients resets
-    // and may refuse the next connection meanwhile.
-    if (Display* trial = XOpenDisplay(name)) {
+    if (prepare_window_system(name, why)) {
         glutInit(&argc, argv);
-        XCloseDisplay(trial);
         return true;
     }
-    if (!name)
-        name = std::getenv("DISPLAY");
-    why = name && *name ? "cannot open display " + std::string(name) : "no display (DISPLAY is not set)";
     int kept = 1;
     for (int i = 1; i < argc; ++i) {
         if (takes_value(argv[i]))
@@ -182,7 +127,7 @@ bool open_window(const window_request& request)
     glutInitWindowPosition(request.x, request.y);
     glutCreateWindow(request.title);
     if (request.class_name)
-        set_class_hint(request.class_name);
+        set_window_class(request.class_name);
     multisampled = multisample;
     return multisample || request.samples == 0;
 }

@@ -17,7 +17,7 @@ struct window_request {
     int x = 100;
     int y = 100;
     const char* title = "";
-    const char* class_name = nullptr; // WM_CLASS (name and class) for desktops; null: GLUT's own
+    const char* class_name = nullptr; // the name desktops group it by (X11's WM_CLASS); null: GLUT's own
     int samples = 0;                  // multisampling: samples a pixel, 0 for none
 };
 
