@@ -91,19 +91,33 @@ int import_motion(const std::string& what, const std::string& source, const sour
     parsed_motion parsed;
     record::transformation& rec = parsed.records[r].emplace();
     std::string error;
-    std::vector<std::string> baked;
-    if (!make_record(src, r + 1 == motion_record_count, at, demo::layout::timeline_end, rec, baked, &error))
+    fit_notes notes;
+    const bool camera = r + 1 == motion_record_count;
+    const std::size_t room = demo::record_room(r);
+    if (!make_record(src, camera, at, demo::layout::timeline_end, room, rec, notes, &error))
         return refuse(what, source + ": " + error);
-    if (r + 1 < motion_record_count &&
-        std::any_of(src.begin(), src.end(), [](const source_curve& c) { return !c.constant; }))
+    if (!camera && std::any_of(src.begin(), src.end(), [](const source_curve& c) { return !c.constant; }))
         system::inform(what, "the " + as + " record holds nine constants only: it takes the values at " +
                                  seconds_text(at) + " s");
-    if (!baked.empty()) {
+    // One line for each reason the source gave for baking.
+    for (std::size_t i = 0; i < notes.baked.size(); ++i) {
+        const std::string& reason = notes.baked[i].second;
+        if (std::any_of(notes.baked.begin(), notes.baked.begin() + static_cast<std::ptrdiff_t>(i),
+                        [&](const auto& earlier) { return earlier.second == reason; }))
+            continue;
         std::string names;
-        for (const std::string& n : baked)
-            names += (names.empty() ? "" : ", ") + n;
-        system::inform(what, "baked " + names + " (shapes or behaviours the data file cannot hold) up to " +
+        for (const auto& [name, why] : notes.baked)
+            if (why == reason)
+                names += (names.empty() ? "" : ", ") + name;
+        system::inform(what, "baked " + names + " (" + reason + ") up to " +
                                  seconds_text(demo::layout::timeline_end) + " s");
+    }
+    if (!notes.thinned.empty()) {
+        std::string names;
+        for (const std::string& n : notes.thinned)
+            names += (names.empty() ? "" : ", ") + n;
+        system::inform(what, "thinned " + names + " to fit the record's " + std::to_string(room) +
+                                 " bytes: keys only where the curve strays past its tolerance");
     }
     if (!replace_records(data_path, parsed.records, &error))
         return refuse(what, error);
@@ -190,13 +204,15 @@ int motion_lws(const std::string& scene_path, const std::string& object, const s
     return import_motion("motion lws", scene_path, motion_of(*found, demo::layout::timeline_end), as, at, data_path);
 }
 
-int motion_gltf(const std::string& file, const std::string& node, const std::string& as, double at,
-                const std::string& data_path)
+int motion_gltf(const std::string& file, const std::string& node, const std::string& animation, const std::string& as,
+                double at, const std::string& data_path)
 {
     source_motion src;
-    std::string error;
-    if (!gltf_motion(file, node, demo::layout::timeline_end, src, &error))
+    std::string error, note;
+    if (!gltf_motion(file, node, animation, demo::layout::timeline_end, src, &error, &note))
         return refuse("motion gltf", error);
+    if (!note.empty())
+        system::inform("motion gltf", note);
     return import_motion("motion gltf", file, src, as, at, data_path);
 }
 
@@ -295,6 +311,7 @@ void add_motion(CLI::App& app, command& chosen)
     CLI::App* mimport = motion->add_subcommand("import", "Write the records a motion text lists into a data file");
     mimport->add_option("FILE", im->text, "The motion text")->required();
     mimport->add_option("--into", im->into, "The data file to change (tesk.mem)")->required();
+    mimport->footer(motion_text_format);
     mimport->callback([im, &chosen] { chosen = [im] { return motion_import(im->text, im->into); }; });
 
     const std::vector<std::string> record_choices{"object", "quad", "camera"};
@@ -324,7 +341,7 @@ void add_motion(CLI::App& app, command& chosen)
     });
 
     struct gltf_values {
-        std::string file, node, as, into;
+        std::string file, node, animation, as, into;
         double at = 0;
     };
     const auto gltf = std::make_shared<gltf_values>();
@@ -332,13 +349,17 @@ void add_motion(CLI::App& app, command& chosen)
         "gltf", "Take a node's translation, rotation and scale animation from a glTF file (.gltf or .glb)");
     mgltf->add_option("FILE", gltf->file, "The glTF file")->required();
     mgltf->add_option("--node", gltf->node, "The node's name")->required();
+    mgltf->add_option("--animation", gltf->animation,
+                      "The animation's name (default: the first that moves the node)");
     mgltf->add_option("--as", gltf->as, as_help)->required()->check(CLI::IsMember(record_choices));
     mgltf->add_option("--at", gltf->at, "Seconds: the time whose values an object or the quad takes")
         ->capture_default_str()
         ->check(system::seconds_check(latest_at));
     mgltf->add_option("--into", gltf->into, "The data file to change (tesk.mem)")->required();
     mgltf->callback([gltf, &chosen] {
-        chosen = [gltf] { return motion_gltf(gltf->file, gltf->node, gltf->as, gltf->at, gltf->into); };
+        chosen = [gltf] {
+            return motion_gltf(gltf->file, gltf->node, gltf->animation, gltf->as, gltf->at, gltf->into);
+        };
     });
 }
 

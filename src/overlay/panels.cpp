@@ -213,9 +213,9 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
                 }
             ImGui::EndCombo();
         }
-        drag("##tension", &key.tension, 0.01f, -1, 1);
-        drag("##continuity", &key.continuity, 0.01f, -1, 1);
-        drag("##bias", &key.bias, 0.01f, -1, 1);
+        drag("##tension", &key.tension, 0.01f, -tcb_limit, tcb_limit);
+        drag("##continuity", &key.continuity, 0.01f, -tcb_limit, tcb_limit);
+        drag("##bias", &key.bias, 0.01f, -tcb_limit, tcb_limit);
         ImGui::PopID();
         if (changed) {
             const edit::edit_result r =

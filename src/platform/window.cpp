@@ -1,15 +1,14 @@
-// GLUT behind the window interface: window creation, input and display callbacks, the loop. The
-// class hint goes to X11 directly, as GLUT has no call for it; a multisampled frame is resolved
-// for reading through framebuffer objects.
+// GLUT behind the window interface: window creation, input and display callbacks, the loop; the
+// same file on every system with a GLUT. What the window system adds beyond GLUT is in
+// native_window; a multisampled frame is resolved for reading through framebuffer objects.
 #include "platform/window.h"
 
 #include <GL/freeglut.h>
-#include <GL/glx.h>
-#include <X11/Xutil.h>
-
 #include <cstdlib>
+#include <string_view>
 
 #include "platform/framebuffer_api.h"
+#include "platform/native_window.h"
 
 namespace quor::platform {
 
@@ -89,22 +88,34 @@ bool offers_samples(int samples)
     return found;
 }
 
-// The window GLUT just made current is the GLX drawable of its context.
-void set_class_hint(const char* class_name)
-{
-    Display* display = glXGetCurrentDisplay();
-    const GLXDrawable window = glXGetCurrentDrawable();
-    if (!display || !window)
-        return;
-    XClassHint hint;
-    hint.res_name = const_cast<char*>(class_name);
-    hint.res_class = const_cast<char*>(class_name);
-    XSetClassHint(display, window, &hint);
-}
-
 } // namespace
 
-void start_window_system(int& argc, char** argv) { glutInit(&argc, argv); }
+bool start_window_system(int& argc, char** argv, std::string& why)
+{
+    // GLUT's own options, as its initialisation reads them: two take a value.
+    const auto takes_value = [](std::string_view a) { return a == "-display" || a == "-geometry"; };
+    const auto is_flag = [](std::string_view a) {
+        return a == "-direct" || a == "-indirect" || a == "-iconic" || a == "-gldebug" || a == "-sync";
+    };
+    const char* name = nullptr;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string_view(argv[i]) == "-display")
+            name = argv[i + 1];
+    if (prepare_window_system(name, why)) {
+        glutInit(&argc, argv);
+        return true;
+    }
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (takes_value(argv[i]))
+            ++i;
+        else if (!is_flag(argv[i]))
+            argv[kept++] = argv[i];
+    }
+    argv[kept] = nullptr;
+    argc = kept;
+    return false;
+}
 
 bool open_window(const window_request& request)
 {
@@ -116,7 +127,7 @@ bool open_window(const window_request& request)
     glutInitWindowPosition(request.x, request.y);
     glutCreateWindow(request.title);
     if (request.class_name)
-        set_class_hint(request.class_name);
+        set_window_class(request.class_name);
     multisampled = multisample;
     return multisample || request.samples == 0;
 }

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                                   static_cast<std::streamsize>(size));
     quor::interchange::source_motion motion;
     std::string error;
-    if (!quor::interchange::gltf_motion(path, "N", 31, motion, &error)) {
+    if (!quor::interchange::gltf_motion(path, "N", "", 31, motion, &error, nullptr)) {
         if (error.rfind(path, 0) != 0 || error.find('\n') != std::string::npos)
             std::abort();
         return 0;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "anim/channel.h"
+#include "demo/data_file.h"
 #include "interchange/lws_scene.h"
 #include "interchange/motion_fit.h"
 
@@ -47,9 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const source_motion src = motion_of(item, timeline_end);
         for (const bool camera : {true, false}) {
             record::transformation rec;
-            std::vector<std::string> baked;
+            fit_notes notes;
             std::string error;
-            if (make_record(src, camera, 2.5, timeline_end, rec, baked, &error))
+            if (make_record(src, camera, 2.5, timeline_end, camera ? demo::record_room(2) : demo::record_room(0), rec,
+                            notes, &error))
                 check_written(rec);
             else if (error.empty() || error.find('\n') != std::string::npos)
                 std::abort();
