@@ -116,7 +116,7 @@ using producer = std::function<bool(int fd, int old)>;
 
 // The steps every replacement shares, from the lock to the new file in place. Until then a
 // termination signal removes the new file if it has a name; an unnamed one goes with the process.
-bool replace(const std::string& path, const held_file& held, const std::string& target, std::size_t expected,
+bool replace(const std::string& path, held_file& held, const std::string& target, std::size_t expected,
              const producer& produce, const file_check& check, std::string* error, const replace_options& options)
 {
     platform::unplaced_file fresh = platform::create_unplaced(target.c_str());
@@ -129,7 +129,7 @@ bool replace(const std::string& path, const held_file& held, const std::string& 
     ok = ok && (platform::flush_to_disk(fresh.fd) ||
                 fail(error, "cannot flush the new " + path + ": " + platform::last_error()));
     ok = ok && check_written(fresh.fd, path, expected, check, error);
-    ok = ok && (platform::place_file(fresh, target.c_str()) ||
+    ok = ok && (platform::place_file(fresh, target.c_str(), held.fd) ||
                 fail(error, "cannot put the new " + path + " in place: " + platform::last_error()));
     if (ok && options.placed)
         platform::stamp_of(fresh.fd, *options.placed);

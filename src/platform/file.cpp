@@ -136,7 +136,7 @@ unplaced_file create_unplaced(const char* beside)
 
 // An unnamed file is linked under its fresh name first (a link cannot replace a name), then
 // renamed over `path` like a named one.
-bool place_file(unplaced_file& file, const char* path)
+bool place_file(unplaced_file& file, const char* path, int&)
 {
     if (!file.named) {
         const std::string self = "/proc/self/fd/" + std::to_string(file.fd);

@@ -40,8 +40,10 @@ struct unplaced_file {
 // fd is no_file when nothing could be created (last_error() says why).
 unplaced_file create_unplaced(const char* beside);
 // Puts the file in place of `path` in one step: `path` is never seen half written. False (and
-// nothing named left behind, nothing at `path` changed) when it cannot be done.
-bool place_file(unplaced_file& file, const char* path);
+// nothing named left behind, nothing at `path` changed) when it cannot be done. `replaced` is this
+// process's descriptor of the file at `path` (the one holding its lock), or no_file: a system that
+// cannot rename over an open file closes it first, and the lock goes a moment before the rename.
+bool place_file(unplaced_file& file, const char* path, int& replaced);
 
 // How lock_exclusive went.
 enum class lock_result { locked, busy, failed };

@@ -94,7 +94,7 @@ unplaced_file create_unplaced(const char*)
     return {};
 }
 
-bool place_file(unplaced_file&, const char*)
+bool place_file(unplaced_file&, const char*, int&)
 {
     failure = "a web page writes no files";
     return false;

@@ -91,14 +91,7 @@ int open_for_input(const char* path, open_result* result)
     } else if ((st.st_mode & _S_IFMT) != _S_IFREG) {
         how = open_result::not_regular;
     } else {
-        // Shared for deletion: a writer holds the file it replaces open until the new one is
-        // renamed over it.
-        HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE)
-            win32_failed();
-        else if ((fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_BINARY | _O_RDONLY)) == -1)
-            CloseHandle(h);
+        fd = _open(path, _O_BINARY | _O_RDONLY);
         if (fd == -1) {
             how = errno == ENOENT ? open_result::missing : open_result::unreadable;
         } else if (_fstat64(fd, &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) {
@@ -157,8 +150,11 @@ unplaced_file create_unplaced(const char* beside)
     return out;
 }
 
-bool place_file(unplaced_file& file, const char* path)
+// A file open here cannot be renamed over, even shared for deletion.
+bool place_file(unplaced_file& file, const char* path, int& replaced)
 {
+    close_file(replaced);
+    replaced = no_file;
     if (rename_over(file.name.c_str(), path))
         return true;
     const int why = errno;
