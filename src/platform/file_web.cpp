@@ -18,6 +18,10 @@ EM_ASYNC_JS(double, quor_file_read, (int fd, char* buffer, double size),
 EM_JS(void, quor_file_close, (int fd), { Module.quor.files.close(fd); });
 
 namespace quor::platform {
+
+// The page's folder is the one there is: a parent of it is never served.
+const char data_search_path[] = "./";
+
 namespace {
 
 std::string failure;
