@@ -19,8 +19,8 @@ EM_JS(void, quor_file_close, (int fd), { Module.quor.files.close(fd); });
 
 namespace quor::platform {
 
-// The page's folder is the one there is: a parent of it is never served.
-const char data_search_path[] = "./";
+// The page's folder, then its parent, which the page does not serve: the data is found beside it.
+const char data_search_path[] = "./;../";
 
 namespace {
 

@@ -1,5 +1,5 @@
-// A web page behind platform/native_window.h: the page is the display, there is no desktop to
-// name the window for, and no native handles to offer.
+// The page behind platform/native_window.h: the canvas is the window, and a page has neither
+// a display to try nor handles or class names to offer.
 #include "platform/native_window.h"
 
 namespace quor::platform {
