@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The workbench's cost, under Xvfb at 1280x720: frames per second of `--edit` (overlay open on the
-# camera's position x curve) beside the plain demo in a window of the same size, alternating twice
-# over the same stretch of the timeline and counted by Mesa's hidden HUD dump; then the time from a
-# new data file renamed into place to the reload line (the next frame draws it).
+# The workbench's cost, under Xvfb at 1280x720 and 1920x1080: frames per second of `--edit`
+# (panels beside the picture, on the camera's position x curve) beside the plain demo in a window
+# of the same size, alternating twice over the same stretch of the timeline and counted by Mesa's
+# hidden HUD dump; then the time from a new data file renamed into place to the reload line (the
+# next frame draws it).
 # Usage: bench/workbench_fps.sh BIN_DIR DATA_DIR [FROM_SECONDS] [SECONDS]
 set -euo pipefail
 bin=$(cd "$1" && pwd)
@@ -13,16 +14,19 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/quor-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 source "$(dirname "$0")/hud.bash"
-measure() { hud_run "$work/$1" 1280x720 "$span" "$bin/quor-demo" --mute --start "$from" --window=1280x720 "${@:2}"; }
+measure() { hud_run "$work/$size-$1" "$size" "$span" "$bin/quor-demo" --mute --start "$from" --window="$size" "${@:2}"; }
 
 cd "$data"
-hud_alternate plain edit --edit
-plain=("${hud_a[@]}") edit=("${hud_b[@]}")
-echo "window 1280x720, demo time ${from} s + ${span} s, two rounds each (fps/processor ms a frame)"
-echo "plain   ${plain[*]}"
-echo "--edit  ${edit[*]}"
-awk -v p="${plain[*]}" -v e="${edit[*]}" 'BEGIN { split(p, a, "[ /]"); split(e, b, "[ /]");
-    printf "ratio   fps %.2f, by processor time a frame %.2f\n", (b[1] + b[3]) / (a[1] + a[3]), (a[2] + a[4]) / (b[2] + b[4]) }'
+echo "demo time ${from} s + ${span} s, two rounds each (fps/processor ms a frame)"
+for size in 1280x720 1920x1080; do
+    hud_alternate plain edit --edit
+    plain=("${hud_a[@]}") edit=("${hud_b[@]}")
+    echo "window $size"
+    echo "  plain   ${plain[*]}"
+    echo "  --edit  ${edit[*]}"
+    awk -v p="${plain[*]}" -v e="${edit[*]}" 'BEGIN { split(p, a, "[ /]"); split(e, b, "[ /]");
+        printf "  ratio   fps %.2f, by processor time a frame %.2f\n", (b[1] + b[3]) / (a[1] + a[3]), (a[2] + a[4]) / (b[2] + b[4]) }'
+done
 
 # Reload: a copy of the data file, replaced three times by a renamed new version.
 cp "$data/tesk.mem" "$work/tesk.mem"

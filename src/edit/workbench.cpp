@@ -27,7 +27,7 @@ workbench::workbench(demo::Demo& demo, std::string path, system::counter& counte
 {
     std::string why;
     if (!doc.read(demo.scene.file_data.get(), demo.scene.file_size, &why))
-        line = "records: " + why;
+        say("records: " + why, true);
     if (!ticks->frequency(frequency) || frequency == 0)
         frequency = 1000;
     ticks->sample(fps_mark);
@@ -37,7 +37,7 @@ edit_result workbench::edit(const std::function<edit_result(motion_document&)>& 
 {
     edit_result r = command(doc);
     if (!r.ok) {
-        line = r.reason;
+        say(r.reason, true);
         return r;
     }
     if (r.every_channel) {
@@ -47,7 +47,7 @@ edit_result workbench::edit(const std::function<edit_result(motion_document&)>& 
     } else {
         transformation_of(demo_->scene, r.changed.record).channel(r.changed.channel) = engine_channel(doc.channel(r.changed));
     }
-    line.clear();
+    say({});
     return r;
 }
 
@@ -69,13 +69,19 @@ bool workbench::save()
 {
     std::string error;
     if (!save_records(watch.path(), demo_->scene.file_data.get(), demo_->scene.file_size, doc, &error)) {
-        line = "not saved: " + error;
+        say("not saved: " + error, true);
         return false;
     }
     watch.saved();
     pending = false;
-    line = "saved " + watch.path();
+    say("saved " + watch.path());
     return true;
+}
+
+void workbench::say(std::string text, bool failure)
+{
+    line = std::move(text);
+    failed = failure;
 }
 
 void workbench::after_frame()
@@ -118,7 +124,7 @@ void workbench::answer_reload(bool reload)
     } else {
         watch.keep();
         doc.file_replaced();
-        line = "kept the edits; saving writes over the new " + watch.path();
+        say("kept the edits; saving writes over the new " + watch.path());
     }
 }
 
@@ -127,23 +133,23 @@ void workbench::take(reload_outcome outcome)
     switch (outcome.what) {
     case reload_outcome::kind::ask:
         pending = true;
-        line = outcome.message;
+        say(outcome.message);
         break;
     case reload_outcome::kind::refused:
-        line = "not reloaded: " + outcome.message;
+        say("not reloaded: " + outcome.message, true);
         break;
     case reload_outcome::kind::reloaded: {
         const char* block = outcome.block.get();
         std::string why;
         motion_document fresh;
         if (!fresh.read(block, outcome.size, &why) || !demo_->reload(std::move(outcome.block), outcome.size)) {
-            line = "not reloaded: " + why;
+            say("not reloaded: " + why, true);
             break;
         }
         doc.take_over(std::move(fresh));
         ++reload_count;
         ++moves;
-        line = "reloaded " + watch.path();
+        say("reloaded " + watch.path());
         break;
     }
     default:

@@ -44,6 +44,8 @@ public:
     void answer_reload(bool reload);
 
     const std::string& status() const { return line; }
+    // Whether the status says that something failed or was refused.
+    bool status_failed() const { return failed; }
     float frames_per_second() const { return fps; }
     // Versions of the data file taken over since the start.
     int reloads() const { return reload_count; }
@@ -52,6 +54,7 @@ public:
 
 private:
     void take(reload_outcome outcome);
+    void say(std::string text, bool failure = false);
 
     demo::Demo* demo_;
     motion_document doc;
@@ -67,6 +70,7 @@ private:
     int moves = 0;
     double reload_took = 0;
     std::string line;
+    bool failed = false;
 };
 
 } // namespace quor::edit

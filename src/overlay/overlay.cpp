@@ -27,7 +27,8 @@ workbench_overlay::workbench_overlay()
     io.IniFilename = nullptr;
     ImGui::StyleColorsDark();
     ImGuiStyle& style = ImGui::GetStyle();
-    style.Alpha = 0.92f;
+    // A question leaves the picture as it is: nothing dims it.
+    style.Colors[ImGuiCol_ModalWindowDimBg].w = 0;
     // The panels' rectangles are square and on whole pixels: fringes for smooth edges would only
     // add triangles for the rasteriser to set up.
     style.AntiAliasedFill = false;
@@ -49,9 +50,17 @@ workbench_overlay::~workbench_overlay()
     ImGui::DestroyContext();
 }
 
-void workbench_overlay::draw(edit::workbench& bench, int width, int height, float seconds)
+const layout& workbench_overlay::place(const edit::workbench& bench, int width, int height)
 {
-    draw_panels(bench, width, height, seconds);
+    window_width = width;
+    window_height = height;
+    places = arrange(width, height, !hidden || bench.reload_pending());
+    return places;
+}
+
+void workbench_overlay::draw(edit::workbench& bench, float seconds)
+{
+    draw_panels(bench, seconds);
     pressed_since_frame = 0;
     for (const held_release& r : std::exchange(held_releases, {}))
         ImGui_ImplGLUT_MouseFunc(r.number, platform::button_up, r.x, r.y);
@@ -69,10 +78,11 @@ void workbench_overlay::button(int number, int state, int x, int y)
     ImGui_ImplGLUT_MouseFunc(number, state, x, y);
 }
 
-void workbench_overlay::draw_panels(edit::workbench& bench, int width, int height, float seconds)
+void workbench_overlay::draw_panels(edit::workbench& bench, float seconds)
 {
     rects.clear();
-    if (hidden && !bench.reload_pending()) {
+    status = {};
+    if (!places.panels()) {
         // No slider is held while the panels are away.
         bench.player().set_scrubbing(false);
         return;
@@ -83,20 +93,21 @@ void workbench_overlay::draw_panels(edit::workbench& bench, int width, int heigh
         selected.key = -1;
     }
     ImGuiIO& io = ImGui::GetIO();
-    io.DisplaySize = ImVec2(static_cast<float>(width), static_cast<float>(height));
+    io.DisplaySize = ImVec2(static_cast<float>(window_width), static_cast<float>(window_height));
     io.DeltaTime = seconds > 0 ? seconds : 1.0f / 60;
     gl_state_guard guard;
     ImGui_ImplOpenGL2_NewFrame();
     ImGui::NewFrame();
     bool scrubbing = false;
-    draw_transport(bench, scrubbing);
-    draw_channels(bench, selected, scrubbing);
+    draw_transport(bench, places.transport, scrubbing, status);
+    draw_channels(bench, places.channels, selected, scrubbing);
     bench.player().set_scrubbing(scrubbing);
-    draw_reload_prompt(bench);
+    draw_reload_prompt(bench, places.transport);
+    ImGui::Render();
+    // After the frame's end, which retires ImGui's fallback window when nothing was drawn in it.
     for (ImGuiWindow* w : ImGui::GetCurrentContext()->Windows)
         if (w->Active && !w->Hidden && !(w->Flags & ImGuiWindowFlags_ChildWindow))
             rects.push_back({w->Pos.x, w->Pos.y, w->Size.x, w->Size.y});
-    ImGui::Render();
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
 }
 

@@ -1,13 +1,15 @@
 // The workbench's overlay: a Dear ImGui context whose panels are drawn with ImGui's OpenGL 2
-// renderer after the demo's frame, inside a gl_state_guard. Input reaches it through ImGui's
-// GLUT handlers, pointer buttons by way of `button`; the owner supplies the display size and the
-// time step, so it draws without a window too (tests draw it offscreen).
+// renderer after the demo's frame, inside a gl_state_guard, beside the picture where the layout
+// puts them. Input reaches it through ImGui's GLUT handlers, pointer buttons by way of `button`;
+// the owner supplies the window size and the time step, so it draws without a window too (tests
+// draw it offscreen).
 #pragma once
 
 #include <array>
 #include <vector>
 
 #include "edit/workbench.h"
+#include "overlay/layout.h"
 #include "overlay/panels.h"
 
 namespace quor::overlay {
@@ -20,24 +22,29 @@ public:
     workbench_overlay(const workbench_overlay&) = delete;
     workbench_overlay& operator=(const workbench_overlay&) = delete;
 
-    // One frame of the panels over the picture in the back buffer; nothing while hidden.
-    void draw(edit::workbench& bench, int width, int height, float seconds);
+    // Where this frame's picture and panels go, for a window of that size: called before the
+    // demo draws, so that its picture takes the place the panels leave.
+    const layout& place(const edit::workbench& bench, int width, int height);
+    // One frame of the panels in the places `place` gave; nothing while hidden.
+    void draw(edit::workbench& bench, float seconds);
     // A pointer button as the window reports it. ImGui reads the buttons once a frame, so a release
     // that comes within the frame of its press (a touchpad's tap) is passed on after the next
     // frame: the click is seen, not lost.
     void button(int number, int state, int x, int y);
-    // Hidden panels cost nothing: the picture is the demo's alone (Tab in the workbench); a
-    // question about a new data file shows them again.
+    // Hidden panels leave the whole window to the picture (Tab in the workbench); a question
+    // about a new data file shows them again.
     void toggle_hidden() { hidden = !hidden; }
 
     // The screen rectangles (x, y from the top left, width, height) of the windows last drawn.
     const std::vector<std::array<float, 4>>& window_rects() const { return rects; }
+    // Where the status line was last drawn.
+    const rect& status_rect() const { return status; }
     // Whether ImGui uses the keyboard for a text field, and the mouse for a window under it.
     bool typing() const;
     bool wants_mouse() const;
 
 private:
-    void draw_panels(edit::workbench& bench, int width, int height, float seconds);
+    void draw_panels(edit::workbench& bench, float seconds);
 
     struct held_release {
         int number, x, y;
@@ -47,7 +54,10 @@ private:
     selection selected;
     int moves_seen = 0;
     bool hidden = false;
+    layout places;
+    int window_width = 0, window_height = 0;
     std::vector<std::array<float, 4>> rects;
+    rect status;
 };
 
 } // namespace quor::overlay

@@ -25,15 +25,30 @@ using edit::channel_record;
 using edit::channel_ref;
 using edit::motion_document;
 
-// The panels cover little of the picture: Mesa's software rasteriser pays for each pixel they
-// blend about what it pays for a pixel of the demo, so the overlay's cost is its share of the
-// window. Fixed widths, heights that fit their content, a short curve and a few key rows.
-constexpr float transport_width = 560;
-constexpr float channels_width = 400;
+// The panels sit beside the picture and have no background of their own: the demo's clear shows
+// through them, and the software rasteriser fills only their widgets.
+constexpr ImGuiWindowFlags fixed_panel = ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize |
+                                         ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoCollapse |
+                                         ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBackground;
 constexpr float curve_height = 90;
-constexpr int key_rows = 5;
+constexpr int min_key_rows = 3;
+constexpr float status_lines = 2;
 constexpr float key_pick_radius = 5;
 constexpr std::array<const char*, 6> shape_names{"TCB", "Hermite", "Bezier", "Linear", "Stepped", "Bezier 2D"};
+
+void place_panel(const rect& where)
+{
+    ImGui::SetNextWindowPos(ImVec2(static_cast<float>(where.x), static_cast<float>(where.y)));
+    ImGui::SetNextWindowSize(ImVec2(static_cast<float>(where.width), static_cast<float>(where.height)));
+}
+
+// Questions go over the transport, not over the picture.
+void ask_over(const rect& where)
+{
+    ImGui::SetNextWindowPos(ImVec2(static_cast<float>(where.x) + static_cast<float>(where.width) / 2,
+                                   static_cast<float>(where.y) + static_cast<float>(where.height) / 2),
+                            ImGuiCond_Always, ImVec2(0.5f, 0.5f));
+}
 
 const char* shape_name(Shape s)
 {
@@ -159,7 +174,10 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
     const std::vector<Key>& keys = bench.document().channel(at).keys;
     ImGui::TextDisabled("Every envelope is 0 at 0 s: the reader seeds that key.");
     const ImGuiTableFlags flags = ImGuiTableFlags_BordersOuter | ImGuiTableFlags_BordersInnerV | ImGuiTableFlags_ScrollY;
-    if (!ImGui::BeginTable("keys", 7, flags, ImVec2(0, ImGui::GetFrameHeightWithSpacing() * (key_rows + 1))))
+    // The table takes the panel's height down to its foot, and scrolls.
+    const float row = ImGui::GetFrameHeightWithSpacing();
+    const float height = std::max(ImGui::GetContentRegionAvail().y, row * (min_key_rows + 1));
+    if (!ImGui::BeginTable("keys", 6, flags, ImVec2(0, height)))
         return;
     // Widths for the widest text each column shows (a key's "-11.437"), padding included.
     const ImGuiStyle& style = ImGui::GetStyle();
@@ -276,14 +294,17 @@ void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
         draw_curve(bench, at, nullptr, scrubbing);
         ImGui::TextWrapped("Mixer entries are shown read-only; editing them may come later. The file stores no "
                            "weights, so the mixer yields its entry 0, the reader's seed: 0.");
+        if (ImGui::Button("Make constant"))
+            bench.edit([&](motion_document& d) { return d.make_constant(at, now); });
+        // However many entries: they scroll in what the panel has left.
+        ImGui::BeginChild("entries");
         for (std::size_t e = 0; e < c.entries.size(); ++e) {
             ImGui::Text("entry %zu:", e + 1);
             for (const Key& k : c.entries[e])
                 ImGui::BulletText("%.3f s  %.4g  %s  t %.2f c %.2f b %.2f", k.time, k.value, shape_name(k.shape),
                                   k.tension, k.continuity, k.bias);
         }
-        if (ImGui::Button("Make constant"))
-            bench.edit([&](motion_document& d) { return d.make_constant(at, now); });
+        ImGui::EndChild();
         break;
     default:
         ImGui::TextWrapped("The reader skips tag %u: the channel stays 0.", c.tag);
@@ -295,13 +316,11 @@ void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
 
 } // namespace
 
-void draw_transport(edit::workbench& bench, bool& scrubbing)
+void draw_transport(edit::workbench& bench, const rect& where, bool& scrubbing, rect& status)
 {
     edit::transport& play = bench.player();
-    const ImVec2 display = ImGui::GetIO().DisplaySize;
-    ImGui::SetNextWindowPos(ImVec2(0, display.y), ImGuiCond_FirstUseEver, ImVec2(0, 1));
-    ImGui::SetNextWindowSizeConstraints(ImVec2(transport_width, 0), ImVec2(transport_width, display.y));
-    if (!ImGui::Begin("Transport", nullptr, ImGuiWindowFlags_AlwaysAutoResize)) {
+    place_panel(where);
+    if (!ImGui::Begin("Transport", nullptr, fixed_panel | ImGuiWindowFlags_NoScrollbar)) {
         ImGui::End();
         return;
     }
@@ -330,11 +349,6 @@ void draw_transport(edit::workbench& bench, bool& scrubbing)
     ImGui::SameLine();
     if (ImGui::Button("No loop"))
         play.clear_loop();
-    if (play.in_mark() || play.out_mark()) {
-        ImGui::SameLine();
-        ImGui::Text("loop %.2f - %.2f s%s", play.in_mark().value_or(0), play.out_mark().value_or(play.end()),
-                    play.looping() ? "" : " (in must come before out)");
-    }
 
     float t = static_cast<float>(play.time());
     ImGui::SetNextItemWidth(-1);
@@ -345,7 +359,11 @@ void draw_transport(edit::workbench& bench, bool& scrubbing)
 
     ImGui::Text("%.3f s   frame %zu   %.1f fps", play.time(), demo::layout::frame_at(play.time()),
                 bench.frames_per_second());
-    ImGui::SameLine(0, 24);
+    if (play.in_mark() || play.out_mark()) {
+        ImGui::SameLine(0, 24);
+        ImGui::Text("loop %.2f - %.2f s%s", play.in_mark().value_or(0), play.out_mark().value_or(play.end()),
+                    play.looping() ? "" : " (in must come before out)");
+    }
     const motion_document& doc = bench.document();
     ImGui::BeginDisabled(!doc.can_undo());
     if (ImGui::Button("Undo"))
@@ -363,46 +381,65 @@ void draw_transport(edit::workbench& bench, bool& scrubbing)
         ImGui::SameLine();
         ImGui::TextColored(ImVec4(1, 0.8f, 0.3f, 1), "unsaved edits");
     }
-    if (!bench.status().empty())
+
+    // The status line keeps its place at the panel's foot, whatever the rows above it show.
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float lines = status_lines * ImGui::GetTextLineHeightWithSpacing();
+    ImGui::SetCursorPosY(std::max(ImGui::GetCursorPosY(), ImGui::GetWindowHeight() - style.WindowPadding.y - lines));
+    const ImVec2 at = ImGui::GetCursorScreenPos();
+    const float width = ImGui::GetContentRegionAvail().x;
+    status = {static_cast<int>(at.x), static_cast<int>(at.y), static_cast<int>(width), static_cast<int>(lines)};
+    if (!bench.status().empty()) {
+        ImGui::PushStyleColor(ImGuiCol_Text, bench.status_failed() ? ImVec4(1, 0.45f, 0.35f, 1) : ImVec4(0.5f, 0.9f, 0.5f, 1));
+        ImGui::PushClipRect(at, ImVec2(at.x + width, at.y + lines), true);
         ImGui::TextWrapped("%s", bench.status().c_str());
+        ImGui::PopClipRect();
+        ImGui::PopStyleColor();
+    }
     ImGui::End();
 }
 
-void draw_channels(edit::workbench& bench, selection& selected, bool& scrubbing)
+void draw_channels(edit::workbench& bench, const rect& where, selection& selected, bool& scrubbing)
 {
-    const ImVec2 display = ImGui::GetIO().DisplaySize;
-    ImGui::SetNextWindowPos(ImVec2(display.x - channels_width, 0), ImGuiCond_FirstUseEver);
-    ImGui::SetNextWindowSizeConstraints(ImVec2(channels_width, 0), ImVec2(channels_width, display.y));
-    if (!ImGui::Begin("Channels", nullptr, ImGuiWindowFlags_AlwaysAutoResize)) {
+    place_panel(where);
+    if (!ImGui::Begin("Channels", nullptr, fixed_panel)) {
         ImGui::End();
         return;
     }
     const motion_document& doc = bench.document();
+    // The records side by side as tabs; the nine channels of the selected one below them.
+    const float tab_width = (ImGui::GetContentRegionAvail().x - 2 * ImGui::GetStyle().ItemSpacing.x) / edit::record_count;
     for (std::size_t r = 0; r < edit::record_count; ++r) {
-        char header[128];
-        std::snprintf(header, sizeof header, "%s: %zu bytes, %zu left###record%zu", demo::record_names[r],
-                      doc.record_bytes(r), doc.room(r), r);
-        ImGui::SetNextItemOpen(r == selected.channel.record, ImGuiCond_Once);
-        if (!ImGui::CollapsingHeader(header))
-            continue;
-        for (int c = 0; c < edit::channel_count; ++c) {
-            const channel_ref at{r, c};
-            const std::string label = std::string(edit::channel_names[static_cast<std::size_t>(c)]) + "  " +
-                                      summary(doc.channel(at)) + "##" + std::to_string(r * 9 + static_cast<std::size_t>(c));
-            if (ImGui::Selectable(label.c_str(), selected.channel == at) && !(selected.channel == at)) {
-                selected.channel = at;
-                selected.key = -1;
-            }
+        if (r > 0)
+            ImGui::SameLine();
+        ImGui::PushID(static_cast<int>(r));
+        if (ImGui::Selectable(demo::record_names[r], selected.channel.record == r, 0, ImVec2(tab_width, 0)) &&
+            selected.channel.record != r) {
+            selected.channel.record = r;
+            selected.key = -1;
+        }
+        ImGui::PopID();
+    }
+    const std::size_t r = selected.channel.record;
+    ImGui::TextDisabled("%zu bytes, %zu left", doc.record_bytes(r), doc.room(r));
+    for (int c = 0; c < edit::channel_count; ++c) {
+        const channel_ref at{r, c};
+        const std::string label = std::string(edit::channel_names[static_cast<std::size_t>(c)]) + "  " +
+                                  summary(doc.channel(at)) + "##channel" + std::to_string(c);
+        if (ImGui::Selectable(label.c_str(), selected.channel == at) && !(selected.channel == at)) {
+            selected.channel = at;
+            selected.key = -1;
         }
     }
     draw_details(bench, selected, scrubbing);
     ImGui::End();
 }
 
-void draw_reload_prompt(edit::workbench& bench)
+void draw_reload_prompt(edit::workbench& bench, const rect& where)
 {
     if (bench.reload_pending() && !ImGui::IsPopupOpen("Data file changed"))
         ImGui::OpenPopup("Data file changed");
+    ask_over(where);
     if (!ImGui::BeginPopupModal("Data file changed", nullptr, ImGuiWindowFlags_AlwaysAutoResize))
         return;
     ImGui::Text("The data file changed on disk, and the edits here are not saved.");

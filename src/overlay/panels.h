@@ -1,10 +1,12 @@
-// The workbench's two panels, drawn with Dear ImGui inside a frame the overlay has begun: the
-// transport with the time line, and the channels of the three motion records with the selected
-// channel's curve and keys. They only read the workbench and send it commands.
+// The workbench's two panels, drawn with Dear ImGui inside a frame the overlay has begun, each
+// in the place the layout gives it: the transport with the time line and the status line, and
+// the channels of the three motion records with the selected channel's curve and keys. They only
+// read the workbench and send it commands.
 #pragma once
 
 #include "edit/motion_document.h"
 #include "edit/workbench.h"
+#include "overlay/layout.h"
 
 namespace quor::overlay {
 
@@ -21,10 +23,11 @@ struct selection {
     unsigned dragged_item = 0;
 };
 
-// Each sets `scrubbing` when one of its widgets drags the time this frame.
-void draw_transport(edit::workbench& bench, bool& scrubbing);
-void draw_channels(edit::workbench& bench, selection& selected, bool& scrubbing);
+// Each sets `scrubbing` when one of its widgets drags the time this frame. The transport gives
+// the place of its status line.
+void draw_transport(edit::workbench& bench, const rect& where, bool& scrubbing, rect& status);
+void draw_channels(edit::workbench& bench, const rect& where, selection& selected, bool& scrubbing);
 // The question a new version of the data file raises while edits are unsaved.
-void draw_reload_prompt(edit::workbench& bench);
+void draw_reload_prompt(edit::workbench& bench, const rect& where);
 
 } // namespace quor::overlay

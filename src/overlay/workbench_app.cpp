@@ -1,4 +1,4 @@
-// Frame order: the demo draws and updates its clock, the workbench settles the transport and
+// Frame order: the layout gives the picture its place, the demo draws and updates its clock, the workbench settles the transport and
 // looks at the data file, the overlay draws on top; commands from the overlay and the keys show
 // in the next frame. Keys go to ImGui's GLUT handlers and, unless a text field has them, to the
 // transport and the history.
@@ -71,6 +71,10 @@ bool workbench_app::init()
 void workbench_app::frame()
 {
     ++frames;
+    const int width = system::screen_width(), height = system::screen_height();
+    const rect& picture = view->place(*bench, width, height).picture;
+    // GL counts rows from the bottom.
+    demo.picture = demo::picture_area{picture.x, height - picture.y - picture.height, picture.width, picture.height};
     demo.frame();
     const int reloads = bench->reloads();
     const std::string status = bench->status();
@@ -85,7 +89,7 @@ void workbench_app::frame()
     system::system_counter().frequency(frequency);
     const auto seconds = static_cast<float>(static_cast<double>(now - last_tick) / static_cast<double>(frequency));
     last_tick = now;
-    view->draw(*bench, system::screen_width(), system::screen_height(), seconds);
+    view->draw(*bench, seconds);
 }
 
 bool workbench_app::key(unsigned char k, bool down, int x, int y)

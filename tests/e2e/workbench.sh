@@ -51,7 +51,7 @@ screen=1600x900
 cd "$work"
 raw() { ffmpeg -v error -i "$1" -f rawvideo -pix_fmt rgb24 - > "$1.raw"; }
 # Differing pixels of two 1280x720 pictures inside and outside the overlay's panels (they lie
-# right of x 840 or below y 592).
+# beside the picture: right of x 860 and below y 484).
 differ() {
   raw "$1"; raw "$2"
   python3 -c '
@@ -61,7 +61,7 @@ inside = outside = 0
 for i in range(0, min(len(a), len(b)), 3):
     if a[i:i + 3] != b[i:i + 3]:
         x, y = (i // 3) % 1280, (i // 3) // 1280
-        if x >= 840 or y >= 592: inside += 1
+        if x >= 860 or y >= 484: inside += 1
         else: outside += 1
 print(inside, outside)' "$1.raw" "$2.raw"
 }

@@ -1,11 +1,18 @@
-// The overlay drawn for real on Mesa over a demo frame: it changes the picture only inside its
-// own windows, and the demo's next frame is the same picture as before it (the GL state was
-// given back whole). Its widgets driven through ImGui's pointer state, as the window's would.
+// The overlay drawn for real on Mesa beside a demo frame: at every window size from the least
+// it fits, the panels lie beside the whole picture, never over it, and the demo's next frame is
+// the same picture as before (the GL state was given back whole). Its widgets driven through
+// ImGui's pointer state, as the window's would.
 #include "overlay/overlay.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 #include <imgui.h>
@@ -19,14 +26,12 @@
 #include "gl/vertex.h"
 #include "manual_counter.h"
 #include "platform/window.h"
+#include "png_writer.h"
 
 namespace {
 
 using namespace quor;
 namespace layout = demo::layout;
-
-constexpr int width = 640;
-constexpr int height = 360;
 
 // A file whose quad is a red, lit square in front of the camera; everything else is zero.
 std::unique_ptr<char[]> red_square_file(std::size_t& size)
@@ -57,74 +62,196 @@ std::unique_ptr<char[]> red_square_file(std::size_t& size)
     return block;
 }
 
-// The demo over that file in an offscreen context, with the workbench and its overlay.
-struct Overlay : testing::Test {
+// The demo over that file in an offscreen context of a window's size, with the workbench and its
+// overlay.
+struct workbench_at {
+    int width, height;
     system::offscreen_context context{width, height};
     test::manual_counter ticks;
     std::unique_ptr<demo::Demo> demo;
     std::unique_ptr<edit::workbench> bench;
     std::unique_ptr<overlay::workbench_overlay> view;
 
-    void SetUp() override
+    workbench_at(int w, int h) : width(w), height(h)
     {
-        ASSERT_TRUE(context.ok());
+        if (!context.ok())
+            return;
         system::creation_params params;
         system::create_engine(params);
         system::reshape(width, height);
         demo = std::make_unique<demo::Demo>(ticks);
         std::size_t size = 0;
         auto block = red_square_file(size);
-        ASSERT_TRUE(demo->scene.build(std::move(block), size));
+        if (!demo->scene.build(std::move(block), size)) {
+            demo.reset();
+            return;
+        }
         demo->clock.start();
         bench = std::make_unique<edit::workbench>(*demo, "absent/tesk.mem", ticks);
         view = std::make_unique<overlay::workbench_overlay>();
     }
-    void TearDown() override
+    ~workbench_at()
     {
         view.reset();
         bench.reset();
         demo.reset();
-        system::shutdown();
+        if (context.ok())
+            system::shutdown();
+    }
+    bool ok() const { return context.ok() && demo; }
+
+    // The demo's frame in the place the layout gives its picture, as the workbench draws it.
+    overlay::rect demo_frame()
+    {
+        const overlay::rect picture = view->place(*bench, width, height).picture;
+        demo->picture = demo::picture_area{picture.x, height - picture.y - picture.height, picture.width, picture.height};
+        demo->frame();
+        return picture;
+    }
+    void panels() { view->draw(*bench, 1.0f / 60); }
+    // The panels alone, without the demo under them: enough for their widgets.
+    void panels_only()
+    {
+        view->place(*bench, width, height);
+        panels();
     }
 };
 
-TEST_F(Overlay, ChangesThePictureOnlyInItsWindowsAndLeavesTheDemosStateAsItWas)
-{
-    demo::Demo& demo = *this->demo;
-    edit::workbench& bench = *this->bench;
-    overlay::workbench_overlay& view = *this->view;
-    demo.frame();
-    const std::vector<std::uint8_t> before = context.read_pixels();
-    const auto red = [&](const std::vector<std::uint8_t>& p, int x, int y) {
-        const std::uint8_t* px = &p[4 * (static_cast<std::size_t>(y) * width + x)];
-        return px[0] > 100 && px[1] < 40 && px[2] < 40;
-    };
-    ASSERT_TRUE(red(before, width / 3, height / 2)) << "the demo draws its square";
+struct Overlay : testing::Test {
+    workbench_at at{960, 540};
+    edit::workbench* bench = nullptr;
+    overlay::workbench_overlay* view = nullptr;
 
-    for (int i = 0; i < 2; ++i) {
-        demo.frame();
-        view.draw(bench, width, height, 1.0f / 60);
+    void SetUp() override
+    {
+        ASSERT_TRUE(at.ok());
+        bench = at.bench.get();
+        view = at.view.get();
     }
-    const std::vector<std::uint8_t> with_overlay = context.read_pixels();
-    ASSERT_FALSE(view.window_rects().empty());
-    const auto inside = [&](int x, int y) {
-        const float top_down = static_cast<float>(height - 1 - y);
-        for (const auto& r : view.window_rects())
-            if (x >= r[0] - 1 && x <= r[0] + r[2] + 1 && top_down >= r[1] - 1 && top_down <= r[1] + r[3] + 1)
-                return true;
-        return false;
-    };
-    int changed = 0, stray = 0;
+};
+
+// Pixel (x, y) from the top left, as the layout counts; the read rows count from the bottom.
+const std::uint8_t* pixel(const std::vector<std::uint8_t>& p, int width, int height, int x, int y)
+{
+    return &p[4 * (static_cast<std::size_t>(height - 1 - y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x))];
+}
+
+bool red(const std::uint8_t* px) { return px[0] > 100 && px[1] < 40 && px[2] < 40; }
+
+bool inside(const overlay::rect& r, int x, int y)
+{
+    return x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height;
+}
+
+bool within(const overlay::rect& inner, const overlay::rect& outer)
+{
+    return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.width <= outer.x + outer.width &&
+           inner.y + inner.height <= outer.y + outer.height;
+}
+
+bool overlap(const overlay::rect& a, const overlay::rect& b)
+{
+    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
+}
+
+overlay::rect whole(const std::array<float, 4>& r)
+{
+    return {static_cast<int>(r[0]), static_cast<int>(r[1]), static_cast<int>(r[2]), static_cast<int>(r[3])};
+}
+
+// The box of the red square's pixels.
+overlay::rect red_box(const std::vector<std::uint8_t>& p, int width, int height)
+{
+    int x0 = width, y0 = height, x1 = -1, y1 = -1;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            if (std::memcmp(&before[4 * (static_cast<std::size_t>(y) * width + x)],
-                            &with_overlay[4 * (static_cast<std::size_t>(y) * width + x)], 3) != 0)
-                ++(inside(x, y) ? changed : stray);
-    EXPECT_GT(changed, 1000) << "the overlay shows";
-    EXPECT_EQ(stray, 0) << "pixels changed outside the overlay's windows";
+            if (red(pixel(p, width, height, x, y))) {
+                x0 = std::min(x0, x), x1 = std::max(x1, x);
+                y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+    return {x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+}
 
-    demo.frame();
-    EXPECT_TRUE(context.read_pixels() == before) << "the demo's next frame is its picture without the overlay";
+TEST(OverlayLayout, AtEachSizeThePanelsAndStatusLieBesideTheWholePictureAndTabGivesItTheWindow)
+{
+    for (const auto& [width, height] : {std::pair{960, 540}, {1280, 720}, {1920, 1080}}) {
+        SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+        workbench_at at(width, height);
+        ASSERT_TRUE(at.ok());
+        const auto read = [&] { return at.context.read_pixels(); };
+
+        // The plain frame over the whole window, for the square's size and place.
+        at.demo->frame();
+        const overlay::rect plain = red_box(read(), width, height);
+        ASSERT_GT(plain.width, 20);
+        EXPECT_NEAR(plain.x + plain.width / 2.0, width / 2.0, 2) << "the square stands in the middle";
+
+        // A refused edit, so that the status line has something to show.
+        EXPECT_FALSE(at.bench->edit([](edit::motion_document& d) { return d.set_constant({2, 0}, NAN); }).ok);
+        at.panels_only(); // the first frame lays the panels out, the second draws them in place
+        const overlay::rect picture = at.demo_frame();
+        const std::vector<std::uint8_t> demo_alone = read();
+        at.panels();
+        const std::vector<std::uint8_t> with_panels = read();
+
+        const overlay::rect window{0, 0, width, height};
+        ASSERT_TRUE(within(picture, window));
+        EXPECT_LT(picture.width, width) << "the panels take part of the window";
+        // The whole frame, smaller, at the window's aspect: the square scales by the same factor
+        // both ways and keeps its place in the frame.
+        const double scale = static_cast<double>(picture.width) / width;
+        EXPECT_NEAR(static_cast<double>(picture.height) / height, scale, 1.0 / height);
+        const overlay::rect square = red_box(demo_alone, width, height);
+        EXPECT_NEAR(square.width, plain.width * scale, 2);
+        EXPECT_NEAR(square.height, plain.height * scale, 2);
+        EXPECT_NEAR(square.x + square.width / 2.0, picture.x + picture.width / 2.0, 2);
+        EXPECT_NEAR(square.y + square.height / 2.0, picture.y + picture.height / 2.0, 2);
+
+        const auto& rects = at.view->window_rects();
+        EXPECT_EQ(rects.size(), 2u) << "the transport and the channels";
+        for (std::size_t i = 0; i < rects.size(); ++i) {
+            EXPECT_TRUE(within(whole(rects[i]), window)) << "panel " << i << " inside the window";
+            EXPECT_FALSE(overlap(whole(rects[i]), picture)) << "panel " << i << " beside the picture";
+            for (std::size_t j = i + 1; j < rects.size(); ++j)
+                EXPECT_FALSE(overlap(whole(rects[i]), whole(rects[j])));
+        }
+        const overlay::rect status = at.view->status_rect();
+        EXPECT_TRUE(within(status, window)) << "the status line inside the window";
+        EXPECT_FALSE(overlap(status, picture));
+        EXPECT_TRUE(within(status, whole(rects[0])) || within(status, whole(rects[1])))
+            << "the status line inside a panel";
+
+        int demo_outside = 0, panels_over_picture = 0, panel_pixels = 0, status_pixels = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const std::uint8_t* alone = pixel(demo_alone, width, height, x, y);
+                const bool in_picture = inside(picture, x, y);
+                if (!in_picture && (alone[0] | alone[1] | alone[2]))
+                    ++demo_outside;
+                if (std::memcmp(alone, pixel(with_panels, width, height, x, y), 3) != 0) {
+                    ++(in_picture ? panels_over_picture : panel_pixels);
+                    status_pixels += inside(status, x, y);
+                }
+            }
+        EXPECT_EQ(demo_outside, 0) << "the demo draws only in its picture";
+        EXPECT_EQ(panels_over_picture, 0) << "no panel pixel over a demo pixel";
+        EXPECT_GT(panel_pixels, 10000) << "the panels show";
+        EXPECT_GT(status_pixels, 200) << "the refusal shows on the status line";
+
+        if (testing::Test::HasFailure() || std::getenv("QUOR_DUMP")) {
+            const std::string shot = testing::TempDir() + "workbench-" + std::to_string(width) + ".png";
+            test::write_png(shot, with_panels, width, height, true);
+            std::cout << "the picture with the panels: " << shot << std::endl;
+        }
+
+        at.demo_frame();
+        EXPECT_TRUE(read() == demo_alone) << "the demo's next frame is its picture as before the panels";
+
+        at.view->toggle_hidden();
+        EXPECT_TRUE(within(window, at.demo_frame())) << "Tab: the picture has the whole window";
+        at.panels();
+        EXPECT_TRUE(red_box(read(), width, height).width == plain.width) << "and nothing over it";
+    }
 }
 
 // The pointer as the GLUT handlers leave it for ImGui's next frame.
@@ -169,22 +296,22 @@ ImRect hover_rect(const char* name, const std::function<void()>& frame)
 TEST_F(Overlay, EachDragOfAValueIsOneUndoStep)
 {
     const edit::channel_ref camera_x{2, 0}; // selected at start: a constant in this file
-    const auto frame = [&] { view->draw(*bench, width, height, 1.0f / 60); };
+    const auto frame = [&] { at.panels_only(); };
     frame();
     const ImRect field = hover_rect("value", frame);
     ASSERT_GE(field.Min.y, 0) << "the value field is shown";
-    const ImVec2 at(field.Min.x + 2, (field.Min.y + field.Max.y) / 2);
+    const ImVec2 spot(field.Min.x + 2, (field.Min.y + field.Max.y) / 2);
     const auto drag = [&] {
         // Half a second apart, so that the presses do not make a double click (which types).
         for (int idle = 0; idle < 30; ++idle)
             frame();
-        pointer(at.x, at.y, true);
+        pointer(spot.x, spot.y, true);
         frame();
         for (int step = 1; step <= 5; ++step) {
-            pointer(at.x + 10.0f * static_cast<float>(step), at.y, true);
+            pointer(spot.x + 10.0f * static_cast<float>(step), spot.y, true);
             frame();
         }
-        pointer(at.x + 50, at.y, false);
+        pointer(spot.x + 50, spot.y, false);
         frame();
         return bench->document().channel(camera_x).value;
     };
@@ -204,7 +331,7 @@ TEST_F(Overlay, EachDragOfAValueIsOneUndoStep)
 TEST_F(Overlay, TheCurvePicksAndDragsAKeyAndSeeksElsewhere)
 {
     const edit::channel_ref camera_x{2, 0};
-    const auto frame = [&] { view->draw(*bench, width, height, 1.0f / 60); };
+    const auto frame = [&] { at.panels_only(); };
     // A ramp from 0 at 0 s to 1 at 20 s, then level: its key at 20 s is the curve's top.
     ASSERT_TRUE(bench->edit([&](edit::motion_document& d) { return d.make_envelope(camera_x); }).ok);
     const edit::edit_result added = bench->edit([&](edit::motion_document& d) { return d.add_key(camera_x, 20.0); });
@@ -217,14 +344,14 @@ TEST_F(Overlay, TheCurvePicksAndDragsAKeyAndSeeksElsewhere)
     const ImRect curve = hover_rect("curve", frame);
     ASSERT_GE(curve.Min.y, 0) << "the curve is shown";
     const auto x_at = [&](double t) { return curve.Min.x + static_cast<float>(t / bench->player().end()) * curve.GetWidth(); };
-    const auto press = [&](ImVec2 at, float drag) {
-        pointer(at.x, at.y, true);
+    const auto press = [&](ImVec2 spot, float drag) {
+        pointer(spot.x, spot.y, true);
         frame();
         for (int step = 1; step <= 4; ++step) {
-            pointer(at.x, at.y + drag * static_cast<float>(step) / 4, true);
+            pointer(spot.x, spot.y + drag * static_cast<float>(step) / 4, true);
             frame();
         }
-        pointer(at.x, at.y + drag, false);
+        pointer(spot.x, spot.y + drag, false);
         frame();
     };
 
@@ -248,16 +375,16 @@ TEST_F(Overlay, TheCurvePicksAndDragsAKeyAndSeeksElsewhere)
 TEST_F(Overlay, AClickWithinOneFrameIsNotLost)
 {
     const edit::channel_ref camera_x{2, 0};
-    const auto frame = [&] { view->draw(*bench, width, height, 1.0f / 60); };
+    const auto frame = [&] { at.panels_only(); };
     frame();
     const ImRect make_envelope = hover_rect("Make envelope", frame);
     ASSERT_GE(make_envelope.Min.y, 0) << "the button is shown";
-    const ImVec2 at = make_envelope.GetCenter();
+    const ImVec2 spot = make_envelope.GetCenter();
     // Half a second after the scan's last move, so that nothing reads as a double click.
     for (int idle = 0; idle < 30; ++idle)
         frame();
-    view->button(platform::button_left, platform::button_down, static_cast<int>(at.x), static_cast<int>(at.y));
-    view->button(platform::button_left, platform::button_up, static_cast<int>(at.x), static_cast<int>(at.y));
+    view->button(platform::button_left, platform::button_down, static_cast<int>(spot.x), static_cast<int>(spot.y));
+    view->button(platform::button_left, platform::button_up, static_cast<int>(spot.x), static_cast<int>(spot.y));
     frame();
     frame();
     EXPECT_EQ(bench->document().channel(camera_x).kind(), edit::channel_kind::envelope);
