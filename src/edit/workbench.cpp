@@ -67,6 +67,7 @@ edit_result workbench::redo()
 
 bool workbench::save()
 {
+    ++save_count;
     std::string error;
     if (!save_records(watch.path(), demo_->scene.file_data.get(), demo_->scene.file_size, doc, &error)) {
         say("not saved: " + error, true);

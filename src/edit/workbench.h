@@ -33,6 +33,8 @@ public:
     int history_moves() const { return moves; }
     // Writes the records into the data file; the outcome becomes the status.
     bool save();
+    // Saves tried since the start.
+    int saves() const { return save_count; }
 
     // After each frame of the demo: the transport settles and the music follows, the frame is
     // counted, and the data file is looked at for a new version.
@@ -67,6 +69,7 @@ private:
     float fps = 0;
     bool pending = false;
     int reload_count = 0;
+    int save_count = 0;
     int moves = 0;
     double reload_took = 0;
     std::string line;

@@ -9,12 +9,10 @@
 #include <imgui_impl_opengl2.h>
 
 #include "overlay/gl_state_guard.h"
-#include "platform/window.h"
 
 #include <GL/gl.h>
 
 #include <cstdint>
-#include <utility>
 
 namespace quor::overlay {
 
@@ -58,33 +56,18 @@ const layout& workbench_overlay::place(const edit::workbench& bench, int width, 
     return places;
 }
 
-void workbench_overlay::draw(edit::workbench& bench, float seconds)
-{
-    draw_panels(bench, seconds);
-    pressed_since_frame = 0;
-    for (const held_release& r : std::exchange(held_releases, {}))
-        ImGui_ImplGLUT_MouseFunc(r.number, platform::button_up, r.x, r.y);
-}
-
-void workbench_overlay::button(int number, int state, int x, int y)
-{
-    const unsigned bit = number >= 0 && number < 32 ? 1u << number : 0u;
-    if (state == platform::button_down) {
-        pressed_since_frame |= bit;
-    } else if (pressed_since_frame & bit) {
-        held_releases.push_back({number, x, y});
-        return;
-    }
-    ImGui_ImplGLUT_MouseFunc(number, state, x, y);
-}
+void workbench_overlay::draw(edit::workbench& bench, float seconds) { draw_panels(bench, seconds); }
 
 void workbench_overlay::draw_panels(edit::workbench& bench, float seconds)
 {
     rects.clear();
     status = {};
+    ImGuiIO& io = ImGui::GetIO();
     if (!places.panels()) {
-        // No slider is held while the panels are away.
+        // No slider is held while the panels are away, and their input only keeps ImGui's state.
         bench.player().set_scrubbing(false);
+        while (!queue.empty())
+            queue.apply(io);
         return;
     }
     // After an undo, a redo or a reload the selected key's index may name another key.
@@ -92,7 +75,7 @@ void workbench_overlay::draw_panels(edit::workbench& bench, float seconds)
         moves_seen = bench.history_moves();
         selected.key = -1;
     }
-    ImGuiIO& io = ImGui::GetIO();
+    queue.apply(io);
     io.DisplaySize = ImVec2(static_cast<float>(window_width), static_cast<float>(window_height));
     io.DeltaTime = seconds > 0 ? seconds : 1.0f / 60;
     gl_state_guard guard;

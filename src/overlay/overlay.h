@@ -1,14 +1,14 @@
 // The workbench's overlay: a Dear ImGui context whose panels are drawn with ImGui's OpenGL 2
 // renderer after the demo's frame, inside a gl_state_guard, beside the picture where the layout
-// puts them. Input reaches it through ImGui's GLUT handlers, pointer buttons by way of `button`;
-// the owner supplies the window size and the time step, so it draws without a window too (tests
-// draw it offscreen).
+// puts them. Input reaches it through its queue; the owner supplies the window size and the time
+// step, so it draws without a window too (tests draw it offscreen).
 #pragma once
 
 #include <array>
 #include <vector>
 
 #include "edit/workbench.h"
+#include "overlay/input_queue.h"
 #include "overlay/layout.h"
 #include "overlay/panels.h"
 
@@ -27,10 +27,8 @@ public:
     const layout& place(const edit::workbench& bench, int width, int height);
     // One frame of the panels in the places `place` gave; nothing while hidden.
     void draw(edit::workbench& bench, float seconds);
-    // A pointer button as the window reports it. ImGui reads the buttons once a frame, so a release
-    // that comes within the frame of its press (a touchpad's tap) is passed on after the next
-    // frame: the click is seen, not lost.
-    void button(int number, int state, int x, int y);
+    // Input from the window for the panels, taken frame by frame in the order it came.
+    input_queue& input() { return queue; }
     // Hidden panels leave the whole window to the picture (Tab in the workbench); a question
     // about a new data file shows them again.
     void toggle_hidden() { hidden = !hidden; }
@@ -46,11 +44,7 @@ public:
 private:
     void draw_panels(edit::workbench& bench, float seconds);
 
-    struct held_release {
-        int number, x, y;
-    };
-    std::vector<held_release> held_releases;
-    unsigned pressed_since_frame = 0; // a bit per GLUT button
+    input_queue queue;
     selection selected;
     int moves_seen = 0;
     bool hidden = false;

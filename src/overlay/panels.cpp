@@ -1,6 +1,6 @@
-// Panel layout and widgets. Edits go through the workbench as commands, one undo step each; a
-// drag is one step (the edits after its first frame continue it). Key times are typed, not
-// dragged: a key that passes its neighbour changes places in the table.
+// Panel layout and widgets. Edits go through the workbench as commands, one undo step each: a
+// drag on the curve is one step (the edits after its first frame continue it), and so is a number
+// typed into a field. A key whose typed time passes its neighbour changes places in the table.
 #include "overlay/panels.h"
 
 #include <imgui.h>
@@ -10,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,6 +34,7 @@ constexpr ImGuiWindowFlags fixed_panel = ImGuiWindowFlags_NoTitleBar | ImGuiWind
 constexpr float curve_height = 90;
 constexpr int min_key_rows = 3;
 constexpr float status_lines = 2;
+constexpr const char* number_format = "%.3f";
 constexpr float key_pick_radius = 5;
 constexpr std::array<const char*, 6> shape_names{"TCB", "Hermite", "Bezier", "Linear", "Stepped", "Bezier 2D"};
 
@@ -88,6 +90,56 @@ bool continues_drag(selection& selected, bool changed)
     if (changed)
         selected.dragged_item = item;
     return continues;
+}
+
+// The number a field shows for v, read back from its text: that text typed again changes nothing.
+float as_shown(float v)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, number_format, static_cast<double>(v));
+    return std::strtof(text, nullptr);
+}
+
+// Once its field is left (Enter, Tab to the next field, a click elsewhere), a typed number becomes
+// one undo step. Escape has given the field its text back by then, which reads as the number
+// shown: nothing changes. A number typed while the history moved (a reload) may name another key,
+// and is dropped.
+void commit_typing(edit::workbench& bench, selection& selected)
+{
+    const typed_number t = std::exchange(selected.typing, {});
+    if (t.item == 0 || t.value == t.shown || t.moves != bench.history_moves())
+        return;
+    if (!t.field) {
+        bench.edit([&](motion_document& d) { return d.set_constant(t.at, t.value); });
+        return;
+    }
+    const std::vector<Key>& keys = bench.document().channel(t.at).keys;
+    Key key = t.key < keys.size() ? keys[t.key] : Key{};
+    key.*t.field = t.value;
+    const edit::edit_result r = bench.edit([&](motion_document& d) { return d.set_key(t.at, t.key, key); });
+    if (r.ok && selected.channel == t.at) {
+        // A new time may move the key past others: its row follows it.
+        selected.scroll_to_key = r.key != t.key;
+        selected.key = static_cast<int>(r.key);
+    }
+}
+
+// A number that a click makes editable as text; ImGui selects it whole, so typing replaces it.
+// What is typed waits in `selected.typing` for commit_typing.
+void number_field(edit::workbench& bench, const char* id, float stored, selection& selected, typed_number target)
+{
+    const ImGuiID item = ImGui::GetID(id);
+    float v = selected.typing.item == item ? selected.typing.value : stored;
+    if (!ImGui::InputFloat(id, &v, 0, 0, number_format))
+        return;
+    if (selected.typing.item != item) {
+        commit_typing(bench, selected);
+        target.item = item;
+        target.shown = as_shown(stored);
+        target.moves = bench.history_moves();
+        selected.typing = target;
+    }
+    selected.typing.value = v;
 }
 
 // The curve over the whole timeline, its keys (the reader's seed key hollow) and the current time.
@@ -190,7 +242,7 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
     for (std::size_t k = 0; k < keys.size(); ++k) {
         ImGui::PushID(static_cast<int>(k));
         Key key = keys[k];
-        bool changed = false, continues = false;
+        bool changed = false;
         ImGui::TableNextRow();
         if (static_cast<int>(k) == selected.key) {
             ImGui::TableSetBgColor(ImGuiTableBgTarget_RowBg0, ImGui::GetColorU32(ImGuiCol_Header));
@@ -198,27 +250,15 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
                 ImGui::SetScrollHereY(0.5f);
             selected.scroll_to_key = false;
         }
-        const auto picked = [&] {
+        const auto number = [&](const char* id, float Key::*field) {
+            ImGui::TableNextColumn();
+            ImGui::SetNextItemWidth(-1);
+            number_field(bench, id, key.*field, selected, {0, at, k, field});
             if (ImGui::IsItemActive())
                 selected.key = static_cast<int>(k);
         };
-        ImGui::TableNextColumn();
-        ImGui::SetNextItemWidth(-1);
-        if (ImGui::InputFloat("##time", &key.time, 0, 0, "%.3f", ImGuiInputTextFlags_EnterReturnsTrue))
-            changed = true;
-        picked();
-        const auto drag = [&](const char* id, float* v, float speed, float lo, float hi) {
-            ImGui::TableNextColumn();
-            ImGui::SetNextItemWidth(-1);
-            const bool moved = ImGui::DragFloat(id, v, speed, lo, hi, "%.3f");
-            const bool folds = continues_drag(selected, moved);
-            if (moved) {
-                changed = true;
-                continues = folds;
-            }
-            picked();
-        };
-        drag("##value", &key.value, 0.01f, 0, 0);
+        number("##time", &Key::time);
+        number("##value", &Key::value);
         ImGui::TableNextColumn();
         ImGui::SetNextItemWidth(-1);
         if (ImGui::BeginCombo("##shape", shape_name(key.shape), ImGuiComboFlags_NoArrowButton)) {
@@ -230,20 +270,14 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
                 }
             ImGui::EndCombo();
         }
-        drag("##tension", &key.tension, 0.01f, -1, 1);
-        drag("##continuity", &key.continuity, 0.01f, -1, 1);
-        drag("##bias", &key.bias, 0.01f, -1, 1);
+        number("##tension", &Key::tension);
+        number("##continuity", &Key::continuity);
+        number("##bias", &Key::bias);
         ImGui::PopID();
         if (changed) {
-            const edit::edit_result r =
-                bench.edit([&](motion_document& d) { return d.set_key(at, k, key, continues); });
-            if (r.ok) {
-                // A new time may move the key past others: its row follows it. A row edited in
-                // place stays where it is, under the pointer.
-                selected.scroll_to_key = r.key != k;
-                selected.key = static_cast<int>(r.key);
-            }
-            break; // the keys may have moved
+            if (bench.edit([&](motion_document& d) { return d.set_key(at, k, key); }).ok)
+                selected.key = static_cast<int>(k);
+            break; // the table shows the new keys from the next frame
         }
     }
     ImGui::EndTable();
@@ -259,11 +293,7 @@ void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
                 edit::kind_name(c.kind()));
     switch (c.kind()) {
     case channel_kind::constant: {
-        float value = c.value;
-        const bool moved = ImGui::DragFloat("value", &value, 0.01f);
-        const bool continues = continues_drag(selected, moved);
-        if (moved)
-            bench.edit([&](motion_document& d) { return d.set_constant(at, value, continues); });
+        number_field(bench, "value", c.value, selected, {0, at, 0, nullptr});
         if (ImGui::Button("Make envelope"))
             bench.edit([&](motion_document& d) { return d.make_envelope(at); });
         break;
@@ -401,6 +431,8 @@ void draw_transport(edit::workbench& bench, const rect& where, bool& scrubbing, 
 
 void draw_channels(edit::workbench& bench, const rect& where, selection& selected, bool& scrubbing)
 {
+    if (selected.typing.item && ImGui::GetActiveID() != selected.typing.item)
+        commit_typing(bench, selected);
     place_panel(where);
     if (!ImGui::Begin("Channels", nullptr, fixed_panel)) {
         ImGui::End();

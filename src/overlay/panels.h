@@ -10,7 +10,19 @@
 
 namespace quor::overlay {
 
-// What the channels panel shows in detail, and the drag under way; kept by the overlay from frame
+// A number being typed into a field: where it goes and what it reads so far, kept until the
+// field is left.
+struct typed_number {
+    unsigned item = 0; // the field's ImGui id; 0: none
+    edit::channel_ref at;
+    std::size_t key = 0;
+    float Key::*field = nullptr; // the key's field; none: the constant's value
+    float shown = 0;             // the field's text when typing began, as a number
+    float value = 0;
+    int moves = 0; // the history's moves when typing began
+};
+
+// What the channels panel shows in detail, and the edit under way; kept by the overlay from frame
 // to frame.
 struct selection {
     edit::channel_ref channel{2, 0};
@@ -21,6 +33,7 @@ struct selection {
     // The widget whose drag has made a change since it was pressed: its next change folds into
     // the same undo step.
     unsigned dragged_item = 0;
+    typed_number typing;
 };
 
 // Each sets `scrubbing` when one of its widgets drags the time this frame. The transport gives

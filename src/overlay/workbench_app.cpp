@@ -1,11 +1,9 @@
 // Frame order: the layout gives the picture its place, the demo draws and updates its clock, the workbench settles the transport and
 // looks at the data file, the overlay draws on top; commands from the overlay and the keys show
-// in the next frame. Keys go to ImGui's GLUT handlers and, unless a text field has them, to the
-// transport and the history.
+// in the next frame. Keys go to the overlay's input and, unless a text field has them, to the
+// transport and the history first.
 #include "overlay/workbench_app.h"
 
-#include <imgui.h>
-#include <imgui_impl_glut.h>
 
 #include <iostream>
 
@@ -17,7 +15,8 @@
 namespace quor::overlay {
 namespace {
 
-// GLUT's characters for Ctrl+Y and Ctrl+Z.
+// GLUT's characters for Ctrl+S, Ctrl+Y and Ctrl+Z.
+constexpr unsigned char ctrl_s = 19;
 constexpr unsigned char ctrl_y = 25;
 constexpr unsigned char ctrl_z = 26;
 
@@ -90,19 +89,29 @@ void workbench_app::frame()
     const auto seconds = static_cast<float>(static_cast<double>(now - last_tick) / static_cast<double>(frequency));
     last_tick = now;
     view->draw(*bench, seconds);
+    // So do saves, made by a key or a button since the last frame.
+    if (bench->saves() != saves_said) {
+        saves_said = bench->saves();
+        if (bench->status_failed())
+            system::report(bench->status());
+        else
+            std::cout << "quor-demo: " << bench->status() << std::endl;
+    }
 }
 
-bool workbench_app::key(unsigned char k, bool down, int x, int y)
+bool workbench_app::key(unsigned char k, bool down, int, int)
 {
+    const int modifiers = platform::held_modifiers();
     if (!down) {
-        ImGui_ImplGLUT_KeyboardUpFunc(k, x, y);
+        view->input().key(k, false, modifiers);
         released = k;
         released_in = frames;
         return false;
     }
-    ImGui_ImplGLUT_KeyboardFunc(k, x, y);
-    if (view->typing())
+    if (view->typing()) {
+        view->input().key(k, true, modifiers);
         return true;
+    }
     // Steps and undo repeat while their key is held; the toggles take the first press only.
     const bool repeated = k == released && released_in == frames;
     switch (k) {
@@ -120,21 +129,23 @@ bool workbench_app::key(unsigned char k, bool down, int x, int y)
     case ctrl_y:
         bench->redo();
         return true;
+    case ctrl_s:
+        bench->save();
+        return true;
     default:
+        view->input().key(k, true, modifiers);
         return false;
     }
 }
 
-bool workbench_app::special(int k, bool down, int x, int y)
+bool workbench_app::special(int k, bool down, int, int)
 {
-    if (!down) {
-        ImGui_ImplGLUT_SpecialUpFunc(k, x, y);
+    const int modifiers = platform::held_modifiers();
+    if (!down || view->typing()) {
+        view->input().special(k, down, modifiers);
         return true;
     }
-    ImGui_ImplGLUT_SpecialFunc(k, x, y);
-    if (view->typing())
-        return true;
-    const double step = (platform::held_modifiers() & platform::modifier_shift) ? 1.0 : edit::transport::frame_step;
+    const double step = (modifiers & platform::modifier_shift) ? 1.0 : edit::transport::frame_step;
     if (k == platform::special_left)
         bench->player().step(-step);
     else if (k == platform::special_right)
@@ -148,17 +159,17 @@ bool workbench_app::special(int k, bool down, int x, int y)
 
 bool workbench_app::button(int b, int s, int x, int y)
 {
-    view->button(b, s, x, y);
+    view->input().button(b, s == platform::button_down, x, y, platform::held_modifiers());
     return view->wants_mouse();
 }
 
 bool workbench_app::motion(int x, int y)
 {
-    ImGui_ImplGLUT_MotionFunc(x, y);
+    view->input().motion(x, y);
     return view->wants_mouse();
 }
 
-void workbench_app::wheel(int direction, int x, int y) { ImGui_ImplGLUT_MouseWheelFunc(0, direction, x, y); }
+void workbench_app::wheel(int direction, int x, int y) { view->input().wheel(direction, x, y); }
 
 system::application* make_workbench(system::creation_params* params)
 {

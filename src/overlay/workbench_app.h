@@ -44,6 +44,7 @@ private:
     std::uint64_t frames = 0;
     unsigned char released = 0;
     std::uint64_t released_in = 0;
+    int saves_said = 0;
 };
 
 // The factory the entry point hands to the frame for `--edit`.

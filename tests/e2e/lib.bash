@@ -47,6 +47,18 @@ data_dir()
     (cd "$dir" && pwd)
 }
 
+# data_copy: a scratch folder with a copy of the data file, which a workbench may write, and the
+# music beside it.
+data_copy()
+{
+    local data work
+    data=$(data_dir) || return 1
+    work=$(make_workdir)
+    cp "$data/tesk.mem" "$work/tesk.mem"
+    ln -s "$data/demo.mp3" "$work/demo.mp3"
+    echo "$work"
+}
+
 expect_empty_file()
 {
     if [ -s "$1" ]; then

@@ -6,10 +6,7 @@
 # so, a damaged one refused with the load's message while the demo runs on; Escape ends with 0.
 set -u
 source "$(dirname "$0")/lib.bash"
-data=$(data_dir) || { echo "FAIL: could not build the data"; exit 1; }
-work=$(make_workdir)
-cp "$data/tesk.mem" "$work/tesk.mem"
-ln -s "$data/demo.mp3" "$work/demo.mp3"
+work=$(data_copy) || { echo "FAIL: could not build the data"; exit 1; }
 # Writes tesk.mem anew beside itself and renames it over, as the builder does: the camera's first
 # key moved (a changed file) or the file cut short (a damaged one).
 cat > "$work/new_version.py" <<'PY'

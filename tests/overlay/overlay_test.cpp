@@ -293,37 +293,99 @@ ImRect hover_rect(const char* name, const std::function<void()>& frame)
     return r;
 }
 
-TEST_F(Overlay, EachDragOfAValueIsOneUndoStep)
+// Where the key table's field `name` of key k is, found as the pointer finds it: down the
+// middle of its column.
+ImRect key_field(int k, const char* name, int column, const std::function<void()>& frame)
 {
-    const edit::channel_ref camera_x{2, 0}; // selected at start: a constant in this file
+    ImGuiWindow* channels = ImGui::FindWindowByName("Channels");
+    const ImGuiID table_id = channels ? channels->GetID("keys") : 0;
+    ImGuiTable* table = ImGui::TableFindByID(table_id);
+    if (!table)
+        return ImRect(-1, -1, -1, -1);
+    const ImGuiID id = ImHashStr(name, 0, ImHashData(&k, sizeof k, table_id));
+    const float x = (table->Columns[column].MinX + table->Columns[column].MaxX) / 2;
+    for (float y = table->OuterRect.Min.y; y < table->OuterRect.Max.y; y += 2) {
+        pointer(x, y, false);
+        frame();
+        if (ImGui::GetCurrentContext()->HoveredId == id)
+            return ImRect(x, y, x, y);
+    }
+    return ImRect(-1, -1, -1, -1);
+}
+
+// Keys typed between two frames, as a quick typist or xdotool gives them: characters, and
+// Enter, Tab and Escape as presses and releases.
+void type(overlay::input_queue& input, const std::string& text)
+{
+    for (char c : text) {
+        const auto code = static_cast<unsigned char>(c);
+        input.key(code, true, 0);
+        input.key(code, false, 0);
+    }
+}
+constexpr char enter = 13, tab = 9, escape = 27;
+
+// A click on a number makes it text: Enter commits it as one undo step, Escape leaves the key as
+// it was, Tab commits and moves to the next field; a typed time moves the key into its place.
+TEST_F(Overlay, ANumberClickedIsTypedCommittedByEnterOrTabAndCancelledByEscape)
+{
+    const edit::channel_ref camera_x{2, 0}; // selected at start
     const auto frame = [&] { at.panels_only(); };
+    ASSERT_TRUE(bench->edit([&](edit::motion_document& d) { return d.make_envelope(camera_x); }).ok);
+    ASSERT_TRUE(bench->edit([&](edit::motion_document& d) { return d.add_key(camera_x, 1.0); }).ok);
+    ASSERT_TRUE(bench->edit([&](edit::motion_document& d) { return d.add_key(camera_x, 2.0); }).ok);
+    const std::vector<Key> before = bench->document().channel(camera_x).keys;
+    ASSERT_EQ(before.size(), 3u);
+    const auto keys = [&] { return bench->document().channel(camera_x).keys; };
+    const auto same = [](const Key& a, const Key& b) {
+        return a.time == b.time && a.value == b.value && a.shape == b.shape && a.tension == b.tension &&
+               a.continuity == b.continuity && a.bias == b.bias;
+    };
     frame();
-    const ImRect field = hover_rect("value", frame);
-    ASSERT_GE(field.Min.y, 0) << "the value field is shown";
-    const ImVec2 spot(field.Min.x + 2, (field.Min.y + field.Max.y) / 2);
-    const auto drag = [&] {
-        // Half a second apart, so that the presses do not make a double click (which types).
+    const auto click_and_type = [&](int k, const char* name, int column, const std::string& text) {
+        const ImRect field = key_field(k, name, column, frame);
+        ASSERT_GE(field.Min.y, 0) << name << " of key " << k << " is shown";
+        // Half a second after the scan's last move, so that nothing reads as a double click.
         for (int idle = 0; idle < 30; ++idle)
             frame();
-        pointer(spot.x, spot.y, true);
-        frame();
-        for (int step = 1; step <= 5; ++step) {
-            pointer(spot.x + 10.0f * static_cast<float>(step), spot.y, true);
+        const int x = static_cast<int>(field.Min.x), y = static_cast<int>(field.Min.y);
+        view->input().button(platform::button_left, true, x, y, 0);
+        view->input().button(platform::button_left, false, x, y, 0);
+        type(view->input(), text);
+        for (int i = 0; i < 20; ++i)
             frame();
-        }
-        pointer(spot.x + 50, spot.y, false);
-        frame();
-        return bench->document().channel(camera_x).value;
     };
-    const float first = drag();
-    const float second = drag();
-    ASSERT_GT(first, 0.0f);
-    ASSERT_GT(second, first);
+
+    click_and_type(1, "##value", 1, std::string("1.5") + enter);
+    std::vector<Key> expected = before;
+    expected[1].value = 1.5f;
+    EXPECT_TRUE(std::ranges::equal(keys(), expected, same)) << "that key's value and nothing else";
     ASSERT_TRUE(bench->undo().ok);
-    EXPECT_EQ(bench->document().channel(camera_x).value, first) << "the second drag alone is undone";
+    EXPECT_TRUE(std::ranges::equal(keys(), before, same)) << "one undo step takes the whole number back";
+    ASSERT_TRUE(bench->redo().ok);
+
+    click_and_type(2, "##tension", 3, std::string("0.7") + escape);
+    EXPECT_TRUE(std::ranges::equal(keys(), expected, same)) << "Escape leaves the key as it was";
+    EXPECT_FALSE(view->typing());
+
+    const std::vector<Key> typed_once = expected;
+    click_and_type(2, "##value", 1, std::string("4") + tab + "0.25" + enter);
+    expected[2].value = 4.0f;
+    expected[2].tension = 0.25f;
+    EXPECT_TRUE(std::ranges::equal(keys(), expected, same)) << "Tab commits and moves on to the tension";
     ASSERT_TRUE(bench->undo().ok);
-    EXPECT_EQ(bench->document().channel(camera_x).value, 0.0f);
-    EXPECT_FALSE(bench->document().can_undo());
+    EXPECT_EQ(keys()[2].tension, 0.0f) << "each field committed is its own undo step";
+    EXPECT_EQ(keys()[2].value, 4.0f);
+    ASSERT_TRUE(bench->undo().ok);
+    EXPECT_TRUE(std::ranges::equal(keys(), typed_once, same));
+    ASSERT_TRUE(bench->redo().ok);
+    ASSERT_TRUE(bench->redo().ok);
+
+    click_and_type(1, "##time", 0, std::string("3") + enter);
+    ASSERT_EQ(keys().size(), 3u);
+    EXPECT_EQ(keys()[2].time, 3.0f) << "the key typed to 3 s comes after the one at 2 s";
+    EXPECT_EQ(keys()[2].value, 1.5f);
+    EXPECT_EQ(keys()[1].time, 2.0f);
 }
 
 // A press on a key of the curve goes to the key's time and a drag moves its value, as one undo
@@ -383,8 +445,8 @@ TEST_F(Overlay, AClickWithinOneFrameIsNotLost)
     // Half a second after the scan's last move, so that nothing reads as a double click.
     for (int idle = 0; idle < 30; ++idle)
         frame();
-    view->button(platform::button_left, platform::button_down, static_cast<int>(spot.x), static_cast<int>(spot.y));
-    view->button(platform::button_left, platform::button_up, static_cast<int>(spot.x), static_cast<int>(spot.y));
+    view->input().button(platform::button_left, true, static_cast<int>(spot.x), static_cast<int>(spot.y), 0);
+    view->input().button(platform::button_left, false, static_cast<int>(spot.x), static_cast<int>(spot.y), 0);
     frame();
     frame();
     EXPECT_EQ(bench->document().channel(camera_x).kind(), edit::channel_kind::envelope);
