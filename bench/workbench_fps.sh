@@ -13,6 +13,10 @@ span=${4:-10}
 work=$(mktemp -d "${TMPDIR:-/tmp}/quor-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
+if ! "$bin/quor-demo" --help | grep -q -- --edit; then
+  echo "workbench_fps: $bin/quor-demo is built without the workbench" >&2
+  exit 1
+fi
 source "$(dirname "$0")/hud.bash"
 measure() { hud_run "$work/$size-$1" "$size" "$span" "$bin/quor-demo" --mute --start "$from" --window="$size" "${@:2}"; }
 

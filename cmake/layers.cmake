@@ -1,9 +1,8 @@
 # One static library per folder of src/, each linking the layers below it; every .cpp of a
-# folder belongs to its library (the entry point main.cpp goes to the executable). Bottom up:
-# platform, anim, io, gl, app, scene, demo.
+# folder belongs to its library. Bottom up: platform, anim, io, gl, app, scene, demo, then the
+# workbench's edit and overlay and the interchange of motion, textures and music.
 function(quor_layer name folder)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${folder}/*.cpp)
-  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARGN})
@@ -20,23 +19,43 @@ quor_layer(quor_gl gl quor_io quor_anim OpenGL::GL GLEW::GLEW)
 quor_layer(quor_app app quor_gl quor_platform CLI11::CLI11)
 # --version prints the project's version.
 target_link_libraries(quor_app PRIVATE quor_version)
+# --edit is offered where the workbench is built.
+if(QUOR_WORKBENCH)
+  set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/player_options.cpp PROPERTIES COMPILE_DEFINITIONS QUOR_WORKBENCH)
+endif()
 # The rendering files draw through the render device, which lives with the frame in app/: gl and
 # app need each other, which CMake resolves for static libraries by repeating them at link time.
 target_link_libraries(quor_gl PUBLIC quor_app)
 quor_layer(quor_scene scene quor_app)
 quor_layer(quor_demo demo quor_scene)
 
-# The workbench's editing model: plain C++ over the demo's records and files, no GL of its own.
-quor_layer(quor_edit edit quor_demo)
-# The workbench's overlay: Dear ImGui from the system (a static library) with its GLUT and
-# OpenGL 2 backends, which Debian ships as sources to compile in.
-set(_imgui_backends /usr/share/doc/libimgui-dev/examples/backends)
-quor_layer(quor_overlay overlay quor_edit PkgConfig::IMGUI OpenGL::GL GLUT::GLUT)
-target_sources(quor_overlay PRIVATE ${_imgui_backends}/imgui_impl_glut.cpp ${_imgui_backends}/imgui_impl_opengl2.cpp)
-set_source_files_properties(${_imgui_backends}/imgui_impl_glut.cpp ${_imgui_backends}/imgui_impl_opengl2.cpp
-  PROPERTIES COMPILE_OPTIONS "-w")
-pkg_get_variable(_imgui_include imgui includedir)
-target_include_directories(quor_overlay PUBLIC ${_imgui_include}/backends)
+if(QUOR_WORKBENCH)
+  # The workbench's editing model: plain C++ over the demo's records and files, no GL of its own.
+  quor_layer(quor_edit edit quor_demo)
+  # The workbench's overlay: Dear ImGui from the system (a static library) with its GLUT and
+  # OpenGL 2 backends, which Debian ships as sources to compile in.
+  pkg_check_modules(IMGUI REQUIRED IMPORTED_TARGET imgui)
+  set(_imgui_backends /usr/share/doc/libimgui-dev/examples/backends)
+  quor_layer(quor_overlay overlay quor_edit PkgConfig::IMGUI OpenGL::GL GLUT::GLUT)
+  target_sources(quor_overlay PRIVATE ${_imgui_backends}/imgui_impl_glut.cpp ${_imgui_backends}/imgui_impl_opengl2.cpp)
+  set_source_files_properties(${_imgui_backends}/imgui_impl_glut.cpp ${_imgui_backends}/imgui_impl_opengl2.cpp
+    PROPERTIES COMPILE_OPTIONS "-w")
+  pkg_get_variable(_imgui_include imgui includedir)
+  target_include_directories(quor_overlay PUBLIC ${_imgui_include}/backends)
+endif()
 
-add_executable(quor-demo ${PROJECT_SOURCE_DIR}/src/demo/main.cpp)
-target_link_libraries(quor-demo PRIVATE quor_demo quor_overlay)
+# Motion, texture and music interchange: the importers and the DXT1 and MP3 encoders, for
+# quor-mem, the content generator and the workbench. Without LAME neither it nor they are built.
+find_library(QUOR_MP3LAME mp3lame)
+if(TARGET PkgConfig::LAME)
+  set(_lame PkgConfig::LAME)
+elseif(QUOR_MP3LAME)
+  set(_lame ${QUOR_MP3LAME})
+else()
+  message(WARNING "libmp3lame not found: the interchange library, the content and quor-mem are not built")
+  return()
+endif()
+pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
+find_library(QUOR_TINYGLTF tinygltf REQUIRED)
+pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+quor_layer(quor_interchange interchange quor_demo ${_lame} PkgConfig::STB ${QUOR_TINYGLTF} PkgConfig::SNDFILE)

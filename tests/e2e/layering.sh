@@ -1,21 +1,43 @@
 #!/usr/bin/env bash
-# The layering rules of src/: no folder includes a folder above it, platform headers only in
-# platform/, OpenGL calls only behind the seam (the loader and the platform's context code).
+# The layering rules: src/ holds libraries only, and no folder of it includes a folder above it,
+# the programs of apps/ or the tools' libraries; the workbench's editing model knows no drawing,
+# the interchange library no GL, window or ImGui; platform headers only in platform/; OpenGL
+# calls only behind the seam (the loader and the platform's context code).
 set -u
 source "$(dirname "$0")/lib.bash"
 cd "$QUOR_SOURCE_DIR/src"
 
-# Bottom up; folders of one rank do not include each other.
-declare -A rank=([platform]=0 [anim]=1 [io]=1 [gl]=2 [app]=3 [scene]=4 [demo]=5 [edit]=6 [overlay]=7)
+# Bottom up; folders of one rank do not include each other. platform/ is the bottom: it
+# includes nothing of ours.
+declare -A rank=([platform]=0 [anim]=1 [io]=1 [gl]=2 [app]=3 [scene]=4 [demo]=5 [edit]=6 [interchange]=6
+                 [overlay]=7)
 # The render device lives with the frame in app/ (where the layout puts it), yet the rendering
 # files draw through it: the one include that goes upwards.
-# The entry point picks the application, the workbench's among them: it sits above every layer.
-upward_allowed='^(gl/[a-z_]+\.(h|cpp):#include "app/render_device\.h"|demo/main\.cpp:#include "overlay/[a-z_]+\.h")$'
+upward_allowed='^gl/[a-z_]+\.(h|cpp):#include "app/render_device\.h"$'
 
 for folder in *; do
   [ -d "$folder" ] || continue
   expect_eq "${rank[$folder]+known}" known "folder $folder has a place in the layer order"
 done
+
+entries=$(grep -rlE '^(int|auto) main\(' --include='*.cpp' . | sed 's|^\./||' || true)
+[ -n "$entries" ] && echo "$entries"
+expect_eq "$(printf '%s' "$entries" | grep -c .)" 0 "entry points in src/ (programs live in apps/)"
+
+# Every include of ours names a folder of src/ (or the generated version header): src/ never
+# reaches into apps/ or tools/, whose headers are named without a folder.
+foreign=$(grep -rnE '^#include "' --include='*.cpp' --include='*.h' . | sed 's|^\./||' \
+  | while IFS= read -r line; do
+      to=${line#*#include \"}
+      to=${to%%\"*}
+      case $to in
+        version.h) continue ;;
+        */*) [ -d "${to%%/*}" ] && continue ;;
+      esac
+      printf '%s\n' "$line"
+    done || true)
+[ -n "$foreign" ] && echo "$foreign"
+expect_eq "$(printf '%s' "$foreign" | grep -c .)" 0 "includes from outside src/ (apps/, tools/)"
 
 upward=$(grep -rHE '^#include "[a-z_]+/' --include='*.cpp' --include='*.h' . | sed 's|^\./||' \
   | while IFS= read -r line; do
@@ -30,22 +52,34 @@ upward=$(grep -rHE '^#include "[a-z_]+/' --include='*.cpp' --include='*.h' . | s
 [ -n "$upward" ] && echo "$upward"
 expect_eq "$(printf '%s' "$upward" | grep -c .)" 0 "includes of a folder above or beside"
 
+# The editing model is plain C++ over the demo: the overlay draws it.
+drawing=$(grep -rnE '^#include ("(gl|overlay)/|<imgui)' --include='*.cpp' --include='*.h' edit || true)
+[ -n "$drawing" ] && echo "$drawing"
+expect_eq "$(printf '%s' "$drawing" | grep -c .)" 0 "edit/ includes neither gl/ nor overlay/"
+
+# Importers and encoders run in a command-line tool without a display as well as in the workbench.
+display='^#include ("gl/|"overlay/|"edit/|"platform/(window|offscreen_gl|audio)\.h"|"app/(system|render_device|offscreen_context|screenshot|device|device_manager)\.h"|<imgui|<GL/|<EGL/)'
+shown=$(grep -rnE "$display" --include='*.cpp' --include='*.h' interchange || true)
+[ -n "$shown" ] && echo "$shown"
+expect_eq "$(printf '%s' "$shown" | grep -c .)" 0 "interchange/ knows no GL, window or ImGui"
+
 platform_headers='#include <(GL/(freeglut|glut|glx)|EGL/|SDL2/|time\.h|unistd\.h|fcntl\.h|sys/)'
 outside=$(grep -rnE "$platform_headers" --include='*.cpp' --include='*.h' . | sed 's|^\./||' \
   | grep -vE '^platform/' || true)
 [ -n "$outside" ] && echo "$outside"
 expect_eq "$(printf '%s' "$outside" | grep -c .)" 0 "platform headers outside platform/"
 
-# GL headers come through the seam's header only.
-gl_headers=$(grep -rnE '#include <GL/' --include='*.cpp' --include='*.h' . | sed 's|^\./||' \
-  | grep -vE '^(gl/api\.(h|cpp)|platform/[a-z_]+\.cpp|overlay/[a-z_]+\.cpp):' || true)
+# GL headers come through the seam's header only, in the programs and tools as in src/.
+cd "$QUOR_SOURCE_DIR"
+gl_headers=$(grep -rnE '#include <GL/' --include='*.cpp' --include='*.h' src apps tools \
+  | grep -vE '^src/(gl/api\.(h|cpp)|platform/[a-z_]+\.cpp|overlay/[a-z_]+\.cpp):' || true)
 [ -n "$gl_headers" ] && echo "$gl_headers"
 expect_eq "$(printf '%s' "$gl_headers" | grep -c .)" 0 "GL headers outside the seam and platform/"
 
 # The workbench's overlay (ImGui's OpenGL 2 renderer and its state guard) is the one exception.
-allowed='^(gl/api\.cpp|platform/offscreen_gl\.cpp|platform/window\.cpp|overlay/[a-z_]+\.cpp):'
-hits=$(grep -rnE '(^|[^A-Za-z_.>:])gl[A-Z][A-Za-z0-9]*\(' --include='*.cpp' --include='*.h' . \
-         | sed 's|^\./||' | grep -vE "$allowed" | grep -vE '^\S+:\s*//' || true)
+allowed='^src/(gl/api\.cpp|platform/offscreen_gl\.cpp|platform/window\.cpp|overlay/[a-z_]+\.cpp):'
+hits=$(grep -rnE '(^|[^A-Za-z_.>:])gl[A-Z][A-Za-z0-9]*\(' --include='*.cpp' --include='*.h' src apps tools \
+         | grep -vE "$allowed" | grep -vE '^\S+:\s*//' || true)
 [ -n "$hits" ] && echo "$hits"
 expect_eq "$(printf '%s' "$hits" | grep -c .)" 0 "direct OpenGL calls outside the seam"
 finish

@@ -47,6 +47,15 @@ data_dir()
     (cd "$dir" && pwd)
 }
 
+# needs_workbench: ends the script as skipped when quor-demo is built without the workbench.
+needs_workbench()
+{
+    if ! "$QUOR_BIN_DIR/quor-demo" --help | grep -q -- --edit; then
+        echo "skipped: this quor-demo is built without the workbench"
+        exit 77
+    fi
+}
+
 # data_copy: a scratch folder with a copy of the data file, which a workbench may write, and the
 # music beside it.
 data_copy()

@@ -6,6 +6,7 @@
 # so, a damaged one refused with the load's message while the demo runs on; Escape ends with 0.
 set -u
 source "$(dirname "$0")/lib.bash"
+needs_workbench
 work=$(data_copy) || { echo "FAIL: could not build the data"; exit 1; }
 # Writes tesk.mem anew beside itself and renames it over, as the builder does: the camera's first
 # key moved (a changed file) or the file cut short (a damaged one).

@@ -5,6 +5,7 @@
 # number back. What the file holds after each save is read back through the text export.
 set -u
 source "$(dirname "$0")/lib.bash"
+needs_workbench
 work=$(data_copy) || { echo "FAIL: could not build the data"; exit 1; }
 "$QUOR_BIN_DIR/quor-mem" motion export "$work/tesk.mem" > "$work/before.txt"
 # The key table in a 1280x720 window, the camera's position x selected as at the start: rows of

@@ -1,0 +1,384 @@
+// The commands of quor-mem: each reads what it needs, refuses with one line, and changes files
+// only at the end; its registration beside it.
+#include "commands.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "app/report.h"
+#include "data_file.h"
+#include "demo/data_layout.h"
+#include "demo/data_report.h"
+#include "demo/data_update.h"
+#include "interchange/gltf_motion.h"
+#include "interchange/lws_scene.h"
+#include "interchange/motion_fit.h"
+#include "interchange/motion_text.h"
+#include "interchange/mp3_encoder.h"
+#include "interchange/music_import.h"
+#include "interchange/texture_import.h"
+
+namespace quor::apps {
+namespace {
+
+using namespace demo;
+using namespace interchange;
+
+// One line `quor-mem: <what>: <why>` on the error stream; the status of a failed command.
+int refuse(const std::string& what, const std::string& why)
+{
+    system::report(what, why);
+    return 1;
+}
+
+bool read_text(const std::string& path, std::string& text, std::string* error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *error = path + ": cannot be opened";
+        return false;
+    }
+    std::ostringstream s;
+    s << in.rdbuf();
+    text = s.str();
+    return true;
+}
+
+// "2", "30.5": seconds as a person writes them.
+std::string seconds_text(double s)
+{
+    std::ostringstream out;
+    out << s;
+    return out.str();
+}
+
+// Seconds of fade-out before the cut of a recording longer than the timeline.
+constexpr double music_fade = 2.0;
+
+std::size_t record_index(const std::string& as)
+{
+    std::size_t r = 0;
+    while (motion_record_names[r] != as)
+        ++r;
+    return r;
+}
+
+// Imported motion into one record of the data file: the camera's takes it animated, an object's
+// or the quad's the values at `at`.
+int import_motion(const std::string& what, const source_motion& src, const std::string& as, double at,
+                  const std::string& data_path)
+{
+    const std::size_t r = record_index(as);
+    parsed_motion parsed;
+    record::transformation& rec = parsed.records[r].emplace();
+    std::string error;
+    if (r + 1 < motion_record_count) {
+        rec = constants_at(src, at);
+        if (std::any_of(src.begin(), src.end(), [](const source_curve& c) { return !c.constant; }))
+            std::cout << program << ": " << what << ": the " << as
+                      << " record holds nine constants only: it takes the values at " << at << " s" << std::endl;
+    } else {
+        std::vector<std::string> baked;
+        if (!fit_camera(src, demo::layout::timeline_end, rec, baked, &error))
+            return refuse(what, error);
+        if (!baked.empty()) {
+            std::string names;
+            for (const std::string& n : baked)
+                names += (names.empty() ? "" : ", ") + n;
+            std::cout << program << ": " << what << ": baked " << names
+                      << " (shapes or behaviours the data file cannot hold) up to " << demo::layout::timeline_end
+                      << " s" << std::endl;
+        }
+    }
+    demo::section_records current;
+    if (!read_records(data_path, current, &error) || !change_records(data_path, current, parsed.records, &error))
+        return refuse(what, error);
+    return 0;
+}
+
+int motion_export(const std::string& data_path, const std::string& out_path)
+{
+    std::vector<char> data;
+    demo::data_check_result checked;
+    std::string error;
+    if (!read_data_file(data_path, data, checked, &error))
+        return refuse("motion export", error);
+    const std::string text = motion_text(checked.records);
+
+    // The text must bring back this section byte for byte; say so when it cannot.
+    parsed_motion parsed;
+    text_error text_err;
+    demo::section_records again;
+    std::vector<char> section;
+    bool same = parse_motion_text(text, parsed, text_err);
+    for (std::size_t r = 0; same && r < again.size(); ++r)
+        again[r] = *parsed.records[r];
+    same = same && demo::write_scene_section(again, section, &error) &&
+           std::equal(section.begin(), section.end(), data.begin() + demo::layout::scene_section.offset, data.end());
+    if (!same)
+        system::report("motion export", "warning: " + data_path +
+                                            " holds what the text cannot (non-zero unread bytes, tangent parameters, "
+                                            "keys out of order or bytes past the camera record); an import will not "
+                                            "give back the same bytes");
+
+    if (out_path.empty() || out_path == "-") {
+        std::cout << text << std::flush;
+        return 0;
+    }
+    if (!replace_file(out_path, text, {}, &error))
+        return refuse("motion export", error);
+    return 0;
+}
+
+int motion_import(const std::string& text_path, const std::string& data_path)
+{
+    std::string text, error;
+    if (!read_text(text_path, text, &error))
+        return refuse("motion import", error);
+    parsed_motion parsed;
+    text_error text_err;
+    if (!parse_motion_text(text, parsed, text_err))
+        return refuse("motion import", text_path + ":" + std::to_string(text_err.line) + ":" +
+                                           std::to_string(text_err.column) + ": " + text_err.what);
+    demo::section_records current;
+    if (!read_records(data_path, current, &error) || !change_records(data_path, current, parsed.records, &error))
+        return refuse("motion import", error);
+    return 0;
+}
+
+// The motion of a scene file's object or camera, channels it leaves out at LightWave's rest values.
+int motion_lws(const std::string& scene_path, const std::string& object, const std::string& camera,
+               const std::string& as, double at, const std::string& data_path)
+{
+    std::string text, error;
+    if (!read_text(scene_path, text, &error))
+        return refuse("motion lws", error);
+    std::vector<scene_item> items;
+    text_error err;
+    if (!read_scene(text, items, err))
+        return refuse("motion lws", scene_path + ":" + std::to_string(err.line) + ":" + std::to_string(err.column) +
+                                        ": " + err.what);
+    const bool want_camera = !camera.empty();
+    const std::string& name = want_camera ? camera : object;
+    const scene_item* found = nullptr;
+    for (const scene_item& item : items)
+        if (item.camera == want_camera && item.name == name) {
+            if (found)
+                return refuse("motion lws", scene_path + ": two " + (want_camera ? "cameras" : "objects") +
+                                                " are named " + name);
+            found = &item;
+        }
+    if (!found)
+        return refuse("motion lws", scene_path + ": no " + (want_camera ? "camera" : "object") + " named " + name);
+    source_motion src;
+    for (std::size_t c = 0; c < src.size(); ++c) {
+        if (found->channels[c]) {
+            src[c] = curve_of(*found->channels[c], demo::layout::timeline_end, 1e-3f);
+        } else {
+            const float rest = c >= 6 ? 1.0f : 0.0f;
+            src[c].value = [rest](double) { return rest; };
+            src[c].constant = true;
+        }
+    }
+    return import_motion("motion lws", src, as, at, data_path);
+}
+
+int motion_gltf(const std::string& file, const std::string& node, const std::string& as, double at,
+                const std::string& data_path)
+{
+    source_motion src;
+    std::string error;
+    if (!gltf_motion(file, node, demo::layout::timeline_end, src, &error))
+        return refuse("motion gltf", error);
+    return import_motion("motion gltf", src, as, at, data_path);
+}
+
+int music(const std::string& in_path, const std::string& out_path)
+{
+    stereo_pcm pcm;
+    int rate = 0;
+    std::string error;
+    if (!read_music(in_path, pcm, rate, &error))
+        return refuse("music", error);
+    const double end = demo::layout::timeline_end;
+    const double seconds = end_with_timeline(pcm, rate, end, music_fade);
+    if (seconds < end)
+        system::report("music", "warning: " + in_path + " lasts " + seconds_text(seconds) + " s, shorter than the " +
+                                    seconds_text(end) + " s timeline: the demo ends in silence");
+    const std::vector<std::uint8_t> mp3 = encode_mp3(pcm, &error, rate);
+    if (mp3.empty() ||
+        !replace_file(out_path, std::span(reinterpret_cast<const char*>(mp3.data()), mp3.size()), {}, &error))
+        return refuse("music", error);
+    return 0;
+}
+
+int texture_import(std::size_t slot, const std::string& image_path, const std::string& data_path)
+{
+    std::vector<std::uint8_t> chain;
+    std::string error;
+    if (!chain_from_image(image_path, slot, chain, &error))
+        return refuse("texture import", error);
+    const auto& entry = demo::layout::texture_table[slot];
+    if (!change_data_file(data_path, demo::layout::textures.offset + entry.level0_offset, chain.size(),
+                          std::span(reinterpret_cast<const char*>(chain.data()), chain.size()), &error))
+        return refuse("texture import", error);
+    return 0;
+}
+
+int texture_export(std::size_t slot, const std::string& data_path, const std::string& png_path)
+{
+    std::vector<char> data;
+    demo::data_check_result checked;
+    std::string error;
+    if (!read_data_file(data_path, data, checked, &error) || !write_png(png_path, decode_level0(data, slot), &error))
+        return refuse("texture export", error);
+    return 0;
+}
+
+} // namespace
+
+// Each registration keeps its options' values in a block that its command's callback holds.
+
+void add_build(CLI::App& app, int& status)
+{
+    const auto dir = std::make_shared<std::string>(".");
+    CLI::App* build = app.add_subcommand("build", "Write DIR/tesk.mem and DIR/demo.mp3, the same bytes every run");
+    build->add_option("--out", *dir, "Folder to write into")->capture_default_str();
+    build->callback([dir, &status] {
+        std::string error;
+        if (!content::build_outputs(*dir, [](const std::string& line) { std::cout << line << std::endl; }, &error)) {
+            system::report(error);
+            status = 1;
+            return;
+        }
+        std::cout << "done" << std::endl;
+    });
+}
+
+void add_check(CLI::App& app, int& status)
+{
+    const auto path = std::make_shared<std::string>();
+    CLI::App* check = app.add_subcommand("check", "Validate a data file as the demo's load does and summarise it");
+    check->add_option("FILE", *path, "The data file")->required();
+    check->callback([path, &status] { status = check_file(*path, std::cout, std::cerr); });
+}
+
+void add_motion(CLI::App& app, int& status)
+{
+    CLI::App* motion = app.add_subcommand("motion", "Motion records: text export and import, scene and glTF import");
+    motion->require_subcommand(1);
+
+    struct export_values {
+        std::string data, out;
+    };
+    const auto ex = std::make_shared<export_values>();
+    CLI::App* mexport = motion->add_subcommand("export", "Write the three motion records as text");
+    mexport->add_option("DATA", ex->data, "The data file (tesk.mem)")->required();
+    mexport->add_option("-o,--out", ex->out, "Text file to write (default: standard output)");
+    mexport->callback([ex, &status] { status = motion_export(ex->data, ex->out); });
+
+    struct import_values {
+        std::string text, into;
+    };
+    const auto im = std::make_shared<import_values>();
+    CLI::App* mimport = motion->add_subcommand("import", "Write the records a motion text lists into a data file");
+    mimport->add_option("FILE", im->text, "The motion text")->required();
+    mimport->add_option("--into", im->into, "The data file to change (tesk.mem)")->required();
+    mimport->callback([im, &status] { status = motion_import(im->text, im->into); });
+
+    const std::vector<std::string> record_choices{"object", "quad", "camera"};
+    const std::string as_help = "The record to write: object (the animated object) or quad take constants, the "
+                                "source's values at --at; camera takes the motion";
+
+    struct lws_values {
+        std::string scene, object, camera, as, into;
+        double at = 0;
+    };
+    const auto lws = std::make_shared<lws_values>();
+    CLI::App* mlws = motion->add_subcommand(
+        "lws", "Take an object's or a camera's motion from a LightWave scene file (format 3, LightWave 6 on)");
+    mlws->add_option("SCENE", lws->scene, "The scene file (.lws)")->required();
+    auto* lws_object_opt = mlws->add_option("--object", lws->object, "The object: its file name without extension, "
+                                                                     "or a null's name");
+    mlws->add_option("--camera", lws->camera, "The camera's name")->excludes(lws_object_opt);
+    mlws->add_option("--as", lws->as, as_help)->required()->check(CLI::IsMember(record_choices));
+    mlws->add_option("--at", lws->at, "Seconds: the time whose values an object or the quad takes")
+        ->capture_default_str()
+        ->check(CLI::NonNegativeNumber);
+    mlws->add_option("--into", lws->into, "The data file to change (tesk.mem)")->required();
+    mlws->callback([lws, &status] {
+        if (lws->object.empty() == lws->camera.empty())
+            throw CLI::ValidationError("--object or --camera", "name one object or one camera");
+        status = motion_lws(lws->scene, lws->object, lws->camera, lws->as, lws->at, lws->into);
+    });
+
+    struct gltf_values {
+        std::string file, node, as, into;
+        double at = 0;
+    };
+    const auto gltf = std::make_shared<gltf_values>();
+    CLI::App* mgltf = motion->add_subcommand(
+        "gltf", "Take a node's translation, rotation and scale animation from a glTF file (.gltf or .glb)");
+    mgltf->add_option("FILE", gltf->file, "The glTF file")->required();
+    mgltf->add_option("--node", gltf->node, "The node's name")->required();
+    mgltf->add_option("--as", gltf->as, as_help)->required()->check(CLI::IsMember(record_choices));
+    mgltf->add_option("--at", gltf->at, "Seconds: the time whose values an object or the quad takes")
+        ->capture_default_str()
+        ->check(CLI::NonNegativeNumber);
+    mgltf->add_option("--into", gltf->into, "The data file to change (tesk.mem)")->required();
+    mgltf->callback(
+        [gltf, &status] { status = motion_gltf(gltf->file, gltf->node, gltf->as, gltf->at, gltf->into); });
+}
+
+void add_texture(CLI::App& app, int& status)
+{
+    CLI::App* texture = app.add_subcommand("texture", "Textures: import an image into a slot, export a slot as PNG");
+    texture->require_subcommand(1);
+    const std::string slots = "Texture slot, 0-" + std::to_string(layout::texture_table.size() - 1) +
+                              " (sizes: quor-mem check)";
+
+    struct import_values {
+        std::size_t slot = 0;
+        std::string image, into;
+    };
+    const auto im = std::make_shared<import_values>();
+    CLI::App* timport = texture->add_subcommand(
+        "import", "Resize a PNG/JPEG/TGA/BMP image to a slot's size and write it as the slot's DXT1 mip chain "
+                  "(opaque: alpha is dropped)");
+    timport->add_option("SLOT", im->slot, slots)->required()->check(
+        CLI::Range(std::size_t{0}, layout::texture_table.size() - 1));
+    timport->add_option("IMAGE", im->image, "The image file")->required();
+    timport->add_option("--into", im->into, "The data file to change (tesk.mem)")->required();
+    timport->callback([im, &status] { status = texture_import(im->slot, im->image, im->into); });
+
+    struct export_values {
+        std::size_t slot = 0;
+        std::string data, png;
+    };
+    const auto ex = std::make_shared<export_values>();
+    CLI::App* texport = texture->add_subcommand("export", "Decode a slot's full-size level to a PNG file");
+    texport->add_option("SLOT", ex->slot, slots)->required()->check(
+        CLI::Range(std::size_t{0}, layout::texture_table.size() - 1));
+    texport->add_option("DATA", ex->data, "The data file (tesk.mem)")->required();
+    texport->add_option("-o,--out", ex->png, "The PNG file to write")->required();
+    texport->callback([ex, &status] { status = texture_export(ex->slot, ex->data, ex->png); });
+}
+
+void add_music(CLI::App& app, int& status)
+{
+    struct values {
+        std::string in, out = layout::music_file_name;
+    };
+    const auto v = std::make_shared<values>();
+    CLI::App* musiccmd = app.add_subcommand(
+        "music", "Make a WAV, FLAC or MP3 recording into the demo's music: cut at the end of the timeline with a "
+                 "short fade-out, encoded as 44.1 kHz stereo MP3");
+    musiccmd->add_option("FILE", v->in, "The recording")->required();
+    musiccmd->add_option("--out", v->out, "The MP3 file to write")->capture_default_str();
+    musiccmd->callback([v, &status] { status = music(v->in, v->out); });
+}
+
+} // namespace quor::apps

@@ -1,0 +1,106 @@
+// Summary printing for `quor-mem check`.
+#include "demo/data_report.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "anim/envelope.h"
+#include "anim/envelope_mixer.h"
+#include "demo/data_update.h"
+#include "scene/transformation.h"
+
+namespace quor::demo {
+namespace {
+
+using namespace demo::layout;
+
+constexpr const char* channel_names[] = {"position x", "position y", "position z", "yaw", "pitch",
+                                         "bank",       "scale x",    "scale y",    "scale z"};
+constexpr double summary_end = 32.0;
+constexpr int samples_per_second = 60;
+
+std::string format(const char* fmt, double a, double b = 0)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, fmt, a, b);
+    return text;
+}
+
+std::string kind_of(const Channel& c)
+{
+    if (!c.is_dynamic())
+        return "constant";
+    if (Envelope* e = c.dynamic->as_envelope())
+        return "envelope with " + std::to_string(e->key_count()) + " keys";
+    if (EnvelopeMixer* m = c.dynamic->as_mixer())
+        return "mixer with " + std::to_string(m->size()) + " entries";
+    return "driven";
+}
+
+void print_region(std::ostream& out, const char* name, const region& r)
+{
+    out << "  " << name << std::string(22 - std::string(name).size(), ' ') << "offset " << r.offset << ", "
+        << r.size << " bytes\n";
+}
+
+} // namespace
+
+void print_summary(const demo::data_check_result& r, std::ostream& out)
+{
+    out << "file: " << r.file_size << " bytes (block " << block_size << ")\n";
+    out << "regions:\n";
+    print_region(out, "quad vertices", quad_vertices);
+    print_region(out, "animated vertices", animated_vertices);
+    print_region(out, "index lists", indices);
+    print_region(out, "textures", textures);
+    print_region(out, "scene section", {scene_section.offset, r.file_size - scene_section.offset});
+    out << "  " << frame_count << " frames of " << frame_vertex_count << " vertices\n";
+    out << "index lists:\n";
+    for (std::size_t l = 0; l < index_lists.size(); ++l)
+        out << "  " << index_lists[l].name << ": " << index_lists[l].count << " indices, "
+            << index_lists[l].triangles() << " triangles, indices " << r.lists[l].min_index << " to "
+            << r.lists[l].max_index << "\n";
+    out << "textures:\n";
+    for (std::size_t t = 0; t < texture_table.size(); ++t) {
+        const texture_entry& e = texture_table[t];
+        out << "  " << t << ": " << e.width << " x " << e.height << ", " << e.levels << " DXT1 levels, "
+            << e.chain_bytes << " bytes at texture offset " << e.level0_offset << "\n";
+    }
+    out << "records (values over 0 to " << summary_end << " s):\n";
+    for (std::size_t i = 0; i < r.records.size(); ++i) {
+        out << "  " << demo::record_names[i] << " at scene offset " << demo::record_offsets[i] << ", "
+            << r.record_bytes[i] << " bytes\n";
+        lightwave::transformation t;
+        t.apply(r.records[i]);
+        for (int c = 0; c < lightwave::transformation::channel_count; ++c) {
+            Channel& ch = t.channel(c);
+            float lo = ch.evaluate(0), hi = lo;
+            for (int s = 1; s <= summary_end * samples_per_second; ++s) {
+                const float v = ch.evaluate(static_cast<double>(s) / samples_per_second);
+                lo = std::min(lo, v);
+                hi = std::max(hi, v);
+            }
+            const std::string kind = kind_of(ch);
+            out << "    " << channel_names[c] << std::string(12 - std::string(channel_names[c]).size(), ' ') << kind
+                << std::string(kind.size() < 26 ? 26 - kind.size() : 1, ' ')
+                << (lo == hi ? format("%.4g", lo) : format("%.4g to %.4g", lo, hi)) << "\n";
+        }
+    }
+}
+
+int check_file(const std::string& path, std::ostream& out, std::ostream& err)
+{
+    std::vector<char> data;
+    demo::data_check_result r;
+    std::string error;
+    if (!read_data_file(path, data, r, &error)) {
+        err << error << std::endl;
+        return 1;
+    }
+    print_summary(r, out);
+    out << path << ": valid" << std::endl;
+    return 0;
+}
+
+} // namespace quor::demo

@@ -1,0 +1,354 @@
+// glTF animation samplers evaluated as glTF defines them (LINEAR with spherical interpolation for
+// rotations, STEP, CUBICSPLINE with per-key tangents), clamped outside their keys, and turned into
+// curves of the fitting step. Every accessor read is bounded by its buffer.
+#include "interchange/gltf_motion.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <numbers>
+
+#include <tiny_gltf.h>
+
+namespace quor::interchange {
+namespace {
+
+constexpr double pi = std::numbers::pi;
+constexpr double unwrap_rate = 480; // samples a second of the heading/pitch/bank reference
+
+enum class interpolation { linear, step, cubic };
+
+// One sampler: key times and per key `width` values (for CUBICSPLINE, the in-tangent, value and
+// out-tangent of each key in turn, as glTF stores them).
+struct track {
+    interpolation mode = interpolation::linear;
+    std::size_t width = 3;
+    std::vector<float> times;
+    std::vector<float> data;
+
+    std::size_t count() const { return times.size(); }
+    const float* value(std::size_t k) const { return &data[(mode == interpolation::cubic ? 3 * k + 1 : k) * width]; }
+    const float* in_tangent(std::size_t k) const { return &data[3 * k * width]; }
+    const float* out_tangent(std::size_t k) const { return &data[(3 * k + 2) * width]; }
+
+    // The sampled value at t; rotations (width 4) interpolate spherically and come out unit length.
+    std::array<double, 4> at(double t) const
+    {
+        std::array<double, 4> out{};
+        std::size_t k = 0;
+        while (k + 1 < count() && times[k + 1] <= t)
+            ++k;
+        if (t <= times.front() || k + 1 >= count() || mode == interpolation::step) {
+            for (std::size_t c = 0; c < width; ++c)
+                out[c] = value(t <= times.front() ? 0 : k)[c];
+            return out;
+        }
+        const double dt = times[k + 1] - times[k];
+        const double s = (t - times[k]) / dt;
+        const float* a = value(k);
+        const float* b = value(k + 1);
+        if (mode == interpolation::cubic) {
+            const double s2 = s * s, s3 = s2 * s;
+            for (std::size_t c = 0; c < width; ++c)
+                out[c] = (2 * s3 - 3 * s2 + 1) * a[c] + (s3 - 2 * s2 + s) * dt * out_tangent(k)[c] +
+                         (-2 * s3 + 3 * s2) * b[c] + (s3 - s2) * dt * in_tangent(k + 1)[c];
+        } else if (width == 4) {
+            double dot = 0;
+            for (int c = 0; c < 4; ++c)
+                dot += double(a[c]) * b[c];
+            const double sign = dot < 0 ? -1 : 1;
+            dot = std::min(1.0, std::fabs(dot));
+            const double angle = std::acos(dot);
+            const double wa = angle < 1e-9 ? 1 - s : std::sin((1 - s) * angle) / std::sin(angle);
+            const double wb = angle < 1e-9 ? s : std::sin(s * angle) / std::sin(angle);
+            for (int c = 0; c < 4; ++c)
+                out[c] = wa * a[c] + sign * wb * b[c];
+        } else {
+            for (std::size_t c = 0; c < width; ++c)
+                out[c] = a[c] + s * (b[c] - a[c]);
+        }
+        if (width == 4) {
+            const double n = std::sqrt(out[0] * out[0] + out[1] * out[1] + out[2] * out[2] + out[3] * out[3]);
+            for (double& c : out)
+                c /= n > 0 ? n : 1;
+        }
+        return out;
+    }
+};
+
+bool fail(std::string* error, std::string what)
+{
+    *error = std::move(what);
+    return false;
+}
+
+// Float elements of an accessor, `width` per item, checked against its buffer.
+bool read_floats(const tinygltf::Model& m, int index, std::size_t width, std::vector<float>& out, std::string* error)
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= m.accessors.size())
+        return fail(error, "an animation sampler names a missing accessor");
+    const tinygltf::Accessor& a = m.accessors[static_cast<std::size_t>(index)];
+    const std::string name = "accessor " + std::to_string(index);
+    if (a.componentType != TINYGLTF_COMPONENT_TYPE_FLOAT)
+        return fail(error, name + " does not hold floats (quantised animation is not read)");
+    if (static_cast<std::size_t>(tinygltf::GetNumComponentsInType(static_cast<std::uint32_t>(a.type))) != width)
+        return fail(error, name + " holds " + std::to_string(tinygltf::GetNumComponentsInType(a.type)) +
+                               " components an item, the animation needs " + std::to_string(width));
+    if (a.sparse.isSparse || a.bufferView < 0 || static_cast<std::size_t>(a.bufferView) >= m.bufferViews.size())
+        return fail(error, name + " has no plain buffer view");
+    const tinygltf::BufferView& view = m.bufferViews[static_cast<std::size_t>(a.bufferView)];
+    if (view.buffer < 0 || static_cast<std::size_t>(view.buffer) >= m.buffers.size())
+        return fail(error, name + " names a missing buffer");
+    const std::vector<unsigned char>& buffer = m.buffers[static_cast<std::size_t>(view.buffer)].data;
+    const int stride = a.ByteStride(view);
+    const std::size_t item = width * sizeof(float);
+    // Every item must end inside the view and the buffer, checked without overflow.
+    if (view.byteOffset > buffer.size())
+        return fail(error, name + " runs past its buffer");
+    const std::size_t limit = view.byteOffset + std::min(view.byteLength, buffer.size() - view.byteOffset);
+    const std::size_t start = view.byteOffset + std::min(a.byteOffset, limit - view.byteOffset);
+    if (stride <= 0 || a.count == 0 || a.byteOffset > limit - view.byteOffset || item > limit - start ||
+        (a.count - 1) > (limit - start - item) / static_cast<std::size_t>(stride))
+        return fail(error, name + " runs past its buffer");
+    out.resize(a.count * width);
+    for (std::size_t i = 0; i < a.count; ++i)
+        std::memcpy(&out[i * width], buffer.data() + start + i * static_cast<std::size_t>(stride), item);
+    for (float f : out)
+        if (!std::isfinite(f))
+            return fail(error, name + " holds a value that is not a finite number");
+    return true;
+}
+
+bool read_track(const tinygltf::Model& m, const tinygltf::AnimationSampler& s, std::size_t width, track& out,
+                std::string* error)
+{
+    out.width = width;
+    if (s.interpolation == "LINEAR")
+        out.mode = interpolation::linear;
+    else if (s.interpolation == "STEP")
+        out.mode = interpolation::step;
+    else if (s.interpolation == "CUBICSPLINE")
+        out.mode = interpolation::cubic;
+    else
+        return fail(error, "interpolation " + s.interpolation + " is none of LINEAR, STEP, CUBICSPLINE");
+    if (!read_floats(m, s.input, 1, out.times, error) || !read_floats(m, s.output, width, out.data, error))
+        return false;
+    const std::size_t per_key = out.mode == interpolation::cubic ? 3 : 1;
+    if (out.data.size() != out.times.size() * width * per_key)
+        return fail(error, "a sampler has " + std::to_string(out.times.size()) + " key times and " +
+                               std::to_string(out.data.size() / width) + " values");
+    for (std::size_t k = 0; k < out.times.size(); ++k)
+        if (out.times[k] < 0 || (k > 0 && out.times[k] <= out.times[k - 1]))
+            return fail(error, "sampler key times must grow from 0 on");
+    return true;
+}
+
+source_curve constant_curve(float v)
+{
+    source_curve c;
+    c.value = [v](double) { return v; };
+    c.constant = true;
+    return c;
+}
+
+// Translation or scale component `c` of a track, times `sign`.
+source_curve component_curve(const std::shared_ptr<const track>& tr, std::size_t c, float sign, float tolerance)
+{
+    source_curve out;
+    out.value = [tr, c, sign](double t) { return static_cast<float>(sign * tr->at(t)[c]); };
+    out.tolerance = tolerance;
+    out.constant = tr->count() == 1;
+    for (std::size_t k = 0; k < tr->count(); ++k) {
+        out.knots.push_back(tr->times[k]);
+        if (tr->mode == interpolation::step && k > 0)
+            out.breaks.push_back(tr->times[k]);
+    }
+    if (tr->mode != interpolation::cubic) {
+        std::vector<Key> keys;
+        for (std::size_t k = 0; k < tr->count(); ++k) {
+            Key key;
+            key.time = tr->times[k];
+            key.value = sign * tr->value(k)[c];
+            key.shape = tr->mode == interpolation::step ? Shape::Stepped : Shape::Linear;
+            keys.push_back(key);
+        }
+        out.exact = std::move(keys);
+    }
+    return out;
+}
+
+// Size of a path: the diagonal of the box around its key values (CUBICSPLINE sampled too).
+float path_size(const track& tr, double end)
+{
+    double lo[3] = {1e300, 1e300, 1e300}, hi[3] = {-1e300, -1e300, -1e300};
+    for (double t = 0; t <= end; t += 1.0 / 60) {
+        const auto v = tr.at(t);
+        for (int c = 0; c < 3; ++c) {
+            lo[c] = std::min(lo[c], v[c]);
+            hi[c] = std::max(hi[c], v[c]);
+        }
+    }
+    return static_cast<float>(std::hypot(hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]));
+}
+
+// Heading, pitch and bank along a rotation track, each angle kept within half a turn of its
+// value a moment earlier so the channels run on continuously.
+struct angle_track {
+    std::shared_ptr<const track> rotation;
+    std::vector<std::array<float, 3>> reference;
+
+    angle_track(std::shared_ptr<const track> tr, double end) : rotation(std::move(tr))
+    {
+        const auto samples = static_cast<std::size_t>(end * unwrap_rate) + 2;
+        reference.reserve(samples);
+        for (std::size_t i = 0; i < samples; ++i) {
+            const auto raw = heading_pitch_bank(rotation->at(i / unwrap_rate));
+            reference.push_back(i == 0 ? raw : near(raw, reference.back()));
+        }
+    }
+
+    static std::array<float, 3> near(std::array<float, 3> v, const std::array<float, 3>& to)
+    {
+        for (int c = 0; c < 3; ++c)
+            v[c] += static_cast<float>(2 * pi * std::round((to[c] - v[c]) / (2 * pi)));
+        return v;
+    }
+
+    float at(double t, std::size_t c) const
+    {
+        const auto i = std::min(reference.size() - 1, static_cast<std::size_t>(std::max(0.0, t) * unwrap_rate));
+        return near(heading_pitch_bank(rotation->at(t)), reference[i])[c];
+    }
+};
+
+} // namespace
+
+std::array<float, 3> heading_pitch_bank(const std::array<double, 4>& q)
+{
+    const double x = q[0], y = q[1], z = q[2], w = q[3];
+    // The rotation matrix of q; the transformation's rotation is Ry(-h) Rx(-p) Rz(b), so q's
+    // matrix is split as Ry(a) Rx(e) Rz(g) with h = -a, p = -e, b = g.
+    const double r00 = 1 - 2 * (y * y + z * z), r02 = 2 * (x * z + w * y);
+    const double r10 = 2 * (x * y + w * z), r11 = 1 - 2 * (x * x + z * z), r12 = 2 * (y * z - w * x);
+    const double r20 = 2 * (x * z - w * y), r22 = 1 - 2 * (x * x + y * y);
+    const double e = std::asin(std::clamp(-r12, -1.0, 1.0));
+    double a, g;
+    if (std::fabs(r12) < 1 - 1e-12) {
+        a = std::atan2(r02, r22);
+        g = std::atan2(r10, r11);
+    } else {
+        a = std::atan2(-r20, r00);
+        g = 0;
+    }
+    return {static_cast<float>(-a), static_cast<float>(-e), static_cast<float>(g)};
+}
+
+bool gltf_motion(const std::string& path, const std::string& node_name, double end, source_motion& out,
+                 std::string* error)
+{
+    tinygltf::TinyGLTF loader;
+    tinygltf::Model model;
+    std::string err, warn;
+    const bool binary = path.size() >= 4 && path.compare(path.size() - 4, 4, ".glb") == 0;
+    const bool loaded = binary ? loader.LoadBinaryFromFile(&model, &err, &warn, path)
+                               : loader.LoadASCIIFromFile(&model, &err, &warn, path);
+    if (!loaded) {
+        const std::string first = err.substr(0, err.find('\n'));
+        return fail(error, path + ": not a glTF file tinygltf can read" + (first.empty() ? "" : " (" + first + ")"));
+    }
+    int node = -1;
+    for (std::size_t i = 0; i < model.nodes.size(); ++i)
+        if (model.nodes[i].name == node_name)
+            node = static_cast<int>(i);
+    if (node < 0)
+        return fail(error, path + ": no node named " + node_name);
+    const tinygltf::Node& n = model.nodes[static_cast<std::size_t>(node)];
+
+    const tinygltf::Animation* animation = nullptr;
+    for (const tinygltf::Animation& a : model.animations)
+        for (const tinygltf::AnimationChannel& c : a.channels)
+            if (c.target_node == node && c.target_path != "weights" && !animation)
+                animation = &a;
+    if (!animation)
+        return fail(error, path + ": no animation moves node " + node_name);
+
+    std::shared_ptr<const track> tracks[3];
+    const char* paths[3] = {"translation", "rotation", "scale"};
+    for (const tinygltf::AnimationChannel& c : animation->channels)
+        for (int p = 0; p < 3; ++p)
+            if (c.target_node == node && c.target_path == paths[p]) {
+                if (c.sampler < 0 || static_cast<std::size_t>(c.sampler) >= animation->samplers.size())
+                    return fail(error, path + ": the " + paths[p] + " channel of node " + node_name +
+                                           " names a missing sampler");
+                auto tr = std::make_shared<track>();
+                if (!read_track(model, animation->samplers[static_cast<std::size_t>(c.sampler)], p == 1 ? 4 : 3, *tr,
+                                error))
+                    return fail(error, path + ": " + paths[p] + " of node " + node_name + ": " + *error);
+                tracks[p] = std::move(tr);
+            }
+    if (!n.matrix.empty() && (!tracks[0] || !tracks[1] || !tracks[2]))
+        return fail(error, path + ": node " + node_name +
+                               " has a matrix; an animated node has translation, rotation and scale");
+
+    // Translation: z mirrored into the LightWave frame.
+    if (tracks[0]) {
+        const float tolerance = std::max(1e-6f, 1e-3f * path_size(*tracks[0], end) / std::sqrt(3.0f));
+        for (std::size_t c = 0; c < 3; ++c)
+            out[c] = component_curve(tracks[0], c, c == 2 ? -1.0f : 1.0f, tolerance);
+    } else {
+        for (std::size_t c = 0; c < 3; ++c)
+            out[c] = constant_curve(n.translation.size() == 3 ? static_cast<float>((c == 2 ? -1 : 1) * n.translation[c]) : 0);
+    }
+
+    // Rotation: each of heading, pitch and bank gets a third of the tolerance, as the composed
+    // rotation strays at most by the sum of its factors' errors.
+    if (tracks[1]) {
+        auto angles = std::make_shared<const angle_track>(tracks[1], end);
+        const float tolerance = static_cast<float>(gltf_rotation_tolerance_degrees * pi / 180 / 3);
+        for (std::size_t c = 0; c < 3; ++c) {
+            source_curve& curve = out[3 + c];
+            curve.value = [angles, c](double t) { return angles->at(t, c); };
+            curve.tolerance = tolerance;
+            curve.constant = tracks[1]->count() == 1;
+            for (std::size_t k = 0; k < tracks[1]->count(); ++k) {
+                curve.knots.push_back(tracks[1]->times[k]);
+                if (tracks[1]->mode == interpolation::step && k > 0)
+                    curve.breaks.push_back(tracks[1]->times[k]);
+            }
+            if (tracks[1]->mode == interpolation::step) {
+                std::vector<Key> keys;
+                for (float t : tracks[1]->times) {
+                    Key key;
+                    key.time = t;
+                    key.value = curve.value(t);
+                    key.shape = Shape::Stepped;
+                    keys.push_back(key);
+                }
+                curve.exact = std::move(keys);
+            }
+        }
+    } else {
+        const std::array<double, 4> q =
+            n.rotation.size() == 4 ? std::array<double, 4>{n.rotation[0], n.rotation[1], n.rotation[2], n.rotation[3]}
+                                   : std::array<double, 4>{0, 0, 0, 1};
+        const auto hpb = heading_pitch_bank(q);
+        for (std::size_t c = 0; c < 3; ++c)
+            out[3 + c] = constant_curve(hpb[c]);
+    }
+
+    if (tracks[2]) {
+        float largest = 0;
+        for (std::size_t k = 0; k < tracks[2]->count(); ++k)
+            for (std::size_t c = 0; c < 3; ++c)
+                largest = std::max(largest, std::fabs(tracks[2]->value(k)[c]));
+        for (std::size_t c = 0; c < 3; ++c)
+            out[6 + c] = component_curve(tracks[2], c, 1.0f, std::max(1e-6f, 1e-3f * largest));
+    } else {
+        for (std::size_t c = 0; c < 3; ++c)
+            out[6 + c] = constant_curve(n.scale.size() == 3 ? static_cast<float>(n.scale[c]) : 1);
+    }
+    return true;
+}
+
+} // namespace quor::interchange

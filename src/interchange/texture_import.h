@@ -1,0 +1,31 @@
+// Textures from image files: any image stb_image reads, resized to a slot's size and made into
+// the slot's DXT1 chain as the builder makes its own; and a slot's level 0 back to PNG for editing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quor::interchange {
+
+// RGBA8 texels, row-major, row 0 first.
+struct rgba_image {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> texels;
+};
+
+// The DXT1 chain for texture `slot` (0-4) from the image file at path: resized to the slot's size
+// with a high-quality filter in linear light, mips box-filtered, alpha dropped. False with *error
+// when the file cannot be read as an image.
+bool chain_from_image(const std::string& path, std::size_t slot, std::vector<std::uint8_t>& chain,
+                      std::string* error);
+
+// Level 0 of texture `slot` of a data file held in memory, decoded (opaque).
+rgba_image decode_level0(const std::vector<char>& data, std::size_t slot);
+
+// Writes img as a PNG file (written beside and renamed over path).
+bool write_png(const std::string& path, const rgba_image& img, std::string* error);
+
+} // namespace quor::interchange

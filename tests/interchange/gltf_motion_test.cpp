@@ -1,0 +1,176 @@
+// glTF import: a camera node on a known path written here (translation CUBICSPLINE on a global
+// cubic, rotation LINEAR turning about a tilted axis, scale STEP) comes out of the engine's
+// envelopes and transformation as glTF's own transform: at every key within 1e-4, between keys
+// within 1e-3 of the path's size and 0.1 degree. Also the command's refusals.
+#include "interchange/gltf_motion.h"
+
+#include <cmath>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "demo/data_layout.h"
+#include "quor_mem_runner.h"
+#include "scene/transformation.h"
+
+namespace {
+
+using namespace quor;
+using namespace quor::interchange;
+
+// The known path: position p(t) = (t, 0.5 t^2 - t, 0.2 t^3 - 2) for 0 <= t <= 5, clamped outside;
+// rotation Ry(theta(t)) Rx(0.3) with theta piecewise linear through the keys; scale 1, then 2 from 3 s.
+constexpr float key_times[] = {0.5f, 2, 3, 5};
+constexpr double thetas[] = {0, 1.6, 2.2, 3.5};
+
+std::array<double, 3> position(double t)
+{
+    t = std::clamp(t, 0.5, 5.0);
+    return {t, 0.5 * t * t - t, 0.2 * t * t * t - 2};
+}
+std::array<double, 3> velocity(double t) { return {1, t - 1, 0.6 * t * t}; }
+
+double theta(double t)
+{
+    if (t <= key_times[0])
+        return thetas[0];
+    for (int k = 0; k < 3; ++k)
+        if (t <= key_times[k + 1])
+            return thetas[k] + (t - key_times[k]) / (key_times[k + 1] - key_times[k]) * (thetas[k + 1] - thetas[k]);
+    return thetas[3];
+}
+
+// Row-major 3x3 of Ry(theta) Rx(tilt).
+std::array<double, 9> rotation(double t)
+{
+    const double a = theta(t), e = 0.3;
+    return {std::cos(a), std::sin(a) * std::sin(e), std::sin(a) * std::cos(e),
+            0,           std::cos(e),               -std::sin(e),
+            -std::sin(a), std::cos(a) * std::sin(e), std::cos(a) * std::cos(e)};
+}
+
+double scale(double t) { return t < 3 ? 1 : 2; }
+
+std::string base64(const std::vector<float>& floats)
+{
+    static const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const auto* b = reinterpret_cast<const unsigned char*>(floats.data());
+    const std::size_t n = floats.size() * 4;
+    std::string out;
+    for (std::size_t i = 0; i < n; i += 3) {
+        const unsigned v = (b[i] << 16) | ((i + 1 < n ? b[i + 1] : 0) << 8) | (i + 2 < n ? b[i + 2] : 0);
+        out += digits[(v >> 18) & 63];
+        out += digits[(v >> 12) & 63];
+        out += i + 1 < n ? digits[(v >> 6) & 63] : '=';
+        out += i + 2 < n ? digits[v & 63] : '=';
+    }
+    return out;
+}
+
+std::string camera_gltf()
+{
+    std::vector<float> data;
+    auto append = [&](std::initializer_list<float> v) { data.insert(data.end(), v); };
+    for (float t : key_times)
+        append({t});
+    for (float t : key_times) { // CUBICSPLINE: in-tangent, value, out-tangent
+        const auto p = position(t), v = velocity(t);
+        append({float(v[0]), float(v[1]), float(v[2]), float(p[0]), float(p[1]), float(p[2]), float(v[0]),
+                float(v[1]), float(v[2])});
+    }
+    for (double a : thetas) { // Ry(a) Rx(0.3) as a quaternion
+        const double cy = std::cos(a / 2), sy = std::sin(a / 2), cx = std::cos(0.15), sx = std::sin(0.15);
+        append({float(cy * sx), float(sy * cx), float(-sy * sx), float(cy * cx)});
+    }
+    append({0, 3});
+    append({1, 1, 1, 2, 2, 2});
+    const std::size_t bytes = data.size() * 4;
+    return R"({"asset":{"version":"2.0"},"nodes":[{"name":"Rig"},{"name":"Cam","camera":0}],
+      "cameras":[{"type":"perspective","perspective":{"yfov":0.6,"znear":0.1}}],
+      "buffers":[{"byteLength":)" + std::to_string(bytes) + R"(,"uri":"data:application/octet-stream;base64,)" +
+           base64(data) + R"("}],
+      "bufferViews":[{"buffer":0,"byteLength":)" + std::to_string(bytes) + R"(}],
+      "accessors":[
+        {"bufferView":0,"byteOffset":0,"componentType":5126,"count":4,"type":"SCALAR","min":[0.5],"max":[5]},
+        {"bufferView":0,"byteOffset":16,"componentType":5126,"count":12,"type":"VEC3"},
+        {"bufferView":0,"byteOffset":160,"componentType":5126,"count":4,"type":"VEC4"},
+        {"bufferView":0,"byteOffset":224,"componentType":5126,"count":2,"type":"SCALAR","min":[0],"max":[3]},
+        {"bufferView":0,"byteOffset":232,"componentType":5126,"count":2,"type":"VEC3"}],
+      "animations":[{"samplers":[
+          {"input":0,"output":1,"interpolation":"CUBICSPLINE"},
+          {"input":0,"output":2,"interpolation":"LINEAR"},
+          {"input":3,"output":4,"interpolation":"STEP"}],
+        "channels":[{"sampler":0,"target":{"node":1,"path":"translation"}},
+                    {"sampler":1,"target":{"node":1,"path":"rotation"}},
+                    {"sampler":2,"target":{"node":1,"path":"scale"}}]}]})";
+}
+
+TEST(GltfMotion, TheImportedCameraFollowsGltfsTransformWithinTheStatedTolerances)
+{
+    const std::string path = ::testing::TempDir() + "camera-" + std::to_string(getpid()) + ".gltf";
+    std::ofstream(path) << camera_gltf();
+    const double end = demo::layout::timeline_end;
+    source_motion src;
+    std::string error;
+    ASSERT_TRUE(gltf_motion(path, "Cam", end, src, &error)) << error;
+    record::transformation rec;
+    std::vector<std::string> baked;
+    ASSERT_TRUE(fit_camera(src, end, rec, baked, &error)) << error;
+    EXPECT_EQ(baked, (std::vector<std::string>{"position.x", "position.y", "position.z", "yaw", "pitch", "bank"}))
+        << "LINEAR and STEP come over as keys, CUBICSPLINE and rotations are baked";
+
+    lightwave::transformation engine;
+    for (int c = 0; c < lightwave::transformation::channel_count; ++c)
+        record::apply(rec[static_cast<std::size_t>(c)], engine.channel(c));
+    const double size = std::hypot(4.5, 8.0, 24.975); // the diagonal of the box around the path
+    auto check = [&](double t, double position_tolerance, double degrees) {
+        mat4 m;
+        engine.matrix(m, t);
+        const auto p = position(t);
+        const double dp = std::hypot(m.m[3] - p[0], m.m[7] - p[1], m.m[11] - p[2]);
+        EXPECT_LE(dp, position_tolerance) << "position at " << t;
+        // The engine's rotation (its scale divided out) against glTF's.
+        const auto r = rotation(t);
+        double trace = 0;
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j)
+                trace += m.m[4 * j + i] / scale(t) * r[3 * j + i];
+        const double angle = std::acos(std::clamp((trace - 1) / 2, -1.0, 1.0)) * 180 / std::numbers::pi;
+        EXPECT_LE(angle, degrees) << "rotation at " << t;
+        EXPECT_NEAR(m.m[0] * m.m[0] + m.m[4] * m.m[4] + m.m[8] * m.m[8], scale(t) * scale(t), 1e-4) << t;
+    };
+    for (float t : key_times)
+        check(t, 1e-4, 1e-4 * 180 / std::numbers::pi);
+    for (double t = 0.01; t < 7; t += 0.01)
+        check(t, 1e-3 * size, gltf_rotation_tolerance_degrees);
+    std::filesystem::remove(path);
+}
+
+TEST(GltfMotion, MissingNodesAnimationsAndFilesAreRefusedWithOneLineAndNoChange)
+{
+    const quor::test::scratch_data scratch("gltf-import");
+    ASSERT_FALSE(scratch.data.empty());
+    const std::string gltf = scratch.dir + "/camera.gltf";
+    std::ofstream(gltf) << camera_gltf();
+    auto r = quor::test::run_quor_mem("motion gltf " + gltf + " --node Cam --as camera --into " + scratch.data);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("baked position.x, position.y, position.z, yaw, pitch, bank"), std::string::npos) << r.out;
+    const std::string bytes = quor::test::slurp(scratch.data);
+
+    const std::pair<std::string, std::string> refusals[] = {
+        {"--node Nobody", gltf + ": no node named Nobody"},
+        {"--node Rig", gltf + ": no animation moves node Rig"},
+    };
+    for (const auto& [args, line] : refusals) {
+        r = quor::test::run_quor_mem("motion gltf " + gltf + " " + args + " --as object --into " + scratch.data);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "quor-mem: motion gltf: " + line + "\n");
+    }
+    r = quor::test::run_quor_mem("motion gltf " + scratch.data + " --node Cam --as camera --into " + scratch.data);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("not a glTF file"), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+    EXPECT_EQ(quor::test::slurp(scratch.data), bytes);
+}
+
+} // namespace
