@@ -18,6 +18,7 @@ namespace {
 constexpr unsigned char ctrl_s = 19;
 constexpr unsigned char ctrl_y = 25;
 constexpr unsigned char ctrl_z = 26;
+constexpr unsigned char escape = 27;
 
 workbench_app* running = nullptr;
 
@@ -62,6 +63,11 @@ bool workbench_app::init()
             running->wheel(d, x, y);
     };
     platform::filter_input(filter);
+    // The close button ends the workbench as Escape does, asking first about unsaved edits.
+    platform::hold_close([] {
+        if (running && running->view->may_close(*running->bench))
+            system::request_exit();
+    });
     system::system_counter().sample(last_tick);
     return true;
 }
@@ -70,7 +76,7 @@ void workbench_app::frame()
 {
     ++frames;
     const int width = system::screen_width(), height = system::screen_height();
-    const rect& picture = view->place(*bench, width, height).picture;
+    const overlay::rect& picture = view->place(*bench, width, height).picture;
     // GL counts rows from the bottom.
     demo.picture = demo::picture_area{picture.x, height - picture.y - picture.height, picture.width, picture.height};
     demo.frame();
@@ -88,6 +94,8 @@ void workbench_app::frame()
     const auto seconds = static_cast<float>(static_cast<double>(now - last_tick) / static_cast<double>(frequency));
     last_tick = now;
     view->draw(*bench, seconds);
+    if (view->quit_chosen())
+        system::request_exit();
     // So do saves, made by a key or a button since the last frame.
     if (bench->saves() != saves_said) {
         saves_said = bench->saves();
@@ -131,6 +139,11 @@ bool workbench_app::key(unsigned char k, bool down, int, int)
     case ctrl_s:
         bench->save();
         return true;
+    case escape:
+        if (view->escape(*bench))
+            return true;
+        view->input().key(k, true, modifiers);
+        return false; // the demo's own Escape ends it
     default:
         view->input().key(k, true, modifiers);
         return false;

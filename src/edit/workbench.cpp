@@ -2,11 +2,22 @@
 // transformations, music cues go to the player's music, a new data file rebuilds the scene.
 #include "edit/workbench.h"
 
-#include "platform/audio.h"
+#include <cstdlib>
+#include <vector>
+
+#include "app/system.h"
 #include "edit/data_save.h"
+#include "platform/audio.h"
+#include "platform/file.h"
 
 namespace quor::edit {
 namespace {
+
+std::string folder_of(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
 
 lightwave::transformation& transformation_of(demo::DemoScene& scene, std::size_t record)
 {
@@ -28,6 +39,8 @@ workbench::workbench(demo::Demo& demo, std::string path, system::counter& counte
     std::string why;
     if (!doc.read(demo.scene.file_data.get(), demo.scene.file_size, &why))
         say("records: " + why, true);
+    else if (!folder_writable())
+        say("the data folder " + folder_of(watch.path()) + " is not writable: Save as writes a copy where you can", true);
     if (!ticks->frequency(frequency) || frequency == 0)
         frequency = 1000;
     ticks->sample(fps_mark);
@@ -77,6 +90,42 @@ bool workbench::save()
     pending = false;
     say("saved " + watch.path());
     return true;
+}
+
+bool workbench::save_as(const std::string& path)
+{
+    ++save_count;
+    std::string error;
+    if (path.empty() || path.back() == '/') {
+        say("not saved: give a file name for the copy", true);
+        return false;
+    }
+    if (!save_records(path, demo_->scene.file_data.get(), demo_->scene.file_size, doc, &error)) {
+        say("not saved: " + error, true);
+        return false;
+    }
+    watch = data_reload(path);
+    demo_->scene.file_path = path;
+    pending = false;
+    say("saved a copy as " + path + "; quor-demo --data " + folder_of(path) + " runs it");
+    return true;
+}
+
+bool workbench::folder_writable() const { return platform::folder_writable(folder_of(watch.path()).c_str()); }
+
+std::string workbench::copy_path() const
+{
+    if (folder_writable())
+        return watch.path();
+    const std::string& path = watch.path();
+    const std::string name = path.substr(path.rfind('/') + 1);
+    std::vector<std::string> folders{system::start_folder()};
+    if (const char* home = std::getenv("HOME"))
+        folders.emplace_back(home);
+    for (const std::string& folder : folders)
+        if (!folder.empty() && platform::folder_writable(folder.c_str()))
+            return folder + "/" + name;
+    return name;
 }
 
 void workbench::say(std::string text, bool failure)

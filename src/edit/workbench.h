@@ -33,8 +33,17 @@ public:
     int history_moves() const { return moves; }
     // Writes the records into the data file; the outcome becomes the status.
     bool save();
+    // Writes the whole data file with the edited records to `path`, which from then on is the file
+    // saved to and watched; the outcome becomes the status.
+    bool save_as(const std::string& path);
     // Saves tried since the start.
     int saves() const { return save_count; }
+    const std::string& file() const { return watch.path(); }
+    // Whether saves can go to the data file's folder (an installed demo's is read-only).
+    bool folder_writable() const;
+    // Where a copy may go: the data file itself when its folder is writable, else its name in the
+    // folder the program was started from or in the home folder, whichever is writable first.
+    std::string copy_path() const;
 
     // After each frame of the demo: the transport settles and the music follows, the frame is
     // counted, and the data file is looked at for a new version.

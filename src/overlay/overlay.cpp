@@ -52,7 +52,7 @@ const layout& workbench_overlay::place(const edit::workbench& bench, int width, 
 {
     window_width = width;
     window_height = height;
-    places = arrange(width, height, !hidden || bench.reload_pending());
+    places = arrange(width, height, !hidden || bench.reload_pending() || asked.quit || asked.copy);
     return places;
 }
 
@@ -82,16 +82,39 @@ void workbench_overlay::draw_panels(edit::workbench& bench, float seconds)
     ImGui_ImplOpenGL2_NewFrame();
     ImGui::NewFrame();
     bool scrubbing = false;
-    draw_transport(bench, places.transport, scrubbing, status);
+    draw_transport(bench, places.transport, asked, scrubbing, status);
     draw_channels(bench, places.channels, selected, scrubbing);
     bench.player().set_scrubbing(scrubbing);
     draw_reload_prompt(bench, places.transport);
+    if (!bench.reload_pending())
+        draw_questions(bench, places.transport, asked);
     ImGui::Render();
     // After the frame's end, which retires ImGui's fallback window when nothing was drawn in it.
     for (ImGuiWindow* w : ImGui::GetCurrentContext()->Windows)
         if (w->Active && !w->Hidden && !(w->Flags & ImGuiWindowFlags_ChildWindow))
             rects.push_back({w->Pos.x, w->Pos.y, w->Size.x, w->Size.y});
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
+}
+
+bool workbench_overlay::escape(const edit::workbench& bench)
+{
+    if (asked.quit || asked.copy) {
+        asked.quit = asked.copy = asked.quit_after_copy = false;
+        return true;
+    }
+    // The question about a new data file comes first: it has no "stay".
+    if (bench.reload_pending())
+        return true;
+    asked.quit = bench.document().modified();
+    return asked.quit;
+}
+
+bool workbench_overlay::may_close(const edit::workbench& bench)
+{
+    if (asked.quit || asked.copy || bench.reload_pending())
+        return false;
+    asked.quit = bench.document().modified();
+    return !asked.quit;
 }
 
 bool workbench_overlay::typing() const { return ImGui::GetIO().WantTextInput; }

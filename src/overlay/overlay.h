@@ -30,8 +30,17 @@ public:
     // Input from the window for the panels, taken frame by frame in the order it came.
     input_queue& input() { return queue; }
     // Hidden panels leave the whole window to the picture (Tab in the workbench); a question
-    // about a new data file shows them again.
+    // shows them again.
     void toggle_hidden() { hidden = !hidden; }
+
+    // Escape outside a text field: closes an open question (the answer "stay"), or asks what to do
+    // with unsaved edits. False when nothing stands in the way of ending.
+    bool escape(const edit::workbench& bench);
+    // The window's close button: asks about unsaved edits; true when nothing stands in the way of
+    // ending.
+    bool may_close(const edit::workbench& bench);
+    // The answer to the question about unsaved edits was to end (after a save, or without one).
+    bool quit_chosen() const { return asked.quit_chosen; }
 
     // The screen rectangles (x, y from the top left, width, height) of the windows last drawn.
     const std::vector<std::array<float, 4>>& window_rects() const { return rects; }
@@ -46,6 +55,7 @@ private:
 
     input_queue queue;
     selection selected;
+    questions asked;
     int moves_seen = 0;
     bool hidden = false;
     layout places;

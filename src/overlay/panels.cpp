@@ -35,6 +35,9 @@ constexpr float curve_height = 90;
 constexpr int min_key_rows = 3;
 constexpr float status_lines = 2;
 constexpr const char* number_format = "%.3f";
+constexpr float question_width = 520;
+const ImVec4 failure_colour(1, 0.45f, 0.35f, 1);
+const ImVec4 success_colour(0.5f, 0.9f, 0.5f, 1);
 constexpr float key_pick_radius = 5;
 constexpr std::array<const char*, 6> shape_names{"TCB", "Hermite", "Bezier", "Linear", "Stepped", "Bezier 2D"};
 
@@ -44,12 +47,26 @@ void place_panel(const rect& where)
     ImGui::SetNextWindowSize(ImVec2(static_cast<float>(where.width), static_cast<float>(where.height)));
 }
 
-// Questions go over the transport, not over the picture.
+// Questions go over the top of the transport, not over the picture nor over the status line, at
+// one width: their buttons stay where they are whatever a question says.
 void ask_over(const rect& where)
 {
+    const float padding = ImGui::GetStyle().WindowPadding.y;
+    const float width = std::min(question_width, static_cast<float>(where.width) - 2 * padding);
     ImGui::SetNextWindowPos(ImVec2(static_cast<float>(where.x) + static_cast<float>(where.width) / 2,
-                                   static_cast<float>(where.y) + static_cast<float>(where.height) / 2),
-                            ImGuiCond_Always, ImVec2(0.5f, 0.5f));
+                                   static_cast<float>(where.y) + padding),
+                            ImGuiCond_Always, ImVec2(0.5f, 0));
+    ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0), ImVec2(width, static_cast<float>(where.height)));
+}
+
+// A failed save's reason, below the buttons of the question that tried it.
+void failure_line(const edit::workbench& bench)
+{
+    if (bench.status_failed() && !bench.status().empty()) {
+        ImGui::PushStyleColor(ImGuiCol_Text, failure_colour);
+        ImGui::TextWrapped("%s", bench.status().c_str());
+        ImGui::PopStyleColor();
+    }
 }
 
 const char* shape_name(Shape s)
@@ -346,7 +363,7 @@ void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
 
 } // namespace
 
-void draw_transport(edit::workbench& bench, const rect& where, bool& scrubbing, rect& status)
+void draw_transport(edit::workbench& bench, const rect& where, questions& asked, bool& scrubbing, rect& status)
 {
     edit::transport& play = bench.player();
     place_panel(where);
@@ -407,6 +424,9 @@ void draw_transport(edit::workbench& bench, const rect& where, bool& scrubbing, 
     ImGui::SameLine();
     if (ImGui::Button("Save"))
         bench.save();
+    ImGui::SameLine();
+    if (ImGui::Button("Save as..."))
+        ask_for_copy(bench, asked, false);
     if (doc.modified()) {
         ImGui::SameLine();
         ImGui::TextColored(ImVec4(1, 0.8f, 0.3f, 1), "unsaved edits");
@@ -420,7 +440,7 @@ void draw_transport(edit::workbench& bench, const rect& where, bool& scrubbing, 
     const float width = ImGui::GetContentRegionAvail().x;
     status = {static_cast<int>(at.x), static_cast<int>(at.y), static_cast<int>(width), static_cast<int>(lines)};
     if (!bench.status().empty()) {
-        ImGui::PushStyleColor(ImGuiCol_Text, bench.status_failed() ? ImVec4(1, 0.45f, 0.35f, 1) : ImVec4(0.5f, 0.9f, 0.5f, 1));
+        ImGui::PushStyleColor(ImGuiCol_Text, bench.status_failed() ? failure_colour : success_colour);
         ImGui::PushClipRect(at, ImVec2(at.x + width, at.y + lines), true);
         ImGui::TextWrapped("%s", bench.status().c_str());
         ImGui::PopClipRect();
@@ -485,6 +505,68 @@ void draw_reload_prompt(edit::workbench& bench, const rect& where)
         ImGui::CloseCurrentPopup();
     }
     ImGui::EndPopup();
+}
+
+void ask_for_copy(const edit::workbench& bench, questions& asked, bool then_quit)
+{
+    asked.quit = false;
+    asked.copy = true;
+    asked.quit_after_copy = then_quit;
+    asked.focus_path = true;
+    const std::string path = bench.copy_path();
+    asked.path.fill(0);
+    path.copy(asked.path.data(), asked.path.size() - 1);
+}
+
+void draw_questions(edit::workbench& bench, const rect& where, questions& asked)
+{
+    constexpr const char* unsaved = "Unsaved edits";
+    constexpr const char* copy = "Save a copy";
+    // One question at a time; Escape closes it from outside the frame.
+    for (const auto& [name, open] : {std::pair{unsaved, asked.quit}, {copy, asked.copy}})
+        if (open && !ImGui::IsPopupOpen(name))
+            ImGui::OpenPopup(name);
+    ask_over(where);
+    if (ImGui::BeginPopupModal(unsaved, nullptr, ImGuiWindowFlags_AlwaysAutoResize)) {
+        ImGui::TextWrapped("The edits here are not saved in %s.", bench.file().c_str());
+        if (ImGui::Button("Save and quit") && bench.save())
+            asked.quit_chosen = true;
+        ImGui::SameLine();
+        if (ImGui::Button("Save a copy..."))
+            ask_for_copy(bench, asked, true);
+        ImGui::SameLine();
+        if (ImGui::Button("Quit without saving"))
+            asked.quit_chosen = true;
+        ImGui::SameLine();
+        if (ImGui::Button("Stay"))
+            asked.quit = false;
+        failure_line(bench);
+        if (!asked.quit)
+            ImGui::CloseCurrentPopup();
+        ImGui::EndPopup();
+    }
+    ask_over(where);
+    if (ImGui::BeginPopupModal(copy, nullptr, ImGuiWindowFlags_AlwaysAutoResize)) {
+        ImGui::TextWrapped("%s", bench.folder_writable() ? "Save the data file with the edits as:"
+                                                            : "The data folder is not writable. Save the data file "
+                                                              "with the edits where you can write:");
+        if (std::exchange(asked.focus_path, false))
+            ImGui::SetKeyboardFocusHere();
+        ImGui::SetNextItemWidth(-1);
+        const bool entered = ImGui::InputText("##path", asked.path.data(), asked.path.size(),
+                                              ImGuiInputTextFlags_EnterReturnsTrue);
+        if ((ImGui::Button("Save") || entered) && bench.save_as(asked.path.data())) {
+            asked.copy = false;
+            asked.quit_chosen = asked.quit_after_copy;
+        }
+        ImGui::SameLine();
+        if (ImGui::Button("Cancel"))
+            asked.copy = false;
+        failure_line(bench);
+        if (!asked.copy)
+            ImGui::CloseCurrentPopup();
+        ImGui::EndPopup();
+    }
 }
 
 } // namespace quor::overlay

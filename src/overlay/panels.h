@@ -4,6 +4,8 @@
 // read the workbench and send it commands.
 #pragma once
 
+#include <array>
+
 #include "edit/motion_document.h"
 #include "edit/workbench.h"
 #include "overlay/layout.h"
@@ -36,11 +38,27 @@ struct selection {
     typed_number typing;
 };
 
+// The questions the panels ask before something is lost, and their answers; kept by the overlay
+// from frame to frame.
+struct questions {
+    bool quit = false;            // edits are unsaved and the workbench is to end: save, discard, stay?
+    bool copy = false;            // where to save a copy
+    bool quit_after_copy = false; // the copy was asked for by the quit question
+    bool quit_chosen = false;     // the answer: end the workbench now
+    bool focus_path = false;      // the copy's path field takes the keyboard when it opens
+    std::array<char, 1024> path{};
+};
+
+// Opens the question about a copy of the data file, its path as the workbench suggests.
+void ask_for_copy(const edit::workbench& bench, questions& asked, bool then_quit);
+
 // Each sets `scrubbing` when one of its widgets drags the time this frame. The transport gives
 // the place of its status line.
-void draw_transport(edit::workbench& bench, const rect& where, bool& scrubbing, rect& status);
+void draw_transport(edit::workbench& bench, const rect& where, questions& asked, bool& scrubbing, rect& status);
 void draw_channels(edit::workbench& bench, const rect& where, selection& selected, bool& scrubbing);
-// The question a new version of the data file raises while edits are unsaved.
+// The question a new version of the data file raises while edits are unsaved, and the questions
+// above; over the transport, clear of the picture and the status line.
 void draw_reload_prompt(edit::workbench& bench, const rect& where);
+void draw_questions(edit::workbench& bench, const rect& where, questions& asked);
 
 } // namespace quor::overlay

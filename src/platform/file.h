@@ -58,6 +58,8 @@ struct file_stamp {
 };
 // The stamp of `path` now; false when it cannot be looked at (missing, no permission).
 bool stamp_of(const char* path, file_stamp& out);
+// Whether this process may create files in `folder` (its permissions, a read-only mount).
+bool folder_writable(const char* folder);
 
 // Renames `from` over `to` in one step: `to` is never seen half written.
 bool rename_over(const char* from, const char* to);

@@ -10,6 +10,11 @@
 
 #include <cstdlib>
 
+// The hook into Xlib's event conversion for the close button; the header defines min and max.
+#include <X11/Xlibint.h>
+#undef min
+#undef max
+
 namespace quor::platform {
 
 static_assert(special_left == GLUT_KEY_LEFT && special_right == GLUT_KEY_RIGHT && special_home == GLUT_KEY_HOME);
@@ -104,8 +109,36 @@ void on_motion(int x, int y)
 void on_wheel(int, int direction, int x, int y) { filter.wheel(direction, x, y); }
 void on_close() { current.close(); }
 
+// The close button, held: the window manager's request to close arrives as a client message that
+// GLUT would act on as soon as it reads it. The hook sees each client message as Xlib converts it
+// off the wire, before anything reads it, and keeps that one out of the queue.
+struct held_close {
+    void (*handler)() = nullptr;
+    Bool (*convert)(Display*, XEvent*, xEvent*) = nullptr;
+    Atom protocols = None;
+    Atom delete_window = None;
+    bool requested = false;
+};
+held_close close_request;
+
+Bool convert_client_message(Display* display, XEvent* out, xEvent* wire)
+{
+    const Bool queued = close_request.convert(display, out, wire);
+    const XClientMessageEvent& message = out->xclient;
+    if (queued && message.message_type == close_request.protocols && message.format == 32 &&
+        static_cast<Atom>(message.data.l[0]) == close_request.delete_window) {
+        close_request.requested = true;
+        return False;
+    }
+    return queued;
+}
+
 void on_display()
 {
+    if (close_request.requested) {
+        close_request.requested = false;
+        close_request.handler();
+    }
     if (!current.display())
         std::exit(0);
     glutSwapBuffers();
@@ -228,6 +261,17 @@ void toggle_full_screen()
     } else {
         go_full_screen();
     }
+}
+
+void hold_close(void (*handler)())
+{
+    Display* display = glXGetCurrentDisplay();
+    if (!display || !handler || close_request.handler)
+        return;
+    close_request.handler = handler;
+    close_request.protocols = XInternAtom(display, "WM_PROTOCOLS", False);
+    close_request.delete_window = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    close_request.convert = XESetWireToEvent(display, ClientMessage, convert_client_message);
 }
 
 void run_main_loop(bool (*display)(), void (*reshape)(int width, int height), void (*close)())
