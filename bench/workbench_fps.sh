@@ -18,7 +18,12 @@ if ! "$bin/quor-demo" --help | grep -q -- --edit; then
   exit 1
 fi
 source "$(dirname "$0")/hud.bash"
-measure() { hud_run "$work/$size-$1" "$size" "$span" "$bin/quor-demo" --mute --start "$from" --window="$size" "${@:2}"; }
+# The workbench starts paused: Space plays it (the plain demo plays from its start).
+measure() {
+    local keys=
+    [ $# -gt 1 ] && keys=space
+    HUD_KEYS=$keys hud_run "$work/$size-$1" "$size" "$span" "$bin/quor-demo" --mute --start "$from" --window="$size" "${@:2}"
+}
 
 cd "$data"
 echo "demo time ${from} s + ${span} s, two rounds each (fps/processor ms a frame)"

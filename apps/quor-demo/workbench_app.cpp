@@ -51,6 +51,8 @@ bool workbench_app::init()
     bench->player().set_repeat(repeat);
     if (start > 0)
         bench->player().seek(start);
+    // An editor opens on a still picture; Space plays.
+    bench->player().pause();
     view = std::make_unique<overlay::workbench_overlay>();
     running = this;
     platform::input_filter filter;
