@@ -9,10 +9,10 @@
 #include <sstream>
 
 #include "app/report.h"
-#include "data_file.h"
+#include "data_writer.h"
 #include "demo/data_layout.h"
 #include "demo/data_report.h"
-#include "demo/data_update.h"
+#include "demo/data_file.h"
 #include "interchange/gltf_motion.h"
 #include "interchange/lws_scene.h"
 #include "interchange/motion_fit.h"
@@ -93,22 +93,21 @@ int import_motion(const std::string& what, const source_motion& src, const std::
                       << " s" << std::endl;
         }
     }
-    demo::section_records current;
-    if (!read_records(data_path, current, &error) || !change_records(data_path, current, parsed.records, &error))
+    if (!replace_records(data_path, parsed.records, &error))
         return refuse(what, error);
     return 0;
 }
 
 int motion_export(const std::string& data_path, const std::string& out_path)
 {
-    std::vector<char> data;
-    demo::data_check_result checked;
+    demo::data_file data;
     std::string error;
-    if (!read_data_file(data_path, data, checked, &error))
+    if (!read_data_file(data_path, data, &error))
         return refuse("motion export", error);
-    const std::string text = motion_text(checked.records);
+    const std::string text = motion_text(data.check.records);
 
-    // The text must bring back this section byte for byte; say so when it cannot.
+    // Imported into this file, the text must bring back its section byte for byte (an import
+    // keeps the bytes around the records); say so when it cannot.
     parsed_motion parsed;
     text_error text_err;
     demo::section_records again;
@@ -116,13 +115,15 @@ int motion_export(const std::string& data_path, const std::string& out_path)
     bool same = parse_motion_text(text, parsed, text_err);
     for (std::size_t r = 0; same && r < again.size(); ++r)
         again[r] = *parsed.records[r];
-    same = same && demo::write_scene_section(again, section, &error) &&
-           std::equal(section.begin(), section.end(), data.begin() + demo::layout::scene_section.offset, data.end());
+    const char* file_section = data.block.get() + demo::layout::scene_section.offset;
+    const char* file_end = data.block.get() + data.size;
+    same = same && demo::write_scene_section(again, section, &error, data.check.surround) &&
+           std::equal(section.begin(), section.end(), file_section, file_end);
     if (!same)
         system::report("motion export", "warning: " + data_path +
-                                            " holds what the text cannot (non-zero unread bytes, tangent parameters, "
-                                            "keys out of order or bytes past the camera record); an import will not "
-                                            "give back the same bytes");
+                                            " holds what the text cannot (non-zero bytes a record leaves unread, "
+                                            "tangent parameters or keys out of order); an import will not give back "
+                                            "the same bytes");
 
     if (out_path.empty() || out_path == "-") {
         std::cout << text << std::flush;
@@ -143,8 +144,7 @@ int motion_import(const std::string& text_path, const std::string& data_path)
     if (!parse_motion_text(text, parsed, text_err))
         return refuse("motion import", text_path + ":" + std::to_string(text_err.line) + ":" +
                                            std::to_string(text_err.column) + ": " + text_err.what);
-    demo::section_records current;
-    if (!read_records(data_path, current, &error) || !change_records(data_path, current, parsed.records, &error))
+    if (!replace_records(data_path, parsed.records, &error))
         return refuse("motion import", error);
     return 0;
 }
@@ -221,19 +221,17 @@ int texture_import(std::size_t slot, const std::string& image_path, const std::s
     std::string error;
     if (!chain_from_image(image_path, slot, chain, &error))
         return refuse("texture import", error);
-    const auto& entry = demo::layout::texture_table[slot];
-    if (!change_data_file(data_path, demo::layout::textures.offset + entry.level0_offset, chain.size(),
-                          std::span(reinterpret_cast<const char*>(chain.data()), chain.size()), &error))
+    if (!replace_texture(data_path, slot, std::span(reinterpret_cast<const char*>(chain.data()), chain.size()), &error))
         return refuse("texture import", error);
     return 0;
 }
 
 int texture_export(std::size_t slot, const std::string& data_path, const std::string& png_path)
 {
-    std::vector<char> data;
-    demo::data_check_result checked;
+    demo::data_file data;
     std::string error;
-    if (!read_data_file(data_path, data, checked, &error) || !write_png(png_path, decode_level0(data, slot), &error))
+    if (!read_data_file(data_path, data, &error) ||
+        !write_png(png_path, decode_level0(std::span(data.block.get(), data.size), slot), &error))
         return refuse("texture export", error);
     return 0;
 }

@@ -44,6 +44,7 @@ bool check_records(const char* data, std::size_t size, data_check_result& r, con
     scene_section_read section = read_scene_section(data + scene_section.offset, size - scene_section.offset);
     r.records = std::move(section.records);
     r.record_bytes = section.record_bytes;
+    r.surround = std::move(section.surround);
     if (!section.fault.empty()) {
         r.message = name + ": " + section.fault;
         return false;

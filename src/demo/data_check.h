@@ -30,6 +30,8 @@ struct data_check_result {
     // The records as read, once, by the check: animated object, quad, camera (the camera's scale
     // channels are kept for inspection). The scene is built from these, not from the bytes again.
     section_records records;
+    // The section's bytes around the records, for a writer that keeps them.
+    section_surround surround;
 };
 
 // Checks `size` bytes of file data at `data` (the block may be longer; nothing past `size` is

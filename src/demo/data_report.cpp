@@ -3,11 +3,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <vector>
 
 #include "anim/envelope.h"
 #include "anim/envelope_mixer.h"
-#include "demo/data_update.h"
+#include "demo/data_file.h"
 #include "scene/transformation.h"
 
 namespace quor::demo {
@@ -15,8 +14,6 @@ namespace {
 
 using namespace demo::layout;
 
-constexpr const char* channel_names[] = {"position x", "position y", "position z", "yaw", "pitch",
-                                         "bank",       "scale x",    "scale y",    "scale z"};
 constexpr double summary_end = 32.0;
 constexpr int samples_per_second = 60;
 
@@ -95,14 +92,13 @@ void print_summary(const demo::data_check_result& r, std::ostream& out)
 
 int check_file(const std::string& path, std::ostream& out, std::ostream& err)
 {
-    std::vector<char> data;
-    demo::data_check_result r;
+    data_file data;
     std::string error;
-    if (!read_data_file(path, data, r, &error)) {
+    if (!read_data_file(path, data, &error)) {
         err << error << std::endl;
         return 1;
     }
-    print_summary(r, out);
+    print_summary(data.check, out);
     out << path << ": valid" << std::endl;
     return 0;
 }

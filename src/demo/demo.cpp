@@ -9,7 +9,6 @@
 #include "app/render_device.h"
 #include "app/screenshot.h"
 #include "app/system.h"
-#include "demo/data_check.h"
 #include "demo/data_layout.h"
 #include "demo/music.h"
 #include "scene/draw.h"
@@ -125,9 +124,9 @@ void Demo::frame()
     clock.update();
 }
 
-bool Demo::reload(std::unique_ptr<char[]> data, std::size_t size)
+bool Demo::reload(data_file file)
 {
-    if (!check_data(data.get(), size).ok)
+    if (!file.check.ok)
         return false;
     const std::string path = scene.file_path;
     for (gl::texture& t : scene.textures)
@@ -135,9 +134,9 @@ bool Demo::reload(std::unique_ptr<char[]> data, std::size_t size)
     // The scene's nodes point into it, so it is rebuilt in place rather than assigned.
     std::destroy_at(&scene);
     std::construct_at(&scene);
-    scene.build(std::move(data), size);
+    const bool built = scene.build(std::move(file));
     scene.file_path = path;
-    return true;
+    return built;
 }
 
 system::application* make_demo(system::creation_params* params)

@@ -32,10 +32,10 @@ public:
     // Kept for the interface: nothing calls it.
     void reserved_hook_a() override {}
     void frame() override;
-    // Replaces the scene by one built over another data file (`size` bytes in a block of the
-    // layout's size), keeping the clock, the actions and the music; the old scene's textures
-    // are deleted. A file the load's check refuses leaves the scene as it was (false).
-    bool reload(std::unique_ptr<char[]> data, std::size_t size);
+    // Replaces the scene by one built over another data file, keeping the clock, the actions and
+    // the music; the old scene's textures are deleted. A file the load's check refused leaves the
+    // scene as it was (false).
+    bool reload(data_file file);
 
     // From now on every frame shows demo time `seconds` instead of the clock's time (which
     // still runs): a capture shows each frame at its exact time, free of the clock's

@@ -6,7 +6,6 @@
 #include <iostream>
 
 #include "app/report.h"
-#include "demo/data_check.h"
 #include "demo/data_layout.h"
 #include "demo/installed_data.h"
 #include "gl/index_buffer.h"
@@ -94,13 +93,18 @@ bool DemoScene::load()
 
 bool DemoScene::build(std::unique_ptr<char[]> data, std::size_t size)
 {
-    const data_check_result check = check_data(data.get(), size);
+    return build(check_block(std::move(data), size, data_file_name));
+}
+
+bool DemoScene::build(data_file file)
+{
+    const data_check_result& check = file.check;
     if (!check.ok) {
         std::cerr << check.message << std::endl;
         return false;
     }
-    file_data = std::move(data);
-    file_size = size;
+    file_data = std::move(file.block);
+    file_size = file.size;
     const char* block = file_data.get();
 
     for (std::size_t i = 0; i < textures.size(); ++i) {

@@ -9,6 +9,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include "demo/data_file.h"
 #include "gl/render_object.h"
 #include "gl/texture.h"
 #include "scene/camera.h"
@@ -39,6 +40,9 @@ struct DemoScene {
     // Builds the scene over `data`, which holds a file of `size` bytes in a block of the layout's
     // block size; same checks and message as `load`.
     bool build(std::unique_ptr<char[]> data, std::size_t size);
+    // Builds the scene over a file already checked: refused, with the check's message, only
+    // when the check refused it.
+    bool build(data_file file);
 };
 
 } // namespace quor::demo

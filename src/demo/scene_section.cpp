@@ -1,6 +1,9 @@
 // The scene section's three records at their fixed offsets: each is read from its own offset,
-// whatever the length of the one before, so the writer pads the object records to 72 bytes.
+// whatever the length of the one before, so the writer fills the object slots to 72 bytes, with
+// the bytes that were there or with zeros.
 #include "demo/scene_section.h"
+
+#include <algorithm>
 
 namespace quor::demo {
 
@@ -30,28 +33,42 @@ scene_section_read read_scene_section(const char* section, std::size_t size)
         }
         r.record_bytes[i] = static_cast<std::size_t>(past - start);
     }
+    const std::size_t camera_end = layout::camera_record + r.record_bytes[2];
+    r.surround.object_slots.assign(section, section + layout::camera_record);
+    r.surround.tail.assign(section + camera_end, file_end);
     return r;
 }
 
-bool write_scene_section(const section_records& records, std::vector<char>& out, std::string* error)
+bool assemble_scene_section(const std::array<std::vector<char>, 3>& records, const section_surround& surround,
+                            std::vector<char>& out, std::string* error)
 {
-    out.clear();
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        out.resize(record_offsets[i], 0);
-        record::write_transformation(out, records[i]);
-        const std::size_t bytes = out.size() - record_offsets[i];
-        if (i + 1 < records.size() && bytes > layout::object_record_limit) {
-            *error = std::string("the ") + record_names[i] + " record takes " + std::to_string(bytes) +
+    out = surround.object_slots;
+    out.resize(layout::camera_record, 0);
+    for (std::size_t i = 0; i + 1 < records.size(); ++i) {
+        if (records[i].size() > layout::object_record_limit) {
+            *error = std::string("the ") + record_names[i] + " record takes " + std::to_string(records[i].size()) +
                      " bytes, more than its " + std::to_string(layout::object_record_limit);
             return false;
         }
+        std::copy(records[i].begin(), records[i].end(), out.begin() + static_cast<std::ptrdiff_t>(record_offsets[i]));
     }
+    out.insert(out.end(), records[2].begin(), records[2].end());
+    out.insert(out.end(), surround.tail.begin(), surround.tail.end());
     if (out.size() > layout::scene_section_capacity) {
         *error = "the scene section takes " + std::to_string(out.size()) + " bytes, more than its " +
                  std::to_string(layout::scene_section_capacity);
         return false;
     }
     return true;
+}
+
+bool write_scene_section(const section_records& records, std::vector<char>& out, std::string* error,
+                         const section_surround& surround)
+{
+    std::array<std::vector<char>, 3> bytes;
+    for (std::size_t i = 0; i < records.size(); ++i)
+        record::write_transformation(bytes[i], records[i]);
+    return assemble_scene_section(bytes, surround, out, error);
 }
 
 } // namespace quor::demo

@@ -1,14 +1,8 @@
-// A new version is read into a fresh block of the layout's size, the stamp taken before and
-// after the read so that a file still being written is not mistaken for a damaged one.
+// A new version is read and checked as the data file's owner reads it, the stamp taken before
+// and after the read so that a file still being written is not mistaken for a damaged one.
 #include "edit/data_reload.h"
 
-#include "demo/data_check.h"
-#include "demo/data_layout.h"
-#include "io/disk_binfile.h"
-
 namespace quor::edit {
-
-namespace layout = demo::layout;
 
 namespace {
 
@@ -58,36 +52,18 @@ void data_reload::saved()
 reload_outcome data_reload::load(const platform::file_stamp& stamp)
 {
     reload_outcome out;
-    const auto size = static_cast<std::size_t>(stamp.size);
-    if (size > layout::max_file_size) {
-        // The check weighs the size before it reads anything.
-        seen = stamp;
-        out.what = reload_outcome::kind::refused;
-        out.message = demo::check_data(nullptr, size, file).message;
-        return out;
-    }
-    std::unique_ptr<char[]> block(new char[layout::block_size]);
-    DiskBinfile reader("");
-    const bool read = reader.open(file.c_str()) &&
-                      static_cast<std::size_t>(reader.read(block.get(), static_cast<int>(size))) == size;
-    reader.close();
+    std::string error;
+    const bool read = demo::read_data_file(file, out.data, &error);
     if (stamp_now(file) != stamp)
-        return out;
+        return {};
     seen = stamp;
     if (!read) {
         out.what = reload_outcome::kind::refused;
-        out.message = file + ": cannot be read";
-        return out;
-    }
-    const demo::data_check_result check = demo::check_data(block.get(), size, file);
-    if (!check.ok) {
-        out.what = reload_outcome::kind::refused;
-        out.message = check.message;
+        out.message = error;
+        out.data = {};
         return out;
     }
     out.what = reload_outcome::kind::reloaded;
-    out.block = std::move(block);
-    out.size = size;
     return out;
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "demo/data_file.h"
 #include "platform/file.h"
 
 namespace quor::edit {
@@ -15,14 +16,13 @@ namespace quor::edit {
 struct reload_outcome {
     enum class kind {
         none,     // nothing new on disk
-        reloaded, // `block` holds the new version, checked, `size` bytes
+        reloaded, // `data` holds the new version, checked once
         refused,  // the new version does not pass the check: `message` says why
         ask,      // a new version while edits are unsaved: the caller answers take() or keep()
     };
     kind what = kind::none;
     std::string message;
-    std::unique_ptr<char[]> block;
-    std::size_t size = 0;
+    demo::data_file data;
 };
 
 class data_reload {

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "demo/scene_section.h"
 #include "demo/data_layout.h"
 
 namespace quor::edit {
@@ -53,7 +52,7 @@ std::size_t insert_in_order(std::vector<Key>& keys, const Key& k)
 
 std::string channel_text(channel_ref at)
 {
-    return std::string(demo::record_names[at.record]) + " " + channel_names[static_cast<std::size_t>(at.channel)];
+    return std::string(demo::record_names[at.record]) + " " + demo::channel_names[static_cast<std::size_t>(at.channel)];
 }
 
 } // namespace
@@ -65,39 +64,47 @@ bool motion_document::read(const char* file, std::size_t size, std::string* why)
             *why = "the file ends before its scene section";
         return false;
     }
-    const char* section = file + scene_section.offset;
-    demo::scene_section_read read = demo::read_scene_section(section, size - scene_section.offset);
+    demo::scene_section_read read = demo::read_scene_section(file + scene_section.offset, size - scene_section.offset);
     if (!read.fault.empty()) {
         if (why)
             *why = read.fault;
         return false;
     }
+    take(file + scene_section.offset, std::move(read.records), std::move(read.surround));
+    return true;
+}
+
+void motion_document::read(const demo::data_file& file)
+{
+    demo::section_records records = file.check.records;
+    demo::section_surround surround = file.check.surround;
+    take(file.block.get() + scene_section.offset, std::move(records), std::move(surround));
+}
+
+void motion_document::take(const char* section, demo::section_records&& read, demo::section_surround&& around)
+{
     // A channel record's length follows from its content, so the written form measures the
     // bytes it was read from.
     for (std::size_t r = 0; r < record_count; ++r) {
         const char* pos = section + demo::record_offsets[r];
         for (std::size_t c = 0; c < records[r].size(); ++c) {
             channel_record& rec = records[r][c];
-            static_cast<record::channel&>(rec) = std::move(read.records[r][c]);
+            static_cast<record::channel&>(rec) = std::move(read[r][c]);
             std::vector<char> written;
             record::write_channel(written, rec);
             rec.source.assign(pos, pos + written.size());
             pos += written.size();
         }
     }
-    object_slots.assign(section, section + camera_record);
-    tail.assign(section + camera_record + read.record_bytes[camera], file + size);
+    surround = std::move(around);
     history.clear();
     done = 0;
     saved = 0;
-    return true;
 }
 
 std::size_t motion_document::record_capacity(std::size_t r) const
 {
-    if (r != camera)
-        return object_record_limit;
-    return max_file_size - scene_section.offset - camera_record - tail.size();
+    return demo::record_room(r, surround.tail.size());
 }
 
 float motion_document::value_at(channel_ref at, double t) const
@@ -239,8 +246,7 @@ void motion_document::take_over(motion_document&& newer)
 {
     auto before = std::make_shared<const contents>(snapshot());
     records = std::move(newer.records);
-    object_slots = std::move(newer.object_slots);
-    tail = std::move(newer.tail);
+    surround = std::move(newer.surround);
     history.resize(done);
     history.push_back({{}, {}, {}, std::move(before), std::make_shared<const contents>(snapshot())});
     ++done;
@@ -250,8 +256,7 @@ void motion_document::take_over(motion_document&& newer)
 edit_result motion_document::restore(const contents& c)
 {
     records = c.records;
-    object_slots = c.object_slots;
-    tail = c.tail;
+    surround = c.surround;
     edit_result r;
     r.ok = true;
     r.every_channel = true;
@@ -285,16 +290,14 @@ edit_result motion_document::redo()
 
 std::vector<char> motion_document::section() const
 {
-    std::vector<char> out = object_slots;
-    for (std::size_t r = 0; r < camera; ++r) {
-        std::vector<char> bytes;
+    std::array<std::vector<char>, record_count> bytes;
+    for (std::size_t r = 0; r < record_count; ++r)
         for (const channel_record& c : records[r])
-            append_channel(bytes, c);
-        std::copy(bytes.begin(), bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(demo::record_offsets[r]));
-    }
-    for (const channel_record& c : records[camera])
-        append_channel(out, c);
-    out.insert(out.end(), tail.begin(), tail.end());
+            append_channel(bytes[r], c);
+    // Every edit was weighed against the record's room, so the section always fits.
+    std::vector<char> out;
+    std::string unused;
+    demo::assemble_scene_section(bytes, surround, out, &unused);
     return out;
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "demo/data_file.h"
 #include "edit/motion_records.h"
 
 namespace quor::edit {
@@ -42,12 +43,14 @@ public:
     // bounds the demo's load uses. Clears the history. False, with *why and nothing changed, when a
     // record does not read.
     bool read(const char* file, std::size_t size, std::string* why = nullptr);
+    // The same from a file the load's check has passed, without reading the records again.
+    void read(const demo::data_file& file);
 
     const motion_record& record(std::size_t r) const { return records[r]; }
     const channel_record& channel(channel_ref at) const { return records[at.record][slot(at)]; }
     std::size_t record_bytes(std::size_t r) const { return record_size(records[r]); }
     // The most bytes record r may take: the 72 of an object's slot; for the camera, what the
-    // data block leaves after everything else in the file.
+    // section leaves after everything else in it.
     std::size_t record_capacity(std::size_t r) const;
     std::size_t room(std::size_t r) const { return record_capacity(r) - record_bytes(r); }
     // The channel's value at t, as the demo evaluates it.
@@ -76,8 +79,7 @@ public:
 
     // Whether the records differ from those last read or saved, by the history.
     bool modified() const { return saved != done; }
-    // The scene section as a save writes it: the object slots with their records over the bytes
-    // read, the camera's record, then whatever followed it in the file.
+    // The scene section as a save writes it: the records over the bytes around them as read.
     std::vector<char> section() const;
     // The section() just written is now what the file holds.
     void mark_saved() { saved = done; }
@@ -92,7 +94,7 @@ private:
     // What take_over replaces.
     struct contents {
         std::array<motion_record, record_count> records;
-        std::vector<char> object_slots, tail;
+        demo::section_surround surround;
     };
     struct change {
         channel_ref at;
@@ -105,14 +107,15 @@ private:
     channel_record& mutable_channel(channel_ref at) { return records[at.record][slot(at)]; }
     edit_result commit(channel_ref at, channel_record after, std::size_t key, bool continues);
     edit_result refuse(std::string reason) const;
-    contents snapshot() const { return {records, object_slots, tail}; }
+    contents snapshot() const { return {records, surround}; }
+    // The records read from `section`, with their source bytes, and the bytes around them.
+    void take(const char* section, demo::section_records&& read, demo::section_surround&& around);
     edit_result restore(const contents& c);
     // Puts change c's after (forward) or before in place.
     edit_result step(const change& c, bool forward);
 
     std::array<motion_record, record_count> records;
-    std::vector<char> object_slots; // the section's first 144 bytes as read
-    std::vector<char> tail;         // the bytes after the camera's record
+    demo::section_surround surround;
     std::vector<change> history;
     std::size_t done = 0;
     // `done` when the records matched the file; none once that state left the history.

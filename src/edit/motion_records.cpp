@@ -25,9 +25,6 @@ bool same_keys(const std::vector<Key>& a, const std::vector<Key>& b)
 
 } // namespace
 
-const std::array<const char*, record::transformation_channels> channel_names{
-    "position x", "position y", "position z", "yaw", "pitch", "bank", "scale x", "scale y", "scale z"};
-
 const char* kind_name(channel_kind kind)
 {
     switch (kind) {

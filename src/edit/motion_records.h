@@ -28,9 +28,6 @@ struct channel_record : record::channel {
 constexpr int channel_count = static_cast<int>(record::transformation_channels);
 using motion_record = std::array<channel_record, record::transformation_channels>;
 
-// Names of the nine channels in record order, for the overlay and messages.
-extern const std::array<const char*, record::transformation_channels> channel_names;
-
 // Same tag and payload, bit for bit; the source bytes are not compared.
 bool same_channel(const channel_record& a, const channel_record& b);
 

@@ -3,10 +3,11 @@
 #include "edit/workbench.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "app/system.h"
-#include "edit/data_save.h"
+#include "demo/data_file.h"
 #include "platform/audio.h"
 #include "platform/file.h"
 
@@ -81,12 +82,20 @@ edit_result workbench::redo()
 bool workbench::save()
 {
     ++save_count;
+    // The file's copy of everything before the section is made by the kernel, from the file on
+    // disk; the scene's block learns the new section only once the file holds it.
+    const std::vector<char> section = doc.section();
     std::string error;
-    if (!save_records(watch.path(), demo_->scene.file_data.get(), demo_->scene.file_size, doc, &error)) {
+    if (!demo::replace_section(watch.path(), section, &error)) {
         say("not saved: " + error, true);
         return false;
     }
-    watch.saved();
+    keep(section);
+    // Over a newer version whose edits were kept, the file now holds that version's other bytes
+    // with the edited records: left unseen, it is taken over like any new version.
+    if (!over_newer)
+        watch.saved();
+    over_newer = false;
     pending = false;
     say("saved " + watch.path());
     return true;
@@ -95,20 +104,35 @@ bool workbench::save()
 bool workbench::save_as(const std::string& path)
 {
     ++save_count;
-    std::string error;
     if (path.empty() || path.back() == '/') {
         say("not saved: give a file name for the copy", true);
         return false;
     }
-    if (!save_records(path, demo_->scene.file_data.get(), demo_->scene.file_size, doc, &error)) {
+    // The whole file as the scene holds it, with the edited records.
+    const std::vector<char> section = doc.section();
+    const char* block = demo_->scene.file_data.get();
+    std::vector<char> file(block, block + demo::layout::scene_section.offset);
+    file.insert(file.end(), section.begin(), section.end());
+    std::string error;
+    if (!replace_file(path, file, demo::loads_as_the_demo(path), &error)) {
         say("not saved: " + error, true);
         return false;
     }
+    keep(section);
     watch = data_reload(path);
     demo_->scene.file_path = path;
+    over_newer = false;
     pending = false;
     say("saved a copy as " + path + "; quor-demo --data " + folder_of(path) + " runs it");
     return true;
+}
+
+void workbench::keep(const std::vector<char>& section)
+{
+    demo::DemoScene& scene = demo_->scene;
+    std::memcpy(scene.file_data.get() + demo::layout::scene_section.offset, section.data(), section.size());
+    scene.file_size = demo::layout::scene_section.offset + section.size();
+    doc.mark_saved();
 }
 
 bool workbench::folder_writable() const { return platform::folder_writable(folder_of(watch.path()).c_str()); }
@@ -174,6 +198,7 @@ void workbench::answer_reload(bool reload)
     } else {
         watch.keep();
         doc.file_replaced();
+        over_newer = true;
         say("kept the edits; saving writes over the new " + watch.path());
     }
 }
@@ -189,14 +214,16 @@ void workbench::take(reload_outcome outcome)
         say("not reloaded: " + outcome.message, true);
         break;
     case reload_outcome::kind::reloaded: {
-        const char* block = outcome.block.get();
-        std::string why;
         motion_document fresh;
-        if (!fresh.read(block, outcome.size, &why) || !demo_->reload(std::move(outcome.block), outcome.size)) {
+        fresh.read(outcome.data);
+        // Checked once, by the poll: the demo refuses only what that check refused.
+        const std::string why = outcome.data.check.message;
+        if (!demo_->reload(std::move(outcome.data))) {
             say("not reloaded: " + why, true);
             break;
         }
         doc.take_over(std::move(fresh));
+        over_newer = false;
         ++reload_count;
         ++moves;
         say("reloaded " + watch.path());

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/counter.h"
 #include "demo/demo.h"
@@ -66,6 +67,8 @@ public:
 private:
     void take(reload_outcome outcome);
     void say(std::string text, bool failure = false);
+    // The file now holds `section`: so do the scene's copy of it and the document.
+    void keep(const std::vector<char>& section);
 
     demo::Demo* demo_;
     motion_document doc;
@@ -77,6 +80,8 @@ private:
     int fps_frames = 0;
     float fps = 0;
     bool pending = false;
+    // The file on disk is a newer version than the scene's, its edits kept over it.
+    bool over_newer = false;
     int reload_count = 0;
     int save_count = 0;
     int moves = 0;

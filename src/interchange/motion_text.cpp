@@ -5,6 +5,7 @@
 #include <charconv>
 #include <vector>
 
+#include "demo/data_file.h"
 #include "demo/data_layout.h"
 
 namespace quor::interchange {
@@ -22,7 +23,7 @@ constexpr const char* header =
     "# The engine puts a key of value 0 at time 0 ahead of every envelope's keys.\n";
 
 // A camera record runs to the end of the scene section.
-constexpr std::size_t camera_limit = demo::layout::scene_section_capacity - demo::layout::camera_record;
+constexpr std::size_t camera_limit = demo::record_room(motion_record_count - 1);
 
 std::string number(float v)
 {
@@ -168,9 +169,9 @@ private:
 
     bool fits(const transformation& rec, std::size_t index, const token& start)
     {
-        const std::size_t bytes = record_bytes(rec);
+        const std::size_t bytes = demo::record_size(rec);
         const bool object = index + 1 < motion_record_count;
-        const std::size_t limit = object ? demo::layout::object_record_limit : camera_limit;
+        const std::size_t limit = demo::record_room(index);
         if (bytes <= limit)
             return true;
         if (object)
@@ -184,13 +185,6 @@ private:
 };
 
 } // namespace
-
-std::size_t record_bytes(const transformation& rec)
-{
-    std::vector<char> bytes;
-    record::write_transformation(bytes, rec);
-    return bytes.size();
-}
 
 std::string motion_text(const motion_records& records)
 {

@@ -20,7 +20,7 @@ using motion_records = demo::section_records;
 constexpr std::size_t motion_record_count = std::tuple_size_v<motion_records>;
 // Their names in the text and on the command line.
 constexpr std::array<const char*, motion_record_count> motion_record_names{"object", "quad", "camera"};
-// The nine channel names, in record order.
+// The nine channel names of the text, in record order: words of its format, like LightWave's.
 constexpr std::array<const char*, record::transformation_channels> motion_channel_names{
     "position.x", "position.y", "position.z", "yaw", "pitch", "bank", "scale.x", "scale.y", "scale.z"};
 
@@ -37,8 +37,5 @@ struct parsed_motion {
     std::array<std::optional<record::transformation>, motion_record_count> records;
 };
 bool parse_motion_text(std::string_view text, parsed_motion& out, text_error& err);
-
-// Bytes a record takes in the data file.
-std::size_t record_bytes(const record::transformation& rec);
 
 } // namespace quor::interchange

@@ -56,7 +56,7 @@ bool chain_from_image(const std::string& path, std::size_t slot, std::vector<std
     return true;
 }
 
-rgba_image decode_level0(const std::vector<char>& data, std::size_t slot)
+rgba_image decode_level0(std::span<const char> data, std::size_t slot)
 {
     const auto& entry = texture_table[slot];
     rgba_image img;

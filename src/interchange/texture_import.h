@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,7 @@ bool chain_from_image(const std::string& path, std::size_t slot, std::vector<std
                       std::string* error);
 
 // Level 0 of texture `slot` of a data file held in memory, decoded (opaque).
-rgba_image decode_level0(const std::vector<char>& data, std::size_t slot);
+rgba_image decode_level0(std::span<const char> data, std::size_t slot);
 
 // Writes img as a PNG file (written beside and renamed over path).
 bool write_png(const std::string& path, const rgba_image& img, std::string* error);

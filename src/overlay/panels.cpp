@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "demo/data_file.h"
 #include "demo/data_layout.h"
 #include "demo/scene_section.h"
 
@@ -306,7 +307,7 @@ void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
     const channel_record& c = bench.document().channel(at);
     const double now = bench.player().time();
     ImGui::Separator();
-    ImGui::Text("%s %s: %s", demo::record_names[at.record], edit::channel_names[static_cast<std::size_t>(at.channel)],
+    ImGui::Text("%s %s: %s", demo::record_names[at.record], demo::channel_names[static_cast<std::size_t>(at.channel)],
                 edit::kind_name(c.kind()));
     switch (c.kind()) {
     case channel_kind::constant: {
@@ -476,7 +477,7 @@ void draw_channels(edit::workbench& bench, const rect& where, selection& selecte
     ImGui::TextDisabled("%zu bytes, %zu left", doc.record_bytes(r), doc.room(r));
     for (int c = 0; c < edit::channel_count; ++c) {
         const channel_ref at{r, c};
-        const std::string label = std::string(edit::channel_names[static_cast<std::size_t>(c)]) + "  " +
+        const std::string label = std::string(demo::channel_names[static_cast<std::size_t>(c)]) + "  " +
                                   summary(doc.channel(at)) + "##channel" + std::to_string(c);
         if (ImGui::Selectable(label.c_str(), selected.channel == at) && !(selected.channel == at)) {
             selected.channel = at;

@@ -1,5 +1,5 @@
-// The scene section as plain records: written at their fixed offsets and read back the same, and
-// records that do not fit their place refused by the writer.
+// The scene section as plain records: written at their fixed offsets and read back the same, the
+// bytes around them kept by a rewrite, and records that do not fit their place refused.
 #include "demo/scene_section.h"
 
 #include <gtest/gtest.h>
@@ -42,6 +42,30 @@ TEST(SceneSection, WrittenRecordsReadBackAtTheirOffsets)
     const scene_section_read cut = read_scene_section(bytes.data(), record_offsets[2] + 10);
     EXPECT_EQ(cut.fault.rfind("the camera record at scene offset 144 runs past the end of the file: channel 1 ", 0), 0u)
         << cut.fault;
+}
+
+TEST(SceneSection, ARewriteKeepsTheBytesAroundTheRecords)
+{
+    section_records records = constant_records();
+    records[1][8].tag = 7;
+    std::vector<char> bytes;
+    std::string error;
+    ASSERT_TRUE(write_scene_section(records, bytes, &error)) << error;
+    bytes[record_offsets[1] + 70] = 'g';
+    bytes.insert(bytes.end(), {'t', 'a', 'i', 'l'});
+
+    const scene_section_read read = read_scene_section(bytes.data(), bytes.size());
+    ASSERT_EQ(read.fault, "");
+    EXPECT_EQ(read.surround.tail, (std::vector<char>{'t', 'a', 'i', 'l'}));
+    section_records changed = read.records;
+    changed[2][0].tag = record::envelope_tag;
+    changed[2][0].keys = {Key{}};
+    std::vector<char> again;
+    ASSERT_TRUE(write_scene_section(changed, again, &error, read.surround)) << error;
+    ASSERT_EQ(again.size(), bytes.size() + 4 + 8 + record::key_bytes - 4);
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 144, again.begin())) << "the object slots, gap included";
+    EXPECT_EQ(std::string(again.end() - 4, again.end()), "tail");
+    EXPECT_EQ(read_scene_section(again.data(), again.size()).record_bytes[2], 9 * 8 + 4 + 8 + record::key_bytes - 4);
 }
 
 TEST(SceneSection, ObjectRecordsMustFitTheir72Bytes)

@@ -9,13 +9,13 @@
 
 #include "anim/record.h"
 #include "edit/motion_document.h"
-#include "edit_files.h"
+#include "data_files.h"
 
 namespace {
 
 using namespace quor;
 using namespace quor::edit;
-using namespace quor::edit::test;
+using namespace quor::test;
 using kind = reload_outcome::kind;
 
 // Replaces the file the way the data builder does: a new file renamed over it.
@@ -38,10 +38,10 @@ TEST(DataReload, OffersEachNewVersionOnceAndRefusesDamagedOrTruncatedOnes)
     replace(path, moved, 'b');
     reload_outcome r = watch.poll(false);
     ASSERT_EQ(r.what, kind::reloaded) << r.message;
-    EXPECT_EQ(r.size, layout::scene_section.offset + moved.size());
-    EXPECT_EQ(r.block[0], 'b');
+    EXPECT_EQ(r.data.size, layout::scene_section.offset + moved.size());
+    EXPECT_EQ(r.data.block[0], 'b');
     motion_document doc;
-    ASSERT_TRUE(doc.read(r.block.get(), r.size));
+    doc.read(r.data);
     EXPECT_EQ(doc.channel({0, 0}).value, 1.0f);
     EXPECT_EQ(watch.poll(false).what, kind::none);
 
@@ -52,7 +52,7 @@ TEST(DataReload, OffersEachNewVersionOnceAndRefusesDamagedOrTruncatedOnes)
     r = watch.poll(false);
     EXPECT_EQ(r.what, kind::refused);
     EXPECT_NE(r.message.find("camera record"), std::string::npos) << r.message;
-    EXPECT_EQ(r.block, nullptr);
+    EXPECT_EQ(r.data.block, nullptr);
     EXPECT_EQ(watch.poll(false).what, kind::none) << "a refused version is not read again";
 
     // Cut short in place, as a tool writing over the file would leave it for a moment.
@@ -64,7 +64,7 @@ TEST(DataReload, OffersEachNewVersionOnceAndRefusesDamagedOrTruncatedOnes)
     replace(path, scene_section(), 'd');
     r = watch.poll(false);
     ASSERT_EQ(r.what, kind::reloaded) << r.message;
-    EXPECT_EQ(r.block[0], 'd');
+    EXPECT_EQ(r.data.block[0], 'd');
 }
 
 TEST(DataReload, UnsavedEditsTurnANewVersionIntoAQuestion)
@@ -84,7 +84,7 @@ TEST(DataReload, UnsavedEditsTurnANewVersionIntoAQuestion)
     EXPECT_EQ(watch.poll(true).what, kind::ask);
     const reload_outcome r = watch.take();
     ASSERT_EQ(r.what, kind::reloaded) << r.message;
-    EXPECT_EQ(r.block[0], 'c');
+    EXPECT_EQ(r.data.block[0], 'c');
 
     // The workbench's own save is not news.
     replace(path, scene_section(), 'e');

@@ -7,13 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include "edit_files.h"
+#include "data_files.h"
 
 namespace {
 
 using namespace quor;
 using namespace quor::edit;
-using namespace quor::edit::test;
+using namespace quor::test;
 
 constexpr channel_ref object_x{0, 0};
 constexpr channel_ref camera_x{2, 0};

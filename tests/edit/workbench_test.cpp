@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "app/system.h"
-#include "edit_files.h"
+#include "data_files.h"
 #include "manual_counter.h"
 #include "gl_recorder.h"
 
@@ -16,7 +16,7 @@ namespace {
 
 using namespace quor;
 using namespace quor::edit;
-using namespace quor::edit::test;
+using namespace quor::test;
 using quor::test::manual_counter;
 
 // The camera's position x key at 2 s moved from 20 to 25, written straight into the bytes.
@@ -133,6 +133,39 @@ TEST_F(Workbench, ANewFileOnDiskRebuildsTheSceneAsOneUndoStepUnlessDamagedOrEdit
     ASSERT_TRUE(bench.undo().ok);
     EXPECT_EQ(bench.document().channel({0, 0}).value, 3.0f) << "undo brings the dropped edit back";
     EXPECT_TRUE(bench.document().modified());
+}
+
+TEST_F(Workbench, ASaveLeavesTheSceneHoldingWhatTheFileHoldsEvenOverAKeptNewerVersion)
+{
+    auto demo = demo_over(scene_section());
+    workbench bench(*demo, path, ticks);
+    const auto same_as_file = [&] {
+        const std::vector<char> file = read_all(path);
+        return file.size() == demo->scene.file_size &&
+               std::memcmp(file.data(), demo->scene.file_data.get(), file.size()) == 0;
+    };
+
+    ASSERT_TRUE(bench.edit([](motion_document& d) { return d.set_constant({1, 0}, -2); }).ok);
+    ASSERT_TRUE(bench.save());
+    EXPECT_EQ(bench.status(), "saved " + path);
+    EXPECT_FALSE(bench.document().modified());
+    EXPECT_TRUE(same_as_file());
+    bench.after_frame();
+    EXPECT_EQ(bench.reloads(), 0) << "its own save is not a new version";
+
+    // A newer version (another first vertex) arrives over unsaved edits, which are kept and saved.
+    ASSERT_TRUE(bench.edit([](motion_document& d) { return d.set_constant({1, 1}, 4); }).ok);
+    write_file(path + ".new", moved_camera(), 'n');
+    std::filesystem::rename(path + ".new", path);
+    bench.after_frame();
+    bench.answer_reload(false);
+    ASSERT_TRUE(bench.save());
+    EXPECT_EQ(read_all(path)[0], 'n') << "the newer version's other bytes";
+    bench.after_frame();
+    EXPECT_EQ(bench.reloads(), 1) << "the saved file is taken over";
+    EXPECT_TRUE(same_as_file());
+    EXPECT_EQ(bench.document().channel({1, 1}).value, 4.0f);
+    EXPECT_FALSE(bench.document().modified());
 }
 
 // Save as: a whole data file where the user says, which later saves and reloads then follow;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "demo/data_file.h"
 #include "interchange/motion_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -24,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!quor::interchange::parse_motion_text(quor::interchange::motion_text(records), again, err))
         std::abort();
     for (std::size_t r = 0; r < records.size(); ++r)
-        if (parsed.records[r] && quor::interchange::record_bytes(*again.records[r]) != quor::interchange::record_bytes(records[r]))
+        if (parsed.records[r] && quor::demo::record_size(*again.records[r]) != quor::demo::record_size(records[r]))
             std::abort();
     return 0;
 }

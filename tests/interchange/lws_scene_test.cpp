@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "demo/data_update.h"
+#include "demo/data_file.h"
 #include "demo/data_layout.h"
 #include "interchange/motion_fit.h"
 #include "quor_mem_runner.h"
@@ -104,7 +104,8 @@ TEST(LwsScene, TheCommandReportsBakedChannelsAndRefusesWhatItCannotFind)
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string bytes = quor::test::slurp(scratch.data);
     demo::section_records records;
-    ASSERT_TRUE(read_records(scratch.data, records, &error)) << error;
+    demo::section_surround surround;
+    ASSERT_TRUE(read_records(scratch.data, records, surround, &error)) << error;
     EXPECT_EQ(records[1][0].value, 1.0f) << "halfway between the TCB keys 0.5 and 1.5";
     EXPECT_EQ(records[1][1].value, -2.0f);
     EXPECT_EQ(records[1][6].value, 1.0f) << "channels the scene leaves out stay at rest";

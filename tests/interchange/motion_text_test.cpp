@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "data_file.h"
+#include "data_writer.h"
 #include "quor_mem_runner.h"
 #include "demo/scene_section.h"
 

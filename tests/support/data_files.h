@@ -1,5 +1,6 @@
-// Data files for the workbench's tests: the layout's regions left as zeros (a sparse file on
-// disk), real motion records of every channel kind, and a scratch folder per test.
+// Data files for the tests of the data file and the workbench: the layout's regions left as
+// zeros (a sparse file on disk), real motion records of every channel kind, and a scratch folder
+// per test.
 #pragma once
 
 #include <cstring>
@@ -16,7 +17,7 @@
 #include "anim/record.h"
 #include "demo/data_layout.h"
 
-namespace quor::edit::test {
+namespace quor::test {
 
 namespace layout = demo::layout;
 
@@ -94,7 +95,7 @@ public:
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         path = std::filesystem::temp_directory_path() /
-               ("quor_edit_" + std::string(info->name()) + "_" + std::to_string(::getpid()));
+               ("quor_data_" + std::string(info->name()) + "_" + std::to_string(::getpid()));
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
     }
@@ -103,4 +104,4 @@ public:
     std::filesystem::path path;
 };
 
-} // namespace quor::edit::test
+} // namespace quor::test

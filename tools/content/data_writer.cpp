@@ -1,6 +1,6 @@
 // Fills the data file region by region: floor and creature frames, index lists, DXT1 textures
 // behind their 8-byte prefixes, motion records.
-#include "data_file.h"
+#include "data_writer.h"
 
 #include <array>
 #include <cstring>
@@ -11,7 +11,7 @@
 #include "creature.h"
 #include "demo/data_check.h"
 #include "demo/data_layout.h"
-#include "demo/data_update.h"
+#include "demo/data_file.h"
 #include "demo/scene_section.h"
 #include "interchange/dxt1_chain.h"
 #include "interchange/mp3_encoder.h"

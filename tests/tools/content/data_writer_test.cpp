@@ -2,7 +2,7 @@
 // its records read back to the designed motion, the camera keeps the creature in view and
 // comes close and high in the first act, the music fades out, and a second build gives the
 // same bytes. Also the inspector's refusals.
-#include "data_file.h"
+#include "data_writer.h"
 
 #include <algorithm>
 #include <cmath>
