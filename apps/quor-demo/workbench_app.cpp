@@ -85,27 +85,33 @@ void workbench_app::frame()
     const int reloads = bench->reloads();
     const std::string status = bench->status();
     bench->after_frame();
-    // Reloads also go to the terminal the author started from: a rebuild there shows its effect.
-    if (bench->reloads() != reloads)
-        std::cout << "quor-demo: " << bench->status() << std::endl;
-    else if (bench->status() != status && bench->status().rfind("not reloaded: ", 0) == 0)
-        system::report(bench->status());
     std::uint64_t now = 0, frequency = 1;
     system::system_counter().sample(now);
     system::system_counter().frequency(frequency);
+    view->after_frame(*bench, static_cast<double>(now) / static_cast<double>(frequency));
+    // Reloads and watched imports also go to the terminal the author started from, and so do
+    // their refusals: a rebuild or an export there shows its effect.
+    if (bench->reloads() != reloads || (bench->status() != status && bench->status_failed()))
+        say_in_terminal();
     const auto seconds = static_cast<float>(static_cast<double>(now - last_tick) / static_cast<double>(frequency));
     last_tick = now;
     view->draw(*bench, seconds);
     if (view->quit_chosen())
         system::request_exit();
-    // So do saves, made by a key or a button since the last frame.
-    if (bench->saves() != saves_said) {
+    // So do imports and saves, whether the panels, a key or the watch made them.
+    if (bench->saves() != saves_said || view->imports() != imports_said) {
         saves_said = bench->saves();
-        if (bench->status_failed())
-            system::report(bench->status());
-        else
-            std::cout << "quor-demo: " << bench->status() << std::endl;
+        imports_said = view->imports();
+        say_in_terminal();
     }
+}
+
+void workbench_app::say_in_terminal() const
+{
+    if (bench->status_failed())
+        system::report(bench->status());
+    else
+        std::cout << "quor-demo: " << bench->status() << std::endl;
 }
 
 bool workbench_app::key(unsigned char k, bool down, int, int)

@@ -56,6 +56,8 @@ public:
     void answer_reload(bool reload);
 
     const std::string& status() const { return line; }
+    // A line for the status from elsewhere (an import's outcome).
+    void set_status(std::string text, bool failure) { say(std::move(text), failure); }
     // Whether the status says that something failed or was refused.
     bool status_failed() const { return failed; }
     float frames_per_second() const { return fps; }

@@ -27,6 +27,7 @@ workbench_overlay::workbench_overlay()
     ImGuiStyle& style = ImGui::GetStyle();
     // A question leaves the picture as it is: nothing dims it.
     style.Colors[ImGuiCol_ModalWindowDimBg].w = 0;
+    style.Colors[ImGuiCol_PopupBg].w = 1;
     // The panels' rectangles are square and on whole pixels: fringes for smooth edges would only
     // add triangles for the rasteriser to set up.
     style.AntiAliasedFill = false;
@@ -52,7 +53,7 @@ const layout& workbench_overlay::place(const edit::workbench& bench, int width, 
 {
     window_width = width;
     window_height = height;
-    places = arrange(width, height, !hidden || bench.reload_pending() || asked.quit || asked.copy);
+    places = arrange(width, height, !hidden || bench.reload_pending() || asked.quit || asked.copy || importing.open);
     return places;
 }
 
@@ -82,12 +83,14 @@ void workbench_overlay::draw_panels(edit::workbench& bench, float seconds)
     ImGui_ImplOpenGL2_NewFrame();
     ImGui::NewFrame();
     bool scrubbing = false;
-    draw_transport(bench, places.transport, asked, scrubbing, status);
+    draw_transport(bench, places.transport, asked, importing, watch, scrubbing, status);
     draw_channels(bench, places.channels, selected, scrubbing);
     bench.player().set_scrubbing(scrubbing);
     draw_reload_prompt(bench, places.transport);
-    if (!bench.reload_pending())
+    if (!bench.reload_pending()) {
         draw_questions(bench, places.transport, asked);
+        draw_import(bench, places.channels, importing, watch);
+    }
     ImGui::Render();
     // After the frame's end, which retires ImGui's fallback window when nothing was drawn in it.
     for (ImGuiWindow* w : ImGui::GetCurrentContext()->Windows)
@@ -98,8 +101,8 @@ void workbench_overlay::draw_panels(edit::workbench& bench, float seconds)
 
 bool workbench_overlay::escape(const edit::workbench& bench)
 {
-    if (asked.quit || asked.copy) {
-        asked.quit = asked.copy = asked.quit_after_copy = false;
+    if (asked.quit || asked.copy || importing.open) {
+        asked.quit = asked.copy = asked.quit_after_copy = importing.open = false;
         return true;
     }
     // The question about a new data file comes first: it has no "stay".
@@ -111,7 +114,7 @@ bool workbench_overlay::escape(const edit::workbench& bench)
 
 bool workbench_overlay::may_close(const edit::workbench& bench)
 {
-    if (asked.quit || asked.copy || bench.reload_pending())
+    if (asked.quit || asked.copy || importing.open || bench.reload_pending())
         return false;
     asked.quit = bench.document().modified();
     return !asked.quit;

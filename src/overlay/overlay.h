@@ -41,6 +41,10 @@ public:
     bool may_close(const edit::workbench& bench);
     // The answer to the question about unsaved edits was to end (after a save, or without one).
     bool quit_chosen() const { return asked.quit_chosen; }
+    // After each frame of the demo, `now` in seconds: a watched import looks at its file.
+    void after_frame(edit::workbench& bench, double now) { watch.poll(bench, now); }
+    // Imports made since the start, watched ones included.
+    int imports() const { return watch.imports(); }
 
     // The screen rectangles (x, y from the top left, width, height) of the windows last drawn.
     const std::vector<std::array<float, 4>>& window_rects() const { return rects; }
@@ -56,6 +60,8 @@ private:
     input_queue queue;
     selection selected;
     questions asked;
+    import_choice importing;
+    import_watch watch;
     int moves_seen = 0;
     bool hidden = false;
     layout places;

@@ -10,12 +10,15 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cctype>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "demo/data_file.h"
+#include "app/system.h"
 #include "demo/data_layout.h"
 #include "demo/scene_section.h"
 
@@ -81,7 +84,8 @@ std::string summary(const channel_record& c)
     char text[64];
     switch (c.kind()) {
     case channel_kind::constant:
-        std::snprintf(text, sizeof text, "constant %.4g", c.value);
+        // -0 (an import's heading of a level camera) reads as 0.
+        std::snprintf(text, sizeof text, "constant %.4g", static_cast<double>(c.value) + 0.0);
         break;
     case channel_kind::envelope:
         std::snprintf(text, sizeof text, "envelope, %zu keys", c.keys.size());
@@ -158,6 +162,44 @@ void number_field(edit::workbench& bench, const char* id, float stored, selectio
         selected.typing = target;
     }
     selected.typing.value = v;
+}
+
+// The files of the chosen folder that an import can read, by their names.
+void list_files(import_choice& choice)
+{
+    choice.listed = choice.folder.data();
+    while (choice.listed.size() > 1 && choice.listed.back() == '/')
+        choice.listed.pop_back();
+    choice.files.clear();
+    choice.file = choice.source = -1;
+    choice.sources.clear();
+    choice.trouble.clear();
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(choice.listed, error)) {
+        std::string extension = entry.path().extension().string();
+        std::ranges::transform(extension, extension.begin(), [](unsigned char c) { return std::tolower(c); });
+        std::error_code not_regular;
+        if (entry.is_regular_file(not_regular) &&
+            (extension == ".lws" || extension == ".gltf" || extension == ".glb" || extension == ".txt"))
+            choice.files.push_back(entry.path().filename().string());
+    }
+    std::ranges::sort(choice.files);
+    if (error)
+        choice.trouble = choice.listed + ": " + error.message();
+    else if (choice.files.empty())
+        choice.trouble = choice.listed + " holds no scene, glTF or motion text";
+}
+
+void pick_file(import_choice& choice, int file)
+{
+    choice.file = file;
+    choice.source = -1;
+    choice.trouble.clear();
+    if (!interchange::list_motion_sources(choice.listed + "/" + choice.files[static_cast<std::size_t>(file)],
+                                          choice.sources, &choice.trouble))
+        choice.sources.clear();
+    else if (choice.sources.size() == 1)
+        choice.source = 0;
 }
 
 // The curve over the whole timeline, its keys (the reader's seed key hollow) and the current time.
@@ -364,7 +406,8 @@ void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
 
 } // namespace
 
-void draw_transport(edit::workbench& bench, const rect& where, questions& asked, bool& scrubbing, rect& status)
+void draw_transport(edit::workbench& bench, const rect& where, questions& asked, import_choice& importing,
+                    import_watch& watch, bool& scrubbing, rect& status)
 {
     edit::transport& play = bench.player();
     place_panel(where);
@@ -431,6 +474,17 @@ void draw_transport(edit::workbench& bench, const rect& where, questions& asked,
     if (doc.modified()) {
         ImGui::SameLine();
         ImGui::TextColored(ImVec4(1, 0.8f, 0.3f, 1), "unsaved edits");
+    }
+    if (ImGui::Button("Import..."))
+        open_import(importing);
+    if (watch.watching()) {
+        const import_request& r = watch.request();
+        ImGui::SameLine();
+        if (ImGui::Button("Stop watching"))
+            watch.stop();
+        ImGui::SameLine();
+        ImGui::TextDisabled("watching %s (%s) for the %s", r.path.substr(r.path.rfind('/') + 1).c_str(),
+                            r.source.label().c_str(), demo::record_names[r.record]);
     }
 
     // The status line keeps its place at the panel's foot, whatever the rows above it show.
@@ -505,6 +559,83 @@ void draw_reload_prompt(edit::workbench& bench, const rect& where)
         bench.answer_reload(false);
         ImGui::CloseCurrentPopup();
     }
+    ImGui::EndPopup();
+}
+
+void open_import(import_choice& choice)
+{
+    choice.open = true;
+    choice.listed.clear();
+    if (choice.folder[0] == 0) {
+        const std::string start = system::start_folder().empty() ? "." : system::start_folder();
+        start.copy(choice.folder.data(), choice.folder.size() - 1);
+    }
+}
+
+void draw_import(edit::workbench& bench, const rect& where, import_choice& choice, import_watch& watch)
+{
+    constexpr const char* name = "Import motion";
+    if (choice.open && !ImGui::IsPopupOpen(name))
+        ImGui::OpenPopup(name);
+    const float padding = ImGui::GetStyle().WindowPadding.x;
+    ImGui::SetNextWindowPos(ImVec2(static_cast<float>(where.x) + padding, static_cast<float>(where.y) + padding));
+    const float width = static_cast<float>(where.width) - 2 * padding;
+    ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0), ImVec2(width, static_cast<float>(where.height) - 2 * padding));
+    if (!ImGui::BeginPopupModal(name, nullptr, ImGuiWindowFlags_AlwaysAutoResize))
+        return;
+    const float row = ImGui::GetTextLineHeightWithSpacing();
+    ImGui::TextUnformatted("Folder");
+    ImGui::SetNextItemWidth(-ImGui::CalcTextSize("List").x - 3 * padding);
+    const bool entered = ImGui::InputText("##folder", choice.folder.data(), choice.folder.size(),
+                                          ImGuiInputTextFlags_EnterReturnsTrue);
+    ImGui::SameLine();
+    if (ImGui::Button("List") || entered || choice.listed.empty())
+        list_files(choice);
+    ImGui::TextDisabled("scenes (.lws), glTF (.gltf, .glb), motion text (.txt)");
+    if (ImGui::BeginListBox("##files", ImVec2(-1, 5 * row))) {
+        for (std::size_t f = 0; f < choice.files.size(); ++f)
+            if (ImGui::Selectable(choice.files[f].c_str(), choice.file == static_cast<int>(f)) &&
+                choice.file != static_cast<int>(f))
+                pick_file(choice, static_cast<int>(f));
+        ImGui::EndListBox();
+    }
+    if (!choice.trouble.empty()) {
+        ImGui::PushStyleColor(ImGuiCol_Text, failure_colour);
+        ImGui::TextWrapped("%s", choice.trouble.c_str());
+        ImGui::PopStyleColor();
+    } else if (choice.file >= 0) {
+        ImGui::TextUnformatted("It holds");
+        if (ImGui::BeginListBox("##sources", ImVec2(-1, 4 * row))) {
+            for (std::size_t i = 0; i < choice.sources.size(); ++i)
+                if (ImGui::Selectable(choice.sources[i].label().c_str(), choice.source == static_cast<int>(i)))
+                    choice.source = static_cast<int>(i);
+            ImGui::EndListBox();
+        }
+    }
+    ImGui::TextUnformatted("Into");
+    for (int r = 0; r < static_cast<int>(edit::record_count); ++r) {
+        ImGui::SameLine();
+        ImGui::RadioButton(demo::record_names[static_cast<std::size_t>(r)], &choice.record, r);
+    }
+    const double now = bench.player().time();
+    if (choice.record + 1 < static_cast<int>(edit::record_count))
+        ImGui::TextDisabled("nine constants: the values at %.3f s, the time now", now);
+    ImGui::Checkbox("Watch the file: import it again when it changes", &choice.watch);
+    ImGui::BeginDisabled(choice.source < 0);
+    if (ImGui::Button("Import")) {
+        const import_request request{choice.listed + "/" + choice.files[static_cast<std::size_t>(choice.file)],
+                                     choice.sources[static_cast<std::size_t>(choice.source)],
+                                     static_cast<std::size_t>(choice.record), now};
+        if (watch.start(bench, request, choice.watch))
+            choice.open = false;
+    }
+    ImGui::EndDisabled();
+    ImGui::SameLine();
+    if (ImGui::Button("Cancel"))
+        choice.open = false;
+    failure_line(bench);
+    if (!choice.open)
+        ImGui::CloseCurrentPopup();
     ImGui::EndPopup();
 }
 

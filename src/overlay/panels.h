@@ -5,9 +5,12 @@
 #pragma once
 
 #include <array>
+#include <string>
+#include <vector>
 
 #include "edit/motion_document.h"
 #include "edit/workbench.h"
+#include "overlay/import_watch.h"
 #include "overlay/layout.h"
 
 namespace quor::overlay {
@@ -49,16 +52,39 @@ struct questions {
     std::array<char, 1024> path{};
 };
 
+// The import's choices, kept from frame to frame: a file of a folder, a source it holds, the
+// record it goes into, and whether the file is watched afterwards.
+struct import_choice {
+    bool open = false;
+    std::array<char, 1024> folder{};
+    std::string listed; // the folder `files` lists
+    std::vector<std::string> files;
+    int file = -1;
+    std::vector<interchange::motion_source> sources;
+    std::string trouble; // why the folder or the file offers nothing
+    int source = -1;
+    int record = 2;
+    bool watch = true;
+};
+
+// Opens the import on the folder chosen last, the one the program was started from at first; the
+// folder is listed afresh.
+void open_import(import_choice& choice);
+
 // Opens the question about a copy of the data file, its path as the workbench suggests.
 void ask_for_copy(const edit::workbench& bench, questions& asked, bool then_quit);
 
 // Each sets `scrubbing` when one of its widgets drags the time this frame. The transport gives
 // the place of its status line.
-void draw_transport(edit::workbench& bench, const rect& where, questions& asked, bool& scrubbing, rect& status);
+void draw_transport(edit::workbench& bench, const rect& where, questions& asked, import_choice& importing,
+                    import_watch& watch, bool& scrubbing, rect& status);
 void draw_channels(edit::workbench& bench, const rect& where, selection& selected, bool& scrubbing);
 // The question a new version of the data file raises while edits are unsaved, and the questions
 // above; over the transport, clear of the picture and the status line.
 void draw_reload_prompt(edit::workbench& bench, const rect& where);
 void draw_questions(edit::workbench& bench, const rect& where, questions& asked);
+// The import, over the channels: a file from a folder's list, what it holds, the record it goes
+// into; applied as one undo step, the importer's notes on the status line.
+void draw_import(edit::workbench& bench, const rect& where, import_choice& choice, import_watch& watch);
 
 } // namespace quor::overlay
