@@ -4,7 +4,6 @@
 // overlay's input and, unless a text field has them, to the transport and the history first.
 #include "workbench_app.h"
 
-#include <iostream>
 
 #include "app/counter.h"
 #include "app/report.h"
@@ -111,7 +110,7 @@ void workbench_app::say_in_terminal() const
     if (bench->status_failed())
         system::report(bench->status());
     else
-        std::cout << "quor-demo: " << bench->status() << std::endl;
+        system::inform(bench->status());
 }
 
 bool workbench_app::key(unsigned char k, bool down, int, int)

@@ -7,6 +7,7 @@
 #include <memory>
 #include <sstream>
 
+#include "app/command_line.h"
 #include "app/report.h"
 #include "data_writer.h"
 #include "demo/data_layout.h"
@@ -19,6 +20,7 @@
 #include "interchange/mp3_encoder.h"
 #include "interchange/music_import.h"
 #include "interchange/texture_import.h"
+#include "io/png_file.h"
 
 namespace quor::apps {
 namespace {
@@ -63,7 +65,7 @@ int import_motion(const std::string& what, const source_motion& src, const std::
     if (!record_from_motion(src, r, at, parsed.records[r].emplace(), notes, &error))
         return refuse(what, error);
     for (const std::string& note : notes)
-        std::cout << program << ": " << what << ": " << note << std::endl;
+        system::inform(what, note);
     if (!replace_records(data_path, parsed.records, &error))
         return refuse(what, error);
     return 0;
@@ -175,41 +177,47 @@ int texture_export(std::size_t slot, const std::string& data_path, const std::st
 {
     demo::data_file data;
     std::string error;
-    if (!read_data_file(data_path, data, &error) ||
-        !write_png(png_path, decode_level0(std::span(data.block.get(), data.size), slot), &error))
+    if (!read_data_file(data_path, data, &error))
+        return refuse("texture export", error);
+    const rgba_image level0 = decode_level0(std::span(data.block.get(), data.size), slot);
+    if (!write_png(png_path, level0.texels.data(), level0.width, level0.height, false, &error))
         return refuse("texture export", error);
     return 0;
 }
 
 } // namespace
 
-// Each registration keeps its options' values in a block that its command's callback holds.
+// Each registration keeps its options' values in a block that its command holds; the parse only
+// chooses the command, which runs once the whole command line has passed.
 
-void add_build(CLI::App& app, int& status)
+void add_build(CLI::App& app, command& chosen)
 {
     const auto dir = std::make_shared<std::string>(".");
     CLI::App* build = app.add_subcommand("build", "Write DIR/tesk.mem and DIR/demo.mp3, the same bytes every run");
     build->add_option("--out", *dir, "Folder to write into")->capture_default_str();
-    build->callback([dir, &status] {
-        std::string error;
-        if (!content::build_outputs(*dir, [](const std::string& line) { std::cout << line << std::endl; }, &error)) {
-            system::report(error);
-            status = 1;
-            return;
-        }
-        std::cout << "done" << std::endl;
+    build->callback([dir, &chosen] {
+        chosen = [dir] {
+            std::string error;
+            if (!content::build_outputs(*dir, [](const std::string& line) { std::cout << line << std::endl; },
+                                        &error)) {
+                system::report(error);
+                return 1;
+            }
+            std::cout << "done" << std::endl;
+            return 0;
+        };
     });
 }
 
-void add_check(CLI::App& app, int& status)
+void add_check(CLI::App& app, command& chosen)
 {
     const auto path = std::make_shared<std::string>();
     CLI::App* check = app.add_subcommand("check", "Validate a data file as the demo's load does and summarise it");
     check->add_option("FILE", *path, "The data file")->required();
-    check->callback([path, &status] { status = check_file(*path, std::cout, std::cerr); });
+    check->callback([path, &chosen] { chosen = [path] { return check_file(*path, std::cout, std::cerr); }; });
 }
 
-void add_motion(CLI::App& app, int& status)
+void add_motion(CLI::App& app, command& chosen)
 {
     CLI::App* motion = app.add_subcommand("motion", "Motion records: text export and import, scene and glTF import");
     motion->require_subcommand(1);
@@ -221,7 +229,7 @@ void add_motion(CLI::App& app, int& status)
     CLI::App* mexport = motion->add_subcommand("export", "Write the three motion records as text");
     mexport->add_option("DATA", ex->data, "The data file (tesk.mem)")->required();
     mexport->add_option("-o,--out", ex->out, "Text file to write (default: standard output)");
-    mexport->callback([ex, &status] { status = motion_export(ex->data, ex->out); });
+    mexport->callback([ex, &chosen] { chosen = [ex] { return motion_export(ex->data, ex->out); }; });
 
     struct import_values {
         std::string text, into;
@@ -230,7 +238,7 @@ void add_motion(CLI::App& app, int& status)
     CLI::App* mimport = motion->add_subcommand("import", "Write the records a motion text lists into a data file");
     mimport->add_option("FILE", im->text, "The motion text")->required();
     mimport->add_option("--into", im->into, "The data file to change (tesk.mem)")->required();
-    mimport->callback([im, &status] { status = motion_import(im->text, im->into); });
+    mimport->callback([im, &chosen] { chosen = [im] { return motion_import(im->text, im->into); }; });
 
     const std::vector<std::string> record_choices{"object", "quad", "camera"};
     const std::string as_help = "The record to write: object (the animated object) or quad take constants, the "
@@ -250,12 +258,12 @@ void add_motion(CLI::App& app, int& status)
     mlws->add_option("--as", lws->as, as_help)->required()->check(CLI::IsMember(record_choices));
     mlws->add_option("--at", lws->at, "Seconds: the time whose values an object or the quad takes")
         ->capture_default_str()
-        ->check(CLI::NonNegativeNumber);
+        ->check(system::seconds_check());
     mlws->add_option("--into", lws->into, "The data file to change (tesk.mem)")->required();
-    mlws->callback([lws, &status] {
+    mlws->callback([lws, &chosen] {
         if (lws->object.empty() == lws->camera.empty())
             throw CLI::ValidationError("--object or --camera", "name one object or one camera");
-        status = motion_lws(lws->scene, lws->object, lws->camera, lws->as, lws->at, lws->into);
+        chosen = [lws] { return motion_lws(lws->scene, lws->object, lws->camera, lws->as, lws->at, lws->into); };
     });
 
     struct gltf_values {
@@ -270,13 +278,14 @@ void add_motion(CLI::App& app, int& status)
     mgltf->add_option("--as", gltf->as, as_help)->required()->check(CLI::IsMember(record_choices));
     mgltf->add_option("--at", gltf->at, "Seconds: the time whose values an object or the quad takes")
         ->capture_default_str()
-        ->check(CLI::NonNegativeNumber);
+        ->check(system::seconds_check());
     mgltf->add_option("--into", gltf->into, "The data file to change (tesk.mem)")->required();
-    mgltf->callback(
-        [gltf, &status] { status = motion_gltf(gltf->file, gltf->node, gltf->as, gltf->at, gltf->into); });
+    mgltf->callback([gltf, &chosen] {
+        chosen = [gltf] { return motion_gltf(gltf->file, gltf->node, gltf->as, gltf->at, gltf->into); };
+    });
 }
 
-void add_texture(CLI::App& app, int& status)
+void add_texture(CLI::App& app, command& chosen)
 {
     CLI::App* texture = app.add_subcommand("texture", "Textures: import an image into a slot, export a slot as PNG");
     texture->require_subcommand(1);
@@ -295,7 +304,7 @@ void add_texture(CLI::App& app, int& status)
         CLI::Range(std::size_t{0}, layout::texture_table.size() - 1));
     timport->add_option("IMAGE", im->image, "The image file")->required();
     timport->add_option("--into", im->into, "The data file to change (tesk.mem)")->required();
-    timport->callback([im, &status] { status = texture_import(im->slot, im->image, im->into); });
+    timport->callback([im, &chosen] { chosen = [im] { return texture_import(im->slot, im->image, im->into); }; });
 
     struct export_values {
         std::size_t slot = 0;
@@ -307,10 +316,10 @@ void add_texture(CLI::App& app, int& status)
         CLI::Range(std::size_t{0}, layout::texture_table.size() - 1));
     texport->add_option("DATA", ex->data, "The data file (tesk.mem)")->required();
     texport->add_option("-o,--out", ex->png, "The PNG file to write")->required();
-    texport->callback([ex, &status] { status = texture_export(ex->slot, ex->data, ex->png); });
+    texport->callback([ex, &chosen] { chosen = [ex] { return texture_export(ex->slot, ex->data, ex->png); }; });
 }
 
-void add_music(CLI::App& app, int& status)
+void add_music(CLI::App& app, command& chosen)
 {
     struct values {
         std::string in, out = layout::music_file_name;
@@ -321,7 +330,7 @@ void add_music(CLI::App& app, int& status)
                  "short fade-out, encoded as 44.1 kHz stereo MP3");
     musiccmd->add_option("FILE", v->in, "The recording")->required();
     musiccmd->add_option("--out", v->out, "The MP3 file to write")->capture_default_str();
-    musiccmd->callback([v, &status] { status = music(v->in, v->out); });
+    musiccmd->callback([v, &chosen] { chosen = [v] { return music(v->in, v->out); }; });
 }
 
 } // namespace quor::apps

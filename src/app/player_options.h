@@ -14,7 +14,7 @@ struct window_size {
 };
 
 // Adding an option takes one field here and one line in `parse_options`, for a flag
-// `cli.add_flag("--name", out.name, "what it does");`.
+// `app.add_flag("--name", out.name, "what it does");`.
 struct player_options {
     std::optional<window_size> window; // --window[=WxH]: a resizable window; unset: full screen
     bool full_screen = false;           // --fullscreen was given (full screen is also the default)
@@ -26,11 +26,8 @@ struct player_options {
     bool edit = false;                  // --edit: the workbench overlay; a window unless --fullscreen
 };
 
-struct parse_outcome {
-    bool run = true;  // false: end at once with `status` after printing `text`
-    int status = 0;   // 0 after --help or --version, 2 after a bad command line
-    std::string text; // help or version for the standard output, or one error line for the standard error
-};
+// In app/command_line.h.
+struct parse_outcome;
 
 // Parses argv[1..argc-1] into `out`. A bad command line gives one line naming the culprit and
 // pointing at --help; `out` is then unspecified.

@@ -19,4 +19,11 @@ void report(std::string_view what, std::string_view why)
 
 void report(std::string_view message) { std::cerr << program << ": " << message << std::endl; }
 
+void inform(std::string_view what, std::string_view why)
+{
+    std::cout << program << ": " << what << ": " << why << std::endl;
+}
+
+void inform(std::string_view message) { std::cout << program << ": " << message << std::endl; }
+
 } // namespace quor::system

@@ -1,5 +1,5 @@
 // Messages of our own: one line on the standard error stream, "<program>: <what>: <why>", and the
-// caller carries on or refuses. The warnings whose wording the file and texture layers fix keep
+// caller carries on or refuses; news that is no fault goes the same way to the standard output. The warnings whose wording the file and texture layers fix keep
 // their own form ("message" + name) and are written where they arise.
 #pragma once
 
@@ -14,5 +14,9 @@ void set_program_name(std::string_view name);
 void report(std::string_view what, std::string_view why);
 // "<program>: <message>", for a message that is already one sentence.
 void report(std::string_view message);
+
+// The same on the standard output: what a command did or found, that is no fault.
+void inform(std::string_view what, std::string_view why);
+void inform(std::string_view message);
 
 } // namespace quor::system

@@ -3,9 +3,9 @@
 #include "app/system.h"
 
 #include <filesystem>
-#include <iostream>
 #include <memory>
 
+#include "app/command_line.h"
 #include "app/device_manager.h"
 #include "app/player_options.h"
 #include "app/render_device.h"
@@ -96,17 +96,6 @@ void reshape(int width, int height)
     state.screen_width = width;
     state.screen_height = height;
 }
-
-namespace {
-
-// Prints what the command line asked for or got wrong; the status to end with.
-int answer(const parse_outcome& parsed)
-{
-    (parsed.status == 0 ? std::cout : std::cerr) << parsed.text << (parsed.status == 0 ? "" : "\n") << std::flush;
-    return parsed.status;
-}
-
-} // namespace
 
 int run(int argc, char** argv, application_factory factory)
 {

@@ -3,7 +3,6 @@
 #include "demo/demo_scene.h"
 
 #include <filesystem>
-#include <iostream>
 
 #include "app/report.h"
 #include "demo/data_layout.h"
@@ -64,15 +63,15 @@ std::unique_ptr<char[]> read_file(std::size_t& size, std::string& path)
     size = static_cast<std::size_t>(file.length);
     path = file.path;
     if (size > block_size) {
-        std::cerr << data_file_name << ": " << size << " bytes, longer than the " << block_size
-                  << "-byte block it is read into" << std::endl;
+        system::report(data_file_name, std::to_string(size) + " bytes, longer than the " + std::to_string(block_size) +
+                                           "-byte block it is read into");
         return nullptr;
     }
     // Left uninitialised: the pages are touched once, by the read.
     std::unique_ptr<char[]> block(new char[block_size]);
     const auto got = static_cast<std::size_t>(file.read(block.get(), static_cast<int>(size)));
     if (got != size) {
-        std::cerr << data_file_name << ": read " << got << " of its " << size << " bytes" << std::endl;
+        system::report(data_file_name, "read " + std::to_string(got) + " of its " + std::to_string(size) + " bytes");
         return nullptr;
     }
     return block;
@@ -100,7 +99,7 @@ bool DemoScene::build(data_file file)
 {
     const data_check_result& check = file.check;
     if (!check.ok) {
-        std::cerr << check.message << std::endl;
+        system::report(check.message);
         return false;
     }
     file_data = std::move(file.block);

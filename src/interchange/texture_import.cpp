@@ -9,11 +9,9 @@
 
 #include <stb/stb_image.h>
 #include <stb/stb_image_resize.h>
-#include <stb/stb_image_write.h>
 
 #include "demo/data_layout.h"
 #include "interchange/dxt1_chain.h"
-#include "io/replace_file.h"
 
 namespace quor::interchange {
 namespace {
@@ -77,20 +75,6 @@ rgba_image decode_level0(std::span<const char> data, std::size_t slot)
             }
         }
     return img;
-}
-
-bool write_png(const std::string& path, const rgba_image& img, std::string* error)
-{
-    std::vector<char> png;
-    const auto append = [](void* context, void* bytes, int size) {
-        auto* out = static_cast<std::vector<char>*>(context);
-        out->insert(out->end(), static_cast<char*>(bytes), static_cast<char*>(bytes) + size);
-    };
-    if (!stbi_write_png_to_func(append, &png, img.width, img.height, 4, img.texels.data(), img.width * 4)) {
-        *error = path + ": the picture could not be encoded as PNG";
-        return false;
-    }
-    return replace_file(path, png, {}, error);
 }
 
 } // namespace quor::interchange

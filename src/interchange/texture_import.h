@@ -1,5 +1,5 @@
 // Textures from image files: any image stb_image reads, resized to a slot's size and made into
-// the slot's DXT1 chain as the builder makes its own; and a slot's level 0 back to PNG for editing.
+// the slot's DXT1 chain as the builder makes its own; and a slot's level 0 decoded for editing.
 #pragma once
 
 #include <cstddef>
@@ -25,8 +25,5 @@ bool chain_from_image(const std::string& path, std::size_t slot, std::vector<std
 
 // Level 0 of texture `slot` of a data file held in memory, decoded (opaque).
 rgba_image decode_level0(std::span<const char> data, std::size_t slot);
-
-// Writes img as a PNG file (written beside and renamed over path).
-bool write_png(const std::string& path, const rgba_image& img, std::string* error);
 
 } // namespace quor::interchange

@@ -1,44 +1,100 @@
-// PNG encoding in memory through libpng's simplified interface, which takes the row order as a
-// stride sign; the file itself goes through the safe replacement.
+// PNG encoding in memory through libpng's write calls, which swap the byte order and drop the
+// alpha on the way; the file itself goes through the safe replacement.
 #include "io/png_file.h"
 
 #include <png.h>
 
-#include <vector>
+#include <csetjmp>
+#include <cstdio>
 
 #include "io/replace_file.h"
 
 namespace quor {
 
+namespace {
+
+struct png_output {
+    std::vector<char>* bytes;
+    char message[200] = "";
+};
+
+void on_png_error(png_structp png, png_const_charp message)
+{
+    auto* output = static_cast<png_output*>(png_get_error_ptr(png));
+    std::snprintf(output->message, sizeof output->message, "%s", message);
+    png_longjmp(png, 1);
+}
+
+void on_png_warning(png_structp, png_const_charp) {}
+
+void on_png_write(png_structp png, png_bytep data, png_size_t size)
+{
+    auto* output = static_cast<png_output*>(png_get_io_ptr(png));
+    output->bytes->insert(output->bytes->end(), reinterpret_cast<char*>(data), reinterpret_cast<char*>(data) + size);
+}
+
+void on_png_flush(png_structp) {}
+
+// Only plain locals live across the setjmp: libpng leaves by longjmp on a failure.
+bool encode(const png_picture& p, const png_encoding& e, png_output& output)
+{
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &output, on_png_error, on_png_warning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    volatile bool ok = false;
+    if (info && setjmp(png_jmpbuf(png)) == 0) {
+        png_set_write_fn(png, &output, on_png_write, on_png_flush);
+        png_set_IHDR(png, info, static_cast<png_uint_32>(p.width), static_cast<png_uint_32>(p.height), 8,
+                     e.alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        if (e.fast) {
+            png_set_compression_level(png, 1);
+            png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+        }
+        png_write_info(png, info);
+        if (p.bgra)
+            png_set_bgr(png);
+        if (!e.alpha)
+            png_set_filler(png, 0, PNG_FILLER_AFTER);
+        const std::size_t row = static_cast<std::size_t>(p.width) * 4;
+        for (int i = 0; i < p.height; ++i) {
+            const int y = p.bottom_up ? p.height - 1 - i : i;
+            png_write_row(png, p.pixels + static_cast<std::size_t>(y) * row);
+        }
+        png_write_end(png, nullptr);
+        ok = true;
+    }
+    if (!png)
+        std::snprintf(output.message, sizeof output.message, "out of memory");
+    png_destroy_write_struct(&png, &info);
+    return ok;
+}
+
+} // namespace
+
+bool encode_png(const png_picture& picture, const png_encoding& encoding, std::vector<char>& out, std::string* why)
+{
+    out.clear();
+    if (!picture.pixels || picture.width <= 0 || picture.height <= 0) {
+        *why = "no picture to write";
+        return false;
+    }
+    png_output output{&out};
+    if (!encode(picture, encoding, output)) {
+        *why = output.message;
+        return false;
+    }
+    return true;
+}
+
 bool write_png(const std::string& path, const std::uint8_t* rgba, int width, int height, bool bottom_up,
                std::string* error)
 {
-    if (!rgba || width <= 0 || height <= 0) {
-        *error = path + ": no picture to write";
-        return false;
-    }
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(width);
-    image.height = static_cast<png_uint_32>(height);
-    image.format = PNG_FORMAT_RGBA;
-    // A negative stride makes libpng start from the last row of the buffer.
-    const png_int_32 stride = (bottom_up ? -1 : 1) * width * 4;
-    png_alloc_size_t size = 0;
     std::vector<char> bytes;
-    // The first call measures, the second encodes.
-    bool encoded = png_image_write_to_memory(&image, nullptr, &size, 0, rgba, stride, nullptr) != 0;
-    if (encoded) {
-        bytes.resize(size);
-        encoded = png_image_write_to_memory(&image, bytes.data(), &size, 0, rgba, stride, nullptr) != 0;
-    }
-    if (!encoded) {
-        *error = path + ": " + image.message;
-        png_image_free(&image);
+    std::string why;
+    if (!encode_png({rgba, width, height, false, bottom_up}, {}, bytes, &why)) {
+        *error = path + ": " + why;
         return false;
     }
-    png_image_free(&image);
-    bytes.resize(size);
     return replace_file(path, bytes, {}, error);
 }
 

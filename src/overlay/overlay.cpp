@@ -3,7 +3,6 @@
 #include "overlay/overlay.h"
 
 #include <imgui.h>
-#include <imgui_internal.h>
 
 #include <imgui_impl_glut.h>
 #include <imgui_impl_opengl2.h>
@@ -61,8 +60,6 @@ void workbench_overlay::draw(edit::workbench& bench, float seconds) { draw_panel
 
 void workbench_overlay::draw_panels(edit::workbench& bench, float seconds)
 {
-    rects.clear();
-    status = {};
     ImGuiIO& io = ImGui::GetIO();
     if (!places.panels()) {
         // No slider is held while the panels are away, and their input only keeps ImGui's state.
@@ -83,7 +80,7 @@ void workbench_overlay::draw_panels(edit::workbench& bench, float seconds)
     ImGui_ImplOpenGL2_NewFrame();
     ImGui::NewFrame();
     bool scrubbing = false;
-    draw_transport(bench, places.transport, asked, importing, watch, scrubbing, status);
+    draw_transport(bench, places.transport, asked, importing, watch, scrubbing);
     draw_channels(bench, places.channels, selected, scrubbing);
     bench.player().set_scrubbing(scrubbing);
     draw_reload_prompt(bench, places.transport);
@@ -92,10 +89,6 @@ void workbench_overlay::draw_panels(edit::workbench& bench, float seconds)
         draw_import(bench, places.channels, importing, watch);
     }
     ImGui::Render();
-    // After the frame's end, which retires ImGui's fallback window when nothing was drawn in it.
-    for (ImGuiWindow* w : ImGui::GetCurrentContext()->Windows)
-        if (w->Active && !w->Hidden && !(w->Flags & ImGuiWindowFlags_ChildWindow))
-            rects.push_back({w->Pos.x, w->Pos.y, w->Size.x, w->Size.y});
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
 }
 

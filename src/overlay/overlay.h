@@ -4,7 +4,6 @@
 // step, so it draws without a window too (tests draw it offscreen).
 #pragma once
 
-#include <array>
 #include <vector>
 
 #include "edit/workbench.h"
@@ -46,10 +45,7 @@ public:
     // Imports made since the start, watched ones included.
     int imports() const { return watch.imports(); }
 
-    // The screen rectangles (x, y from the top left, width, height) of the windows last drawn.
-    const std::vector<std::array<float, 4>>& window_rects() const { return rects; }
-    // Where the status line was last drawn.
-    const rect& status_rect() const { return status; }
+
     // Whether ImGui uses the keyboard for a text field, and the mouse for a window under it.
     bool typing() const;
     bool wants_mouse() const;
@@ -66,8 +62,6 @@ private:
     bool hidden = false;
     layout places;
     int window_width = 0, window_height = 0;
-    std::vector<std::array<float, 4>> rects;
-    rect status;
 };
 
 } // namespace quor::overlay

@@ -407,7 +407,7 @@ void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
 } // namespace
 
 void draw_transport(edit::workbench& bench, const rect& where, questions& asked, import_choice& importing,
-                    import_watch& watch, bool& scrubbing, rect& status)
+                    import_watch& watch, bool& scrubbing)
 {
     edit::transport& play = bench.player();
     place_panel(where);
@@ -493,7 +493,6 @@ void draw_transport(edit::workbench& bench, const rect& where, questions& asked,
     ImGui::SetCursorPosY(std::max(ImGui::GetCursorPosY(), ImGui::GetWindowHeight() - style.WindowPadding.y - lines));
     const ImVec2 at = ImGui::GetCursorScreenPos();
     const float width = ImGui::GetContentRegionAvail().x;
-    status = {static_cast<int>(at.x), static_cast<int>(at.y), static_cast<int>(width), static_cast<int>(lines)};
     if (!bench.status().empty()) {
         ImGui::PushStyleColor(ImGuiCol_Text, bench.status_failed() ? failure_colour : success_colour);
         ImGui::PushClipRect(at, ImVec2(at.x + width, at.y + lines), true);

@@ -74,10 +74,9 @@ void open_import(import_choice& choice);
 // Opens the question about a copy of the data file, its path as the workbench suggests.
 void ask_for_copy(const edit::workbench& bench, questions& asked, bool then_quit);
 
-// Each sets `scrubbing` when one of its widgets drags the time this frame. The transport gives
-// the place of its status line.
+// Each sets `scrubbing` when one of its widgets drags the time this frame.
 void draw_transport(edit::workbench& bench, const rect& where, questions& asked, import_choice& importing,
-                    import_watch& watch, bool& scrubbing, rect& status);
+                    import_watch& watch, bool& scrubbing);
 void draw_channels(edit::workbench& bench, const rect& where, selection& selected, bool& scrubbing);
 // The question a new version of the data file raises while edits are unsaved, and the questions
 // above; over the transport, clear of the picture and the status line.

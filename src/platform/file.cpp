@@ -174,6 +174,22 @@ void unmap(const char* data, std::size_t size)
         ::munmap(const_cast<char*>(data), size);
 }
 
+bool is_folder(const char* path)
+{
+    struct stat st;
+    return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool make_folder(const char* path)
+{
+    return ::mkdir(path, 0777) == 0 || errno == EEXIST;
+}
+
+bool can_write_into(const char* folder)
+{
+    return ::access(folder, W_OK | X_OK) == 0;
+}
+
 bool rename_over(const char* from, const char* to)
 {
     return std::rename(from, to) == 0;

@@ -61,6 +61,13 @@ bool stamp_of(const char* path, file_stamp& out);
 // Whether this process may create files in `folder` (its permissions, a read-only mount).
 bool folder_writable(const char* folder);
 
+// Whether `path` names a folder.
+bool is_folder(const char* path);
+// Creates the folder unless it exists (as anything); false when it can be neither.
+bool make_folder(const char* path);
+// Whether new files can be made in the folder.
+bool can_write_into(const char* folder);
+
 // Renames `from` over `to` in one step: `to` is never seen half written.
 bool rename_over(const char* from, const char* to);
 void remove_file(const char* path);

@@ -5,10 +5,10 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
-#include <GL/gl.h>
-#include <GL/glext.h>
 
 #include <cstring>
+
+#include "platform/framebuffer_api.h"
 
 namespace quor::platform {
 
@@ -68,46 +68,14 @@ EGLDisplay open_display()
     return EGL_NO_DISPLAY;
 }
 
-// Framebuffer-object entry points, resolved here so that the engine's seam stays GL 1.x only.
-struct fbo_api {
-    PFNGLGENFRAMEBUFFERSPROC GenFramebuffers;
-    PFNGLBINDFRAMEBUFFERPROC BindFramebuffer;
-    PFNGLGENRENDERBUFFERSPROC GenRenderbuffers;
-    PFNGLBINDRENDERBUFFERPROC BindRenderbuffer;
-    PFNGLRENDERBUFFERSTORAGEPROC RenderbufferStorage;
-    PFNGLFRAMEBUFFERRENDERBUFFERPROC FramebufferRenderbuffer;
-    PFNGLCHECKFRAMEBUFFERSTATUSPROC CheckFramebufferStatus;
-    PFNGLDELETEFRAMEBUFFERSPROC DeleteFramebuffers;
-    PFNGLDELETERENDERBUFFERSPROC DeleteRenderbuffers;
-    PFNGLRENDERBUFFERSTORAGEMULTISAMPLEPROC RenderbufferStorageMultisample;
-    PFNGLBLITFRAMEBUFFERPROC BlitFramebuffer;
-
-    bool load()
-    {
-        GenFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSPROC>(eglGetProcAddress("glGenFramebuffers"));
-        BindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(eglGetProcAddress("glBindFramebuffer"));
-        GenRenderbuffers = reinterpret_cast<PFNGLGENRENDERBUFFERSPROC>(eglGetProcAddress("glGenRenderbuffers"));
-        BindRenderbuffer = reinterpret_cast<PFNGLBINDRENDERBUFFERPROC>(eglGetProcAddress("glBindRenderbuffer"));
-        RenderbufferStorage =
-            reinterpret_cast<PFNGLRENDERBUFFERSTORAGEPROC>(eglGetProcAddress("glRenderbufferStorage"));
-        FramebufferRenderbuffer =
-            reinterpret_cast<PFNGLFRAMEBUFFERRENDERBUFFERPROC>(eglGetProcAddress("glFramebufferRenderbuffer"));
-        CheckFramebufferStatus =
-            reinterpret_cast<PFNGLCHECKFRAMEBUFFERSTATUSPROC>(eglGetProcAddress("glCheckFramebufferStatus"));
-        DeleteFramebuffers = reinterpret_cast<PFNGLDELETEFRAMEBUFFERSPROC>(eglGetProcAddress("glDeleteFramebuffers"));
-        DeleteRenderbuffers =
-            reinterpret_cast<PFNGLDELETERENDERBUFFERSPROC>(eglGetProcAddress("glDeleteRenderbuffers"));
-        RenderbufferStorageMultisample = reinterpret_cast<PFNGLRENDERBUFFERSTORAGEMULTISAMPLEPROC>(
-            eglGetProcAddress("glRenderbufferStorageMultisample"));
-        BlitFramebuffer = reinterpret_cast<PFNGLBLITFRAMEBUFFERPROC>(eglGetProcAddress("glBlitFramebuffer"));
-        return GenFramebuffers && BindFramebuffer && GenRenderbuffers && BindRenderbuffer && RenderbufferStorage &&
-               FramebufferRenderbuffer && CheckFramebufferStatus && DeleteFramebuffers && DeleteRenderbuffers &&
-               RenderbufferStorageMultisample && BlitFramebuffer;
-    }
-};
+const framebuffer_api& framebuffers()
+{
+    static const framebuffer_api fbo = load_framebuffer_api(eglGetProcAddress);
+    return fbo;
+}
 
 // A colour and a depth renderbuffer of `samples` samples (0: single-sampled) behind `framebuffer`.
-bool attach_buffers(const fbo_api& fbo, GLuint framebuffer, GLuint buffers[2], int width, int height, int samples)
+bool attach_buffers(const framebuffer_api& fbo, GLuint framebuffer, GLuint buffers[2], int width, int height, int samples)
 {
     fbo.BindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     fbo.GenRenderbuffers(2, buffers);
@@ -171,8 +139,8 @@ const char* create(offscreen_gl::egl_state& s, int width, int height, offscreen_
         return "cannot make the context current";
 
     if (s.surface == EGL_NO_SURFACE) {
-        fbo_api fbo;
-        if (!fbo.load())
+        const framebuffer_api& fbo = framebuffers();
+        if (!fbo.complete())
             return "neither a pbuffer nor framebuffer objects are available";
         fbo.GenFramebuffers(1, &s.framebuffer);
         if (!attach_buffers(fbo, s.framebuffer, s.renderbuffers, width, height, 0))
@@ -196,8 +164,8 @@ void destroy(offscreen_gl::egl_state& s)
     if (s.display == EGL_NO_DISPLAY)
         return;
     if (s.framebuffer && eglGetCurrentContext() == s.context) {
-        fbo_api fbo;
-        if (fbo.load()) {
+        const framebuffer_api& fbo = framebuffers();
+        if (fbo.complete()) {
             fbo.DeleteFramebuffers(1, &s.framebuffer);
             fbo.DeleteRenderbuffers(2, s.renderbuffers);
             if (s.multisampled) {
@@ -237,8 +205,7 @@ void offscreen_gl::resolve() const
     const egl_state& s = *egl_;
     if (!s.multisampled || s.failure)
         return;
-    fbo_api fbo;
-    fbo.load();
+    const framebuffer_api& fbo = framebuffers();
     fbo.BindFramebuffer(GL_READ_FRAMEBUFFER, s.multisampled);
     fbo.BindFramebuffer(GL_DRAW_FRAMEBUFFER, s.framebuffer);
     fbo.BlitFramebuffer(0, 0, s.width, s.height, 0, 0, s.width, s.height, GL_COLOR_BUFFER_BIT, GL_NEAREST);

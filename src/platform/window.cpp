@@ -4,11 +4,12 @@
 #include "platform/window.h"
 
 #include <GL/freeglut.h>
-#include <GL/glext.h>
 #include <GL/glx.h>
 #include <X11/Xutil.h>
 
 #include <cstdlib>
+
+#include "platform/framebuffer_api.h"
 
 // The hook into Xlib's event conversion for the close button; the header defines min and max.
 #include <X11/Xlibint.h>
@@ -42,44 +43,10 @@ struct resolved_frame {
 };
 resolved_frame resolved;
 
-// Framebuffer-object entry points (OpenGL 3.0), needed only for the resolve.
-struct framebuffer_api {
-    PFNGLGENFRAMEBUFFERSPROC GenFramebuffers;
-    PFNGLBINDFRAMEBUFFERPROC BindFramebuffer;
-    PFNGLDELETEFRAMEBUFFERSPROC DeleteFramebuffers;
-    PFNGLGENRENDERBUFFERSPROC GenRenderbuffers;
-    PFNGLBINDRENDERBUFFERPROC BindRenderbuffer;
-    PFNGLDELETERENDERBUFFERSPROC DeleteRenderbuffers;
-    PFNGLRENDERBUFFERSTORAGEPROC RenderbufferStorage;
-    PFNGLFRAMEBUFFERRENDERBUFFERPROC FramebufferRenderbuffer;
-    PFNGLBLITFRAMEBUFFERPROC BlitFramebuffer;
-
-    bool complete() const
-    {
-        return GenFramebuffers && BindFramebuffer && DeleteFramebuffers && GenRenderbuffers && BindRenderbuffer &&
-               DeleteRenderbuffers && RenderbufferStorage && FramebufferRenderbuffer && BlitFramebuffer;
-    }
-};
-
-template <class Entry>
-Entry entry_point(const char* name)
-{
-    return reinterpret_cast<Entry>(glutGetProcAddress(name));
-}
-
+// Needed only for the resolve.
 const framebuffer_api& framebuffers()
 {
-    static const framebuffer_api fbo{
-        entry_point<PFNGLGENFRAMEBUFFERSPROC>("glGenFramebuffers"),
-        entry_point<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer"),
-        entry_point<PFNGLDELETEFRAMEBUFFERSPROC>("glDeleteFramebuffers"),
-        entry_point<PFNGLGENRENDERBUFFERSPROC>("glGenRenderbuffers"),
-        entry_point<PFNGLBINDRENDERBUFFERPROC>("glBindRenderbuffer"),
-        entry_point<PFNGLDELETERENDERBUFFERSPROC>("glDeleteRenderbuffers"),
-        entry_point<PFNGLRENDERBUFFERSTORAGEPROC>("glRenderbufferStorage"),
-        entry_point<PFNGLFRAMEBUFFERRENDERBUFFERPROC>("glFramebufferRenderbuffer"),
-        entry_point<PFNGLBLITFRAMEBUFFERPROC>("glBlitFramebuffer"),
-    };
+    static const framebuffer_api fbo = load_framebuffer_api(glutGetProcAddress);
     return fbo;
 }
 input_filter filter;

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/player_options.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/player_options.h"
 #include "options.h"
 
@@ -48,14 +49,13 @@ void player(const std::vector<const char*>& argv)
 void capture(const std::vector<const char*>& argv)
 {
     quor::capture::options o;
-    std::string error;
-    if (!quor::capture::parse_options(int(argv.size()) - 1, argv.data() + 1, o, error)) {
-        check(one_line(error), "capture: a refusal that is not one line");
+    const quor::system::parse_outcome r = quor::capture::parse_options(int(argv.size()), argv.data(), o);
+    if (!r.run) {
+        check(r.status == 0 || r.status == 2, "capture: an exit status other than 0 or 2");
+        check(r.status == 0 || (one_line(r.text) && r.text.find("--help") != std::string::npos),
+              "capture: a refusal that is not one line pointing at --help");
         return;
     }
-    // --help and --version are answered before anything else is looked at.
-    if (o.help || !o.version.empty())
-        return;
     check(o.width >= 2 && o.height >= 2 && o.width % 2 == 0 && o.height % 2 == 0, "capture: an unusable size");
     check(o.fps.num > 0 && o.fps.den > 0 && o.fps.per_second() <= 1000.0, "capture: an unusable rate");
     check(std::isfinite(o.from) && o.from >= 0.0 && (o.to < 0.0 || o.to > o.from), "capture: an unusable stretch");

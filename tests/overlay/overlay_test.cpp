@@ -5,6 +5,7 @@
 #include "overlay/overlay.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -212,36 +214,44 @@ TEST(OverlayLayout, AtEachSizeThePanelsAndStatusLieBesideTheWholePictureAndTabGi
         EXPECT_NEAR(square.x + square.width / 2.0, picture.x + picture.width / 2.0, 2);
         EXPECT_NEAR(square.y + square.height / 2.0, picture.y + picture.height / 2.0, 2);
 
-        const auto& rects = at.view->window_rects();
+        // The panels as ImGui placed them in the frame just drawn.
+        std::vector<overlay::rect> rects;
+        for (ImGuiWindow* w : ImGui::GetCurrentContext()->Windows)
+            if (w->Active && !w->Hidden && !(w->Flags & ImGuiWindowFlags_ChildWindow))
+                rects.push_back(whole({w->Pos.x, w->Pos.y, w->Size.x, w->Size.y}));
         EXPECT_EQ(rects.size(), 2u) << "the transport and the channels";
         for (std::size_t i = 0; i < rects.size(); ++i) {
-            EXPECT_TRUE(within(whole(rects[i]), window)) << "panel " << i << " inside the window";
-            EXPECT_FALSE(overlap(whole(rects[i]), picture)) << "panel " << i << " beside the picture";
+            EXPECT_TRUE(within(rects[i], window)) << "panel " << i << " inside the window";
+            EXPECT_FALSE(overlap(rects[i], picture)) << "panel " << i << " beside the picture";
             for (std::size_t j = i + 1; j < rects.size(); ++j)
-                EXPECT_FALSE(overlap(whole(rects[i]), whole(rects[j])));
+                EXPECT_FALSE(overlap(rects[i], rects[j]));
         }
-        const overlay::rect status = at.view->status_rect();
-        EXPECT_TRUE(within(status, window)) << "the status line inside the window";
-        EXPECT_FALSE(overlap(status, picture));
-        EXPECT_TRUE(within(status, whole(rects[0])) || within(status, whole(rects[1])))
-            << "the status line inside a panel";
+        const ImGuiWindow* transport = ImGui::FindWindowByName("Transport");
+        ASSERT_NE(transport, nullptr);
+        // The status line: the foot of the transport, its lower third.
+        const overlay::rect foot = whole({transport->Pos.x, transport->Pos.y + transport->Size.y * 2 / 3,
+                                          transport->Size.x, transport->Size.y / 3});
 
-        int demo_outside = 0, panels_over_picture = 0, panel_pixels = 0, status_pixels = 0;
+        // The refusal's colour (a reddish text) marks the status line's pixels.
+        const auto refusal = [](const std::uint8_t* px) { return px[0] > 200 && px[1] > 80 && px[1] < 150 && px[2] < 130; };
+        int demo_outside = 0, panels_over_picture = 0, panel_pixels = 0, status_pixels = 0, stray_status = 0;
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
                 const std::uint8_t* alone = pixel(demo_alone, width, height, x, y);
+                const std::uint8_t* shown = pixel(with_panels, width, height, x, y);
                 const bool in_picture = inside(picture, x, y);
                 if (!in_picture && (alone[0] | alone[1] | alone[2]))
                     ++demo_outside;
-                if (std::memcmp(alone, pixel(with_panels, width, height, x, y), 3) != 0) {
+                if (std::memcmp(alone, shown, 3) != 0)
                     ++(in_picture ? panels_over_picture : panel_pixels);
-                    status_pixels += inside(status, x, y);
-                }
+                if (!in_picture && refusal(shown))
+                    ++(inside(foot, x, y) ? status_pixels : stray_status);
             }
         EXPECT_EQ(demo_outside, 0) << "the demo draws only in its picture";
         EXPECT_EQ(panels_over_picture, 0) << "no panel pixel over a demo pixel";
         EXPECT_GT(panel_pixels, 10000) << "the panels show";
         EXPECT_GT(status_pixels, 200) << "the refusal shows on the status line";
+        EXPECT_EQ(stray_status, 0) << "at the transport's foot";
 
         if (testing::Test::HasFailure() || std::getenv("QUOR_DUMP")) {
             const std::string shot = testing::TempDir() + "workbench-" + std::to_string(width) + ".png";

@@ -3,9 +3,6 @@
 // writer buffer, finish the output (and the sound of a PNG sequence).
 #include "capture.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -25,6 +22,7 @@
 #include "gl/api.h"
 #include "music_track.h"
 #include "platform/interrupt.h"
+#include "platform/process.h"
 #include "png_sequence.h"
 #include "progress.h"
 
@@ -78,8 +76,8 @@ std::string usable_music(const options& o, std::string& why)
     const std::string& music = static_cast<demo::Demo*>(system::current_application())->music_file;
     if (!music_readable(music, why))
         return {};
-    char here[4096];
-    return music[0] == '/' ? music : std::string(getcwd(here, sizeof here) ? here : ".") + "/" + music;
+    const std::string here = platform::current_folder();
+    return music[0] == '/' ? music : (here.empty() ? "." : here) + "/" + music;
 }
 
 std::unique_ptr<frame_sink> make_sink(const options& o)
@@ -198,24 +196,14 @@ struct pass_figures {
 
 class pass_meter {
 public:
-    pass_meter() : wall(std::chrono::steady_clock::now()), cpu(cpu_now()) {}
+    pass_meter() : wall(std::chrono::steady_clock::now()), cpu(platform::processor_seconds()) {}
     pass_figures stop(std::uint64_t frames) const
     {
         return {frames, std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count(),
-                cpu_now() - cpu};
+                platform::processor_seconds() - cpu};
     }
 
 private:
-    static double cpu_now()
-    {
-        double total = 0.0;
-        for (int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
-            rusage u{};
-            getrusage(who, &u);
-            total += u.ru_utime.tv_sec + u.ru_stime.tv_sec + 1e-6 * (u.ru_utime.tv_usec + u.ru_stime.tv_usec);
-        }
-        return total;
-    }
     std::chrono::steady_clock::time_point wall;
     double cpu;
 };
@@ -230,7 +218,7 @@ int run(const options& o)
     if (!start_demo(o.width, o.height, o.fps) || !open_output(o, run))
         return 1;
     const std::uint64_t total = frame_stepper::count(run.frames.from, o.fps, run.frames.to, run.frames.last);
-    progress report(std::cerr, total, isatty(STDERR_FILENO) != 0);
+    progress report(std::cerr, total, platform::errors_to_terminal());
     std::uint64_t frames = 0;
     const bool captured = capture_frames(o, run.frames, *run.context, *run.sink, &report, frames);
     // Not committed: the sink removes its incomplete video; the pictures written are whole.

@@ -1,46 +1,19 @@
-// Starting ffmpeg and feeding it: posix_spawn with our pipe as its standard input and a
-// temporary file as its standard error (it reports its own failures there, quietly otherwise).
+// Starting ffmpeg and feeding it through the platform's programs: our pipe as its standard input
+// and a temporary file as its standard error (it reports its own failures there, quietly
+// otherwise).
 #include "ffmpeg_video.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cctype>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <sstream>
 
+#include "platform/file.h"
 #include "yuv_picture.h"
-
-extern char** environ;
 
 namespace quor::capture {
 
 namespace {
 
 constexpr const char* missing_ffmpeg = "the ffmpeg program is not installed (Debian package ffmpeg)";
-
-bool in_path(const char* program)
-{
-    const char* path = std::getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin:/bin";
-    std::size_t at = 0;
-    while (at <= dirs.size()) {
-        std::size_t end = dirs.find(':', at);
-        if (end == std::string::npos)
-            end = dirs.size();
-        const std::string dir = end > at ? dirs.substr(at, end - at) : ".";
-        if (access((dir + "/" + program).c_str(), X_OK) == 0)
-            return true;
-        at = end + 1;
-    }
-    return false;
-}
 
 } // namespace
 
@@ -130,26 +103,25 @@ ffmpeg_video::ffmpeg_video(video_settings s) : settings(std::move(s)), incomplet
 ffmpeg_video::~ffmpeg_video()
 {
     finish();
-    unlink(incomplete.c_str());
+    platform::remove_file(incomplete.c_str());
 }
 
 bool ffmpeg_video::check()
 {
     // Learnt here rather than from ffmpeg, so that the user hears of it before any rendering.
-    struct stat before;
-    if (stat(settings.output.c_str(), &before) == 0 && S_ISDIR(before.st_mode)) {
+    if (platform::is_folder(settings.output.c_str())) {
         failure = "cannot write " + settings.output + ": it is a folder";
         return false;
     }
     // Whatever is there is a leftover of an earlier capture: ours to replace.
-    const int probe = ::open(incomplete.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (probe < 0) {
-        failure = "cannot write " + incomplete + ": " + std::strerror(errno);
+    const int probe = platform::create_file(incomplete.c_str(), 0666);
+    if (probe == platform::no_file) {
+        failure = "cannot write " + incomplete + ": " + platform::last_error();
         return false;
     }
-    close(probe);
-    unlink(incomplete.c_str());
-    if (!in_path("ffmpeg")) {
+    platform::close_file(probe);
+    platform::remove_file(incomplete.c_str());
+    if (!platform::program_on_path("ffmpeg")) {
         failure = missing_ffmpeg;
         return false;
     }
@@ -164,84 +136,37 @@ void ffmpeg_video::set_music(const std::string& file, double offset)
 
 bool ffmpeg_video::open()
 {
-    int pipe_fds[2];
-    FILE* log_file = std::tmpfile();
-    if (!log_file || pipe2(pipe_fds, O_CLOEXEC) != 0) {
-        failure = std::string("cannot start ffmpeg: ") + std::strerror(errno);
-        if (log_file)
-            std::fclose(log_file);
-        return false;
-    }
-    log = fcntl(fileno(log_file), F_DUPFD_CLOEXEC, 0);
-    std::fclose(log_file);
-    // A bigger pipe means fewer switches between us and ffmpeg per picture.
-    fcntl(pipe_fds[1], F_SETPIPE_SZ, 1 << 20);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipe_fds[0], STDIN_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, log, STDERR_FILENO);
-
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-
     video_settings to_incomplete = settings;
     to_incomplete.output = incomplete;
-    const std::vector<std::string> args = ffmpeg_arguments(to_incomplete);
-    std::vector<char*> argv;
-    for (const auto& s : args)
-        argv.push_back(const_cast<char*>(s.c_str()));
-    argv.push_back(nullptr);
-    const int spawned = posix_spawnp(&child, "ffmpeg", &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipe_fds[0]);
-    if (spawned != 0) {
-        child = -1;
-        close(pipe_fds[1]);
-        failure = spawned == ENOENT ? missing_ffmpeg
-                                    : std::string("cannot start ffmpeg: ") + std::strerror(spawned);
+    std::string why;
+    switch (platform::start_program(ffmpeg_arguments(to_incomplete), child, &why)) {
+    case platform::start_result::started:
+        return true;
+    case platform::start_result::not_found:
+        failure = missing_ffmpeg;
+        return false;
+    default:
+        failure = "cannot start ffmpeg: " + why;
         return false;
     }
-    input = pipe_fds[1];
-    return true;
 }
 
 bool ffmpeg_video::write(const std::uint8_t* bgra, std::uint64_t)
 {
     yuv.resize(i420_bytes(settings.width, settings.height));
     bgra_to_i420(bgra, settings.width, settings.height, yuv.data());
-    std::size_t done = 0;
-    while (done < yuv.size()) {
-        const ssize_t n = ::write(input, yuv.data() + done, yuv.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            // ffmpeg has gone; `finish` reaps it and tells why.
-            failure = "ffmpeg stopped reading";
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
+    if (platform::write_full(child.input, yuv.data(), yuv.size()) != yuv.size()) {
+        // ffmpeg has gone; `finish` reaps it and tells why.
+        failure = "ffmpeg stopped reading";
+        return false;
     }
     return true;
 }
 
 std::string ffmpeg_video::log_summary() const
 {
-    std::string text;
-    char chunk[4096];
-    ssize_t n;
-    off_t at = 0;
-    while ((n = pread(log, chunk, sizeof chunk, at)) > 0) {
-        text.append(chunk, static_cast<std::size_t>(n));
-        at += n;
-        // Only the end matters: keep what a last line can be found in.
-        if (text.size() > 8192)
-            text.erase(0, text.size() - 4096);
-    }
+    // Only the end matters: keep what a last line can be found in.
+    const std::string text = platform::program_log(child, 4096);
     std::string last;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
@@ -259,37 +184,31 @@ std::string ffmpeg_video::log_summary() const
 
 bool ffmpeg_video::finish()
 {
-    if (child < 0)
+    if (child.id < 0)
         return failure.empty();
-    close(input);
-    input = -1;
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    child = -1;
-    const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    const platform::program_end end = platform::finish_program(child);
+    const bool ok = end.exited && end.status == 0;
     if (!ok) {
         const std::string why = log_summary();
         std::ostringstream line;
         line << "ffmpeg could not write " << settings.output;
-        if (WIFEXITED(status))
-            line << " (status " << WEXITSTATUS(status) << ")";
-        else if (WIFSIGNALED(status))
-            line << " (signal " << WTERMSIG(status) << ")";
+        if (end.exited)
+            line << " (status " << end.status << ")";
+        else if (end.signal != 0)
+            line << " (signal " << end.signal << ")";
         if (!why.empty())
             line << "\nffmpeg: " << why;
         failure = line.str();
     }
-    close(log);
-    log = -1;
+    platform::close_log(child);
     return ok && failure.empty();
 }
 
 bool ffmpeg_video::commit()
 {
-    if (std::rename(incomplete.c_str(), settings.output.c_str()) == 0)
+    if (platform::rename_over(incomplete.c_str(), settings.output.c_str()))
         return true;
-    failure = "cannot rename " + incomplete + " to " + settings.output + ": " + std::strerror(errno);
+    failure = "cannot rename " + incomplete + " to " + settings.output + ": " + platform::last_error();
     return false;
 }
 

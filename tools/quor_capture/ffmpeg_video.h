@@ -6,10 +6,10 @@
 
 #include <string>
 #include <vector>
-#include <sys/types.h>
 
 #include "frame_sink.h"
 #include "options.h"
+#include "platform/process.h"
 
 namespace quor::capture {
 
@@ -70,9 +70,7 @@ private:
 
     video_settings settings;
     std::string incomplete; // ffmpeg's output file, removed unless committed
-    pid_t child = -1;
-    int input = -1;    // write end of ffmpeg's standard input
-    int log = -1;      // ffmpeg's standard error, kept for the failure message
+    platform::child_program child; // its standard error kept for the failure message
     std::string failure;
     std::vector<std::uint8_t> yuv; // the picture being written
 };

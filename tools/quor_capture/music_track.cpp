@@ -1,10 +1,8 @@
 // Decoding through libmpg123 (quiet, no resync hunt through junk) and writing through libsndfile.
 #include "music_track.h"
 
-#include <fcntl.h>
 #include <mpg123.h>
 #include <sndfile.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
@@ -12,6 +10,8 @@
 #include <cstring>
 #include <memory>
 #include <vector>
+
+#include "platform/file.h"
 
 namespace quor::capture {
 
@@ -29,12 +29,15 @@ using decoder = std::unique_ptr<mpg123_handle, decoder_deleter>;
 // An open decoder giving 16-bit samples, with its rate and channel count; null with `why`.
 decoder open_track(const std::string& path, long& rate, int& channels, std::string& why)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        why = std::strerror(errno);
+    // The system's reason for a file that is not there or not readable; anything else that is not
+    // audio is the decoder's to refuse.
+    platform::open_result how;
+    const int fd = platform::open_for_input(path.c_str(), &how);
+    if (how == platform::open_result::missing || how == platform::open_result::unreadable) {
+        why = platform::last_error();
         return nullptr;
     }
-    ::close(fd);
+    platform::close_file(fd);
     int status = MPG123_OK;
     decoder d(mpg123_new(nullptr, &status));
     if (!d) {

@@ -2,27 +2,20 @@
 // anti-aliasing) and where to write it (a video through ffmpeg or a PNG sequence).
 #pragma once
 
-#include <cstdint>
 #include <string>
+
+#include "app/frame_rate.h"
+
+namespace quor::system {
+struct parse_outcome;
+}
 
 namespace quor::capture {
 
-// A frame rate as a fraction, so that 30000/1001 is exact: frame k of a capture shows demo time
+// Frame rates are fractions, so that 30000/1001 is exact: frame k of a capture shows demo time
 // from + k * den / num.
-struct frame_rate {
-    std::int64_t num = 60;
-    std::int64_t den = 1;
-
-    // Seconds from the first frame to frame k, with one rounding.
-    double seconds(std::uint64_t k) const { return static_cast<double>(static_cast<std::int64_t>(k) * den) / num; }
-    double per_second() const { return static_cast<double>(num) / den; }
-    // "60" or "30000/1001", as ffmpeg takes it.
-    std::string text() const;
-};
-
-// "60", "30000/1001" or "29.97" (a decimal is taken as the fraction it writes, 2997/100), above
-// 0 and at most 1000 frames a second; false for anything else.
-bool parse_frame_rate(const std::string& text, frame_rate& out);
+using system::frame_rate;
+using system::parse_frame_rate;
 
 struct options {
     int width = 1280;
@@ -37,15 +30,10 @@ struct options {
     std::string data_dir;   // --data: folder to run from; empty: the current one
     std::string preset = "ultrafast"; // the H.264 encoder's speed/size trade-off
     int benchmark = 0;      // frames to time live and captured; 0: a normal capture
-    bool help = false;
-    std::string version; // after --version: the line to print
 };
 
-// The --help text.
-std::string usage();
-
-// Fills `out` from the arguments after the program name ("--name value" or "--name=value").
-// On a bad argument returns false with `error` saying which one and why, in a few words.
-bool parse_options(int argc, const char* const* argv, options& out, std::string& error);
+// Fills `out` from argv[1..] ("--name value" or "--name=value"). --help, --version and a bad
+// command line end the program as the outcome says.
+system::parse_outcome parse_options(int argc, const char* const* argv, options& out);
 
 } // namespace quor::capture

@@ -1,0 +1,168 @@
+// CLI11 splits the arguments and finds the options; the layer turns its exceptions into the one
+// error line, and the validators read values whole ("800x" is not a size, "nan" not a time), so
+// that no program sees a value it cannot use.
+#include "app/command_line.h"
+
+#include <charconv>
+#include <cmath>
+#include <iostream>
+#include <sstream>
+
+#include "version.h"
+
+namespace quor::system {
+
+namespace {
+
+bool parse_int(std::string_view text, int& out)
+{
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+std::string number_text(double v)
+{
+    std::ostringstream out;
+    out << v;
+    return out.str();
+}
+
+// The subcommands parsed, after the program's name: "quor-mem motion lws".
+std::string command_path(const CLI::App& app)
+{
+    std::string path = app.get_name();
+    for (const CLI::App* a = &app; !a->get_subcommands().empty();) {
+        a = a->get_subcommands().front();
+        path += " " + a->get_name();
+    }
+    return path;
+}
+
+// CLI11's message as what and why: "--msaa: 3 not in {2,4,8}" names the option (or "--a or --b")
+// before the colon.
+std::pair<std::string, std::string> what_and_why(const CLI::ParseError& e)
+{
+    const std::string message = e.what();
+    const std::size_t colon = message.find(": ");
+    const std::size_t space = message.find(' ');
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) && colon != std::string::npos &&
+        message.find(" missing", colon) != std::string::npos)
+        return {message.substr(0, colon), "needs a value"};
+    if (colon != std::string::npos && (colon < space || message.starts_with("-")))
+        return {message.substr(0, colon), message.substr(colon + 2)};
+    // "--into is required": one name, then the words.
+    const bool named = space != std::string::npos && message.substr(space) == " is required";
+    if (dynamic_cast<const CLI::RequiredError*>(&e) && named)
+        return {message.substr(0, space), "must be given"};
+    return {"command line", message};
+}
+
+std::string error_line(std::string_view program, std::string_view command, std::string_view what,
+                       std::string_view why)
+{
+    return std::string(program) + ": " + std::string(what) + ": " + std::string(why) + " (see " +
+           std::string(command) + " --help)";
+}
+
+} // namespace
+
+int answer(const parse_outcome& parsed)
+{
+    (parsed.status == 0 ? std::cout : std::cerr) << parsed.text << (parsed.status == 0 ? "" : "\n") << std::flush;
+    return parsed.status;
+}
+
+bool parse_size(std::string_view text, int low, int high, bool even, int& width, int& height)
+{
+    const std::size_t x = text.find('x');
+    int w = 0, h = 0;
+    if (x == std::string_view::npos || !parse_int(text.substr(0, x), w) || !parse_int(text.substr(x + 1), h) ||
+        w < low || h < low || w > high || h > high || (even && (w % 2 != 0 || h % 2 != 0)))
+        return false;
+    width = w;
+    height = h;
+    return true;
+}
+
+bool parse_seconds(std::string_view text, double high, double& seconds)
+{
+    double v = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(v) || v < 0.0 || v > high)
+        return false;
+    seconds = v;
+    return true;
+}
+
+CLI::Validator size_check(int low, int high, bool even)
+{
+    const std::string expected = std::string("WxH with ") + (even ? "even " : "") + "sides from " +
+                                 std::to_string(low) + " to " + std::to_string(high);
+    return CLI::Validator(
+        [=](std::string& text) {
+            int w = 0, h = 0;
+            return text.empty() || parse_size(text, low, high, even, w, h) ? std::string()
+                                                                           : "'" + text + "' is not " + expected;
+        },
+        "WxH");
+}
+
+CLI::Validator seconds_check(double high)
+{
+    const std::string expected = std::isinf(high) || high >= 1e308 ? "a number of seconds, 0 or more"
+                                                                   : "a number of seconds from 0 to " + number_text(high);
+    return CLI::Validator(
+        [=](std::string& text) {
+            double seconds = 0.0;
+            return parse_seconds(text, high, seconds) ? std::string() : "'" + text + "' is not " + expected;
+        },
+        "SECONDS");
+}
+
+CLI::Validator rate_check()
+{
+    return CLI::Validator(
+        [](std::string& text) {
+            frame_rate rate;
+            return parse_frame_rate(text, rate)
+                       ? std::string()
+                       : "'" + text + "' is not a rate above 0 and up to 1000, such as 60, 30000/1001 or 29.97";
+        },
+        "RATE");
+}
+
+command_line::command_line(std::string name, const std::string& description)
+    : program(std::move(name)), cli(description, program)
+{
+    cli.set_help_flag("-h,--help", "print this help and exit");
+    cli.set_version_flag("--version", program + " " + QUOR_VERSION, "print the version and exit");
+    // Reported here, naming the first of them, once the parse is done (subcommands inherit it).
+    cli.allow_extras();
+}
+
+parse_outcome command_line::parse(int argc, const char* const* argv)
+{
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        return {false, 0, cli.help()};
+    } catch (const CLI::CallForVersion& e) {
+        return {false, 0, std::string(e.what()) + "\n"};
+    } catch (const CLI::ParseError& e) {
+        const auto [what, why] = what_and_why(e);
+        return refuse(what, why);
+    }
+    const std::vector<std::string> extras = cli.remaining(true);
+    if (!extras.empty()) {
+        const std::string& first = extras.front();
+        return refuse(first, first.rfind('-', 0) == 0 ? "unknown option" : "unexpected argument");
+    }
+    return {};
+}
+
+parse_outcome command_line::refuse(std::string_view what, std::string_view why) const
+{
+    return {false, 2, error_line(program, command_path(cli), what, why)};
+}
+
+} // namespace quor::system
