@@ -14,7 +14,7 @@ hud_run()
         "$0" "$@" >/dev/null 2>&1 & pid=$!
         timeout 20 xdotool search --sync --name "render device test" >/dev/null 2>&1
         keys="'"${HUD_KEYS:-}"'"
-        [ -n "$keys" ] && xdotool search --name "render device test" key --window %1 $keys
+        [ -n "$keys" ] && xdotool search --name "render device test" key --window %1 $keys >/dev/null 2>&1
         sleep 1
         cpu0=$(awk "{ print \$14 + \$15 }" /proc/$pid/stat)
         sleep '"$span"'

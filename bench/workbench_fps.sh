@@ -7,6 +7,7 @@
 # Usage: bench/workbench_fps.sh BIN_DIR DATA_DIR [FROM_SECONDS] [SECONDS]
 set -euo pipefail
 bin=$(cd "$1" && pwd)
+write=$(cd "$(dirname "$0")/../tests/e2e" && pwd)/camera_gltf.py
 data=$(cd "$2" && pwd)
 from=${3:-10}
 span=${4:-10}
@@ -62,7 +63,6 @@ echo "reload, as the workbench measured it: $(grep -o 'in [0-9]* ms' out.txt | t
 # renames its new version over the old; the time from each rename to the import's line (the
 # next frame draws it).
 mkdir "$work/shots"
-write=$(cd "$(dirname "$0")/../tests/e2e" && pwd)/camera_gltf.py
 python3 "$write" "$work/shots/shot.gltf" 4
 cd "$work/shots"
 xvfb-run -a -s "-screen 0 1280x720x24" bash -c '
