@@ -46,13 +46,24 @@ set(_dated)
 if(_epoch MATCHES "^[0-9]+$")
   set(_dated ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${_epoch})
 endif()
+# quor-mem's page also holds the --help of each of its commands (and with it the motion text's format).
+set(_commands_quor-mem ${_staged}/quor-mem-commands.h2m)
+add_custom_command(OUTPUT ${_commands_quor-mem}
+  COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:quor-mem> -DOUTPUT=${_commands_quor-mem}
+          -P ${PROJECT_SOURCE_DIR}/cmake/command_pages.cmake
+  DEPENDS quor-mem ${PROJECT_SOURCE_DIR}/cmake/command_pages.cmake
+  VERBATIM)
 set(_man_pages)
 foreach(program ${_programs})
   set(_page ${_staged}/${program}.1)
+  set(_include)
+  if(DEFINED _commands_${program})
+    set(_include --include=${_commands_${program}})
+  endif()
   add_custom_command(OUTPUT ${_page}.gz
-    COMMAND ${_dated} help2man --no-info --version-string=${PROJECT_VERSION} --name=${_name_${program}} --output=${_page} $<TARGET_FILE:${program}>
+    COMMAND ${_dated} help2man --no-info --version-string=${PROJECT_VERSION} --name=${_name_${program}} ${_include} --output=${_page} $<TARGET_FILE:${program}>
     COMMAND gzip -9nf ${_page}
-    DEPENDS ${program}
+    DEPENDS ${program} ${_commands_${program}}
     COMMENT "Writing the man page of ${program} with help2man"
     VERBATIM)
   list(APPEND _man_pages ${_page}.gz)

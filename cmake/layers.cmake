@@ -1,22 +1,60 @@
 # One static library per folder of src/, each linking the layers below it; every .cpp of a
 # folder belongs to its library. Bottom up: platform, anim, io, gl, app, scene, demo, then the
 # workbench's edit and overlay and the interchange of motion, textures and music.
+#
+# Variants for other systems sit beside the Linux file as <name>_<system>.cpp (web, windows): on
+# that system the variant replaces <name>.cpp, elsewhere it is left out. QUOR_SYSTEM names the
+# system being built for, empty for Linux; QUOR_LAYER_EXCLUDE lists the sources (relative to src/)
+# that a system does without.
+set(QUOR_SYSTEMS web windows)
+
 function(quor_layer name folder)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${folder}/*.cpp)
-  add_library(${name} STATIC ${sources})
+  set(chosen)
+  foreach(source ${sources})
+    get_filename_component(base ${source} NAME_WE)
+    file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR}/src ${source})
+    if(relative IN_LIST QUOR_LAYER_EXCLUDE)
+      continue()
+    endif()
+    set(variant_of "")
+    foreach(system ${QUOR_SYSTEMS})
+      if(base MATCHES "^(.+)_${system}$")
+        set(variant_of ${system})
+      endif()
+    endforeach()
+    if(variant_of)
+      if(variant_of STREQUAL "${QUOR_SYSTEM}")
+        list(APPEND chosen ${source})
+      endif()
+    elseif(NOT QUOR_SYSTEM OR NOT EXISTS ${PROJECT_SOURCE_DIR}/src/${folder}/${base}_${QUOR_SYSTEM}.cpp)
+      list(APPEND chosen ${source})
+    endif()
+  endforeach()
+  add_library(${name} STATIC ${chosen})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARGN})
   target_compile_options(${name} PRIVATE ${QUOR_FUZZ_COVERAGE})
 endfunction()
 
-# The platform's services: window and main loop, offscreen context, counters, audio, files.
-quor_layer(quor_platform platform OpenGL::GL OpenGL::GLX OpenGL::EGL GLUT::GLUT X11::X11 PkgConfig::SDL2_MIXER)
-# anim needs nothing but the standard library and Boost, io only the platform's files and libpng;
-# both test without a display.
-quor_layer(quor_anim anim Boost::headers)
-quor_layer(quor_io io quor_platform PNG::PNG)
-quor_layer(quor_gl gl quor_io quor_anim OpenGL::GL GLEW::GLEW)
-quor_layer(quor_app app quor_gl quor_platform CLI11::CLI11)
+if(EMSCRIPTEN)
+  # The browser's platform, with WebGL, html5 events and the page's fetches (see cmake/web.cmake);
+  # Boost and CLI11 headers through quor_host_headers.
+  quor_layer(quor_platform platform)
+  quor_layer(quor_anim anim quor_host_headers)
+  quor_layer(quor_io io quor_platform)
+  quor_layer(quor_gl gl quor_io quor_anim)
+  quor_layer(quor_app app quor_gl quor_platform quor_host_headers)
+else()
+  # The platform's services: window and main loop, offscreen context, counters, audio, files.
+  quor_layer(quor_platform platform ${QUOR_PLATFORM_LIBRARIES})
+  # anim needs nothing but the standard library and Boost, io only the platform's files and libpng;
+  # both test without a display.
+  quor_layer(quor_anim anim Boost::headers)
+  quor_layer(quor_io io quor_platform PNG::PNG)
+  quor_layer(quor_gl gl quor_io quor_anim OpenGL::GL GLEW::GLEW)
+  quor_layer(quor_app app quor_gl quor_platform CLI11::CLI11)
+endif()
 # --version prints the project's version.
 target_link_libraries(quor_app PRIVATE quor_version)
 # --edit is offered where the workbench is built.
@@ -45,7 +83,11 @@ if(QUOR_WORKBENCH)
 endif()
 
 # Motion, texture and music interchange: the importers and the DXT1 and MP3 encoders, for
-# quor-mem, the content generator and the workbench. Without LAME neither it nor they are built.
+# quor-mem, the content generator and the workbench. Without LAME neither it nor they are built;
+# the Windows and browser players have no use for it.
+if(WIN32 OR EMSCRIPTEN)
+  return()
+endif()
 find_library(QUOR_MP3LAME mp3lame)
 if(TARGET PkgConfig::LAME)
   set(_lame PkgConfig::LAME)

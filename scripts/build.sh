@@ -1,5 +1,11 @@
 #!/usr/bin/env bash
-# Configures and builds one build tree: scripts/build.sh [release|sanitize]. Incremental.
+# Configures and builds one build tree: scripts/build.sh [release|sanitize|windows|web]. Incremental.
+# windows: the player cross-built with MinGW-w64 into build-windows/ (its libraries built once, from
+# Debian's sources, under build-windows/deps), with bin/quor-demo.exe and quor-demo-windows.zip.
+# web: the player for browsers in build-web/ (emscripten), with a folder any static web server can
+# serve in build-web/site/ (the page, the wasm and its script, the data and the music), and the
+# browser tests' npm packages in build-web/npm/. It installs what it needs and makes the data with
+# the release build's quor-mem.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 kind=${1:-release}
@@ -7,10 +13,30 @@ case "$kind" in
   release)  dir="$root/build";      opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
   sanitize) dir="$root/build-asan"; opts=(-DCMAKE_BUILD_TYPE=Debug -DQUOR_SANITIZE=ON -DQUOR_BENCH=OFF
                                           -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
-  *) echo "usage: scripts/build.sh [release|sanitize]" >&2; exit 2 ;;
+  windows)  dir="$root/build-windows"; opts=(-DCMAKE_BUILD_TYPE=Release -DQUOR_WORKBENCH=OFF
+                                             -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake"
+                                             -DQUOR_WINDOWS_DEPS="$root/build-windows/deps/prefix")
+            bash "$root/scripts/setup.sh" "$root/scripts/packages-windows.txt"
+            bash "$root/scripts/windows-deps.sh" "$dir/deps" ;;
+  web)      dir="$root/build-web";  opts=(-DCMAKE_BUILD_TYPE=Release -DQUOR_WORKBENCH=OFF) ;;
+  *) echo "usage: scripts/build.sh [release|sanitize|windows|web]" >&2; exit 2 ;;
 esac
+
+configure=(cmake)
+if [ "$kind" = web ]; then
+  bash "$root/scripts/setup.sh" "$root/scripts/packages-web.txt"
+  if ! command -v npm >/dev/null; then
+    bash "$root/scripts/setup.sh" <(printf 'nodejs\nnpm\n')
+  fi
+  # The data comes from the release build's quor-mem.
+  [ -x "$root/build/bin/quor-mem" ] || bash "$root/scripts/build.sh" release
+  # Debian's emscripten finds its JavaScript tools (acorn) only through NODE_PATH.
+  export NODE_PATH=/usr/share/nodejs
+  configure=(emcmake cmake)
+fi
+
 if [ ! -f "$dir/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$dir" "${opts[@]}" >/dev/null
+  "${configure[@]}" -S "$root" -B "$dir" "${opts[@]}" > /dev/null 2> >(grep -v "^configure:" >&2)
 fi
 echo "build: $kind in ${dir#$root/}"
 if ! cmake --build "$dir" -j "$(nproc)" >"$dir/build.log" 2>&1; then
@@ -19,3 +45,25 @@ if ! cmake --build "$dir" -j "$(nproc)" >"$dir/build.log" 2>&1; then
   exit 1
 fi
 grep -E 'warning:' "$dir/build.log" | sort -u | head -20 || true
+[ "$kind" = web ] || exit 0
+
+# The servable folder. The data is made again only when quor-mem has changed since.
+site="$dir/site"
+mkdir -p "$site"
+cp "$root/web/index.html" "$root/web/player.js" "$dir/bin/quor-demo.js" "$dir/bin/quor-demo.wasm" "$site/"
+if [ ! -f "$site/tesk.mem" ] || [ "$root/build/bin/quor-mem" -nt "$site/tesk.mem" ]; then
+  "$root/build/bin/quor-mem" build --out "$site" >/dev/null
+fi
+node "$root/web/pack.js" "$site"
+# The fixed-function probe's page, for the browser tests.
+mkdir -p "$dir/probe"
+cp "$root/tests/web/gl_probe.html" "$dir/bin/gl_probe.js" "$dir/bin/gl_probe.wasm" "$dir/probe/"
+echo "build: web folder in ${site#$root/} (serve it, e.g. python3 -m http.server -d ${site#$root/})"
+
+# The browser tests' packages, from the lockfile, kept inside the build tree.
+npm_dir="$dir/npm"
+mkdir -p "$npm_dir"
+if ! cmp -s "$root/tests/web/package-lock.json" "$npm_dir/package-lock.json" || [ ! -d "$npm_dir/node_modules" ]; then
+  cp "$root/tests/web/package.json" "$root/tests/web/package-lock.json" "$npm_dir/"
+  (cd "$npm_dir" && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+fi

@@ -133,13 +133,15 @@ int motion_lws(const std::string& scene_path, const std::string& object, const s
     return import_motion("motion lws", src, as, at, data_path);
 }
 
-int motion_gltf(const std::string& file, const std::string& node, const std::string& as, double at,
-                const std::string& data_path)
+int motion_gltf(const std::string& file, const std::string& node, const std::string& animation, const std::string& as,
+                double at, const std::string& data_path)
 {
     source_motion src;
-    std::string error;
-    if (!gltf_motion(file, node, demo::layout::timeline_end, src, &error))
+    std::string error, note;
+    if (!gltf_motion(file, node, animation, demo::layout::timeline_end, src, &error, &note))
         return refuse("motion gltf", error);
+    if (!note.empty())
+        system::inform("motion gltf", note);
     return import_motion("motion gltf", src, as, at, data_path);
 }
 
@@ -238,6 +240,7 @@ void add_motion(CLI::App& app, command& chosen)
     CLI::App* mimport = motion->add_subcommand("import", "Write the records a motion text lists into a data file");
     mimport->add_option("FILE", im->text, "The motion text")->required();
     mimport->add_option("--into", im->into, "The data file to change (tesk.mem)")->required();
+    mimport->footer(motion_text_format);
     mimport->callback([im, &chosen] { chosen = [im] { return motion_import(im->text, im->into); }; });
 
     const std::vector<std::string> record_choices{"object", "quad", "camera"};
@@ -267,7 +270,7 @@ void add_motion(CLI::App& app, command& chosen)
     });
 
     struct gltf_values {
-        std::string file, node, as, into;
+        std::string file, node, animation, as, into;
         double at = 0;
     };
     const auto gltf = std::make_shared<gltf_values>();
@@ -275,13 +278,17 @@ void add_motion(CLI::App& app, command& chosen)
         "gltf", "Take a node's translation, rotation and scale animation from a glTF file (.gltf or .glb)");
     mgltf->add_option("FILE", gltf->file, "The glTF file")->required();
     mgltf->add_option("--node", gltf->node, "The node's name")->required();
+    mgltf->add_option("--animation", gltf->animation,
+                      "The animation's name (default: the first that moves the node)");
     mgltf->add_option("--as", gltf->as, as_help)->required()->check(CLI::IsMember(record_choices));
     mgltf->add_option("--at", gltf->at, "Seconds: the time whose values an object or the quad takes")
         ->capture_default_str()
         ->check(system::seconds_check());
     mgltf->add_option("--into", gltf->into, "The data file to change (tesk.mem)")->required();
     mgltf->callback([gltf, &chosen] {
-        chosen = [gltf] { return motion_gltf(gltf->file, gltf->node, gltf->as, gltf->at, gltf->into); };
+        chosen = [gltf] {
+            return motion_gltf(gltf->file, gltf->node, gltf->animation, gltf->as, gltf->at, gltf->into);
+        };
     });
 }
 

@@ -30,6 +30,12 @@ struct Key {
 };
 static_assert(sizeof(Key) == 40, "a key is ten 32-bit fields");
 
+// Tension, continuity and bias as the workbench edits them and the imports take them: -1 to 1,
+// where a TCB curve keeps to its keys (past it the tangents turn back). Evaluation takes any value.
+constexpr float tcb_limit = 1.0f;
+constexpr const char* tcb_range = "-1 to 1";
+constexpr bool tcb_within_limit(float v) { return v >= -tcb_limit && v <= tcb_limit; }
+
 class Envelope : public DynamicValue {
 public:
     std::string name;

@@ -8,8 +8,8 @@ struct player_options;
 struct creation_params {
     int argc = 0;
     char** argv = nullptr;
-    // Kept for the interface: native handles offered to applications; nothing in the engine
-    // reads them, and on this platform they stay empty.
+    // Kept for the interface: native handles offered to applications (on Windows the program's
+    // module and the GLUT window); nothing in the engine reads them. Empty where the system has none.
     void* instance = nullptr;
     void* window = nullptr;
     int width = 0;  // requested window size; the reference size for mouse positions

@@ -3,8 +3,10 @@
 // that no program sees a value it cannot use.
 #include "app/command_line.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <iostream>
 #include <sstream>
 
@@ -18,6 +20,19 @@ bool parse_int(std::string_view text, int& out)
 {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
     return error == std::errc() && end == text.data() + text.size();
+}
+
+// A decimal number, whole, as std::from_chars takes one (no '+', no spaces, no hexadecimal, nothing
+// out of range), read with strtod: not every standard library has from_chars for floating point.
+bool parse_decimal(std::string_view text, double& out)
+{
+    if (text.empty() || text.front() == '+' || text.find_first_not_of("0123456789.eE+-") != std::string_view::npos)
+        return false;
+    const std::string whole(text);
+    char* end = nullptr;
+    errno = 0;
+    out = std::strtod(whole.c_str(), &end);
+    return errno != ERANGE && end == whole.c_str() + whole.size();
 }
 
 std::string number_text(double v)
@@ -87,8 +102,7 @@ bool parse_size(std::string_view text, int low, int high, bool even, int& width,
 bool parse_seconds(std::string_view text, double high, double& seconds)
 {
     double v = 0.0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(v) || v < 0.0 || v > high)
+    if (!parse_decimal(text, v) || !std::isfinite(v) || v < 0.0 || v > high)
         return false;
     seconds = v;
     return true;

@@ -27,8 +27,8 @@ parse_outcome parse_options(int argc, const char* const* argv, player_options& o
             ->option_text("[=WxH]");
     cli.add_flag("--fullscreen", out.full_screen, "full screen (the default)");
     cli.add_flag("--loop", out.loop, "start again at the end of the timeline instead of ending");
-    cli.add_option("--start", out.start, "begin at this demo time, music included")
-        ->check(seconds_check())
+    cli.add_option("--start", out.start, "begin at this demo time (0 to 31 s), music included")
+        ->check(seconds_check(latest_start))
         ->option_text("SECONDS");
     cli.add_flag("--mute", out.mute, "no music; no audio device is opened");
     cli.add_option("--msaa", out.msaa, "anti-alias with N samples a pixel where the OpenGL offers it")

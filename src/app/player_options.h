@@ -8,6 +8,9 @@
 
 namespace quor::system {
 
+// The latest --start: the end of the demo's timeline, which the demo checks against its own.
+constexpr double latest_start = 31.0;
+
 struct window_size {
     int width = 1280;
     int height = 720;

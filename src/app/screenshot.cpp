@@ -2,6 +2,7 @@
 #include "app/screenshot.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "app/render_device.h"
 #include "app/report.h"
@@ -25,7 +26,7 @@ std::string screenshot_name(std::chrono::system_clock::time_point when)
 std::string save_screenshot(const std::string& folder)
 {
     const std::string name = screenshot_name(std::chrono::system_clock::now());
-    const std::string path = folder.empty() ? name : folder + "/" + name;
+    const std::string path = folder.empty() ? name : (std::filesystem::path(folder) / name).string();
     const int width = screen_width();
     const int height = screen_height();
     platform::begin_frame_read(width, height);

@@ -11,6 +11,7 @@
 #include "app/render_device.h"
 #include "app/report.h"
 #include "gl/api.h"
+#include "platform/native_window.h"
 #include "platform/window.h"
 
 namespace quor::system {
@@ -102,9 +103,15 @@ int run(int argc, char** argv, application_factory factory)
     player_options options;
     if (asks_for_information(argc, argv))
         return answer(parse_options(argc, argv, options));
-    platform::start_window_system(argc, argv);
+    // Options are checked before the display: a mistyped option is worth saying without one.
+    std::string no_display;
+    const bool display_opens = platform::start_window_system(argc, argv, no_display);
     if (const parse_outcome parsed = parse_options(argc, argv, options); !parsed.run)
         return answer(parsed);
+    if (!display_opens) {
+        report(no_display, "the demo plays in a window; quor-capture renders it to a video without a display");
+        return 1;
+    }
     std::error_code ignored;
     state.start_folder = std::filesystem::current_path(ignored).string();
     if (!options.data_dir.empty()) {
@@ -136,6 +143,9 @@ int run(int argc, char** argv, application_factory factory)
     creation_params params;
     params.argc = argc;
     params.argv = argv;
+    const platform::native_handles handles = platform::find_native_handles(argv[0], window.title);
+    params.instance = handles.instance;
+    params.window = handles.window;
     params.width = window.width;
     params.height = window.height;
     params.options = &options;

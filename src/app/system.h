@@ -19,8 +19,8 @@ namespace quor::system {
 // Reads the player's options from what GLUT leaves of the command line, opens the window, builds
 // the engine and the application, and enters the main loop, which does not return; the process
 // ends with exit(0) after the exit countdown or when the window is closed. Returns 0 after
-// --help or --version, 2 after a bad command line, 1 when the start fails (no usable OpenGL, an
-// application whose init refuses), after one line saying why.
+// --help or --version, 2 after a bad command line (also without a display), 1 when the start
+// fails (no display, no usable OpenGL, an application whose init refuses), after one line saying why.
 int run(int argc, char** argv, application_factory factory);
 
 input::DeviceManager& device_manager();

@@ -140,13 +140,22 @@ constexpr std::array<mesh_entry, 5> mesh_table{{
     {4, 4, {215, 149, 159, 255}, {215, 149, 159, 255}, {0, 0, 0, 255}, {38, 38, 38, 255}},
 }};
 
+// How far below a frame boundary (in frames) a time still counts as on it. A capture's exact time
+// from + k / rate, rounded to double, can land a few 1e-13 frames short of the boundary it stands
+// on. The live clock's times are single-precision: t * 30 is then exact, and the float nearest
+// below any boundary of the timeline is 6e-8 frames short of it (the closest, just before 1/30 s).
+// The margin moves none of the clock's frames.
+constexpr double frame_boundary_margin = 1e-10;
+
 // The animation frame shown at demo time t: the loop until run_start_time, then the run at 30
-// frames a second, held at run_last_shown.
+// frames a second, held at run_last_shown; a boundary shows the new frame.
 constexpr std::size_t frame_at(double t)
 {
-    if (t < run_start_time)
-        return static_cast<std::size_t>(t * frames_per_second) % loop_frames;
-    const std::size_t f = static_cast<std::size_t>((t - run_start_time) * frames_per_second) + run_first_frame;
+    const double frames = t * frames_per_second + frame_boundary_margin; // whole frames since 0
+    constexpr double run_start = run_start_time * frames_per_second;
+    if (frames < run_start)
+        return static_cast<std::size_t>(frames) % loop_frames;
+    const std::size_t f = static_cast<std::size_t>(frames - run_start) + run_first_frame;
     return f < run_last_shown ? f : run_last_shown;
 }
 

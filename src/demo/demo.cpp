@@ -2,6 +2,7 @@
 // timeline, the scene draw from the camera, then the clock.
 #include "demo/demo.h"
 
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -14,6 +15,8 @@
 #include "scene/draw.h"
 
 namespace quor::demo {
+
+static_assert(system::latest_start == layout::timeline_end, "--start is refused past the timeline's end");
 
 namespace {
 
@@ -44,7 +47,7 @@ bool Demo::init()
     if (!scene.load())
         return false;
     // Beside the data: run from a folder below, the data is found in the parent and so is the music.
-    music_file = scene.file_path.substr(0, scene.file_path.rfind('/') + 1) + layout::music_file_name;
+    music_file = std::filesystem::path(scene.file_path).replace_filename(layout::music_file_name).string();
     if (!options.mute)
         music_playing = start_music(music_file.c_str(), options.start);
     clock.start();

@@ -2,7 +2,10 @@
 // objects and the camera, in the file's order. The block is checked before anything is built.
 #include "demo/demo_scene.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <iostream>
+#include <vector>
 
 #include "app/report.h"
 #include "demo/data_layout.h"
@@ -53,8 +56,15 @@ std::unique_ptr<char[]> read_file(std::size_t& size, std::string& path)
         if (missing) {
             std::error_code ignored;
             const std::filesystem::path here = std::filesystem::current_path(ignored);
-            system::report(data_file_name, "looked in " + here.string() + ", " + here.parent_path().string() +
-                                               " and " + std::filesystem::path(installed).parent_path().string() +
+            // Each folder once: the root is its own parent, and the installed folder may be unknown.
+            std::vector<std::string> folders{here.string()};
+            for (const std::filesystem::path& more : {here.parent_path(), std::filesystem::path(installed).parent_path()})
+                if (!more.empty() && std::find(folders.begin(), folders.end(), more.string()) == folders.end())
+                    folders.push_back(more.string());
+            std::string where = folders.front();
+            for (std::size_t i = 1; i < folders.size(); ++i)
+                where += (i + 1 == folders.size() ? " and " : ", ") + folders[i];
+            system::report(data_file_name, "looked in " + where +
                                                "; give its folder with --data DIR, or run the demo from the "
                                                "folder that holds it");
         }

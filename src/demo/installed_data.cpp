@@ -18,7 +18,7 @@ std::string installed_data_folder()
     if (programs.empty())
         return programs;
     // "/usr/bin/../share/quor" reads better in messages as "/usr/share/quor".
-    return (std::filesystem::path(programs) / QUOR_DATA_FROM_PROGRAMS).lexically_normal().string() + "/";
+    return ((std::filesystem::path(programs) / QUOR_DATA_FROM_PROGRAMS).lexically_normal() / "").string();
 }
 
 } // namespace quor::demo

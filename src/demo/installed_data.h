@@ -6,7 +6,7 @@
 
 namespace quor::demo {
 
-// The installed data folder, ending in '/'; empty when the program's own folder is unknown.
+// The installed data folder, ending in its separator; empty when the program's own folder is unknown.
 std::string installed_data_folder();
 
 } // namespace quor::demo

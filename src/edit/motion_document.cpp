@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 #include "demo/data_layout.h"
 
@@ -181,6 +182,14 @@ edit_result motion_document::set_key(channel_ref at, std::size_t k, const Key& f
         return refuse(channel_text(at) + " has no key " + std::to_string(k));
     if (!finite(fields))
         return refuse("a key's time, value, tension, continuity and bias must be finite numbers");
+    // Checked as changed: a key read from an older file keeps what it holds until it is edited.
+    const Key& before = c.keys[k];
+    const float* changed[] = {fields.tension != before.tension ? &fields.tension : nullptr,
+                              fields.continuity != before.continuity ? &fields.continuity : nullptr,
+                              fields.bias != before.bias ? &fields.bias : nullptr};
+    for (const float* v : changed)
+        if (v && !tcb_within_limit(*v))
+            return refuse(std::string("tension, continuity and bias go from ") + tcb_range);
     if (static_cast<int>(fields.shape) < 0 || static_cast<int>(fields.shape) > static_cast<int>(Shape::Bezier2D))
         return refuse("shape " + std::to_string(static_cast<int>(fields.shape)) + " is not one of the six shapes");
     if (fields.time != c.keys[k].time)
@@ -189,7 +198,7 @@ edit_result motion_document::set_key(channel_ref at, std::size_t k, const Key& f
     channel_record after = c;
     after.keys.erase(after.keys.begin() + static_cast<std::ptrdiff_t>(k));
     Key key = fields;
-    std::ranges::fill(key.param, 0.0f); // not part of the record
+    std::fill(std::begin(key.param), std::end(key.param), 0.0f); // not part of the record
     const std::size_t index = insert_in_order(after.keys, key);
     return commit(at, std::move(after), index, continues);
 }

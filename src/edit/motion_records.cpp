@@ -3,14 +3,19 @@
 #include "edit/motion_records.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace quor::edit {
 namespace {
 
-// Bit for bit, so a NaN read from a file equals itself.
-bool same_bits(float a, float b) { return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b); }
+// Bit for bit, so a NaN read from a file equals itself. (memcmp rather than std::bit_cast, which not
+// every standard library has.)
+bool same_bits(float a, float b)
+{
+    static_assert(sizeof(float) == sizeof(std::uint32_t));
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 bool same_key(const Key& a, const Key& b)
 {

@@ -162,6 +162,11 @@ bool read_envelope_block(token_cursor& in, envelope_block& out, std::size_t max_
             for (int p = 0; p < 4; ++p)
                 k.param[p] = f[3 + p];
         } else {
+            for (int c = 3; c <= 5; ++c)
+                if (!tcb_within_limit(f[c]))
+                    return in.fail(out.lines[i].tokens[c], std::string(names[c]) + " " +
+                                                               std::string(out.lines[i].tokens[c].text) +
+                                                               " is outside " + tcb_range);
             k.tension = f[3];
             k.continuity = f[4];
             k.bias = f[5];

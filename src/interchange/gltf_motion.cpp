@@ -83,6 +83,26 @@ bool fail(std::string* error, std::string what)
     return false;
 }
 
+// "A, B, C" for a message, unnamed items as #index, cut after a screenful.
+template <class Items>
+std::string name_list(const Items& items)
+{
+    constexpr std::size_t shown = 20;
+    std::string out;
+    for (std::size_t i = 0; i < items.size() && i < shown; ++i)
+        out += (i ? ", " : "") + (items[i].name.empty() ? "#" + std::to_string(i) : items[i].name);
+    if (items.size() > shown)
+        out += " and " + std::to_string(items.size() - shown) + " more";
+    return out.empty() ? "none" : out;
+}
+
+bool moves(const tinygltf::Animation& a, int node)
+{
+    return std::any_of(a.channels.begin(), a.channels.end(), [node](const tinygltf::AnimationChannel& c) {
+        return c.target_node == node && c.target_path != "weights";
+    });
+}
+
 // Float elements of an accessor, `width` per item, checked against its buffer.
 bool read_floats(const tinygltf::Model& m, int index, std::size_t width, std::vector<float>& out, std::string* error)
 {
@@ -159,6 +179,7 @@ source_curve component_curve(const std::shared_ptr<const track>& tr, std::size_t
     out.value = [tr, c, sign](double t) { return static_cast<float>(sign * tr->at(t)[c]); };
     out.tolerance = tolerance;
     out.constant = tr->count() == 1;
+    out.bake_reason = "CUBICSPLINE tangents, which the data file cannot hold";
     for (std::size_t k = 0; k < tr->count(); ++k) {
         out.knots.push_back(tr->times[k]);
         if (tr->mode == interpolation::step && k > 0)
@@ -274,8 +295,8 @@ bool gltf_animated_nodes(const std::string& path, std::vector<std::string>& name
     return true;
 }
 
-bool gltf_motion(const std::string& path, const std::string& node_name, double end, source_motion& out,
-                 std::string* error)
+bool gltf_motion(const std::string& path, const std::string& node_name, const std::string& animation_name,
+                 double end, source_motion& out, std::string* error, std::string* note)
 {
     tinygltf::Model model;
     if (!load(path, model, error))
@@ -285,16 +306,36 @@ bool gltf_motion(const std::string& path, const std::string& node_name, double e
         if (model.nodes[i].name == node_name)
             node = static_cast<int>(i);
     if (node < 0)
-        return fail(error, path + ": no node named " + node_name);
+        return fail(error, path + ": no node named " + node_name + " (its nodes: " + name_list(model.nodes) + ")");
     const tinygltf::Node& n = model.nodes[static_cast<std::size_t>(node)];
 
     const tinygltf::Animation* animation = nullptr;
+    std::vector<const tinygltf::Animation*> moving;
     for (const tinygltf::Animation& a : model.animations)
-        for (const tinygltf::AnimationChannel& c : a.channels)
-            if (c.target_node == node && c.target_path != "weights" && !animation)
+        if (moves(a, node))
+            moving.push_back(&a);
+    if (!animation_name.empty()) {
+        for (const tinygltf::Animation& a : model.animations)
+            if (a.name == animation_name && !animation)
                 animation = &a;
+        if (!animation)
+            return fail(error, path + ": no animation named " + animation_name + " (its animations: " +
+                                   name_list(model.animations) + ")");
+        if (!moves(*animation, node))
+            return fail(error, path + ": animation " + animation_name + " does not move node " + node_name);
+    } else if (!moving.empty()) {
+        animation = moving.front();
+        if (moving.size() > 1 && note) {
+            std::string names;
+            for (const tinygltf::Animation* a : moving)
+                names += (names.empty() ? "" : ", ") + a->name;
+            *note = std::to_string(moving.size()) + " animations move node " + node_name + " (" + names +
+                    "): took the first; --animation picks another";
+        }
+    }
     if (!animation)
-        return fail(error, path + ": no animation moves node " + node_name);
+        return fail(error, path + ": no animation moves node " + node_name + " (its animations: " +
+                               name_list(model.animations) + ")");
 
     std::shared_ptr<const track> tracks[3];
     const char* paths[3] = {"translation", "rotation", "scale"};
@@ -333,6 +374,8 @@ bool gltf_motion(const std::string& path, const std::string& node_name, double e
             source_curve& curve = out[3 + c];
             curve.value = [angles, c](double t) { return angles->at(t, c); };
             curve.tolerance = tolerance;
+            curve.bake_reason = "glTF's rotations are quaternions, interpolated spherically: converted to yaw, "
+                                "pitch and bank within 0.1 degree";
             curve.constant = tracks[1]->count() == 1;
             for (std::size_t k = 0; k < tracks[1]->count(); ++k) {
                 curve.knots.push_back(tracks[1]->times[k]);

@@ -15,14 +15,16 @@ namespace quor::interchange {
 // The composed rotation of an imported node may stray this far from glTF's interpolation.
 constexpr float gltf_rotation_tolerance_degrees = 0.1f;
 
-// The node's translation, rotation and scale animation (the first animation that moves it)
-// as channels: LINEAR and STEP translation and scale keys exact, CUBICSPLINE curves to be baked
+// The node's translation, rotation and scale animation as channels: the animation named
+// `animation`, or when that is empty the first that moves the node (*note then says which, when
+// several do). LINEAR and STEP translation and scale keys exact, CUBICSPLINE curves to be baked
 // within 1e-3 of the path's size; rotations as heading, pitch and bank, exact for STEP and
 // otherwise to be baked so the composed rotation stays within the tolerance above of glTF's
 // spherical interpolation. Paths the animation leaves alone keep the node's own values. False
-// with *error (one line) when the file is not glTF, or the node or its animation is missing.
-bool gltf_motion(const std::string& path, const std::string& node, double end, source_motion& out,
-                 std::string* error);
+// with *error (one line, listing the nodes or animations there are) when the file is not glTF,
+// or the node or its animation is missing.
+bool gltf_motion(const std::string& path, const std::string& node, const std::string& animation, double end,
+                 source_motion& out, std::string* error, std::string* note);
 
 // The names of the nodes an animation of the file moves, in the file's order. False with *error
 // (one line) when the file is not glTF.

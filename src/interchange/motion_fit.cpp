@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "anim/channel.h"
+#include "demo/data_file.h"
 
 namespace quor::interchange {
 namespace {
@@ -77,7 +78,10 @@ std::vector<Key> segment_keys(const std::vector<segment>& segments, const source
     return keys;
 }
 
-bool bake(const source_curve& src, double end, std::vector<Key>& out)
+// Keys for `src` within its tolerance. Each segment starts with keys at its ends and, unless
+// `thin`, at the source's knots; a span gains a key at its worst sample until all are within the
+// tolerance. Thin spans may start as long as the timeline: they are sampled at the check's rate.
+bool bake(const source_curve& src, double end, std::vector<Key>& out, bool thin = false)
 {
     std::vector<double> cuts{0};
     for (double b : src.breaks)
@@ -91,7 +95,7 @@ bool bake(const source_curve& src, double end, std::vector<Key>& out)
     for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
         segment seg{cuts[i], cuts[i + 1], {cuts[i]}};
         for (double k : src.knots)
-            if (k > seg.from && k < seg.to)
+            if (!thin && k > seg.from && k < seg.to)
                 seg.times.push_back(k);
         seg.times.push_back(seg.to);
         std::sort(seg.times.begin(), seg.times.end());
@@ -110,14 +114,16 @@ bool bake(const source_curve& src, double end, std::vector<Key>& out)
             for (std::size_t i = 0; i + 1 < seg.times.size(); ++i) {
                 const double a = seg.times[i], b = seg.times[i + 1];
                 double worst = src.tolerance, worst_at = -1;
-                for (int j = 1; j <= span_samples; ++j) {
-                    const double t = a + (b - a) * j / span_samples;
-                    if (j == span_samples && is_break(src, t))
+                const int samples = thin ? std::max(span_samples, static_cast<int>(std::ceil((b - a) * sample_rate)))
+                                         : span_samples;
+                for (int j = 1; j <= samples; ++j) {
+                    const double t = a + (b - a) * j / samples;
+                    if (j == samples && is_break(src, t))
                         continue;
                     const double e = std::fabs(engine.at(t) - src.value(t));
                     if (e > worst) {
                         worst = e;
-                        worst_at = j == span_samples ? a + (b - a) * (span_samples - 1) / span_samples : t;
+                        worst_at = j == samples ? a + (b - a) * (samples - 1) / samples : t;
                     }
                 }
                 if (worst_at >= 0 && static_cast<float>(worst_at) != static_cast<float>(a) &&
@@ -148,6 +154,29 @@ std::vector<Key> with_lead_in(const std::vector<Key>& keys)
     }
     out.insert(out.end(), keys.begin(), keys.end());
     return out;
+}
+
+// The value the curve stays within its tolerance of up to `end` (sampled at the check's rate and at
+// its knots); none when it strays further or is not a number somewhere.
+std::optional<float> near_constant(const source_curve& src, double end)
+{
+    float lo = src.value(0), hi = lo;
+    bool finite = std::isfinite(lo);
+    const auto take = [&](double t) {
+        const float v = src.value(t);
+        finite = finite && std::isfinite(v);
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    };
+    const auto samples = static_cast<long>(end * sample_rate);
+    for (long i = 1; i <= samples && finite; ++i)
+        take(i / sample_rate);
+    for (double k : src.knots)
+        if (k <= end && finite)
+            take(k);
+    if (!finite || hi - lo > 2 * src.tolerance)
+        return std::nullopt;
+    return lo + (hi - lo) / 2;
 }
 
 } // namespace
@@ -205,8 +234,8 @@ float channel_error(const record::channel& c, const source_curve& src, double en
     return worst;
 }
 
-bool fit_camera(const source_motion& src, double end, record::transformation& out, std::vector<std::string>& baked,
-                std::string* error)
+bool fit_camera(const source_motion& src, double end, std::size_t room, record::transformation& out,
+                fit_notes& notes, std::string* error)
 {
     for (std::size_t i = 0; i < src.size(); ++i) {
         const source_curve& curve = src[i];
@@ -214,6 +243,11 @@ bool fit_camera(const source_motion& src, double end, record::transformation& ou
         if (curve.constant) {
             c = {};
             c.value = curve.value(0);
+            continue;
+        }
+        if (const std::optional<float> v = near_constant(curve, end)) {
+            c = {};
+            c.value = *v;
             continue;
         }
         if (curve.exact) {
@@ -229,7 +263,31 @@ bool fit_camera(const source_motion& src, double end, record::transformation& ou
             return false;
         }
         c = envelope_channel(std::move(keys));
-        baked.push_back(motion_channel_names[i]);
+        notes.baked.emplace_back(motion_channel_names[i], curve.bake_reason);
+    }
+
+    std::vector<std::size_t> longest_first;
+    for (std::size_t i = 0; i < out.size(); ++i)
+        if (out[i].tag == record::envelope_tag)
+            longest_first.push_back(i);
+    std::stable_sort(longest_first.begin(), longest_first.end(),
+                     [&](std::size_t a, std::size_t b) { return out[a].keys.size() > out[b].keys.size(); });
+    for (std::size_t i : longest_first) {
+        if (demo::record_size(out) <= room)
+            break;
+        std::vector<Key> keys;
+        if (!bake(src[i], end, keys, true) || keys.size() >= out[i].keys.size())
+            continue;
+        record::channel thinner = envelope_channel(std::move(keys));
+        if (channel_error(thinner, src[i], end) > src[i].tolerance)
+            continue;
+        out[i] = std::move(thinner);
+        notes.thinned.push_back(motion_channel_names[i]);
+    }
+    if (const std::size_t bytes = demo::record_size(out); bytes > room) {
+        *error = "the camera's motion takes " + std::to_string(bytes) + " bytes with its channels thinned within "
+                 "their tolerances, more than the record's " + std::to_string(room);
+        return false;
     }
     return true;
 }

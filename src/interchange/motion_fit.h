@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "anim/envelope.h"
@@ -29,6 +30,8 @@ struct source_curve {
     float tolerance = 1e-3f;
     // Whether the curve has a single value at every time (it then becomes a constant channel).
     bool constant = false;
+    // Why the curve has no keys the data file can hold, when it has none: said when it is baked.
+    std::string bake_reason = "shapes or behaviours the data file cannot hold";
 };
 
 using source_motion = std::array<source_curve, record::transformation_channels>;
@@ -37,12 +40,21 @@ using source_motion = std::array<source_curve, record::transformation_channels>;
 // of repeating behaviours as breaks, and exact keys when it holds nothing the data file cannot.
 source_curve curve_of(const Envelope& e, double end, float tolerance);
 
-// The camera's record from the source up to time `end`: exact channels key for key behind a
-// lead-in that cancels the key the engine seeds at 0, the others baked. `baked` receives the
-// names of the baked channels. False with *error when a channel needs more keys than the record
-// holds.
-bool fit_camera(const source_motion& src, double end, record::transformation& out, std::vector<std::string>& baked,
-                std::string* error);
+// What fit_camera did beyond copying keys, for the import's report.
+struct fit_notes {
+    std::vector<std::pair<std::string, std::string>> baked; // channel name, the curve's bake_reason
+    std::vector<std::string> thinned;                       // channels given fewer keys to fit `room`
+};
+
+// The camera's record from the source up to time `end`, in at most `room` bytes. A channel that
+// stays within its tolerance of one value is a constant; exact channels come over key for key
+// behind a lead-in that cancels the key the engine seeds at 0; the others are baked from keys at
+// the source's own. When that takes more than `room`, channels are thinned, the longest first:
+// baked afresh from their ends alone, keys added only where the curve strays past its tolerance.
+// False with *error when a channel needs more keys than the record holds, or thinned it still
+// does not fit.
+bool fit_camera(const source_motion& src, double end, std::size_t room, record::transformation& out,
+                fit_notes& notes, std::string* error);
 
 // An object's or the quad's record: nine constants, the source's values at time `at`.
 record::transformation constants_at(const source_motion& src, double at);

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "demo/data_file.h"
 #include "demo/data_layout.h"
 #include "interchange/gltf_motion.h"
 #include "interchange/lws_scene.h"
@@ -154,15 +155,28 @@ bool record_from_motion(const source_motion& src, std::size_t record, double at,
                             " record holds nine constants only: it takes the values at " + seconds_text(at) + " s");
         return true;
     }
-    std::vector<std::string> baked;
-    if (!fit_camera(src, demo::layout::timeline_end, out, baked, error))
+    fit_notes fitted;
+    const std::size_t room = demo::record_room(record);
+    if (!fit_camera(src, demo::layout::timeline_end, room, out, fitted, error))
         return false;
-    if (!baked.empty()) {
+    // One line for each reason the source gave for baking.
+    for (std::size_t i = 0; i < fitted.baked.size(); ++i) {
+        const std::string& reason = fitted.baked[i].second;
+        if (std::any_of(fitted.baked.begin(), fitted.baked.begin() + static_cast<std::ptrdiff_t>(i),
+                        [&](const auto& earlier) { return earlier.second == reason; }))
+            continue;
         std::string names;
-        for (const std::string& n : baked)
+        for (const auto& [name, why] : fitted.baked)
+            if (why == reason)
+                names += (names.empty() ? "" : ", ") + name;
+        notes.push_back("baked " + names + " (" + reason + ") up to " + seconds_text(demo::layout::timeline_end) + " s");
+    }
+    if (!fitted.thinned.empty()) {
+        std::string names;
+        for (const std::string& n : fitted.thinned)
             names += (names.empty() ? "" : ", ") + n;
-        notes.push_back("baked " + names + " (shapes or behaviours the data file cannot hold) up to " +
-                        seconds_text(demo::layout::timeline_end) + " s");
+        notes.push_back("thinned " + names + " to fit the record's " + std::to_string(room) +
+                        " bytes: keys only where the curve strays past its tolerance");
     }
     return true;
 }
@@ -184,10 +198,14 @@ bool import_record(const std::string& path, const motion_source& source, std::si
         *error = path + ": no record named " + source.name;
         return false;
     }
-    case motion_source::kind::gltf_node:
-        if (!gltf_motion(path, source.name, demo::layout::timeline_end, src, error))
+    case motion_source::kind::gltf_node: {
+        std::string which;
+        if (!gltf_motion(path, source.name, {}, demo::layout::timeline_end, src, error, &which))
             return false;
+        if (!which.empty())
+            notes.push_back(which);
         break;
+    }
     default:
         if (!scene_motion(path, source.what == motion_source::kind::scene_camera, source.name, src, error))
             return false;

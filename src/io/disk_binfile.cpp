@@ -1,4 +1,5 @@
-// Binary files over the platform's descriptor calls. The search path entries end in '/'.
+// Binary files over the platform's descriptor calls. The search path entries end in the
+// system's separator.
 #include "io/disk_binfile.h"
 
 #include <climits>

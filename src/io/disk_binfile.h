@@ -6,12 +6,13 @@
 #include <string>
 
 #include "io/binfile.h"
+#include "platform/file.h"
 
 namespace quor {
 
 // Directory prefixes separated by ';', each ending in its separator: the current directory, then
 // its parent. What every reader of data files passes.
-inline constexpr const char* default_search_path = "./;../";
+inline constexpr const char* default_search_path = platform::data_search_path;
 
 class DiskBinfile : public Binfile {
 public:

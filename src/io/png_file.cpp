@@ -1,13 +1,16 @@
 // PNG encoding in memory through libpng's write calls, which swap the byte order and drop the
-// alpha on the way; the file itself goes through the safe replacement.
+// alpha on the way; the file itself goes through the safe replacement. A build without libpng (the
+// browser's: a page has no files to write pictures into) refuses with a reason.
 #include "io/png_file.h"
 
-#include <png.h>
-
-#include <csetjmp>
 #include <cstdio>
 
 #include "io/replace_file.h"
+
+#if __has_include(<png.h>)
+#include <png.h>
+
+#include <csetjmp>
 
 namespace quor {
 
@@ -71,6 +74,11 @@ bool encode(const png_picture& p, const png_encoding& e, png_output& output)
 
 } // namespace
 
+} // namespace quor
+#endif
+
+namespace quor {
+
 bool encode_png(const png_picture& picture, const png_encoding& encoding, std::vector<char>& out, std::string* why)
 {
     out.clear();
@@ -78,12 +86,18 @@ bool encode_png(const png_picture& picture, const png_encoding& encoding, std::v
         *why = "no picture to write";
         return false;
     }
+#if __has_include(<png.h>)
     png_output output{&out};
     if (!encode(picture, encoding, output)) {
         *why = output.message;
         return false;
     }
     return true;
+#else
+    static_cast<void>(encoding);
+    *why = "this build writes no PNG pictures";
+    return false;
+#endif
 }
 
 bool write_png(const std::string& path, const std::uint8_t* rgba, int width, int height, bool bottom_up,

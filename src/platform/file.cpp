@@ -15,6 +15,9 @@
 #include <unistd.h>
 
 namespace quor::platform {
+
+const char data_search_path[] = "./;../";
+
 namespace {
 
 // One read or write may move fewer bytes than asked for; go on until all of them or a refusal.

@@ -9,6 +9,10 @@
 
 namespace quor::platform {
 
+// Where data files are looked for: the current folder, then its parent, as directory prefixes
+// separated by ';', each ending in this system's path separator ("./;../", ".\;..\").
+extern const char data_search_path[];
+
 // What the open calls return when nothing opens.
 inline constexpr int no_file = -1;
 

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdio>
 
 namespace quor::platform {
 namespace {
@@ -70,16 +69,5 @@ void record_interruptions()
 }
 
 int interruption() { return recorded.load(); }
-
-const char* signal_name(int signal)
-{
-    if (signal == SIGINT)
-        return "SIGINT";
-    if (signal == SIGTERM)
-        return "SIGTERM";
-    static thread_local char text[24];
-    std::snprintf(text, sizeof text, "signal %d", signal);
-    return text;
-}
 
 } // namespace quor::platform

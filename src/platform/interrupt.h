@@ -1,4 +1,5 @@
-// Termination requests (SIGINT, SIGTERM) for the programs that write files: either a half-written
+// Termination requests (SIGINT, SIGTERM; on Windows the console's Ctrl-C, and Ctrl-Break or its
+// closing, under those names) for the programs that write files: either a half-written
 // file is removed before the process ends as the signal would have ended it, or the request is
 // only recorded and the program stops at a point of its own choosing and cleans up itself.
 #pragma once

@@ -10,7 +10,7 @@ namespace quor::platform {
 bool monotonic_frequency(std::uint64_t& out);
 // The monotonic counter now; false when it cannot be read.
 bool monotonic_ticks(std::uint64_t& out);
-// Wall-clock milliseconds, wrapping at 2^32.
+// The millisecond timer (the wall clock, or the time since the system started), wrapping at 2^32.
 std::uint32_t milliseconds();
 
 } // namespace quor::platform

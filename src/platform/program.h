@@ -6,8 +6,8 @@
 
 namespace quor::platform {
 
-// The folder of the running executable, symbolic links resolved, ending in '/'; empty when the
-// system does not say.
+// The folder of the running executable, symbolic links resolved, ending in its separator; empty
+// when the system does not say.
 std::string program_folder();
 
 } // namespace quor::platform

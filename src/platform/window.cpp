@@ -1,20 +1,14 @@
-// GLUT behind the window interface: window creation, input and display callbacks, the loop. The
-// class hint goes to X11 directly, as GLUT has no call for it; a multisampled frame is resolved
-// for reading through framebuffer objects.
+// GLUT behind the window interface: window creation, input and display callbacks, the loop; the
+// same file on every system with a GLUT. What the window system adds beyond GLUT is in
+// native_window; a multisampled frame is resolved for reading through framebuffer objects.
 #include "platform/window.h"
 
 #include <GL/freeglut.h>
-#include <GL/glx.h>
-#include <X11/Xutil.h>
-
 #include <cstdlib>
+#include <string_view>
 
 #include "platform/framebuffer_api.h"
-
-// The hook into Xlib's event conversion for the close button; the header defines min and max.
-#include <X11/Xlibint.h>
-#undef min
-#undef max
+#include "platform/native_window.h"
 
 namespace quor::platform {
 
@@ -76,36 +70,13 @@ void on_motion(int x, int y)
 void on_wheel(int, int direction, int x, int y) { filter.wheel(direction, x, y); }
 void on_close() { current.close(); }
 
-// The close button, held: the window manager's request to close arrives as a client message that
-// GLUT would act on as soon as it reads it. The hook sees each client message as Xlib converts it
-// off the wire, before anything reads it, and keeps that one out of the queue.
-struct held_close {
-    void (*handler)() = nullptr;
-    Bool (*convert)(Display*, XEvent*, xEvent*) = nullptr;
-    Atom protocols = None;
-    Atom delete_window = None;
-    bool requested = false;
-};
-held_close close_request;
-
-Bool convert_client_message(Display* display, XEvent* out, xEvent* wire)
-{
-    const Bool queued = close_request.convert(display, out, wire);
-    const XClientMessageEvent& message = out->xclient;
-    if (queued && message.message_type == close_request.protocols && message.format == 32 &&
-        static_cast<Atom>(message.data.l[0]) == close_request.delete_window) {
-        close_request.requested = true;
-        return False;
-    }
-    return queued;
-}
+// Runs instead of the close: see hold_close.
+void (*close_handler)() = nullptr;
 
 void on_display()
 {
-    if (close_request.requested) {
-        close_request.requested = false;
-        close_request.handler();
-    }
+    if (close_handler && take_close_request())
+        close_handler();
     if (!current.display())
         std::exit(0);
     glutSwapBuffers();
@@ -122,22 +93,34 @@ bool offers_samples(int samples)
     return found;
 }
 
-// The window GLUT just made current is the GLX drawable of its context.
-void set_class_hint(const char* class_name)
-{
-    Display* display = glXGetCurrentDisplay();
-    const GLXDrawable window = glXGetCurrentDrawable();
-    if (!display || !window)
-        return;
-    XClassHint hint;
-    hint.res_name = const_cast<char*>(class_name);
-    hint.res_class = const_cast<char*>(class_name);
-    XSetClassHint(display, window, &hint);
-}
-
 } // namespace
 
-void start_window_system(int& argc, char** argv) { glutInit(&argc, argv); }
+bool start_window_system(int& argc, char** argv, std::string& why)
+{
+    // GLUT's own options, as its initialisation reads them: two take a value.
+    const auto takes_value = [](std::string_view a) { return a == "-display" || a == "-geometry"; };
+    const auto is_flag = [](std::string_view a) {
+        return a == "-direct" || a == "-indirect" || a == "-iconic" || a == "-gldebug" || a == "-sync";
+    };
+    const char* name = nullptr;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string_view(argv[i]) == "-display")
+            name = argv[i + 1];
+    if (prepare_window_system(name, why)) {
+        glutInit(&argc, argv);
+        return true;
+    }
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (takes_value(argv[i]))
+            ++i;
+        else if (!is_flag(argv[i]))
+            argv[kept++] = argv[i];
+    }
+    argv[kept] = nullptr;
+    argc = kept;
+    return false;
+}
 
 bool open_window(const window_request& request)
 {
@@ -149,7 +132,7 @@ bool open_window(const window_request& request)
     glutInitWindowPosition(request.x, request.y);
     glutCreateWindow(request.title);
     if (request.class_name)
-        set_class_hint(request.class_name);
+        set_window_class(request.class_name);
     multisampled = multisample;
     return multisample || request.samples == 0;
 }
@@ -232,13 +215,8 @@ void toggle_full_screen()
 
 void hold_close(void (*handler)())
 {
-    Display* display = glXGetCurrentDisplay();
-    if (!display || !handler || close_request.handler)
-        return;
-    close_request.handler = handler;
-    close_request.protocols = XInternAtom(display, "WM_PROTOCOLS", False);
-    close_request.delete_window = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    close_request.convert = XESetWireToEvent(display, ClientMessage, convert_client_message);
+    if (handler && !close_handler && intercept_close_request())
+        close_handler = handler;
 }
 
 void run_main_loop(bool (*display)(), void (*reshape)(int width, int height), void (*close)())

@@ -2,10 +2,14 @@
 // function pointers, so nothing outside this folder sees the window system.
 #pragma once
 
+#include <string>
+
 namespace quor::platform {
 
 // Initialises GLUT, which takes the options it knows (-display, -geometry, ...) out of argc/argv.
-void start_window_system(int& argc, char** argv);
+// False when there is no display to open windows on: GLUT is then not started (it would end the
+// process), its options are taken out all the same, and `why` names the display that failed.
+bool start_window_system(int& argc, char** argv, std::string& why);
 
 struct window_request {
     int width = 640;
@@ -13,7 +17,7 @@ struct window_request {
     int x = 100;
     int y = 100;
     const char* title = "";
-    const char* class_name = nullptr; // WM_CLASS (name and class) for desktops; null: GLUT's own
+    const char* class_name = nullptr; // the name desktops group it by (X11's WM_CLASS); null: GLUT's own
     int samples = 0;                  // multisampling: samples a pixel, 0 for none
 };
 

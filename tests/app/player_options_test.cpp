@@ -55,6 +55,10 @@ TEST(PlayerOptions, EachOptionReachesItsField)
     EXPECT_EQ(bare.window->width, 1280);
     EXPECT_EQ(bare.window->height, 720);
 
+    sys::player_options last;
+    ASSERT_TRUE(parse({"--start", "31"}, last).run) << "the timeline's end itself is a start";
+    EXPECT_EQ(last.start, 31.0);
+
     sys::player_options full;
     ASSERT_TRUE(parse({"--fullscreen", "--msaa=8"}, full).run);
     EXPECT_TRUE(full.full_screen);
@@ -77,6 +81,7 @@ TEST(PlayerOptions, BadCommandLinesEndWithStatusTwoAndOneLineNamingTheCulprit)
         {{"--start", "-1"}, "--start"},
         {{"--start", "abc"}, "--start"},
         {{"--start", "nan"}, "--start"},
+        {{"--start", "31.01"}, "--start"},
         {{"--start", "1", "--start", "2"}, "--start"},
         {{"--data", "/nonexistent/quor"}, "--data"},
         {{"--window", "--fullscreen"}, "--fullscreen"},

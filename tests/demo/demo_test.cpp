@@ -2,6 +2,8 @@
 // over a small data block made here (blank geometry and textures, real records).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "app/device_manager.h"
@@ -145,6 +147,23 @@ TEST(Timeline, FrameNumbers)
     EXPECT_EQ(layout::frame_at(25.0), 159u);
     EXPECT_EQ(layout::frame_at(31.5), 349u);
     EXPECT_EQ(layout::frame_at(1000.0), 349u);
+}
+
+// The clock's times are floats: on either side of every frame boundary of the timeline, the float
+// nearest to it shows the frame the truncating rule gives, the boundary itself the new frame.
+TEST(Timeline, EveryFloatTimeBesideABoundaryKeepsItsFrame)
+{
+    const auto rule = [](long whole) -> std::size_t {
+        return whole < 630 ? static_cast<std::size_t>(whole % 39) : static_cast<std::size_t>(std::min(whole - 591, 349L));
+    };
+    for (long m = 1; m <= 31 * 30 + 15; ++m) {
+        float below = static_cast<float>(m / 30.0);
+        while (static_cast<double>(below) * 30 >= static_cast<double>(m))
+            below = std::nextafter(below, 0.0f);
+        const float at_or_above = std::nextafter(below, 100.0f);
+        ASSERT_EQ(layout::frame_at(below), rule(m - 1)) << "just before boundary " << m;
+        ASSERT_EQ(layout::frame_at(at_or_above), rule(m)) << "from boundary " << m;
+    }
 }
 
 TEST_F(DemoFixture, OneFrameCallStream)

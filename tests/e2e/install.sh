@@ -32,6 +32,10 @@ for program in quor-demo quor-mem quor-capture; do
   expect_eq "$(grep -c -e '^\.SH NAME' -e '^\.SH DESCRIPTION' <<<"$page") $(grep -c -F "$program $version" <<<"$page")" \
     "2 1" "man page of $program: name, description and version"
 done
+# quor-mem's page goes down to each command's options and the motion text's format.
+page=$(zcat "$work/prefix/share/man/man1/quor-mem.1.gz")
+expect_eq "$(grep -c '^\.SS "quor-mem ' <<<"$page") $(grep -c -e '--animation' -e '^A key line is' <<<"$page")" \
+  "11 2" "man page of quor-mem: every command, its options, the motion text"
 
 (cd "$build" && cpack -G DEB -B "$work/deb" >"$work/cpack.log" 2>&1)
 expect_eq $? 0 "cpack -G DEB: $(tail -n 3 "$work/cpack.log")"

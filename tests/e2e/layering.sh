@@ -63,22 +63,30 @@ shown=$(grep -rnE "$display" --include='*.cpp' --include='*.h' interchange || tr
 [ -n "$shown" ] && echo "$shown"
 expect_eq "$(printf '%s' "$shown" | grep -c .)" 0 "interchange/ knows no GL, window or ImGui"
 
-# In the programs and the tools as in src/: a port touches platform/ only.
+# In the programs and the tools as in src/: a port touches platform/ only, and which system the
+# build is for is the build's choice of platform files, never a question asked above them. The
+# seam's WebGL side asks emscripten whether a context is current before it touches WebGL.
 cd "$QUOR_SOURCE_DIR"
-platform_headers='#include <(GL/(freeglut|glut|glx)|EGL/|SDL2/|time\.h|unistd\.h|fcntl\.h|signal\.h|spawn\.h|sys/)'
+platform_headers='#include <(GL/(freeglut|glut|glx)|EGL/|SDL2/|time\.h|unistd\.h|fcntl\.h|signal\.h|spawn\.h|sys/|windows\.h|io\.h|dshow\.h|mmsystem\.h|emscripten)'
 outside=$(grep -rnE "$platform_headers" --include='*.cpp' --include='*.h' src apps tools \
-  | grep -vE '^src/platform/' || true)
+  | grep -vE '^src/(platform/|gl/api_web\.cpp:[0-9]+:#include <emscripten/html5_webgl\.h>)' || true)
 [ -n "$outside" ] && echo "$outside"
 expect_eq "$(printf '%s' "$outside" | grep -c .)" 0 "platform headers outside platform/"
 
-# GL headers come through the seam's header only; the platform's context code has its own.
-gl_headers=$(grep -rnE '#include <GL/' --include='*.cpp' --include='*.h' src apps tools \
-  | grep -vE '^src/(gl/api\.(h|cpp)|platform/([a-z_]+\.cpp|framebuffer_api\.h)|overlay/[a-z_]+\.cpp):' || true)
+asked=$(grep -rnE '^\s*#\s*(if|ifdef|ifndef|elif).*(_WIN32|_WIN64|__linux__|__MINGW|__EMSCRIPTEN__|__APPLE__)' \
+          --include='*.cpp' --include='*.h' src apps tools | grep -vE '^src/platform/' || true)
+[ -n "$asked" ] && echo "$asked"
+expect_eq "$(printf '%s' "$asked" | grep -c .)" 0 "no system tests outside platform/"
+
+# GL headers come through the seam's header only (WebGL's into the seam's WebGL side); the
+# platform's context code has its own.
+gl_headers=$(grep -rnE '#include <(GL|GLES2)/' --include='*.cpp' --include='*.h' src apps tools \
+  | grep -vE '^src/(gl/api(_web)?\.(h|cpp)|platform/([a-z_]+\.cpp|framebuffer_api\.h)|overlay/[a-z_]+\.cpp):' || true)
 [ -n "$gl_headers" ] && echo "$gl_headers"
 expect_eq "$(printf '%s' "$gl_headers" | grep -c .)" 0 "GL headers outside the seam and platform/"
 
 # The workbench's overlay (ImGui's OpenGL 2 renderer and its state guard) is the one exception.
-allowed='^src/(gl/api\.cpp|platform/offscreen_gl\.cpp|platform/window\.cpp|overlay/[a-z_]+\.cpp):'
+allowed='^src/(gl/api(_web)?\.cpp|platform/offscreen_gl\.cpp|platform/window\.cpp|platform/native_window\.cpp|overlay/[a-z_]+\.cpp):'
 hits=$(grep -rnE '(^|[^A-Za-z_.>:])gl[A-Z][A-Za-z0-9]*\(' --include='*.cpp' --include='*.h' src apps tools \
          | grep -vE "$allowed" | grep -vE '^\S+:\s*//' || true)
 [ -n "$hits" ] && echo "$hits"

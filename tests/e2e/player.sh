@@ -2,7 +2,8 @@
 # The demo as a player, under a private X server with openbox: a window of the asked size with its
 # class hint that outlives the timeline with --loop; Space freezes picture and music; F12 saves
 # the frame as shown; the close button ends it with 0; --mute opens no audio device; GLUT's own
-# options still pass; --help and --version need no display; a bad option ends with 2 at once.
+# options still pass; --help and --version need no display, nor do option errors; a bad option
+# ends with 2 at once, a missing display with 1 and one line.
 set -u
 source "$(dirname "$0")/lib.bash"
 data=$(data_dir) || { echo "FAIL: could not build the data"; exit 1; }
@@ -11,6 +12,20 @@ demo="$QUOR_BIN_DIR/quor-demo"
 expect_eq "$(env -u DISPLAY "$demo" --version 2>&1; echo $?)" "quor-demo $(sed -n 's/^project(quor VERSION \([0-9.]*\).*/\1/p' "$QUOR_SOURCE_DIR/CMakeLists.txt")
 0" "--version without a display"
 expect_eq "$(env -u DISPLAY "$demo" --help 2>/dev/null | grep -c -- '--loop')" 1 "--help without a display"
+# Without a display the options are still checked first; then one line of our own says so.
+no_display="the demo plays in a window; quor-capture renders it to a video without a display"
+while IFS='|' read -r args status message; do
+  # shellcheck disable=SC2086
+  expect_eq "$(env -u DISPLAY "$demo" $args 2>&1; echo $?)" "$message
+$status" "without a display: quor-demo $args"
+done <<EOF
+--windw|2|quor-demo: --windw: unknown option (see quor-demo --help)
+--start -3|2|quor-demo: --start: '-3' is not a number of seconds from 0 to 31 (see quor-demo --help)
+--start 40|2|quor-demo: --start: '40' is not a number of seconds from 0 to 31 (see quor-demo --help)
+--msaa 3|2|quor-demo: --msaa: 3 not in {2,4,8} (see quor-demo --help)
+--window|1|quor-demo: no display (DISPLAY is not set): $no_display
+-display :4097 -sync --window=64x64|1|quor-demo: cannot open display :4097: $no_display
+EOF
 
 work=$(make_workdir)
 ln -s "$data/tesk.mem" "$work/tesk.mem"
@@ -69,16 +84,27 @@ ln -s "$data/demo.mp3" "$work/demo.mp3"
 (cd "$work" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" run_in_x "$work/x.log" bash -c '
   "$QUOR_BIN_DIR/quor-demo" --mute --msaa 4 --window=320x240 >names.txt 2>stderr.txt & pid=$!
   id=$(timeout 20 xdotool search --sync --name "render device test" | head -1)
-  sleep 1
-  # Space first: the frame that takes a pause is still drawn at the time before it, so an F12
-  # in that same frame would save a picture the paused screen no longer shows.
-  xdotool key --window "$id" space
-  sleep 0.5
-  xdotool key --window "$id" F12
-  sleep 0.5
   x=$(xwininfo -id "$id" | awk "/Absolute upper-left X/ { print \$4 }")
   y=$(xwininfo -id "$id" | awk "/Absolute upper-left Y/ { print \$4 }")
-  ffmpeg -v error -f x11grab -draw_mouse 0 -video_size 320x240 -i "$DISPLAY+$x,$y" -frames:v 1 grab.png
+  grab() { ffmpeg -v error -y -f x11grab -draw_mouse 0 -video_size 320x240 -i "$DISPLAY+$x,$y" -frames:v 1 "$1"; }
+  # until SAME|DIFFERENT: grabs the screen twice a second until two pictures in a row are the
+  # same or differ (at most 30 s), so that a slow start on a busy machine changes nothing.
+  until_pictures() {
+    grab a.png; a=$(md5sum < a.png)
+    for i in $(seq 60); do
+      sleep 0.5; grab a.png; b=$(md5sum < a.png)
+      { [ "$1" = same ] && [ "$a" = "$b" ]; } || { [ "$1" = different ] && [ "$a" != "$b" ]; } && break
+      a=$b
+    done
+  }
+  # Space once the demo runs, F12 once the pause has taken effect: the frame that takes a pause is
+  # still drawn at the time before it, and an F12 then would save what the screen no longer shows.
+  until_pictures different
+  xdotool key --window "$id" space
+  until_pictures same
+  xdotool key --window "$id" F12
+  for i in $(seq 60); do [ -s names.txt ] && break; sleep 0.5; done
+  grab grab.png
   xdotool key --window "$id" Escape
   wait $pid; echo $? > status')
 expect_eq "$(cat "$work/status" 2>/dev/null)" 0 "--mute: Escape ends with 0"

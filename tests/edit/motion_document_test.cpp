@@ -2,7 +2,9 @@
 // rules that keep keys ordered and records inside their room, and the history's saved mark.
 #include "edit/motion_document.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -148,6 +150,35 @@ TEST(MotionDocument, RefusesEditsThatBreakKeyOrderOrTheRecordsRoomAndSaysWhy)
         EXPECT_FALSE(r.reason.empty()) << name;
     }
     EXPECT_EQ(doc.section(), kept);
+}
+
+TEST(MotionDocument, TensionContinuityAndBiasChangeOnlyWithinMinusOneToOne)
+{
+    // The camera's first key (value 10 at 1 s) with a tension of 5, as an older import wrote it.
+    std::vector<char> section = scene_section();
+    const float value_time[2] = {10.0f, 1.0f};
+    const char* pattern = reinterpret_cast<const char*>(value_time);
+    const auto first_key = std::search(section.begin(), section.end(), pattern, pattern + sizeof value_time);
+    ASSERT_NE(first_key, section.end());
+    const float five = 5.0f;
+    std::memcpy(&*(first_key + 12), &five, sizeof five);
+    motion_document doc = read_document(section);
+    Key k = doc.channel(camera_x).keys[0];
+    ASSERT_EQ(k.tension, 5.0f);
+
+    k.value = 11;
+    EXPECT_TRUE(doc.set_key(camera_x, 0, k).ok) << "a value edit keeps the tension the file holds";
+    k.tension = 1;
+    k.continuity = -1;
+    EXPECT_TRUE(doc.set_key(camera_x, 0, k).ok) << "the limits themselves";
+    for (float Key::*field : {&Key::tension, &Key::continuity, &Key::bias}) {
+        Key past = doc.channel(camera_x).keys[0];
+        past.*field = field == &Key::bias ? -1.01f : 5.0f;
+        const edit_result r = doc.set_key(camera_x, 0, past);
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.reason.find("-1 to 1"), std::string::npos) << r.reason;
+    }
+    EXPECT_EQ(doc.channel(camera_x).keys[0].tension, 1.0f);
 }
 
 TEST(MotionDocument, HistoryFoldsADragDropsRedoOnANewEditAndTracksTheSavedState)

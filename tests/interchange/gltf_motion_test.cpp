@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "base64.h"
+#include "demo/data_file.h"
 #include "demo/data_layout.h"
 #include "quor_mem_runner.h"
 #include "scene/transformation.h"
@@ -81,7 +82,7 @@ std::string camera_gltf()
         {"bufferView":0,"byteOffset":160,"componentType":5126,"count":4,"type":"VEC4"},
         {"bufferView":0,"byteOffset":224,"componentType":5126,"count":2,"type":"SCALAR","min":[0],"max":[3]},
         {"bufferView":0,"byteOffset":232,"componentType":5126,"count":2,"type":"VEC3"}],
-      "animations":[{"samplers":[
+      "animations":[{"name":"Orbit","samplers":[
           {"input":0,"output":1,"interpolation":"CUBICSPLINE"},
           {"input":0,"output":2,"interpolation":"LINEAR"},
           {"input":3,"output":4,"interpolation":"STEP"}],
@@ -97,12 +98,19 @@ TEST(GltfMotion, TheImportedCameraFollowsGltfsTransformWithinTheStatedTolerances
     const double end = demo::layout::timeline_end;
     source_motion src;
     std::string error;
-    ASSERT_TRUE(gltf_motion(path, "Cam", end, src, &error)) << error;
+    ASSERT_TRUE(gltf_motion(path, "Cam", "", end, src, &error, nullptr)) << error;
     record::transformation rec;
+    fit_notes notes;
+    ASSERT_TRUE(fit_camera(src, end, demo::record_room(2), rec, notes, &error)) << error;
     std::vector<std::string> baked;
-    ASSERT_TRUE(fit_camera(src, end, rec, baked, &error)) << error;
-    EXPECT_EQ(baked, (std::vector<std::string>{"position.x", "position.y", "position.z", "yaw", "pitch", "bank"}))
+    for (const auto& [name, why] : notes.baked)
+        baked.push_back(name);
+    EXPECT_EQ(baked, (std::vector<std::string>{"position.x", "position.y", "position.z", "yaw"}))
         << "LINEAR and STEP come over as keys, CUBICSPLINE and rotations are baked";
+    // The tilt about x never changes: pitch and bank stay constants.
+    EXPECT_EQ(rec[4].tag, record::constant_tag);
+    EXPECT_NEAR(rec[4].value, -0.3f, 1e-5f);
+    EXPECT_EQ(rec[5].tag, record::constant_tag);
 
     lightwave::transformation engine;
     for (int c = 0; c < lightwave::transformation::channel_count; ++c)
@@ -139,12 +147,16 @@ TEST(GltfMotion, MissingNodesAnimationsAndFilesAreRefusedWithOneLineAndNoChange)
     std::ofstream(gltf) << camera_gltf();
     auto r = quor::test::run_quor_mem("motion gltf " + gltf + " --node Cam --as camera --into " + scratch.data);
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("baked position.x, position.y, position.z, yaw, pitch, bank"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out, "quor-mem: motion gltf: baked position.x, position.y, position.z (CUBICSPLINE tangents, which "
+                     "the data file cannot hold) up to 31 s\nquor-mem: motion gltf: baked yaw (glTF's rotations are "
+                     "quaternions, interpolated spherically: converted to yaw, pitch and bank within 0.1 degree) up "
+                     "to 31 s\n");
     const std::string bytes = quor::test::slurp(scratch.data);
 
     const std::pair<std::string, std::string> refusals[] = {
-        {"--node Nobody", gltf + ": no node named Nobody"},
-        {"--node Rig", gltf + ": no animation moves node Rig"},
+        {"--node Nobody", gltf + ": no node named Nobody (its nodes: Rig, Cam)"},
+        {"--node Rig", gltf + ": no animation moves node Rig (its animations: Orbit)"},
+        {"--node Cam --animation Dolly", gltf + ": no animation named Dolly (its animations: Orbit)"},
     };
     for (const auto& [args, line] : refusals) {
         r = quor::test::run_quor_mem("motion gltf " + gltf + " " + args + " --as object --into " + scratch.data);
@@ -156,6 +168,100 @@ TEST(GltfMotion, MissingNodesAnimationsAndFilesAreRefusedWithOneLineAndNoChange)
     EXPECT_NE(r.err.find("not a glTF file"), std::string::npos) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
     EXPECT_EQ(quor::test::slurp(scratch.data), bytes);
+}
+
+// A camera as a 3D suite exports it when told to sample: 31 s at 60 frames a second of LINEAR
+// keys on a circle of radius 8 at height 2, turning to face its centre, scale keys all 1; and a
+// second animation that only holds the camera still.
+constexpr int sampled_keys = 31 * 60 + 1;
+constexpr double orbit_radius = 8;
+
+double orbit_angle(double t) { return std::clamp(t, 0.0, 31.0) / 31 * 2 * std::numbers::pi; }
+
+std::string sampled_gltf()
+{
+    std::vector<float> times, moves, turns, scales;
+    for (int k = 0; k < sampled_keys; ++k) {
+        const double t = k / 60.0, a = orbit_angle(t), heading = std::numbers::pi / 2 - a;
+        times.push_back(static_cast<float>(t));
+        moves.insert(moves.end(), {float(orbit_radius * std::cos(a)), 2, float(orbit_radius * std::sin(a))});
+        turns.insert(turns.end(), {0, float(std::sin(heading / 2)), 0, float(std::cos(heading / 2))});
+        scales.insert(scales.end(), {1, 1, 1});
+    }
+    std::vector<float> data = times;
+    for (const auto* part : {&moves, &turns, &scales})
+        data.insert(data.end(), part->begin(), part->end());
+    data.insert(data.end(), {0, 5, 0, 0}); // Hold: at 0 s, (5, 0, 0)
+    const std::size_t n = sampled_keys, bytes = data.size() * 4;
+    auto accessor = [](std::size_t offset, std::size_t count, const char* type) {
+        return R"({"bufferView":0,"byteOffset":)" + std::to_string(offset) + R"(,"componentType":5126,"count":)" +
+               std::to_string(count) + R"(,"type":")" + type + R"("})";
+    };
+    return R"({"asset":{"version":"2.0"},"nodes":[{"name":"Camera","camera":0},{"name":"Creature"}],
+      "cameras":[{"type":"perspective","perspective":{"yfov":0.6,"znear":0.1}}],
+      "buffers":[{"byteLength":)" + std::to_string(bytes) + R"(,"uri":"data:application/octet-stream;base64,)" +
+           test::base64(data) + R"("}],
+      "bufferViews":[{"buffer":0,"byteLength":)" + std::to_string(bytes) + R"(}],
+      "accessors":[)" + accessor(0, n, "SCALAR") + "," + accessor(4 * n, n, "VEC3") + "," +
+           accessor(16 * n, n, "VEC4") + "," + accessor(32 * n, n, "VEC3") + "," + accessor(44 * n, 1, "SCALAR") +
+           "," + accessor(44 * n + 4, 1, "VEC3") + R"(],
+      "animations":[
+        {"name":"Orbit","samplers":[{"input":0,"output":1},{"input":0,"output":2},{"input":0,"output":3}],
+         "channels":[{"sampler":0,"target":{"node":0,"path":"translation"}},
+                     {"sampler":1,"target":{"node":0,"path":"rotation"}},
+                     {"sampler":2,"target":{"node":0,"path":"scale"}}]},
+        {"name":"Hold","samplers":[{"input":4,"output":5,"interpolation":"STEP"}],
+         "channels":[{"sampler":0,"target":{"node":0,"path":"translation"}}]}]})";
+}
+
+// Too many keys for the camera's record as they come: constant channels become constants, and
+// the longest channels are thinned within their tolerances until the record fits.
+TEST(GltfMotion, ASampledExportKeepsConstantsAsConstantsAndIsThinnedToFit)
+{
+    const quor::test::scratch_data scratch("gltf-sampled");
+    ASSERT_FALSE(scratch.data.empty());
+    const std::string gltf = scratch.dir + "/sampled.gltf";
+    std::ofstream(gltf) << sampled_gltf();
+    auto r = quor::test::run_quor_mem("motion gltf " + gltf + " --node Camera --as camera --into " + scratch.data);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("quor-mem: motion gltf: 2 animations move node Camera (Orbit, Hold): took the first; "
+                         "--animation picks another\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("quor-mem: motion gltf: thinned "), std::string::npos) << r.out;
+
+    demo::section_records records;
+    demo::section_surround surround;
+    std::string error;
+    ASSERT_TRUE(demo::read_records(scratch.data, records, surround, &error)) << error;
+    const record::transformation& rec = records[2];
+    for (std::size_t c : {1, 4, 5, 6, 7, 8})
+        EXPECT_EQ(rec[c].tag, record::constant_tag) << "channel " << c << " never moves";
+    EXPECT_EQ(rec[1].value, 2.0f);
+    EXPECT_EQ(rec[6].value, 1.0f);
+    EXPECT_LE(demo::record_size(rec), demo::record_room(2));
+
+    lightwave::transformation engine;
+    for (int c = 0; c < lightwave::transformation::channel_count; ++c)
+        record::apply(rec[static_cast<std::size_t>(c)], engine.channel(c));
+    const double size = std::hypot(2 * orbit_radius, 0.0, 2 * orbit_radius);
+    for (double t = 0.005; t < 31; t += 0.01) {
+        mat4 m;
+        engine.matrix(m, t);
+        const double a = orbit_angle(t);
+        EXPECT_LE(std::hypot(m.m[3] - orbit_radius * std::cos(a), m.m[7] - 2, m.m[11] - orbit_radius * std::sin(a)),
+                  1e-3 * size) << "position at " << t;
+        // The camera looks along -z of its rotation: at the circle's centre.
+        const double off = std::acos(std::clamp((-m.m[2] * -std::cos(a) + -m.m[10] * -std::sin(a)), -1.0, 1.0));
+        EXPECT_LE(off * 180 / std::numbers::pi, gltf_rotation_tolerance_degrees) << "heading at " << t;
+    }
+
+    r = quor::test::run_quor_mem("motion gltf " + gltf + " --node Camera --animation Hold --as camera --into " +
+                                 scratch.data);
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_TRUE(demo::read_records(scratch.data, records, surround, &error)) << error;
+    EXPECT_EQ(records[2][0].tag, record::constant_tag);
+    EXPECT_EQ(records[2][0].value, 5.0f) << "the held animation's position";
 }
 
 } // namespace

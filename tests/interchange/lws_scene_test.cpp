@@ -64,10 +64,14 @@ TEST(LwsScene, TcbLinearSteppedKeysComeOverExactlyAndTheRestIsBakedWithin1e3)
         src[c] = curve_of(items[1].channels[c] ? *items[1].channels[c] : rest, end, 1e-3f);
     }
     record::transformation rec;
-    std::vector<std::string> baked;
+    fit_notes notes;
     std::string error;
-    ASSERT_TRUE(fit_camera(src, end, rec, baked, &error)) << error;
+    ASSERT_TRUE(fit_camera(src, end, demo::record_room(2), rec, notes, &error)) << error;
+    std::vector<std::string> baked;
+    for (const auto& [name, why] : notes.baked)
+        baked.push_back(name);
     EXPECT_EQ(baked, (std::vector<std::string>{"yaw", "pitch"}));
+    EXPECT_TRUE(notes.thinned.empty());
     for (std::size_t c : {0, 1, 2}) {
         const std::vector<Key>& scene_keys = items[1].channels[c]->keys();
         ASSERT_GE(rec[c].keys.size(), scene_keys.size());

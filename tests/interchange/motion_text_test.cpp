@@ -65,6 +65,8 @@ TEST(MotionText, ErrorsNameLineAndColumn)
         {envelope("    1\n    Key 1 1 9 0 0 0 0 0 0\n    Behaviors 1 1\n"), 14, 13, "shape 9 is outside 0 to 5"},
         {envelope("    1\n    Key 1 1 1 0 0 0 0.5 0 0\n    Behaviors 1 1\n"), 14, 21, "tangent parameter 0.5"},
         {envelope("    1\n    Key 1 1 5 0.2 0 0 0 0 0\n    Behaviors 1 1\n"), 14, 15, "tangent parameter 0.2"},
+        {envelope("    1\n    Key 1 1 3 5 0 0 0 0 0\n    Behaviors 1 1\n"), 14, 15, "tension 5 is outside -1 to 1"},
+        {envelope("    1\n    Key 1 1 0 1 -1 -1.5 0 0 0\n    Behaviors 1 1\n"), 14, 20, "bias -1.5 is outside -1 to 1"},
         {envelope("    0\n    Behaviors 1 2\n"), 14, 17, "post-behaviour 2 cannot be stored"},
         {"Record object\n{\n" + constants + "  Channel scale.z\n  { Envelope\n    1\n    Key 1 1 3 0 0 0 0 0 0\n"
                                            "    Behaviors 1 1\n  }\n}\n",

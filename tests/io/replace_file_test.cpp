@@ -3,10 +3,13 @@
 #include "io/replace_file.h"
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -59,7 +62,15 @@ TEST_F(ReplaceFileTest, WritesNewFilesAndReplacesOldOnes)
     EXPECT_EQ(seen, "second, longer");
     EXPECT_EQ(contents(), "second, longer");
     EXPECT_FALSE(fs::exists(path_ + ".tmp"));
+    ASSERT_TRUE(replace_region(path_, 0, 1, std::string("S"), {}, &error_)) << error_;
+    EXPECT_EQ(contents(), "Second, longer");
+}
 
+// POSIX permission bits, symbolic links and signals: Windows files have none of them.
+#ifndef _WIN32
+TEST_F(ReplaceFileTest, PermissionsAreKept)
+{
+    ASSERT_TRUE(replace("second")) << error_;
     // The replacement keeps the old file's permissions, whatever the umask would give a new one.
     const auto kept = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
     fs::permissions(path_, kept);
@@ -69,6 +80,7 @@ TEST_F(ReplaceFileTest, WritesNewFilesAndReplacesOldOnes)
     EXPECT_EQ(contents(), "Third");
     EXPECT_EQ(fs::status(path_).permissions(), kept);
 }
+#endif
 
 TEST_F(ReplaceFileTest, RefusalsAndFailuresLeaveTheOldFile)
 {
@@ -90,6 +102,7 @@ TEST_F(ReplaceFileTest, RefusalsAndFailuresLeaveTheOldFile)
     EXPECT_FALSE(fs::exists(dir_ / "taken.tmp"));
 }
 
+#ifndef _WIN32
 // What an interrupted run leaves is replaced, never written through; an interruption itself
 // leaves the old file and takes the temporary with it.
 TEST_F(ReplaceFileTest, StaleTemporariesAndInterruptions)
@@ -121,6 +134,7 @@ TEST_F(ReplaceFileTest, StaleTemporariesAndInterruptions)
         EXPECT_FALSE(fs::exists(path_ + ".tmp"));
     }
 }
+#endif
 
 TEST_F(ReplaceFileTest, RegionsGrowShrinkOrRunToTheEnd)
 {

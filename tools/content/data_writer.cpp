@@ -107,7 +107,12 @@ bool assemble_data_file(std::vector<char>& out, const progress_fn& progress, std
 
 bool build_outputs(const std::string& dir, const progress_fn& progress, std::string* error)
 {
+    // A fresh checkout has no data folder until the first build makes one.
     std::error_code ec;
+    if (!std::filesystem::exists(dir, ec) && !std::filesystem::create_directories(dir, ec)) {
+        *error = "cannot create the folder " + dir + ": " + ec.message();
+        return false;
+    }
     if (!std::filesystem::is_directory(dir, ec)) {
         *error = "cannot write into " + dir + ": not a directory";
         return false;

@@ -2,6 +2,7 @@
 #include "frame_stepper.h"
 
 #include <cmath>
+#include <limits>
 
 #include "app/system.h"
 #include "demo/data_layout.h"
@@ -9,6 +10,9 @@
 namespace quor::capture {
 
 double capture_end() { return demo::layout::timeline_end + countdown_seconds; }
+
+// The demo draws its scene at single precision: the smallest normal float above 0.
+double drawn_time(double t) { return t == 0.0 ? std::numeric_limits<float>::min() : t; }
 
 int countdown_frames(frame_rate rate) { return static_cast<int>(std::ceil(countdown_seconds * rate.per_second())) + 2; }
 
@@ -28,7 +32,7 @@ bool frame_stepper::next()
     started = true;
     current = k;
     current_time = t;
-    show(t);
+    show(drawn_time(t));
     if (!system::display())
         ended_ = true;
     return !ended_;

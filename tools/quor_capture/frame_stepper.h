@@ -16,13 +16,18 @@ constexpr double countdown_seconds = 0.5;
 
 // The time of the last frame a capture may show: the timeline's end and its countdown.
 double capture_end();
+// The demo time the frame at demo time t is drawn at: t, except at exactly 0, where every
+// envelope read from the data file gives the key its reader seeds there (value 0) and not the
+// path, which an imported camera does not start from. That frame shows the path as it leaves 0:
+// the smallest time above 0 (the animation frame and the music are those of 0 all the same).
+double drawn_time(double t);
 // The length a capture at `rate` gives the demo's exit countdown, in display callbacks: more
 // than its frames in countdown_seconds, so that the capture's own end always comes first.
 int countdown_frames(frame_rate rate);
 
 class frame_stepper {
 public:
-    // Called with each frame's demo time before the frame is drawn.
+    // Called with the time each frame is drawn at (drawn_time of its demo time) before it is drawn.
     using show_fn = std::function<void(double)>;
 
     // Frames from + k / rate for k = 0, 1, ... that lie before `to` and not after `last`.

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -41,6 +42,9 @@ using quor::capture::frame_stepper;
 constexpr std::uint64_t no_end = std::numeric_limits<std::uint64_t>::max();
 constexpr double no_limit = std::numeric_limits<double>::infinity();
 
+// Keys of the camera's position.x for the next blank_demo; none: a constant.
+std::vector<quor::Key> camera_x_keys;
+
 // The demo over a data block made here (constant records, zero geometry and textures), so that
 // its frames run without data files; records the animation frame of every frame.
 struct blank_demo final : system::application {
@@ -48,7 +52,10 @@ struct blank_demo final : system::application {
     {
         std::vector<char> records;
         for (int channel = 0; channel < 27; ++channel)
-            quor::record::write_constant_channel(records, channel % 9 >= 6 ? 1.0f : 0.0f);
+            if (channel == 18 && !camera_x_keys.empty())
+                quor::record::write_envelope_channel(records, camera_x_keys);
+            else
+                quor::record::write_constant_channel(records, channel % 9 >= 6 ? 1.0f : 0.0f);
         const std::size_t size = layout::scene_section.offset + records.size();
         std::unique_ptr<char[]> block(new char[layout::block_size]);
         std::memset(block.get(), 0, size);
@@ -109,30 +116,53 @@ quor::capture::frame_rate rate_of(const char* text)
     return r;
 }
 
+// The timeline's rule at an exact time of p / q seconds, in integers: floor(30 p / q) whole
+// frames of 1/30 s have passed (a boundary counts as the new frame); the loop of 39 frames until
+// 21 s, then the run from frame 39, held at 349.
+std::size_t frame_at_exact_time(std::int64_t p, std::int64_t q)
+{
+    const std::int64_t whole = 30 * p / q;
+    if (whole < 21 * 30)
+        return static_cast<std::size_t>(whole % 39);
+    return static_cast<std::size_t>(std::min<std::int64_t>(whole - 21 * 30 + 39, 349));
+}
+
 TEST(ExactTime, EveryFrameShowsTheTimelinesAnimationFrameAtItsOwnTime)
 {
-    for (const char* fps : {"24", "25", "30", "50", "60000/1001", "60", "120"}) {
-        SCOPED_TRACE(fps);
-        const quor::capture::frame_rate rate = rate_of(fps);
-        stepped_run run(rate);
-        frame_stepper stepper(run.show(), 0.0, rate, no_limit, quor::capture::capture_end());
-        std::vector<std::size_t> frames;
-        bool exit_requested_past_end = false;
-        while (stepper.next()) {
-            frames = run.app().frames;
-            exit_requested_past_end = system::exit_requested();
+    // The whole timeline from 0, and four seconds across the run's start from later starts.
+    struct start {
+        std::int64_t num, den; // from = num / den seconds
+    };
+    for (const start from : {start{0, 1}, start{20, 1}, start{201, 10}})
+        for (const char* fps : {"24", "25", "30", "50", "60000/1001", "60", "120"}) {
+            const double from_seconds = static_cast<double>(from.num) / from.den;
+            const bool whole = from.num == 0;
+            SCOPED_TRACE(std::string(fps) + " fps from " + std::to_string(from_seconds));
+            const quor::capture::frame_rate rate = rate_of(fps);
+            stepped_run run(rate);
+            frame_stepper stepper(run.show(), from_seconds, rate, whole ? no_limit : from_seconds + 4,
+                                  quor::capture::capture_end());
+            bool exit_requested_past_end = false;
+            while (stepper.next())
+                exit_requested_past_end = system::exit_requested();
+            const std::vector<std::size_t>& frames = run.app().frames;
+            ASSERT_EQ(frames.size(), run.times.size());
+            for (std::uint64_t k = 0; k < frames.size(); ++k) {
+                if (k > 0 || !whole) {
+                    ASSERT_EQ(run.times[k], from_seconds + rate.seconds(k)) << "frame " << k;
+                }
+                // Picture k shows from + k * den / num exactly.
+                const std::int64_t p = from.num * rate.num + static_cast<std::int64_t>(k) * rate.den * from.den;
+                ASSERT_EQ(frames[k], frame_at_exact_time(p, from.den * rate.num)) << "frame " << k;
+            }
+            if (!whole)
+                continue;
+            EXPECT_FALSE(stepper.ended()) << "the capture ends by demo time, before the countdown does";
+            EXPECT_TRUE(exit_requested_past_end);
+            EXPECT_LE(run.times.back(), 31.5);
+            EXPECT_GT(rate.seconds(frames.size()), 31.5) << "the next frame would be past the countdown";
+            EXPECT_EQ(frames.size(), frame_stepper::count(0.0, rate, no_limit, quor::capture::capture_end()));
         }
-        EXPECT_FALSE(stepper.ended()) << "the capture ends by demo time, before the countdown does";
-        ASSERT_EQ(frames.size(), run.times.size());
-        for (std::uint64_t k = 0; k < frames.size(); ++k) {
-            ASSERT_EQ(run.times[k], rate.seconds(k)) << "frame " << k;
-            ASSERT_EQ(frames[k], layout::frame_at(static_cast<double>(k) * rate.den / rate.num)) << "frame " << k;
-        }
-        EXPECT_TRUE(exit_requested_past_end);
-        EXPECT_LE(run.times.back(), 31.5);
-        EXPECT_GT(rate.seconds(frames.size()), 31.5) << "the next frame would be past the countdown";
-        EXPECT_EQ(frames.size(), frame_stepper::count(0.0, rate, no_limit, quor::capture::capture_end()));
-    }
 }
 
 TEST(ExactTime, ALaterStartShowsItsOwnTimeFromTheFirstFrame)
@@ -147,6 +177,35 @@ TEST(ExactTime, ALaterStartShowsItsOwnTimeFromTheFirstFrame)
     EXPECT_EQ(run.times[0], 20.9);
     EXPECT_EQ(run.app().frames[0], 3u) << "trunc(627) mod 39";
     EXPECT_EQ(run.app().frames[3], 39u) << "21.0001 s: the run starts";
+}
+
+// A camera imported with a lead-in holds x = 5 from 0 on; only at exactly 0 does the key the
+// reader seeds say 0. The capture's first picture shows the camera where the second does.
+TEST(ExactTime, TheFirstPictureShowsAnImportedCameraWhereItStands)
+{
+    quor::Key lead_in{5.0f, 0.0f};
+    lead_in.shape = quor::Shape::Linear;
+    quor::Key later = lead_in;
+    later.time = 2.0f;
+    camera_x_keys = {lead_in, later};
+    const quor::capture::frame_rate rate = rate_of("60");
+    stepped_run run(rate);
+    camera_x_keys.clear();
+    frame_stepper stepper(run.show(), 0.0, rate, 2.0 / 60, quor::capture::capture_end());
+    std::vector<std::vector<double>> views;
+    {
+        quor::test::gl_recorder rec;
+        while (stepper.next()) {
+            const std::vector<quor::test::gl_call> loads = rec.named("glLoadTransposeMatrixf");
+            ASSERT_GE(loads.size(), 2u);
+            views.push_back(loads[1].args); // after the projection: the first model-view
+            rec.clear();
+        }
+    }
+    ASSERT_EQ(views.size(), 2u);
+    EXPECT_EQ(views[0], views[1]);
+    EXPECT_EQ(stepper.time(), 1.0 / 60);
+    EXPECT_EQ(run.app().frames[0], 0u);
 }
 
 // A sink that keeps what it is given (by picture number) and can be told to fail.

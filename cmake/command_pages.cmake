@@ -1,0 +1,36 @@
+# Writes a help2man include file holding the --help of every command of a program with
+# subcommands, found from its own "Subcommands:" lists, as no-fill roff:
+#   cmake -DPROGRAM=path/to/quor-mem -DOUTPUT=file.h2m -P command_pages.cmake
+cmake_minimum_required(VERSION 3.25)
+get_filename_component(_name ${PROGRAM} NAME)
+set(_page "[COMMANDS]\n")
+
+function(add_command_page words)
+  execute_process(COMMAND ${PROGRAM} ${words} --help OUTPUT_VARIABLE help RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${_name} ${words} --help failed")
+  endif()
+  # The subcommands are listed after "Subcommands:", one a line, indented by two spaces.
+  set(below "")
+  if(help MATCHES "\nSubcommands:\n(.*)$")
+    string(REGEX MATCHALL "(^|\n)  [a-z]+ " entries "${CMAKE_MATCH_1}")
+    foreach(entry IN LISTS entries)
+      string(STRIP "${entry}" entry)
+      list(APPEND below "${entry}")
+    endforeach()
+  endif()
+  if(words)
+    string(REPLACE ";" " " title "${_name} ${words}")
+    string(REPLACE "\\" "\\e" help "${help}")
+    string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" help "${help}")
+    string(APPEND _page ".SS \"${title}\"\n.nf\n${help}\n.fi\n")
+  endif()
+  foreach(sub IN LISTS below)
+    set(next ${words} ${sub})
+    add_command_page("${next}")
+  endforeach()
+  set(_page "${_page}" PARENT_SCOPE)
+endfunction()
+
+add_command_page("")
+file(WRITE ${OUTPUT} "${_page}")

@@ -1,0 +1,215 @@
+// The C runtime's descriptor calls behind platform/file.h (_open, _read, _write, _lseeki64,
+// _filelengthi64, _commit, _close), always in binary mode; the 64-bit seek and length so that a
+// file past 2 GiB is measured, not wrapped. What the runtime has no call for (mappings, renames
+// over a file, file identities) goes to Win32, its errors translated to errno for last_error().
+#include "platform/file.h"
+
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace quor::platform {
+
+const char data_search_path[] = ".\\;..\\";
+
+namespace {
+
+// The runtime reads and writes at most an unsigned int at a time.
+constexpr std::size_t largest_call = 1u << 30;
+
+bool win32_failed()
+{
+    switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        errno = ENOENT;
+        break;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        errno = EACCES;
+        break;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+        errno = ENOMEM;
+        break;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        errno = ENOSPC;
+        break;
+    default:
+        errno = EIO;
+    }
+    return false;
+}
+
+HANDLE handle_of(int fd) { return reinterpret_cast<HANDLE>(_get_osfhandle(fd)); }
+
+} // namespace
+
+// Looked at before it is opened, so that a folder or a device by that name is passed over, and
+// again once open, in case the name was given to something else in between.
+int open_for_input(const char* path, open_result* result)
+{
+    open_result how = open_result::opened;
+    int fd = no_file;
+    struct _stat64 st;
+    if (_stat64(path, &st) != 0) {
+        how = errno == ENOENT ? open_result::missing : open_result::unreadable;
+    } else if ((st.st_mode & _S_IFMT) != _S_IFREG) {
+        how = open_result::not_regular;
+    } else {
+        fd = _open(path, _O_BINARY | _O_RDONLY);
+        if (fd == -1) {
+            how = errno == ENOENT ? open_result::missing : open_result::unreadable;
+        } else if (_fstat64(fd, &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) {
+            _close(fd);
+            fd = no_file;
+            how = open_result::not_regular;
+        }
+    }
+    if (result)
+        *result = how;
+    return fd;
+}
+
+// Opened to be shared for deletion, so that an interruption can remove the file while it is
+// being written, as POSIX unlinks an open file.
+int create_file(const char* path, unsigned permissions)
+{
+    const DWORD attributes = (permissions & 0200) ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY;
+    HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           CREATE_ALWAYS, attributes, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        win32_failed();
+        return no_file;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_BINARY | _O_WRONLY);
+    if (fd == -1)
+        CloseHandle(h);
+    return fd;
+}
+
+// A Windows file's one permission is its read-only attribute, and a read-only file cannot be
+// renamed over: there is nothing to carry over to a replacement.
+bool copy_permissions(const char* like, int)
+{
+    struct _stat64 st;
+    return _stat64(like, &st) == 0;
+}
+
+void close_file(int fd)
+{
+    if (fd != no_file)
+        _close(fd);
+}
+
+long long file_length(int fd) { return _filelengthi64(fd); }
+
+std::size_t read_full(int fd, void* buffer, std::size_t size)
+{
+    auto* bytes = static_cast<char*>(buffer);
+    std::size_t total = 0;
+    while (total < size) {
+        const int n = _read(fd, bytes + total, static_cast<unsigned>(std::min(size - total, largest_call)));
+        if (n <= 0)
+            break;
+        total += static_cast<std::size_t>(n);
+    }
+    return total;
+}
+
+std::size_t write_full(int fd, const void* data, std::size_t size)
+{
+    const auto* bytes = static_cast<const char*>(data);
+    std::size_t total = 0;
+    while (total < size) {
+        const int n = _write(fd, bytes + total, static_cast<unsigned>(std::min(size - total, largest_call)));
+        if (n <= 0)
+            break;
+        total += static_cast<std::size_t>(n);
+    }
+    return total;
+}
+
+long long seek(int fd, long long offset, bool relative) { return _lseeki64(fd, offset, relative ? SEEK_CUR : SEEK_SET); }
+
+bool flush_to_disk(int fd) { return _commit(fd) == 0; }
+
+// The volume's serial number and the file's index are what device and inode are on POSIX.
+bool stamp_of(const char* path, file_stamp& out)
+{
+    HANDLE h = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return win32_failed();
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool ok = GetFileInformationByHandle(h, &info) != 0 || win32_failed();
+    CloseHandle(h);
+    if (!ok)
+        return false;
+    const auto wide = [](DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; };
+    out.device = info.dwVolumeSerialNumber;
+    out.inode = wide(info.nFileIndexHigh, info.nFileIndexLow);
+    out.size = static_cast<long long>(wide(info.nFileSizeHigh, info.nFileSizeLow));
+    // FILETIME counts 100 ns steps.
+    out.modified_ns =
+        static_cast<long long>(wide(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)) * 100;
+    return true;
+}
+
+std::size_t copy_range(int from, long long offset, int to, std::size_t size)
+{
+    if (_lseeki64(from, offset, SEEK_SET) != offset)
+        return 0;
+    std::vector<char> buffer(std::min(size, std::size_t{1} << 20));
+    std::size_t total = 0;
+    while (total < size) {
+        const std::size_t want = std::min(buffer.size(), size - total);
+        const std::size_t got = read_full(from, buffer.data(), want);
+        if (got == 0 || write_full(to, buffer.data(), got) != got)
+            break;
+        total += got;
+    }
+    return total;
+}
+
+const char* map_input(int fd, std::size_t size)
+{
+    HANDLE mapping = CreateFileMappingA(handle_of(fd), nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (!mapping) {
+        win32_failed();
+        return nullptr;
+    }
+    // The view keeps the mapping, and the file, for itself.
+    void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, size);
+    if (!view)
+        win32_failed();
+    CloseHandle(mapping);
+    return static_cast<const char*>(view);
+}
+
+void unmap(const char* data, std::size_t)
+{
+    if (data)
+        UnmapViewOfFile(data);
+}
+
+bool rename_over(const char* from, const char* to)
+{
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 || win32_failed();
+}
+
+void remove_file(const char* path) { std::remove(path); }
+
+std::string last_error() { return std::strerror(errno); }
+
+} // namespace quor::platform

@@ -1,0 +1,184 @@
+#!/usr/bin/env bash
+# The Windows player under Wine, each run under its own X server: the whole timeline ends by
+# itself with 0 while the music plays through it (recorded from a PulseAudio null sink); Escape
+# ends with 0; without data the same lines as on Linux and 1; without a sound device it runs
+# silent and ends with 0; Space pauses and resumes the music, F12 writes the picture; Ctrl-C ends
+# it; a frame at a fixed demo time equals the Linux build's frame of that time. Needs the Linux
+# build (QUOR_LINUX_BIN_DIR, default build/bin) for the data and the reference frame.
+set -u
+export QUOR_BIN_DIR=${QUOR_LINUX_BIN_DIR:-$QUOR_SOURCE_DIR/build/bin}
+source "$QUOR_SOURCE_DIR/tests/e2e/lib.bash"
+[ -x "$QUOR_BIN_DIR/quor-mem" ] || { echo "FAIL: no Linux build in $QUOR_BIN_DIR (scripts/build.sh release)"; exit 1; }
+data=$(data_dir) || { echo "FAIL: could not build the data"; exit 1; }
+bin=$QUOR_WINDOWS_BIN_DIR
+wine_sh="$QUOR_SOURCE_DIR/tests/windows/wine.sh"
+export WINEPREFIX="$bin/../wineprefix"
+# One home for every run, so that GStreamer (which decodes the mp3 for Wine) builds its plugin
+# registry once.
+export HOME="$bin/../wine-home"
+mkdir -p "$HOME/.config/pulse"
+# A run that should find no sound server must not start one.
+echo "autospawn = no" >"$HOME/.config/pulse/client.conf"
+# Wine's PulseAudio driver alone: its ALSA driver would find no card here anyway.
+"$wine_sh" "$WINEPREFIX" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d pulse /f >/dev/null 2>&1
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+# in_wine DIR SCRIPT: runs SCRIPT with bash in DIR under its own X server. Wine's server and
+# desktop belong to one X display: any left from a call outside go first, the desktop is started
+# before SCRIPT (its helpers keep the standard error they are started with, so not the demo's),
+# and all of Wine ends before the X server goes. SCRIPT finds the Windows build's folder in $bin.
+in_wine()
+{
+    local dir=$1 script=$2
+    wineserver -k >/dev/null 2>&1
+    wineserver -w
+    (cd "$dir" && bin="$bin" run_in_x "$dir/x.log" bash -c '
+      wine wineboot >/dev/null 2>&1
+      '"$script"'
+      wineserver -k >/dev/null 2>&1; wineserver -w')
+}
+
+# The demo's standard error without Wine's own: the host's ALSA library, which GStreamer's
+# plugins load, writes a line about the missing MIDI sequencer straight to the process's stderr.
+demo_lines() { tr -d '\r' <"$1" 2>/dev/null | grep -v '^ALSA lib seq_hw\.c:.*snd_seq_hw_open' || true; }
+expect_no_lines()
+{
+    local lines
+    lines=$(demo_lines "$1")
+    expect_eq "$lines" "" "$2"
+}
+
+# A PulseAudio server of our own with a null sink whose monitor is recorded into FILE, as 16-bit
+# stereo at 44.1 kHz in real time; stop_sound ends both.
+start_sound()
+{
+    export XDG_RUNTIME_DIR="$1"
+    mkdir -p "$XDG_RUNTIME_DIR"
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disable-shm=yes \
+        -L "module-null-sink sink_name=recorded" -L module-native-protocol-unix >"$1/pulse.log" 2>&1 &
+    pulse_pid=$!
+    for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+    parec -d recorded.monitor --raw --format=s16le --rate=44100 --channels=2 >"$2" &
+    record_pid=$!
+}
+stop_sound()
+{
+    kill "$record_pid" "$pulse_pid" 2>/dev/null
+    wait "$record_pid" "$pulse_pid" 2>/dev/null
+}
+
+# Each second of the recording, 1 where the music sounds (more than a tenth of its samples loud).
+loud_pattern()
+{
+    od -An -v -td2 -w4 "$1" | awk '{ s = int((NR - 1) / 44100); if ($1 > 1000 || $1 < -1000) n[s]++ }
+        END { for (i = 0; i <= s; i++) printf "%d", (n[i] > 4410); print "" }'
+}
+
+with_data()
+{
+    local work
+    work=$(make_workdir)
+    ln -s "$data/tesk.mem" "$work/tesk.mem"
+    ln -s "$data/demo.mp3" "$work/demo.mp3"
+    echo "$work"
+}
+
+# The command line as on Linux, without a display.
+expect_eq "$(DISPLAY= "$wine_sh" "$WINEPREFIX" "$bin/quor-demo.exe" --version 2>&1; echo $?)" "quor-demo $(sed -n 's/^project(quor VERSION \([0-9.]*\).*/\1/p' "$QUOR_SOURCE_DIR/CMakeLists.txt")
+0" "--version"
+expect_eq "$("$wine_sh" "$WINEPREFIX" "$bin/quor-demo.exe" --bogus 2>&1 >/dev/null | tr -d '\r'; echo "${PIPESTATUS[0]}")" \
+    "quor-demo: --bogus: unknown option (see quor-demo --help)
+2" "unknown option: one line, status 2"
+
+# The whole timeline, with music.
+work=$(with_data)
+start_sound "$work/pulse" "$work/audio.raw"
+start=$(date +%s)
+in_wine "$work" 'wine "$bin/quor-demo.exe" 2>stderr.txt; echo $? > status'
+took=$(( $(date +%s) - start ))
+stop_sound
+expect_eq "$(cat "$work/status" 2>/dev/null)" 0 "the timeline ends by itself with 0"
+expect_eq "$([ "$took" -ge 31 ] && [ "$took" -le 120 ] && echo yes || echo "no ($took s)")" yes "ran for the timeline's 31 s"
+expect_no_lines "$work/stderr.txt" "nothing on stderr"
+# The music starts once its decoder is up (a few seconds under Wine) and sounds to the end.
+pattern=$(loud_pattern "$work/audio.raw")
+echo "music by second (1 loud): $pattern"
+loud=$(tr -d 0 <<<"$pattern" | tr -d '\n' | wc -c)
+expect_eq "$([ "$loud" -ge 24 ] && echo yes || echo "no ($loud s)")" yes "the music sounds through the run ($loud of $took s)"
+
+# Escape, and no sound device at all (no PulseAudio server): silent, and the same end.
+work=$(with_data)
+XDG_RUNTIME_DIR="$work/nowhere" in_wine "$work" '
+  wine "$bin/quor-demo.exe" 2>stderr.txt & pid=$!
+  timeout 30 xdotool search --sync --name "render device test" >/dev/null 2>&1
+  sleep 3
+  xdotool search --name "render device test" key --window %1 Escape >/dev/null 2>&1
+  wait $pid; echo $? > status'
+expect_eq "$(cat "$work/status" 2>/dev/null)" 0 "no sound device: Escape ends with 0"
+expect_no_lines "$work/stderr.txt" "no sound device: nothing on stderr"
+
+# Without data: the Linux player's two lines, with this system's folders in them (the exe's own
+# folder is the last place looked in), and status 1.
+work=$(make_workdir)
+mkdir "$work/programs" "$work/run"
+cp "$bin/quor-demo.exe" "$work/programs/"
+in_wine "$work/run" 'wine ../programs/quor-demo.exe 2>stderr.txt; echo $? > status'
+windows_path() { "$wine_sh" "$WINEPREFIX" winepath -w "$1" 2>/dev/null; }
+here=$(windows_path "$work/run")
+expect_eq "$(cat "$work/run/status" 2>/dev/null)" 1 "without data: status 1"
+expect_eq "$(demo_lines "$work/run/stderr.txt")" "WARNING: file not found: tesk.mem
+quor-demo: tesk.mem: looked in ${here%\\}, $(windows_path "$work" | sed 's/\\$//') and $(windows_path "$work/programs" | sed 's/\\$//'); give its folder with --data DIR, or run the demo from the folder that holds it" \
+    "without data: the Linux player's lines"
+
+# Space pauses picture and music, F12 then writes the picture where the demo was started and
+# prints its name, Space again resumes the music; started at 20 s.
+work=$(with_data)
+mkdir "$work/shots"
+start_sound "$work/pulse" "$work/audio.raw"
+in_wine "$work/shots" '
+  key() { xdotool search --name "render device test" key --window %1 "$1" >/dev/null 2>&1; }
+  wine "$bin/quor-demo.exe" --start 20 --window=640x480 --data .. >names.txt 2>stderr.txt & pid=$!
+  timeout 30 xdotool search --sync --name "render device test" >/dev/null 2>&1
+  sleep 6; key space; sleep 4; key F12; sleep 0.5; key space; sleep 4; key Escape
+  wait $pid; echo $? > status'
+stop_sound
+shot=$(tr -d '\r' <"$work/shots/names.txt" 2>/dev/null)
+expect_eq "$(cat "$work/shots/status" 2>/dev/null)" 0 "pause: Escape ends with 0"
+expect_eq "$([[ "$shot" == *quor-*.png ]] && [ -s "$work/shots/$(basename "${shot//\\//}")" ] && echo written || echo "no ($shot)")" \
+    written "F12: the picture is written where the demo was started, its name printed"
+expect_no_lines "$work/shots/stderr.txt" "pause: nothing on stderr"
+# Seconds loud (1) or quiet (0): the music, then the pause's silence, then the music again.
+pattern=$(loud_pattern "$work/audio.raw")
+echo "music by second (1 loud): $pattern"
+expect_eq "$(grep -qE '1+0{2,}1+' <<<"$pattern" && echo yes || echo "no ($pattern)")" yes "pause: the music stops and resumes"
+
+# Started from a folder below the data, the demo finds the data in the parent and the music beside
+# it; Ctrl-C (SIGINT, which Wine turns into the console's Ctrl-C event) while the music plays ends
+# the demo at once, as the system ends a program on Ctrl-C, and not by a crash.
+work=$(with_data)
+mkdir "$work/below"
+start_sound "$work/pulse" "$work/audio.raw"
+in_wine "$work/below" '
+  wine "$bin/quor-demo.exe" --start 20 --window=640x480 2>stderr.txt & pid=$!
+  timeout 30 xdotool search --sync --name "render device test" >/dev/null 2>&1
+  sleep 6; kill -INT $pid; sleep 5
+  kill -0 $pid 2>/dev/null && echo "still running" > status
+  wait $pid; echo $? >> status'
+stop_sound
+expect_eq "$(awk '{ print ($1 ~ /^[0-9]+$/ && $1 < 128) ? "ended" : $0 }' "$work/below/status" 2>/dev/null)" ended \
+    "Ctrl-C with music: ends within 5 s, not by a crash"
+pattern=$(loud_pattern "$work/audio.raw")
+expect_eq "$(grep -q 1 <<<"$pattern" && echo yes || echo "no ($pattern)")" yes "below the data: the music beside it plays"
+
+# The same moment drawn by both builds in the same kind of X server: equal pixel for pixel.
+work=$(with_data)
+in_wine "$work" '
+  "$QUOR_BIN_DIR/frame_probe" 19 linux.png 2>linux.err
+  wine "$bin/frame_probe.exe" 19 windows.png >handles.txt 2>windows.err'
+rgb() { ffmpeg -v error -i "$1" -f rawvideo -pix_fmt rgb24 - 2>/dev/null | md5sum; }
+expect_eq "$([ -s "$work/windows.png" ] && rgb "$work/windows.png" || echo none)" \
+    "$([ -s "$work/linux.png" ] && rgb "$work/linux.png" || echo "no Linux picture")" \
+    "the frame at 19 s equals the Linux build's, pixel for pixel"
+# GetModuleHandleA(argv[0]) and FindWindowW(L"GLUT", title): freeglut's class carries GLUT's name.
+expect_eq "$(tr -d '\r' <"$work/handles.txt" 2>/dev/null)" "instance 1 window 1" "the module and the GLUT window are found"
+finish
