@@ -18,6 +18,10 @@ EM_ASYNC_JS(double, quor_file_read, (int fd, char* buffer, double size),
 EM_JS(void, quor_file_close, (int fd), { Module.quor.files.close(fd); });
 
 namespace quor::platform {
+
+// The page's folder, then its parent, which the page does not serve: the data is found beside it.
+const char data_search_path[] = "./;../";
+
 namespace {
 
 std::string failure;

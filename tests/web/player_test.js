@@ -181,7 +181,7 @@ test('refused data and options, and ?help, show the native messages on the page'
   });
   // The page's folder is the program's current folder, "/", its own parent; no installed data.
   const cases = [
-    [damaged, '?mute', ['tesk.mem: index 0 of quad is 9, beyond the 4 quad vertices']],
+    [damaged, '?mute', ['quor-demo: tesk.mem: index 0 of quad is 9, beyond the 4 quad vertices']],
     [missing, '', ['WARNING: file not found: tesk.mem',
       'quor-demo: tesk.mem: looked in /; give its folder with --data DIR, or run the demo from the folder that holds it']],
     [site, '?start=soon', ["quor-demo: --start: 'soon' is not a number of seconds, 0 or more (see quor-demo --help)"]],
