@@ -3,7 +3,6 @@
 #include "commands.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -15,8 +14,8 @@
 #include "demo/data_report.h"
 #include "demo/data_file.h"
 #include "interchange/gltf_motion.h"
-#include "interchange/lws_scene.h"
 #include "interchange/motion_fit.h"
+#include "interchange/motion_import.h"
 #include "interchange/motion_text.h"
 #include "interchange/mp3_encoder.h"
 #include "interchange/music_import.h"
@@ -34,19 +33,6 @@ int refuse(const std::string& what, const std::string& why)
 {
     system::report(what, why);
     return 1;
-}
-
-bool read_text(const std::string& path, std::string& text, std::string* error)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *error = path + ": cannot be opened";
-        return false;
-    }
-    std::ostringstream s;
-    s << in.rdbuf();
-    text = s.str();
-    return true;
 }
 
 // "2", "30.5": seconds as a person writes them.
@@ -68,46 +54,18 @@ std::size_t record_index(const std::string& as)
     return r;
 }
 
-// Imported motion into one record of the data file: the camera's takes it animated, an object's
-// or the quad's the values at `at`.
+// Imported motion into one record of the data file, with a line for each note of the import.
 int import_motion(const std::string& what, const source_motion& src, const std::string& as, double at,
                   const std::string& data_path)
 {
-    const std::size_t r = record_index(as);
     parsed_motion parsed;
-    record::transformation& rec = parsed.records[r].emplace();
+    const std::size_t r = record_index(as);
+    std::vector<std::string> notes;
     std::string error;
-    if (r + 1 < motion_record_count) {
-        rec = constants_at(src, at);
-        if (std::any_of(src.begin(), src.end(), [](const source_curve& c) { return !c.constant; }))
-            system::inform(what, "the " + as + " record holds nine constants only: it takes the values at " +
-                                     seconds_text(at) + " s");
-    } else {
-        fit_notes notes;
-        const std::size_t room = demo::record_room(r);
-        if (!fit_camera(src, demo::layout::timeline_end, room, rec, notes, &error))
-            return refuse(what, error);
-        // One line for each reason the source gave for baking.
-        for (std::size_t i = 0; i < notes.baked.size(); ++i) {
-            const std::string& reason = notes.baked[i].second;
-            if (std::any_of(notes.baked.begin(), notes.baked.begin() + static_cast<std::ptrdiff_t>(i),
-                            [&](const auto& earlier) { return earlier.second == reason; }))
-                continue;
-            std::string names;
-            for (const auto& [name, why] : notes.baked)
-                if (why == reason)
-                    names += (names.empty() ? "" : ", ") + name;
-            system::inform(what, "baked " + names + " (" + reason + ") up to " +
-                                     seconds_text(demo::layout::timeline_end) + " s");
-        }
-        if (!notes.thinned.empty()) {
-            std::string names;
-            for (const std::string& n : notes.thinned)
-                names += (names.empty() ? "" : ", ") + n;
-            system::inform(what, "thinned " + names + " to fit the record's " + std::to_string(room) +
-                                     " bytes: keys only where the curve strays past its tolerance");
-        }
-    }
+    if (!record_from_motion(src, r, at, parsed.records[r].emplace(), notes, &error))
+        return refuse(what, error);
+    for (const std::string& note : notes)
+        system::inform(what, note);
     if (!replace_records(data_path, parsed.records, &error))
         return refuse(what, error);
     return 0;
@@ -168,36 +126,10 @@ int motion_import(const std::string& text_path, const std::string& data_path)
 int motion_lws(const std::string& scene_path, const std::string& object, const std::string& camera,
                const std::string& as, double at, const std::string& data_path)
 {
-    std::string text, error;
-    if (!read_text(scene_path, text, &error))
-        return refuse("motion lws", error);
-    std::vector<scene_item> items;
-    text_error err;
-    if (!read_scene(text, items, err))
-        return refuse("motion lws", scene_path + ":" + std::to_string(err.line) + ":" + std::to_string(err.column) +
-                                        ": " + err.what);
-    const bool want_camera = !camera.empty();
-    const std::string& name = want_camera ? camera : object;
-    const scene_item* found = nullptr;
-    for (const scene_item& item : items)
-        if (item.camera == want_camera && item.name == name) {
-            if (found)
-                return refuse("motion lws", scene_path + ": two " + (want_camera ? "cameras" : "objects") +
-                                                " are named " + name);
-            found = &item;
-        }
-    if (!found)
-        return refuse("motion lws", scene_path + ": no " + (want_camera ? "camera" : "object") + " named " + name);
     source_motion src;
-    for (std::size_t c = 0; c < src.size(); ++c) {
-        if (found->channels[c]) {
-            src[c] = curve_of(*found->channels[c], demo::layout::timeline_end, 1e-3f);
-        } else {
-            const float rest = c >= 6 ? 1.0f : 0.0f;
-            src[c].value = [rest](double) { return rest; };
-            src[c].constant = true;
-        }
-    }
+    std::string error;
+    if (!scene_motion(scene_path, !camera.empty(), camera.empty() ? object : camera, src, &error))
+        return refuse("motion lws", error);
     return import_motion("motion lws", src, as, at, data_path);
 }
 

@@ -243,6 +243,19 @@ struct angle_track {
     }
 };
 
+bool load(const std::string& path, tinygltf::Model& model, std::string* error)
+{
+    tinygltf::TinyGLTF loader;
+    std::string err, warn;
+    const bool binary = path.size() >= 4 && path.compare(path.size() - 4, 4, ".glb") == 0;
+    const bool loaded = binary ? loader.LoadBinaryFromFile(&model, &err, &warn, path)
+                               : loader.LoadASCIIFromFile(&model, &err, &warn, path);
+    if (loaded)
+        return true;
+    const std::string first = err.substr(0, err.find('\n'));
+    return fail(error, path + ": not a glTF file tinygltf can read" + (first.empty() ? "" : " (" + first + ")"));
+}
+
 } // namespace
 
 std::array<float, 3> heading_pitch_bank(const std::array<double, 4>& q)
@@ -265,19 +278,29 @@ std::array<float, 3> heading_pitch_bank(const std::array<double, 4>& q)
     return {static_cast<float>(-a), static_cast<float>(-e), static_cast<float>(g)};
 }
 
+bool gltf_animated_nodes(const std::string& path, std::vector<std::string>& names, std::string* error)
+{
+    tinygltf::Model model;
+    if (!load(path, model, error))
+        return false;
+    names.clear();
+    for (std::size_t i = 0; i < model.nodes.size(); ++i) {
+        bool moved = false;
+        for (const tinygltf::Animation& a : model.animations)
+            for (const tinygltf::AnimationChannel& c : a.channels)
+                moved = moved || (c.target_node == static_cast<int>(i) && c.target_path != "weights");
+        if (moved)
+            names.push_back(model.nodes[i].name);
+    }
+    return true;
+}
+
 bool gltf_motion(const std::string& path, const std::string& node_name, const std::string& animation_name,
                  double end, source_motion& out, std::string* error, std::string* note)
 {
-    tinygltf::TinyGLTF loader;
     tinygltf::Model model;
-    std::string err, warn;
-    const bool binary = path.size() >= 4 && path.compare(path.size() - 4, 4, ".glb") == 0;
-    const bool loaded = binary ? loader.LoadBinaryFromFile(&model, &err, &warn, path)
-                               : loader.LoadASCIIFromFile(&model, &err, &warn, path);
-    if (!loaded) {
-        const std::string first = err.substr(0, err.find('\n'));
-        return fail(error, path + ": not a glTF file tinygltf can read" + (first.empty() ? "" : " (" + first + ")"));
-    }
+    if (!load(path, model, error))
+        return false;
     int node = -1;
     for (std::size_t i = 0; i < model.nodes.size(); ++i)
         if (model.nodes[i].name == node_name)

@@ -62,6 +62,8 @@ struct file_stamp {
 };
 // The stamp of `path` now; false when it cannot be looked at (missing, no permission).
 bool stamp_of(const char* path, file_stamp& out);
+// Whether this process may create files in `folder` (its permissions, a read-only mount).
+bool folder_writable(const char* folder);
 
 // Whether `path` names a folder.
 bool is_folder(const char* path);
