@@ -1,7 +1,7 @@
 # Frame rates of a GLX program under its own Xvfb, counted by Mesa's HUD dump (hidden, so the
 # program is untouched), for the bench scripts to source.
-# hud_run DIR WxH SECONDS CMD...: runs CMD, lets it draw SECONDS after its first second, presses
-# Escape, and prints "FPS/MS": the mean frame rate over those seconds and the processor
+# hud_run DIR WxH SECONDS CMD...: runs CMD, presses the keys $HUD_KEYS names (xdotool's names),
+# lets it draw SECONDS after its first second, presses Escape, and prints "FPS/MS": the mean frame rate over those seconds and the processor
 # milliseconds a frame (all threads, Mesa's rasteriser included), which do not depend on what
 # else the machine runs.
 hud_run()
@@ -13,6 +13,8 @@ hud_run()
       xvfb-run -a -s "-screen 0 ${size}x24" bash -c '
         "$0" "$@" >/dev/null 2>&1 & pid=$!
         timeout 20 xdotool search --sync --name "render device test" >/dev/null 2>&1
+        keys="'"${HUD_KEYS:-}"'"
+        [ -n "$keys" ] && xdotool search --name "render device test" key --window %1 $keys >/dev/null 2>&1
         sleep 1
         cpu0=$(awk "{ print \$14 + \$15 }" /proc/$pid/stat)
         sleep '"$span"'

@@ -94,6 +94,10 @@ if(TARGET PkgConfig::LAME)
 elseif(QUOR_MP3LAME)
   set(_lame ${QUOR_MP3LAME})
 else()
+  if(QUOR_WORKBENCH)
+    message(FATAL_ERROR "libmp3lame not found: the workbench imports motion through the interchange library, "
+                        "which needs it; install it or configure with -DQUOR_WORKBENCH=OFF")
+  endif()
   message(WARNING "libmp3lame not found: the interchange library, the content and quor-mem are not built")
   return()
 endif()
@@ -103,3 +107,7 @@ pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
 quor_layer(quor_interchange interchange quor_demo ${_lame} PkgConfig::STB ${QUOR_TINYGLTF} PkgConfig::SNDFILE
            PkgConfig::MPG123)
+# The workbench imports motion through it.
+if(TARGET quor_overlay)
+  target_link_libraries(quor_overlay PUBLIC quor_interchange)
+endif()

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every fuzz target of the sanitizer build (or the named ones) for SECONDS each (default 60)
 # from its committed corpus: scripts/fuzz.sh [SECONDS [TARGET...]]. New coverage stays in
-# build-asan/fuzz-scratch/ and seeds the next run; a crash, timeout or out-of-memory input joins tests/fuzz/corpus/<target>/ as a
-# regression input, and the target goes on for the rest of its time. Exits 1 when one was kept.
+# build-asan/fuzz-scratch/ and seeds the next run; a crash, timeout or out-of-memory input joins
+# tests/fuzz/corpus/<target>/ as a regression input, and the target goes on for the rest of its
+# time. Exits 1 when one was kept.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}

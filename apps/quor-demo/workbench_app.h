@@ -34,6 +34,9 @@ public:
     demo::Demo demo;
 
 private:
+    // The status line, on stdout or, when it says something failed, as a report on stderr.
+    void say_in_terminal() const;
+
     std::unique_ptr<edit::workbench> bench;
     std::unique_ptr<overlay::workbench_overlay> view;
     double start = 0;
@@ -44,6 +47,8 @@ private:
     std::uint64_t frames = 0;
     unsigned char released = 0;
     std::uint64_t released_in = 0;
+    int saves_said = 0;
+    int imports_said = 0;
 };
 
 // The factory the entry point hands to the frame for `--edit`.

@@ -3,7 +3,6 @@
 #include "commands.h"
 
 #include <algorithm>
-#include <cmath>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -15,14 +14,13 @@
 #include "demo/data_report.h"
 #include "demo/data_file.h"
 #include "interchange/gltf_motion.h"
-#include "interchange/lws_scene.h"
 #include "interchange/motion_fit.h"
+#include "interchange/motion_import.h"
 #include "interchange/motion_text.h"
 #include "interchange/mp3_encoder.h"
 #include "interchange/music_import.h"
 #include "interchange/texture_import.h"
 #include "io/png_file.h"
-#include "io/whole_file.h"
 #include "platform/file.h"
 
 namespace quor::apps {
@@ -31,9 +29,6 @@ namespace {
 using namespace demo;
 using namespace interchange;
 
-// The latest time --at takes: an hour, past any timeline a scene or glTF file is made for.
-constexpr double latest_at = 3600;
-
 // One line `quor-mem: <what>: <why>` on the error stream; the status of a failed command.
 int refuse(const std::string& what, const std::string& why)
 {
@@ -41,14 +36,8 @@ int refuse(const std::string& what, const std::string& why)
     return 1;
 }
 
-// Scene files and motion texts are read whole; past this size they are refused before anything
-// is read (a text of single-letter words would take 16 times its size in tokens).
-constexpr std::size_t max_text_bytes = std::size_t{64} << 20;
-
-bool read_text(const std::string& path, std::string& text, std::string* error)
-{
-    return read_whole_file(path, max_text_bytes, text, error);
-}
+// The latest time --at takes: an hour, past any timeline a scene or glTF file is made for.
+constexpr double latest_at = 3600;
 
 // An output of an export or of `music` that names a data file is refused: such a slip of the
 // command line would put a text, a picture or a recording in place of the demo's data.
@@ -84,41 +73,19 @@ std::size_t record_index(const std::string& as)
     return r;
 }
 
+// Imported motion from `source` into one record of the data file, with a line for each note of
+// the import.
 int import_motion(const std::string& what, const std::string& source, const source_motion& src,
                   const std::string& as, double at, const std::string& data_path)
 {
-    const std::size_t r = record_index(as);
     parsed_motion parsed;
-    record::transformation& rec = parsed.records[r].emplace();
+    const std::size_t r = record_index(as);
+    std::vector<std::string> notes;
     std::string error;
-    fit_notes notes;
-    const bool camera = r + 1 == motion_record_count;
-    const std::size_t room = demo::record_room(r);
-    if (!make_record(src, camera, at, demo::layout::timeline_end, room, rec, notes, &error))
+    if (!record_from_motion(src, r, at, parsed.records[r].emplace(), notes, &error))
         return refuse(what, source + ": " + error);
-    if (!camera && std::any_of(src.begin(), src.end(), [](const source_curve& c) { return !c.constant; }))
-        system::inform(what, "the " + as + " record holds nine constants only: it takes the values at " +
-                                 seconds_text(at) + " s");
-    // One line for each reason the source gave for baking.
-    for (std::size_t i = 0; i < notes.baked.size(); ++i) {
-        const std::string& reason = notes.baked[i].second;
-        if (std::any_of(notes.baked.begin(), notes.baked.begin() + static_cast<std::ptrdiff_t>(i),
-                        [&](const auto& earlier) { return earlier.second == reason; }))
-            continue;
-        std::string names;
-        for (const auto& [name, why] : notes.baked)
-            if (why == reason)
-                names += (names.empty() ? "" : ", ") + name;
-        system::inform(what, "baked " + names + " (" + reason + ") up to " +
-                                 seconds_text(demo::layout::timeline_end) + " s");
-    }
-    if (!notes.thinned.empty()) {
-        std::string names;
-        for (const std::string& n : notes.thinned)
-            names += (names.empty() ? "" : ", ") + n;
-        system::inform(what, "thinned " + names + " to fit the record's " + std::to_string(room) +
-                                 " bytes: keys only where the curve strays past its tolerance");
-    }
+    for (const std::string& note : notes)
+        system::inform(what, note);
     if (!replace_records(data_path, parsed.records, &error))
         return refuse(what, error);
     return 0;
@@ -181,27 +148,11 @@ int motion_import(const std::string& text_path, const std::string& data_path)
 int motion_lws(const std::string& scene_path, const std::string& object, const std::string& camera,
                const std::string& as, double at, const std::string& data_path)
 {
-    std::string text, error;
-    if (!read_text(scene_path, text, &error))
+    source_motion src;
+    std::string error;
+    if (!scene_motion(scene_path, !camera.empty(), camera.empty() ? object : camera, src, &error))
         return refuse("motion lws", error);
-    std::vector<scene_item> items;
-    text_error err;
-    if (!read_scene(text, items, err))
-        return refuse("motion lws", scene_path + ":" + std::to_string(err.line) + ":" + std::to_string(err.column) +
-                                        ": " + err.what);
-    const bool want_camera = !camera.empty();
-    const std::string& name = want_camera ? camera : object;
-    const scene_item* found = nullptr;
-    for (const scene_item& item : items)
-        if (item.camera == want_camera && item.name == name) {
-            if (found)
-                return refuse("motion lws", scene_path + ": two " + (want_camera ? "cameras" : "objects") +
-                                                " are named " + name);
-            found = &item;
-        }
-    if (!found)
-        return refuse("motion lws", scene_path + ": no " + (want_camera ? "camera" : "object") + " named " + name);
-    return import_motion("motion lws", scene_path, motion_of(*found, demo::layout::timeline_end), as, at, data_path);
+    return import_motion("motion lws", scene_path, src, as, at, data_path);
 }
 
 int motion_gltf(const std::string& file, const std::string& node, const std::string& animation, const std::string& as,

@@ -24,14 +24,17 @@ std::string format(const char* fmt, double a, double b = 0)
     return text;
 }
 
-std::string kind_of(const Channel& c)
+// Keys and entries as the file stores them, as the text export and the workbench count them: the
+// key the reader puts at 0 s ahead of each envelope's (and the mixer's entry made of it) is not
+// the file's.
+std::string kind_of(const Channel& c, const record::channel& stored)
 {
     if (!c.is_dynamic())
         return "constant";
-    if (Envelope* e = c.dynamic->as_envelope())
-        return "envelope with " + std::to_string(e->key_count()) + " keys";
-    if (EnvelopeMixer* m = c.dynamic->as_mixer())
-        return "mixer with " + std::to_string(m->size()) + " entries";
+    if (c.dynamic->as_envelope())
+        return "envelope with " + std::to_string(stored.keys.size()) + " keys";
+    if (c.dynamic->as_mixer())
+        return "mixer with " + std::to_string(stored.entries.size()) + " entries";
     return "driven";
 }
 
@@ -64,7 +67,8 @@ void print_summary(const demo::data_check_result& r, std::ostream& out)
         out << "  " << t << ": " << e.width << " x " << e.height << ", " << e.levels << " DXT1 levels, "
             << e.chain_bytes << " bytes at texture offset " << e.level0_offset << "\n";
     }
-    out << "records (values over 0 to " << summary_end << " s):\n";
+    out << "records (values over 0 to " << summary_end << " s; ahead of each envelope's keys the reader puts one of "
+           "value 0 at 0 s):\n";
     for (std::size_t i = 0; i < r.records.size(); ++i) {
         out << "  " << demo::record_names[i] << " at scene offset " << demo::record_offsets[i] << ", "
             << r.record_bytes[i] << " bytes\n";
@@ -78,7 +82,7 @@ void print_summary(const demo::data_check_result& r, std::ostream& out)
                 lo = std::min(lo, v);
                 hi = std::max(hi, v);
             }
-            const std::string kind = kind_of(ch);
+            const std::string kind = kind_of(ch, r.records[i][static_cast<std::size_t>(c)]);
             out << "    " << channel_names[c] << std::string(12 - std::string(channel_names[c]).size(), ' ') << kind
                 << std::string(kind.size() < 26 ? 26 - kind.size() : 1, ' ')
                 << (lo == hi ? format("%.4g", lo) : format("%.4g to %.4g", lo, hi)) << "\n";

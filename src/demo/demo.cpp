@@ -107,8 +107,15 @@ void Demo::frame()
     gl::render_device& device = system::render_device();
     device.clear();
     mat4 projection;
-    device.load_projection(scene.camera.projection(projection));
-    device.set_viewport(0, 0, system::screen_width(), system::screen_height(), 0.0f, 1.0f);
+    if (picture) {
+        const picture_area& p = *picture;
+        device.load_projection(
+            scene.camera.projection(projection, static_cast<float>(static_cast<double>(p.width) / p.height)));
+        device.set_viewport(p.x, p.y, p.width, p.height, 0.0f, 1.0f);
+    } else {
+        device.load_projection(scene.camera.projection(projection));
+        device.set_viewport(0, 0, system::screen_width(), system::screen_height(), 0.0f, 1.0f);
+    }
     device.set_cull(gl::cull_front);
     scene.animated_object.set_frame(static_cast<int>(layout::frame_at(t)));
     scene::draw_scene(std::span(scene.nodes.data(), drawn_nodes), device, static_cast<float>(t), scene.camera);

@@ -3,6 +3,8 @@
 // screenshot keys.
 #pragma once
 
+#include <optional>
+
 #include "app/action_map.h"
 #include "app/application.h"
 #include "app/clock.h"
@@ -10,6 +12,11 @@
 #include "demo/demo_scene.h"
 
 namespace quor::demo {
+
+// A part of the window, in pixels from its bottom left as OpenGL counts them.
+struct picture_area {
+    int x = 0, y = 0, width = 0, height = 0;
+};
 
 class Demo final : public system::application {
 public:
@@ -56,6 +63,9 @@ public:
     std::string music_file;
     bool music_playing = false;
     system::player_options options;
+    // Where the frame is drawn, at that part's own aspect; unset (the player), the whole window.
+    // The rest of the window is cleared and left to whoever draws after the demo.
+    std::optional<picture_area> picture;
 
 private:
     // Space and F11; true when F12 asks for a screenshot of this frame. Keys are ignored once the

@@ -120,6 +120,13 @@ edit_result motion_document::refuse(std::string reason) const
     return r;
 }
 
+std::string motion_document::room_refusal(std::size_t r, std::size_t bytes) const
+{
+    return std::string("the ") + demo::record_names[r] + " record would take " + std::to_string(bytes) + " bytes, " +
+           (r == camera ? "more than the " + std::to_string(record_capacity(r)) + " the scene section has room for"
+                        : "more than its 72-byte slot: the objects' records hold nine constants");
+}
+
 edit_result motion_document::commit(channel_ref at, channel_record after, std::size_t key, bool continues)
 {
     after.source.clear();
@@ -135,13 +142,8 @@ edit_result motion_document::commit(channel_ref at, channel_record after, std::s
     current = std::move(after);
     const std::size_t bytes = record_bytes(at.record);
     if (bytes > record_capacity(at.record)) {
-        std::string reason = std::string("the ") + demo::record_names[at.record] + " record would take " +
-                             std::to_string(bytes) + " bytes, ";
-        reason += at.record == camera ? "more than the " + std::to_string(record_capacity(at.record)) +
-                                            " the scene section has room for"
-                                      : "more than its 72-byte slot: the objects' records hold nine constants";
         current = std::move(before);
-        return refuse(std::move(reason));
+        return refuse(room_refusal(at.record, bytes));
     }
     const bool fold = continues && done > 0 && done == history.size() && !history[done - 1].whole_after &&
                       history[done - 1].at == at && saved != done;
@@ -251,6 +253,37 @@ edit_result motion_document::make_constant(channel_ref at, double t)
     return commit(at, std::move(after), 0, false);
 }
 
+edit_result motion_document::replace_record(std::size_t r, const record::transformation& rec)
+{
+    motion_record next;
+    for (std::size_t c = 0; c < next.size(); ++c)
+        static_cast<record::channel&>(next[c]) = rec[c];
+    if (std::equal(next.begin(), next.end(), records[r].begin(), same_channel)) {
+        edit_result same;
+        same.ok = true;
+        same.every_channel = true;
+        return same;
+    }
+    if (const std::size_t bytes = record_size(next); bytes > record_capacity(r))
+        return refuse(room_refusal(r, bytes));
+    auto before = std::make_shared<const contents>(snapshot());
+    records[r] = std::move(next);
+    if (saved && *saved > done)
+        saved.reset();
+    push_whole(std::move(before));
+    edit_result result;
+    result.ok = true;
+    result.every_channel = true;
+    return result;
+}
+
+void motion_document::push_whole(std::shared_ptr<const contents> before)
+{
+    history.resize(done);
+    history.push_back({{}, {}, {}, std::move(before), std::make_shared<const contents>(snapshot())});
+    ++done;
+}
+
 void motion_document::take_over(motion_document&& newer)
 {
     // Right after an earlier version, with no edit since, the records are that version's snapshot.
@@ -258,9 +291,7 @@ void motion_document::take_over(motion_document&& newer)
                                                             : std::make_shared<const contents>(snapshot());
     records = std::move(newer.records);
     surround = std::move(newer.surround);
-    history.resize(done);
-    history.push_back({{}, {}, {}, std::move(before), std::make_shared<const contents>(snapshot())});
-    ++done;
+    push_whole(std::move(before));
     saved = done;
 
     // Past the bound, the oldest version taken over goes, with every step before it.

@@ -36,7 +36,8 @@ struct edit_result {
     channel_ref changed;
     // set_key and add_key: the index the key stands at afterwards.
     std::size_t key = 0;
-    // Undo or redo of a new version taken over: every channel may have changed, not `changed` alone.
+    // A record replaced, or the undo or redo of a new version taken over: every channel may have
+    // changed, not `changed` alone.
     bool every_channel = false;
 };
 
@@ -75,6 +76,10 @@ public:
     // An envelope or a mixer becomes the constant of its value at t.
     edit_result make_constant(channel_ref at, double t);
 
+    // Record r replaced whole (an import) as one undo step; refused when it does not fit the
+    // record's room. A record the same as the one held changes nothing.
+    edit_result replace_record(std::size_t r, const record::transformation& rec);
+
     bool can_undo() const { return done > 0; }
     bool can_redo() const { return done < history.size(); }
     edit_result undo();
@@ -111,6 +116,10 @@ private:
     channel_record& mutable_channel(channel_ref at) { return records[at.record][slot(at)]; }
     edit_result commit(channel_ref at, channel_record after, std::size_t key, bool continues);
     edit_result refuse(std::string reason) const;
+    // Why record r cannot take `bytes`.
+    std::string room_refusal(std::size_t r, std::size_t bytes) const;
+    // Adds the step from `before` to the contents now.
+    void push_whole(std::shared_ptr<const contents> before);
     contents snapshot() const { return {records, surround}; }
     // The records read from `section`, with their source bytes, and the bytes around them.
     void take(const char* section, demo::section_records&& read, demo::section_surround&& around);

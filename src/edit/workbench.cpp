@@ -2,13 +2,23 @@
 // transformations, music cues go to the player's music, a new data file rebuilds the scene.
 #include "edit/workbench.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
+#include "app/system.h"
 #include "demo/data_file.h"
 #include "platform/audio.h"
+#include "platform/file.h"
 
 namespace quor::edit {
 namespace {
+
+std::string folder_of(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
 
 lightwave::transformation& transformation_of(demo::DemoScene& scene, std::size_t record)
 {
@@ -29,7 +39,9 @@ workbench::workbench(demo::Demo& demo, std::string path, system::counter& counte
 {
     std::string why;
     if (!doc.read(demo.scene.file_data.get(), demo.scene.file_size, &why))
-        line = "records: " + why;
+        say("records: " + why, true);
+    else if (!folder_writable())
+        say("the data folder " + folder_of(watch.path()) + " is not writable: Save as writes a copy where you can", true);
     if (!ticks->frequency(frequency) || frequency == 0)
         frequency = 1000;
     ticks->sample(fps_mark);
@@ -39,7 +51,7 @@ edit_result workbench::edit(const std::function<edit_result(motion_document&)>& 
 {
     edit_result r = command(doc);
     if (!r.ok) {
-        line = r.reason;
+        say(r.reason, true);
         return r;
     }
     if (r.every_channel) {
@@ -49,7 +61,7 @@ edit_result workbench::edit(const std::function<edit_result(motion_document&)>& 
     } else {
         transformation_of(demo_->scene, r.changed.record).channel(r.changed.channel) = engine_channel(doc.channel(r.changed));
     }
-    line.clear();
+    say({});
     return r;
 }
 
@@ -69,6 +81,7 @@ edit_result workbench::redo()
 
 bool workbench::save()
 {
+    ++save_count;
     // The file's copy of everything before the section is made by the kernel, from the file on
     // disk; the scene's block learns the new section only once the file holds it.
     const std::vector<char> section = doc.section();
@@ -81,21 +94,75 @@ bool workbench::save()
     platform::file_stamp placed;
     options.placed = &placed;
     if (!demo::replace_section(watch.path(), section, &error, options)) {
-        line = "not saved: " + error;
+        say("not saved: " + error, true);
         return false;
     }
-    demo::DemoScene& scene = demo_->scene;
-    std::memcpy(scene.file_data.get() + demo::layout::scene_section.offset, section.data(), section.size());
-    scene.file_size = demo::layout::scene_section.offset + section.size();
-    doc.mark_saved();
+    keep(section);
     // Over a newer version whose edits were kept, the file now holds that version's other bytes
     // with the edited records: left unseen, it is taken over like any new version.
     if (!over_newer)
         watch.saved(placed);
     over_newer = false;
     pending = false;
-    line = "saved " + watch.path();
+    say("saved " + watch.path());
     return true;
+}
+
+bool workbench::save_as(const std::string& path)
+{
+    ++save_count;
+    if (path.empty() || path.back() == '/') {
+        say("not saved: give a file name for the copy", true);
+        return false;
+    }
+    // The whole file as the scene holds it, with the edited records.
+    const std::vector<char> section = doc.section();
+    const char* block = demo_->scene.file_data.get();
+    std::vector<char> file(block, block + demo::layout::scene_section.offset);
+    file.insert(file.end(), section.begin(), section.end());
+    std::string error;
+    if (!replace_file(path, file, demo::loads_as_the_demo(path), &error)) {
+        say("not saved: " + error, true);
+        return false;
+    }
+    keep(section);
+    watch = data_reload(path);
+    demo_->scene.file_path = path;
+    over_newer = false;
+    pending = false;
+    say("saved a copy as " + path + "; quor-demo --data " + folder_of(path) + " runs it");
+    return true;
+}
+
+void workbench::keep(const std::vector<char>& section)
+{
+    demo::DemoScene& scene = demo_->scene;
+    std::memcpy(scene.file_data.get() + demo::layout::scene_section.offset, section.data(), section.size());
+    scene.file_size = demo::layout::scene_section.offset + section.size();
+    doc.mark_saved();
+}
+
+bool workbench::folder_writable() const { return platform::folder_writable(folder_of(watch.path()).c_str()); }
+
+std::string workbench::copy_path() const
+{
+    if (folder_writable())
+        return watch.path();
+    const std::string& path = watch.path();
+    const std::string name = path.substr(path.rfind('/') + 1);
+    std::vector<std::string> folders{system::start_folder()};
+    if (const char* home = std::getenv("HOME"))
+        folders.emplace_back(home);
+    for (const std::string& folder : folders)
+        if (!folder.empty() && platform::folder_writable(folder.c_str()))
+            return folder + "/" + name;
+    return name;
+}
+
+void workbench::say(std::string text, bool failure)
+{
+    line = std::move(text);
+    failed = failure;
 }
 
 void workbench::after_frame()
@@ -139,7 +206,7 @@ void workbench::answer_reload(bool reload)
         watch.keep();
         doc.file_replaced();
         over_newer = true;
-        line = "kept the edits; saving writes over the new " + watch.path();
+        say("kept the edits; saving writes over the new " + watch.path());
     }
 }
 
@@ -148,10 +215,10 @@ void workbench::take(reload_outcome outcome)
     switch (outcome.what) {
     case reload_outcome::kind::ask:
         pending = true;
-        line = outcome.message;
+        say(outcome.message);
         break;
     case reload_outcome::kind::refused:
-        line = "not reloaded: " + outcome.message;
+        say("not reloaded: " + outcome.message, true);
         break;
     case reload_outcome::kind::reloaded: {
         motion_document fresh;
@@ -159,14 +226,14 @@ void workbench::take(reload_outcome outcome)
         // Checked once, by the poll: the demo refuses only what that check refused.
         const std::string why = outcome.data.check.message;
         if (!demo_->reload(std::move(outcome.data))) {
-            line = "not reloaded: " + why;
+            say("not reloaded: " + why, true);
             break;
         }
         doc.take_over(std::move(fresh));
         over_newer = false;
         ++reload_count;
         ++moves;
-        line = "reloaded " + watch.path();
+        say("reloaded " + watch.path());
         break;
     }
     default:

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/counter.h"
 #include "demo/demo.h"
@@ -33,6 +34,17 @@ public:
     int history_moves() const { return moves; }
     // Writes the records into the data file; the outcome becomes the status.
     bool save();
+    // Writes the whole data file with the edited records to `path`, which from then on is the file
+    // saved to and watched; the outcome becomes the status.
+    bool save_as(const std::string& path);
+    // Saves tried since the start.
+    int saves() const { return save_count; }
+    const std::string& file() const { return watch.path(); }
+    // Whether saves can go to the data file's folder (an installed demo's is read-only).
+    bool folder_writable() const;
+    // Where a copy may go: the data file itself when its folder is writable, else its name in the
+    // folder the program was started from or in the home folder, whichever is writable first.
+    std::string copy_path() const;
 
     // After each frame of the demo: the transport settles and the music follows, the frame is
     // counted, and the data file is looked at for a new version.
@@ -44,6 +56,10 @@ public:
     void answer_reload(bool reload);
 
     const std::string& status() const { return line; }
+    // A line for the status from elsewhere (an import's outcome).
+    void set_status(std::string text, bool failure) { say(std::move(text), failure); }
+    // Whether the status says that something failed or was refused.
+    bool status_failed() const { return failed; }
     float frames_per_second() const { return fps; }
     // Versions of the data file taken over since the start.
     int reloads() const { return reload_count; }
@@ -52,6 +68,9 @@ public:
 
 private:
     void take(reload_outcome outcome);
+    void say(std::string text, bool failure = false);
+    // The file now holds `section`: so do the scene's copy of it and the document.
+    void keep(const std::vector<char>& section);
 
     demo::Demo* demo_;
     motion_document doc;
@@ -66,9 +85,11 @@ private:
     // The file on disk is a newer version than the scene's, its edits kept over it.
     bool over_newer = false;
     int reload_count = 0;
+    int save_count = 0;
     int moves = 0;
     double reload_took = 0;
     std::string line;
+    bool failed = false;
 };
 
 } // namespace quor::edit

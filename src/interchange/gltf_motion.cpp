@@ -231,7 +231,7 @@ bool load_model(const std::string& path, tinygltf::Model& model, std::string* er
     std::vector<unsigned char> file;
     std::string why;
     if (!read_whole_file(&file, &why, path, &c))
-        return fail(error, path + " " + why);
+        return fail(error, path + ": " + why);
     const bool binary = file.size() >= 4 && std::memcmp(file.data(), "glTF", 4) == 0;
     const std::string_view json =
         binary ? glb_json(file, why) : std::string_view(reinterpret_cast<const char*>(file.data()), file.size());
@@ -430,6 +430,7 @@ struct angle_track {
     }
 };
 
+
 } // namespace
 
 std::array<float, 3> heading_pitch_bank(const std::array<double, 4>& q)
@@ -450,6 +451,23 @@ std::array<float, 3> heading_pitch_bank(const std::array<double, 4>& q)
         g = 0;
     }
     return {static_cast<float>(-a), static_cast<float>(-e), static_cast<float>(g)};
+}
+
+bool gltf_animated_nodes(const std::string& path, std::vector<std::string>& names, std::string* error)
+{
+    tinygltf::Model model;
+    if (!load_model(path, model, error))
+        return false;
+    names.clear();
+    for (std::size_t i = 0; i < model.nodes.size(); ++i) {
+        bool moved = false;
+        for (const tinygltf::Animation& a : model.animations)
+            for (const tinygltf::AnimationChannel& c : a.channels)
+                moved = moved || (c.target_node == static_cast<int>(i) && c.target_path != "weights");
+        if (moved)
+            names.push_back(model.nodes[i].name);
+    }
+    return true;
 }
 
 bool gltf_motion(const std::string& path, const std::string& node_name, const std::string& animation_name,

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "interchange/motion_fit.h"
 
@@ -25,6 +26,9 @@ constexpr float gltf_rotation_tolerance_degrees = 0.1f;
 bool gltf_motion(const std::string& path, const std::string& node, const std::string& animation, double end,
                  source_motion& out, std::string* error, std::string* note);
 
+// The names of the nodes an animation of the file moves, in the file's order. False with *error
+// (one line) when the file is not glTF.
+bool gltf_animated_nodes(const std::string& path, std::vector<std::string>& names, std::string* error);
 // Heading, pitch and bank (radians) whose transformation rotation equals the unit quaternion
 // (x, y, z, w) given in glTF's frame.
 std::array<float, 3> heading_pitch_bank(const std::array<double, 4>& q);

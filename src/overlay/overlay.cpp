@@ -8,12 +8,10 @@
 #include <imgui_impl_opengl2.h>
 
 #include "overlay/gl_state_guard.h"
-#include "platform/window.h"
 
 #include <GL/gl.h>
 
 #include <cstdint>
-#include <utility>
 
 namespace quor::overlay {
 
@@ -26,7 +24,9 @@ workbench_overlay::workbench_overlay()
     io.IniFilename = nullptr;
     ImGui::StyleColorsDark();
     ImGuiStyle& style = ImGui::GetStyle();
-    style.Alpha = 0.92f;
+    // A question leaves the picture as it is: nothing dims it.
+    style.Colors[ImGuiCol_ModalWindowDimBg].w = 0;
+    style.Colors[ImGuiCol_PopupBg].w = 1;
     // The panels' rectangles are square and on whole pixels: fringes for smooth edges would only
     // add triangles for the rasteriser to set up.
     style.AntiAliasedFill = false;
@@ -48,31 +48,24 @@ workbench_overlay::~workbench_overlay()
     ImGui::DestroyContext();
 }
 
-void workbench_overlay::draw(edit::workbench& bench, int width, int height, float seconds)
+const layout& workbench_overlay::place(const edit::workbench& bench, int width, int height)
 {
-    draw_panels(bench, width, height, seconds);
-    pressed_since_frame = 0;
-    for (const held_release& r : std::exchange(held_releases, {}))
-        ImGui_ImplGLUT_MouseFunc(r.number, platform::button_up, r.x, r.y);
+    window_width = width;
+    window_height = height;
+    places = arrange(width, height, !hidden || bench.reload_pending() || asked.quit || asked.copy || importing.open);
+    return places;
 }
 
-void workbench_overlay::button(int number, int state, int x, int y)
-{
-    const unsigned bit = number >= 0 && number < 32 ? 1u << number : 0u;
-    if (state == platform::button_down) {
-        pressed_since_frame |= bit;
-    } else if (pressed_since_frame & bit) {
-        held_releases.push_back({number, x, y});
-        return;
-    }
-    ImGui_ImplGLUT_MouseFunc(number, state, x, y);
-}
+void workbench_overlay::draw(edit::workbench& bench, float seconds) { draw_panels(bench, seconds); }
 
-void workbench_overlay::draw_panels(edit::workbench& bench, int width, int height, float seconds)
+void workbench_overlay::draw_panels(edit::workbench& bench, float seconds)
 {
-    if (hidden && !bench.reload_pending()) {
-        // No slider is held while the panels are away.
+    ImGuiIO& io = ImGui::GetIO();
+    if (!places.panels()) {
+        // No slider is held while the panels are away, and their input only keeps ImGui's state.
         bench.player().set_scrubbing(false);
+        while (!queue.empty())
+            queue.apply(io);
         return;
     }
     // After an undo, a redo or a reload the selected key's index may name another key.
@@ -80,19 +73,44 @@ void workbench_overlay::draw_panels(edit::workbench& bench, int width, int heigh
         moves_seen = bench.history_moves();
         selected.key = -1;
     }
-    ImGuiIO& io = ImGui::GetIO();
-    io.DisplaySize = ImVec2(static_cast<float>(width), static_cast<float>(height));
+    queue.apply(io);
+    io.DisplaySize = ImVec2(static_cast<float>(window_width), static_cast<float>(window_height));
     io.DeltaTime = seconds > 0 ? seconds : 1.0f / 60;
     gl_state_guard guard;
     ImGui_ImplOpenGL2_NewFrame();
     ImGui::NewFrame();
     bool scrubbing = false;
-    draw_transport(bench, scrubbing);
-    draw_channels(bench, selected, scrubbing);
+    draw_transport(bench, places.transport, asked, importing, watch, scrubbing);
+    draw_channels(bench, places.channels, selected, scrubbing);
     bench.player().set_scrubbing(scrubbing);
-    draw_reload_prompt(bench);
+    draw_reload_prompt(bench, places.transport);
+    if (!bench.reload_pending()) {
+        draw_questions(bench, places.transport, asked);
+        draw_import(bench, places.channels, importing, watch);
+    }
     ImGui::Render();
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
+}
+
+bool workbench_overlay::escape(const edit::workbench& bench)
+{
+    if (asked.quit || asked.copy || importing.open) {
+        asked.quit = asked.copy = asked.quit_after_copy = importing.open = false;
+        return true;
+    }
+    // The question about a new data file comes first: it has no "stay".
+    if (bench.reload_pending())
+        return true;
+    asked.quit = bench.document().modified();
+    return asked.quit;
+}
+
+bool workbench_overlay::may_close(const edit::workbench& bench)
+{
+    if (asked.quit || asked.copy || importing.open || bench.reload_pending())
+        return false;
+    asked.quit = bench.document().modified();
+    return !asked.quit;
 }
 
 bool workbench_overlay::typing() const { return ImGui::GetIO().WantTextInput; }

@@ -1,12 +1,14 @@
 // The workbench's overlay: a Dear ImGui context whose panels are drawn with ImGui's OpenGL 2
-// renderer after the demo's frame, inside a gl_state_guard. Input reaches it through ImGui's
-// GLUT handlers, pointer buttons by way of `button`; the owner supplies the display size and the
-// time step, so it draws without a window too (tests draw it offscreen).
+// renderer after the demo's frame, inside a gl_state_guard, beside the picture where the layout
+// puts them. Input reaches it through its queue; the owner supplies the window size and the time
+// step, so it draws without a window too (tests draw it offscreen).
 #pragma once
 
 #include <vector>
 
 #include "edit/workbench.h"
+#include "overlay/input_queue.h"
+#include "overlay/layout.h"
 #include "overlay/panels.h"
 
 namespace quor::overlay {
@@ -19,31 +21,47 @@ public:
     workbench_overlay(const workbench_overlay&) = delete;
     workbench_overlay& operator=(const workbench_overlay&) = delete;
 
-    // One frame of the panels over the picture in the back buffer; nothing while hidden.
-    void draw(edit::workbench& bench, int width, int height, float seconds);
-    // A pointer button as the window reports it. ImGui reads the buttons once a frame, so a release
-    // that comes within the frame of its press (a touchpad's tap) is passed on after the next
-    // frame: the click is seen, not lost.
-    void button(int number, int state, int x, int y);
-    // Hidden panels cost nothing: the picture is the demo's alone (Tab in the workbench); a
-    // question about a new data file shows them again.
+    // Where this frame's picture and panels go, for a window of that size: called before the
+    // demo draws, so that its picture takes the place the panels leave.
+    const layout& place(const edit::workbench& bench, int width, int height);
+    // One frame of the panels in the places `place` gave; nothing while hidden.
+    void draw(edit::workbench& bench, float seconds);
+    // Input from the window for the panels, taken frame by frame in the order it came.
+    input_queue& input() { return queue; }
+    // Hidden panels leave the whole window to the picture (Tab in the workbench); a question
+    // shows them again.
     void toggle_hidden() { hidden = !hidden; }
+
+    // Escape outside a text field: closes an open question (the answer "stay"), or asks what to do
+    // with unsaved edits. False when nothing stands in the way of ending.
+    bool escape(const edit::workbench& bench);
+    // The window's close button: asks about unsaved edits; true when nothing stands in the way of
+    // ending.
+    bool may_close(const edit::workbench& bench);
+    // The answer to the question about unsaved edits was to end (after a save, or without one).
+    bool quit_chosen() const { return asked.quit_chosen; }
+    // After each frame of the demo, `now` in seconds: a watched import looks at its file.
+    void after_frame(edit::workbench& bench, double now) { watch.poll(bench, now); }
+    // Imports made since the start, watched ones included.
+    int imports() const { return watch.imports(); }
+
 
     // Whether ImGui uses the keyboard for a text field, and the mouse for a window under it.
     bool typing() const;
     bool wants_mouse() const;
 
 private:
-    void draw_panels(edit::workbench& bench, int width, int height, float seconds);
+    void draw_panels(edit::workbench& bench, float seconds);
 
-    struct held_release {
-        int number, x, y;
-    };
-    std::vector<held_release> held_releases;
-    unsigned pressed_since_frame = 0; // a bit per GLUT button
+    input_queue queue;
     selection selected;
+    questions asked;
+    import_choice importing;
+    import_watch watch;
     int moves_seen = 0;
     bool hidden = false;
+    layout places;
+    int window_width = 0, window_height = 0;
 };
 
 } // namespace quor::overlay

@@ -1,6 +1,6 @@
-// Panel layout and widgets. Edits go through the workbench as commands, one undo step each; a
-// drag is one step (the edits after its first frame continue it). Key times are typed, not
-// dragged: a key that passes its neighbour changes places in the table.
+// Panel layout and widgets. Edits go through the workbench as commands, one undo step each: a
+// drag on the curve is one step (the edits after its first frame continue it), and so is a number
+// typed into a field. A key whose typed time passes its neighbour changes places in the table.
 #include "overlay/panels.h"
 
 #include <imgui.h>
@@ -10,11 +10,15 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "demo/data_file.h"
+#include "app/system.h"
 #include "demo/data_layout.h"
 #include "demo/scene_section.h"
 
@@ -26,15 +30,48 @@ using edit::channel_record;
 using edit::channel_ref;
 using edit::motion_document;
 
-// The panels cover little of the picture: Mesa's software rasteriser pays for each pixel they
-// blend about what it pays for a pixel of the demo, so the overlay's cost is its share of the
-// window. Fixed widths, heights that fit their content, a short curve and a few key rows.
-constexpr float transport_width = 560;
-constexpr float channels_width = 400;
+// The panels sit beside the picture and have no background of their own: the demo's clear shows
+// through them, and the software rasteriser fills only their widgets.
+constexpr ImGuiWindowFlags fixed_panel = ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize |
+                                         ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoCollapse |
+                                         ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBackground;
 constexpr float curve_height = 90;
-constexpr int key_rows = 5;
+constexpr int min_key_rows = 3;
+constexpr float status_lines = 2;
+constexpr const char* number_format = "%.3f";
+constexpr float question_width = 520;
+const ImVec4 failure_colour(1, 0.45f, 0.35f, 1);
+const ImVec4 success_colour(0.5f, 0.9f, 0.5f, 1);
 constexpr float key_pick_radius = 5;
 constexpr std::array<const char*, 6> shape_names{"TCB", "Hermite", "Bezier", "Linear", "Stepped", "Bezier 2D"};
+
+void place_panel(const rect& where)
+{
+    ImGui::SetNextWindowPos(ImVec2(static_cast<float>(where.x), static_cast<float>(where.y)));
+    ImGui::SetNextWindowSize(ImVec2(static_cast<float>(where.width), static_cast<float>(where.height)));
+}
+
+// Questions go over the top of the transport, not over the picture nor over the status line, at
+// one width: their buttons stay where they are whatever a question says.
+void ask_over(const rect& where)
+{
+    const float padding = ImGui::GetStyle().WindowPadding.y;
+    const float width = std::min(question_width, static_cast<float>(where.width) - 2 * padding);
+    ImGui::SetNextWindowPos(ImVec2(static_cast<float>(where.x) + static_cast<float>(where.width) / 2,
+                                   static_cast<float>(where.y) + padding),
+                            ImGuiCond_Always, ImVec2(0.5f, 0));
+    ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0), ImVec2(width, static_cast<float>(where.height)));
+}
+
+// A failed save's reason, below the buttons of the question that tried it.
+void failure_line(const edit::workbench& bench)
+{
+    if (bench.status_failed() && !bench.status().empty()) {
+        ImGui::PushStyleColor(ImGuiCol_Text, failure_colour);
+        ImGui::TextWrapped("%s", bench.status().c_str());
+        ImGui::PopStyleColor();
+    }
+}
 
 const char* shape_name(Shape s)
 {
@@ -47,7 +84,8 @@ std::string summary(const channel_record& c)
     char text[64];
     switch (c.kind()) {
     case channel_kind::constant:
-        std::snprintf(text, sizeof text, "constant %.4g", c.value);
+        // -0 (an import's heading of a level camera) reads as 0.
+        std::snprintf(text, sizeof text, "constant %.4g", static_cast<double>(c.value) + 0.0);
         break;
     case channel_kind::envelope:
         std::snprintf(text, sizeof text, "envelope, %zu keys", c.keys.size());
@@ -74,6 +112,94 @@ bool continues_drag(selection& selected, bool changed)
     if (changed)
         selected.dragged_item = item;
     return continues;
+}
+
+// The number a field shows for v, read back from its text: that text typed again changes nothing.
+float as_shown(float v)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, number_format, static_cast<double>(v));
+    return std::strtof(text, nullptr);
+}
+
+// Once its field is left (Enter, Tab to the next field, a click elsewhere), a typed number becomes
+// one undo step. Escape has given the field its text back by then, which reads as the number
+// shown: nothing changes. A number typed while the history moved (a reload) may name another key,
+// and is dropped.
+void commit_typing(edit::workbench& bench, selection& selected)
+{
+    const typed_number t = std::exchange(selected.typing, {});
+    if (t.item == 0 || t.value == t.shown || t.moves != bench.history_moves())
+        return;
+    if (!t.field) {
+        bench.edit([&](motion_document& d) { return d.set_constant(t.at, t.value); });
+        return;
+    }
+    const std::vector<Key>& keys = bench.document().channel(t.at).keys;
+    Key key = t.key < keys.size() ? keys[t.key] : Key{};
+    key.*t.field = t.value;
+    const edit::edit_result r = bench.edit([&](motion_document& d) { return d.set_key(t.at, t.key, key); });
+    if (r.ok && selected.channel == t.at) {
+        // A new time may move the key past others: its row follows it.
+        selected.scroll_to_key = r.key != t.key;
+        selected.key = static_cast<int>(r.key);
+    }
+}
+
+// A number that a click makes editable as text; ImGui selects it whole, so typing replaces it.
+// What is typed waits in `selected.typing` for commit_typing.
+void number_field(edit::workbench& bench, const char* id, float stored, selection& selected, typed_number target)
+{
+    const ImGuiID item = ImGui::GetID(id);
+    float v = selected.typing.item == item ? selected.typing.value : stored;
+    if (!ImGui::InputFloat(id, &v, 0, 0, number_format))
+        return;
+    if (selected.typing.item != item) {
+        commit_typing(bench, selected);
+        target.item = item;
+        target.shown = as_shown(stored);
+        target.moves = bench.history_moves();
+        selected.typing = target;
+    }
+    selected.typing.value = v;
+}
+
+// The files of the chosen folder that an import can read, by their names.
+void list_files(import_choice& choice)
+{
+    choice.listed = choice.folder.data();
+    while (choice.listed.size() > 1 && choice.listed.back() == '/')
+        choice.listed.pop_back();
+    choice.files.clear();
+    choice.file = choice.source = -1;
+    choice.sources.clear();
+    choice.trouble.clear();
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(choice.listed, error)) {
+        std::string extension = entry.path().extension().string();
+        std::ranges::transform(extension, extension.begin(), [](unsigned char c) { return std::tolower(c); });
+        std::error_code not_regular;
+        if (entry.is_regular_file(not_regular) &&
+            (extension == ".lws" || extension == ".gltf" || extension == ".glb" || extension == ".txt"))
+            choice.files.push_back(entry.path().filename().string());
+    }
+    std::ranges::sort(choice.files);
+    if (error)
+        choice.trouble = choice.listed + ": " + error.message();
+    else if (choice.files.empty())
+        choice.trouble = choice.listed + " holds no scene, glTF or motion text";
+}
+
+void pick_file(import_choice& choice, int file)
+{
+    choice.file = file;
+    choice.source = -1;
+    choice.trouble.clear();
+    if (!interchange::list_motion_sources(choice.listed + "/" + choice.files[static_cast<std::size_t>(file)],
+                                          choice.sources, &choice.trouble))
+        choice.sources.clear();
+    else if (choice.sources.size() == 1)
+        choice.source = 0;
 }
 
 // The curve over the whole timeline, its keys (the reader's seed key hollow) and the current time.
@@ -160,7 +286,10 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
     const std::vector<Key>& keys = bench.document().channel(at).keys;
     ImGui::TextDisabled("Every envelope is 0 at 0 s: the reader seeds that key.");
     const ImGuiTableFlags flags = ImGuiTableFlags_BordersOuter | ImGuiTableFlags_BordersInnerV | ImGuiTableFlags_ScrollY;
-    if (!ImGui::BeginTable("keys", 7, flags, ImVec2(0, ImGui::GetFrameHeightWithSpacing() * (key_rows + 1))))
+    // The table takes the panel's height down to its foot, and scrolls.
+    const float row = ImGui::GetFrameHeightWithSpacing();
+    const float height = std::max(ImGui::GetContentRegionAvail().y, row * (min_key_rows + 1));
+    if (!ImGui::BeginTable("keys", 6, flags, ImVec2(0, height)))
         return;
     // Widths for the widest text each column shows (a key's "-11.437"), padding included.
     const ImGuiStyle& style = ImGui::GetStyle();
@@ -173,7 +302,7 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
     for (std::size_t k = 0; k < keys.size(); ++k) {
         ImGui::PushID(static_cast<int>(k));
         Key key = keys[k];
-        bool changed = false, continues = false;
+        bool changed = false;
         ImGui::TableNextRow();
         if (static_cast<int>(k) == selected.key) {
             ImGui::TableSetBgColor(ImGuiTableBgTarget_RowBg0, ImGui::GetColorU32(ImGuiCol_Header));
@@ -181,27 +310,15 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
                 ImGui::SetScrollHereY(0.5f);
             selected.scroll_to_key = false;
         }
-        const auto picked = [&] {
+        const auto number = [&](const char* id, float Key::*field) {
+            ImGui::TableNextColumn();
+            ImGui::SetNextItemWidth(-1);
+            number_field(bench, id, key.*field, selected, {0, at, k, field});
             if (ImGui::IsItemActive())
                 selected.key = static_cast<int>(k);
         };
-        ImGui::TableNextColumn();
-        ImGui::SetNextItemWidth(-1);
-        if (ImGui::InputFloat("##time", &key.time, 0, 0, "%.3f", ImGuiInputTextFlags_EnterReturnsTrue))
-            changed = true;
-        picked();
-        const auto drag = [&](const char* id, float* v, float speed, float lo, float hi) {
-            ImGui::TableNextColumn();
-            ImGui::SetNextItemWidth(-1);
-            const bool moved = ImGui::DragFloat(id, v, speed, lo, hi, "%.3f");
-            const bool folds = continues_drag(selected, moved);
-            if (moved) {
-                changed = true;
-                continues = folds;
-            }
-            picked();
-        };
-        drag("##value", &key.value, 0.01f, 0, 0);
+        number("##time", &Key::time);
+        number("##value", &Key::value);
         ImGui::TableNextColumn();
         ImGui::SetNextItemWidth(-1);
         if (ImGui::BeginCombo("##shape", shape_name(key.shape), ImGuiComboFlags_NoArrowButton)) {
@@ -213,20 +330,14 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
                 }
             ImGui::EndCombo();
         }
-        drag("##tension", &key.tension, 0.01f, -tcb_limit, tcb_limit);
-        drag("##continuity", &key.continuity, 0.01f, -tcb_limit, tcb_limit);
-        drag("##bias", &key.bias, 0.01f, -tcb_limit, tcb_limit);
+        number("##tension", &Key::tension);
+        number("##continuity", &Key::continuity);
+        number("##bias", &Key::bias);
         ImGui::PopID();
         if (changed) {
-            const edit::edit_result r =
-                bench.edit([&](motion_document& d) { return d.set_key(at, k, key, continues); });
-            if (r.ok) {
-                // A new time may move the key past others: its row follows it. A row edited in
-                // place stays where it is, under the pointer.
-                selected.scroll_to_key = r.key != k;
-                selected.key = static_cast<int>(r.key);
-            }
-            break; // the keys may have moved
+            if (bench.edit([&](motion_document& d) { return d.set_key(at, k, key); }).ok)
+                selected.key = static_cast<int>(k);
+            break; // the table shows the new keys from the next frame
         }
     }
     ImGui::EndTable();
@@ -242,11 +353,7 @@ void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
                 edit::kind_name(c.kind()));
     switch (c.kind()) {
     case channel_kind::constant: {
-        float value = c.value;
-        const bool moved = ImGui::DragFloat("value", &value, 0.01f);
-        const bool continues = continues_drag(selected, moved);
-        if (moved)
-            bench.edit([&](motion_document& d) { return d.set_constant(at, value, continues); });
+        number_field(bench, "value", c.value, selected, {0, at, 0, nullptr});
         if (ImGui::Button("Make envelope"))
             bench.edit([&](motion_document& d) { return d.make_envelope(at); });
         break;
@@ -277,14 +384,17 @@ void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
         draw_curve(bench, at, nullptr, scrubbing);
         ImGui::TextWrapped("Mixer entries are shown read-only; editing them may come later. The file stores no "
                            "weights, so the mixer yields its entry 0, the reader's seed: 0.");
+        if (ImGui::Button("Make constant"))
+            bench.edit([&](motion_document& d) { return d.make_constant(at, now); });
+        // However many entries: they scroll in what the panel has left.
+        ImGui::BeginChild("entries");
         for (std::size_t e = 0; e < c.entries.size(); ++e) {
             ImGui::Text("entry %zu:", e + 1);
             for (const Key& k : c.entries[e])
                 ImGui::BulletText("%.3f s  %.4g  %s  t %.2f c %.2f b %.2f", k.time, k.value, shape_name(k.shape),
                                   k.tension, k.continuity, k.bias);
         }
-        if (ImGui::Button("Make constant"))
-            bench.edit([&](motion_document& d) { return d.make_constant(at, now); });
+        ImGui::EndChild();
         break;
     default:
         ImGui::TextWrapped("The reader skips tag %u: the channel stays 0.", c.tag);
@@ -296,13 +406,12 @@ void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
 
 } // namespace
 
-void draw_transport(edit::workbench& bench, bool& scrubbing)
+void draw_transport(edit::workbench& bench, const rect& where, questions& asked, import_choice& importing,
+                    import_watch& watch, bool& scrubbing)
 {
     edit::transport& play = bench.player();
-    const ImVec2 display = ImGui::GetIO().DisplaySize;
-    ImGui::SetNextWindowPos(ImVec2(0, display.y), ImGuiCond_FirstUseEver, ImVec2(0, 1));
-    ImGui::SetNextWindowSizeConstraints(ImVec2(transport_width, 0), ImVec2(transport_width, display.y));
-    if (!ImGui::Begin("Transport", nullptr, ImGuiWindowFlags_AlwaysAutoResize)) {
+    place_panel(where);
+    if (!ImGui::Begin("Transport", nullptr, fixed_panel | ImGuiWindowFlags_NoScrollbar)) {
         ImGui::End();
         return;
     }
@@ -331,11 +440,6 @@ void draw_transport(edit::workbench& bench, bool& scrubbing)
     ImGui::SameLine();
     if (ImGui::Button("No loop"))
         play.clear_loop();
-    if (play.in_mark() || play.out_mark()) {
-        ImGui::SameLine();
-        ImGui::Text("loop %.2f - %.2f s%s", play.in_mark().value_or(0), play.out_mark().value_or(play.end()),
-                    play.looping() ? "" : " (in must come before out)");
-    }
 
     float t = static_cast<float>(play.time());
     ImGui::SetNextItemWidth(-1);
@@ -346,7 +450,11 @@ void draw_transport(edit::workbench& bench, bool& scrubbing)
 
     ImGui::Text("%.3f s   frame %zu   %.1f fps", play.time(), demo::layout::frame_at(play.time()),
                 bench.frames_per_second());
-    ImGui::SameLine(0, 24);
+    if (play.in_mark() || play.out_mark()) {
+        ImGui::SameLine(0, 24);
+        ImGui::Text("loop %.2f - %.2f s%s", play.in_mark().value_or(0), play.out_mark().value_or(play.end()),
+                    play.looping() ? "" : " (in must come before out)");
+    }
     const motion_document& doc = bench.document();
     ImGui::BeginDisabled(!doc.can_undo());
     if (ImGui::Button("Undo"))
@@ -360,52 +468,84 @@ void draw_transport(edit::workbench& bench, bool& scrubbing)
     ImGui::SameLine();
     if (ImGui::Button("Save"))
         bench.save();
+    ImGui::SameLine();
+    if (ImGui::Button("Save as..."))
+        ask_for_copy(bench, asked, false);
     if (doc.modified()) {
         ImGui::SameLine();
         ImGui::TextColored(ImVec4(1, 0.8f, 0.3f, 1), "unsaved edits");
     }
-    if (!bench.status().empty())
+    if (ImGui::Button("Import..."))
+        open_import(importing);
+    if (watch.watching()) {
+        const import_request& r = watch.request();
+        ImGui::SameLine();
+        if (ImGui::Button("Stop watching"))
+            watch.stop();
+        ImGui::SameLine();
+        ImGui::TextDisabled("watching %s (%s) for the %s", r.path.substr(r.path.rfind('/') + 1).c_str(),
+                            r.source.label().c_str(), demo::record_names[r.record]);
+    }
+
+    // The status line keeps its place at the panel's foot, whatever the rows above it show.
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float lines = status_lines * ImGui::GetTextLineHeightWithSpacing();
+    ImGui::SetCursorPosY(std::max(ImGui::GetCursorPosY(), ImGui::GetWindowHeight() - style.WindowPadding.y - lines));
+    const ImVec2 at = ImGui::GetCursorScreenPos();
+    const float width = ImGui::GetContentRegionAvail().x;
+    if (!bench.status().empty()) {
+        ImGui::PushStyleColor(ImGuiCol_Text, bench.status_failed() ? failure_colour : success_colour);
+        ImGui::PushClipRect(at, ImVec2(at.x + width, at.y + lines), true);
         ImGui::TextWrapped("%s", bench.status().c_str());
+        ImGui::PopClipRect();
+        ImGui::PopStyleColor();
+    }
     ImGui::End();
 }
 
-void draw_channels(edit::workbench& bench, selection& selected, bool& scrubbing)
+void draw_channels(edit::workbench& bench, const rect& where, selection& selected, bool& scrubbing)
 {
-    const ImVec2 display = ImGui::GetIO().DisplaySize;
-    ImGui::SetNextWindowPos(ImVec2(display.x - channels_width, 0), ImGuiCond_FirstUseEver);
-    ImGui::SetNextWindowSizeConstraints(ImVec2(channels_width, 0), ImVec2(channels_width, display.y));
-    if (!ImGui::Begin("Channels", nullptr, ImGuiWindowFlags_AlwaysAutoResize)) {
+    if (selected.typing.item && ImGui::GetActiveID() != selected.typing.item)
+        commit_typing(bench, selected);
+    place_panel(where);
+    if (!ImGui::Begin("Channels", nullptr, fixed_panel)) {
         ImGui::End();
         return;
     }
     const motion_document& doc = bench.document();
+    // The records side by side as tabs; the nine channels of the selected one below them.
+    const float tab_width = (ImGui::GetContentRegionAvail().x - 2 * ImGui::GetStyle().ItemSpacing.x) / edit::record_count;
     for (std::size_t r = 0; r < edit::record_count; ++r) {
-        char header[128];
-        std::snprintf(header, sizeof header, "%s: %zu bytes, %zu left###record%zu", demo::record_names[r],
-                      doc.record_bytes(r), doc.room(r), r);
-        ImGui::SetNextItemOpen(r == selected.channel.record, ImGuiCond_Once);
-        if (!ImGui::CollapsingHeader(header))
-            continue;
-        for (int c = 0; c < edit::channel_count; ++c) {
-            const channel_ref at{r, c};
-            // The channel's place among all of them: an ImGui id that stays when its summary changes.
-            const int id = static_cast<int>(r) * edit::channel_count + c;
-            const std::string label = std::string(demo::channel_names[static_cast<std::size_t>(c)]) + "  " +
-                                      summary(doc.channel(at)) + "##" + std::to_string(id);
-            if (ImGui::Selectable(label.c_str(), selected.channel == at) && !(selected.channel == at)) {
-                selected.channel = at;
-                selected.key = -1;
-            }
+        if (r > 0)
+            ImGui::SameLine();
+        ImGui::PushID(static_cast<int>(r));
+        if (ImGui::Selectable(demo::record_names[r], selected.channel.record == r, 0, ImVec2(tab_width, 0)) &&
+            selected.channel.record != r) {
+            selected.channel.record = r;
+            selected.key = -1;
+        }
+        ImGui::PopID();
+    }
+    const std::size_t r = selected.channel.record;
+    ImGui::TextDisabled("%zu bytes, %zu left", doc.record_bytes(r), doc.room(r));
+    for (int c = 0; c < edit::channel_count; ++c) {
+        const channel_ref at{r, c};
+        const std::string label = std::string(demo::channel_names[static_cast<std::size_t>(c)]) + "  " +
+                                  summary(doc.channel(at)) + "##channel" + std::to_string(c);
+        if (ImGui::Selectable(label.c_str(), selected.channel == at) && !(selected.channel == at)) {
+            selected.channel = at;
+            selected.key = -1;
         }
     }
     draw_details(bench, selected, scrubbing);
     ImGui::End();
 }
 
-void draw_reload_prompt(edit::workbench& bench)
+void draw_reload_prompt(edit::workbench& bench, const rect& where)
 {
     if (bench.reload_pending() && !ImGui::IsPopupOpen("Data file changed"))
         ImGui::OpenPopup("Data file changed");
+    ask_over(where);
     if (!ImGui::BeginPopupModal("Data file changed", nullptr, ImGuiWindowFlags_AlwaysAutoResize))
         return;
     ImGui::Text("The data file changed on disk, and the edits here are not saved.");
@@ -419,6 +559,145 @@ void draw_reload_prompt(edit::workbench& bench)
         ImGui::CloseCurrentPopup();
     }
     ImGui::EndPopup();
+}
+
+void open_import(import_choice& choice)
+{
+    choice.open = true;
+    choice.listed.clear();
+    if (choice.folder[0] == 0) {
+        const std::string start = system::start_folder().empty() ? "." : system::start_folder();
+        start.copy(choice.folder.data(), choice.folder.size() - 1);
+    }
+}
+
+void draw_import(edit::workbench& bench, const rect& where, import_choice& choice, import_watch& watch)
+{
+    constexpr const char* name = "Import motion";
+    if (choice.open && !ImGui::IsPopupOpen(name))
+        ImGui::OpenPopup(name);
+    const float padding = ImGui::GetStyle().WindowPadding.x;
+    ImGui::SetNextWindowPos(ImVec2(static_cast<float>(where.x) + padding, static_cast<float>(where.y) + padding));
+    const float width = static_cast<float>(where.width) - 2 * padding;
+    ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0), ImVec2(width, static_cast<float>(where.height) - 2 * padding));
+    if (!ImGui::BeginPopupModal(name, nullptr, ImGuiWindowFlags_AlwaysAutoResize))
+        return;
+    const float row = ImGui::GetTextLineHeightWithSpacing();
+    ImGui::TextUnformatted("Folder");
+    ImGui::SetNextItemWidth(-ImGui::CalcTextSize("List").x - 3 * padding);
+    const bool entered = ImGui::InputText("##folder", choice.folder.data(), choice.folder.size(),
+                                          ImGuiInputTextFlags_EnterReturnsTrue);
+    ImGui::SameLine();
+    if (ImGui::Button("List") || entered || choice.listed.empty())
+        list_files(choice);
+    ImGui::TextDisabled("scenes (.lws), glTF (.gltf, .glb), motion text (.txt)");
+    if (ImGui::BeginListBox("##files", ImVec2(-1, 5 * row))) {
+        for (std::size_t f = 0; f < choice.files.size(); ++f)
+            if (ImGui::Selectable(choice.files[f].c_str(), choice.file == static_cast<int>(f)) &&
+                choice.file != static_cast<int>(f))
+                pick_file(choice, static_cast<int>(f));
+        ImGui::EndListBox();
+    }
+    if (!choice.trouble.empty()) {
+        ImGui::PushStyleColor(ImGuiCol_Text, failure_colour);
+        ImGui::TextWrapped("%s", choice.trouble.c_str());
+        ImGui::PopStyleColor();
+    } else if (choice.file >= 0) {
+        ImGui::TextUnformatted("It holds");
+        if (ImGui::BeginListBox("##sources", ImVec2(-1, 4 * row))) {
+            for (std::size_t i = 0; i < choice.sources.size(); ++i)
+                if (ImGui::Selectable(choice.sources[i].label().c_str(), choice.source == static_cast<int>(i)))
+                    choice.source = static_cast<int>(i);
+            ImGui::EndListBox();
+        }
+    }
+    ImGui::TextUnformatted("Into");
+    for (int r = 0; r < static_cast<int>(edit::record_count); ++r) {
+        ImGui::SameLine();
+        ImGui::RadioButton(demo::record_names[static_cast<std::size_t>(r)], &choice.record, r);
+    }
+    const double now = bench.player().time();
+    if (choice.record + 1 < static_cast<int>(edit::record_count))
+        ImGui::TextDisabled("nine constants: the values at %.3f s, the time now", now);
+    ImGui::Checkbox("Watch the file: import it again when it changes", &choice.watch);
+    ImGui::BeginDisabled(choice.source < 0);
+    if (ImGui::Button("Import")) {
+        const import_request request{choice.listed + "/" + choice.files[static_cast<std::size_t>(choice.file)],
+                                     choice.sources[static_cast<std::size_t>(choice.source)],
+                                     static_cast<std::size_t>(choice.record), now};
+        if (watch.start(bench, request, choice.watch))
+            choice.open = false;
+    }
+    ImGui::EndDisabled();
+    ImGui::SameLine();
+    if (ImGui::Button("Cancel"))
+        choice.open = false;
+    failure_line(bench);
+    if (!choice.open)
+        ImGui::CloseCurrentPopup();
+    ImGui::EndPopup();
+}
+
+void ask_for_copy(const edit::workbench& bench, questions& asked, bool then_quit)
+{
+    asked.quit = false;
+    asked.copy = true;
+    asked.quit_after_copy = then_quit;
+    asked.focus_path = true;
+    const std::string path = bench.copy_path();
+    asked.path.fill(0);
+    path.copy(asked.path.data(), asked.path.size() - 1);
+}
+
+void draw_questions(edit::workbench& bench, const rect& where, questions& asked)
+{
+    constexpr const char* unsaved = "Unsaved edits";
+    constexpr const char* copy = "Save a copy";
+    // One question at a time; Escape closes it from outside the frame.
+    for (const auto& [name, open] : {std::pair{unsaved, asked.quit}, {copy, asked.copy}})
+        if (open && !ImGui::IsPopupOpen(name))
+            ImGui::OpenPopup(name);
+    ask_over(where);
+    if (ImGui::BeginPopupModal(unsaved, nullptr, ImGuiWindowFlags_AlwaysAutoResize)) {
+        ImGui::TextWrapped("The edits here are not saved in %s.", bench.file().c_str());
+        if (ImGui::Button("Save and quit") && bench.save())
+            asked.quit_chosen = true;
+        ImGui::SameLine();
+        if (ImGui::Button("Save a copy..."))
+            ask_for_copy(bench, asked, true);
+        ImGui::SameLine();
+        if (ImGui::Button("Quit without saving"))
+            asked.quit_chosen = true;
+        ImGui::SameLine();
+        if (ImGui::Button("Stay"))
+            asked.quit = false;
+        failure_line(bench);
+        if (!asked.quit)
+            ImGui::CloseCurrentPopup();
+        ImGui::EndPopup();
+    }
+    ask_over(where);
+    if (ImGui::BeginPopupModal(copy, nullptr, ImGuiWindowFlags_AlwaysAutoResize)) {
+        ImGui::TextWrapped("%s", bench.folder_writable() ? "Save the data file with the edits as:"
+                                                            : "The data folder is not writable. Save the data file "
+                                                              "with the edits where you can write:");
+        if (std::exchange(asked.focus_path, false))
+            ImGui::SetKeyboardFocusHere();
+        ImGui::SetNextItemWidth(-1);
+        const bool entered = ImGui::InputText("##path", asked.path.data(), asked.path.size(),
+                                              ImGuiInputTextFlags_EnterReturnsTrue);
+        if ((ImGui::Button("Save") || entered) && bench.save_as(asked.path.data())) {
+            asked.copy = false;
+            asked.quit_chosen = asked.quit_after_copy;
+        }
+        ImGui::SameLine();
+        if (ImGui::Button("Cancel"))
+            asked.copy = false;
+        failure_line(bench);
+        if (!asked.copy)
+            ImGui::CloseCurrentPopup();
+        ImGui::EndPopup();
+    }
 }
 
 } // namespace quor::overlay

@@ -1,14 +1,33 @@
-// The workbench's two panels, drawn with Dear ImGui inside a frame the overlay has begun: the
-// transport with the time line, and the channels of the three motion records with the selected
-// channel's curve and keys. They only read the workbench and send it commands.
+// The workbench's two panels, drawn with Dear ImGui inside a frame the overlay has begun, each
+// in the place the layout gives it: the transport with the time line and the status line, and
+// the channels of the three motion records with the selected channel's curve and keys. They only
+// read the workbench and send it commands.
 #pragma once
+
+#include <array>
+#include <string>
+#include <vector>
 
 #include "edit/motion_document.h"
 #include "edit/workbench.h"
+#include "overlay/import_watch.h"
+#include "overlay/layout.h"
 
 namespace quor::overlay {
 
-// What the channels panel shows in detail, and the drag under way; kept by the overlay from frame
+// A number being typed into a field: where it goes and what it reads so far, kept until the
+// field is left.
+struct typed_number {
+    unsigned item = 0; // the field's ImGui id; 0: none
+    edit::channel_ref at;
+    std::size_t key = 0;
+    float Key::*field = nullptr; // the key's field; none: the constant's value
+    float shown = 0;             // the field's text when typing began, as a number
+    float value = 0;
+    int moves = 0; // the history's moves when typing began
+};
+
+// What the channels panel shows in detail, and the edit under way; kept by the overlay from frame
 // to frame.
 struct selection {
     edit::channel_ref channel{2, 0};
@@ -19,12 +38,52 @@ struct selection {
     // The widget whose drag has made a change since it was pressed: its next change folds into
     // the same undo step.
     unsigned dragged_item = 0;
+    typed_number typing;
 };
 
+// The questions the panels ask before something is lost, and their answers; kept by the overlay
+// from frame to frame.
+struct questions {
+    bool quit = false;            // edits are unsaved and the workbench is to end: save, discard, stay?
+    bool copy = false;            // where to save a copy
+    bool quit_after_copy = false; // the copy was asked for by the quit question
+    bool quit_chosen = false;     // the answer: end the workbench now
+    bool focus_path = false;      // the copy's path field takes the keyboard when it opens
+    std::array<char, 1024> path{};
+};
+
+// The import's choices, kept from frame to frame: a file of a folder, a source it holds, the
+// record it goes into, and whether the file is watched afterwards.
+struct import_choice {
+    bool open = false;
+    std::array<char, 1024> folder{};
+    std::string listed; // the folder `files` lists
+    std::vector<std::string> files;
+    int file = -1;
+    std::vector<interchange::motion_source> sources;
+    std::string trouble; // why the folder or the file offers nothing
+    int source = -1;
+    int record = 2;
+    bool watch = true;
+};
+
+// Opens the import on the folder chosen last, the one the program was started from at first; the
+// folder is listed afresh.
+void open_import(import_choice& choice);
+
+// Opens the question about a copy of the data file, its path as the workbench suggests.
+void ask_for_copy(const edit::workbench& bench, questions& asked, bool then_quit);
+
 // Each sets `scrubbing` when one of its widgets drags the time this frame.
-void draw_transport(edit::workbench& bench, bool& scrubbing);
-void draw_channels(edit::workbench& bench, selection& selected, bool& scrubbing);
-// The question a new version of the data file raises while edits are unsaved.
-void draw_reload_prompt(edit::workbench& bench);
+void draw_transport(edit::workbench& bench, const rect& where, questions& asked, import_choice& importing,
+                    import_watch& watch, bool& scrubbing);
+void draw_channels(edit::workbench& bench, const rect& where, selection& selected, bool& scrubbing);
+// The question a new version of the data file raises while edits are unsaved, and the questions
+// above; over the transport, clear of the picture and the status line.
+void draw_reload_prompt(edit::workbench& bench, const rect& where);
+void draw_questions(edit::workbench& bench, const rect& where, questions& asked);
+// The import, over the channels: a file from a folder's list, what it holds, the record it goes
+// into; applied as one undo step, the importer's notes on the status line.
+void draw_import(edit::workbench& bench, const rect& where, import_choice& choice, import_watch& watch);
 
 } // namespace quor::overlay

@@ -279,6 +279,8 @@ bool stamp_of(int fd, file_stamp& out)
     return true;
 }
 
+bool folder_writable(const char* folder) { return ::access(folder, W_OK | X_OK) == 0; }
+
 std::size_t copy_range(int from, long long offset, int to, std::size_t size)
 {
     auto in = static_cast<off_t>(offset);

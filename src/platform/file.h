@@ -108,6 +108,8 @@ struct file_stamp {
 bool stamp_of(const char* path, file_stamp& out);
 // The stamp of the open file.
 bool stamp_of(int fd, file_stamp& out);
+// Whether this process may create files in `folder` (its permissions, a read-only mount).
+bool folder_writable(const char* folder);
 
 // Whether `path` names a folder.
 bool is_folder(const char* path);

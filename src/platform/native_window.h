@@ -15,6 +15,12 @@ bool prepare_window_system(const char* display, std::string& why);
 // alike); nothing where the window system has no such name.
 void set_window_class(const char* class_name);
 
+// Keeps the requests to close the window that its close button sends away from GLUT, which would
+// close it at once; true where this system can, with the window GLUT just created current.
+bool intercept_close_request();
+// Whether such a request came since the last call.
+bool take_close_request();
+
 // The module of the running program and the window of that title, as the window system numbers
 // them; null where it has no such handles or nothing is found.
 struct native_handles {

@@ -21,6 +21,11 @@ bool prepare_window_system(const char*, std::string&)
 // Windows has no per-window name for desktops besides the class.
 void set_window_class(const char*) {}
 
+// GLUT's window procedure closes on WM_CLOSE before anything else sees it: the close button
+// closes as it always does.
+bool intercept_close_request() { return false; }
+bool take_close_request() { return false; }
+
 native_handles find_native_handles(const char* program, const char* title)
 {
     native_handles found;

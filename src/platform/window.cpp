@@ -70,8 +70,13 @@ void on_motion(int x, int y)
 void on_wheel(int, int direction, int x, int y) { filter.wheel(direction, x, y); }
 void on_close() { current.close(); }
 
+// Runs instead of the close: see hold_close.
+void (*close_handler)() = nullptr;
+
 void on_display()
 {
+    if (close_handler && take_close_request())
+        close_handler();
     if (!current.display())
         std::exit(0);
     glutSwapBuffers();
@@ -206,6 +211,12 @@ void toggle_full_screen()
     } else {
         go_full_screen();
     }
+}
+
+void hold_close(void (*handler)())
+{
+    if (handler && !close_handler && intercept_close_request())
+        close_handler = handler;
 }
 
 void run_main_loop(bool (*display)(), void (*reshape)(int width, int height), void (*close)())

@@ -69,6 +69,11 @@ void go_full_screen();
 // Full screen (cursor hidden) to window (cursor shown) and back.
 void toggle_full_screen();
 
+// With a handler, the window manager's close button no longer closes the window: the handler runs
+// before the next frame instead and decides (an editor asks about unsaved work first). Without
+// one, the button closes the window as run_main_loop says.
+void hold_close(void (*handler)());
+
 // Registers reshape and display, redisplays whenever idle and enters the main loop, which does
 // not return. Each display runs `display` and swaps the buffers; when `display` returns false
 // nothing is swapped and the process ends with status 0. When the window manager closes the

@@ -17,9 +17,11 @@ public:
     float aspect = gl::aspect_ratio();                                   // kept for the interface; unread
 
     // Perspective of the drawing area as it is now, not of the stored aspect.
-    mat4& projection(mat4& out) const
+    mat4& projection(mat4& out) const { return projection(out, gl::aspect_ratio()); }
+    // Perspective of a picture of that aspect in part of the drawing area.
+    mat4& projection(mat4& out, float width_over_height) const
     {
-        out = gl::perspective(fov, gl::aspect_ratio(), near_plane, far_plane);
+        out = gl::perspective(fov, width_over_height, near_plane, far_plane);
         return out;
     }
 };

@@ -47,6 +47,27 @@ data_dir()
     (cd "$dir" && pwd)
 }
 
+# needs_workbench: ends the script as skipped when quor-demo is built without the workbench.
+needs_workbench()
+{
+    if ! "$QUOR_BIN_DIR/quor-demo" --help | grep -q -- --edit; then
+        echo "skipped: this quor-demo is built without the workbench"
+        exit 77
+    fi
+}
+
+# data_copy: a scratch folder with a copy of the data file, which a workbench may write, and the
+# music beside it.
+data_copy()
+{
+    local data work
+    data=$(data_dir) || return 1
+    work=$(make_workdir)
+    cp "$data/tesk.mem" "$work/tesk.mem"
+    ln -s "$data/demo.mp3" "$work/demo.mp3"
+    echo "$work"
+}
+
 expect_empty_file()
 {
     if [ -s "$1" ]; then

@@ -1,19 +1,13 @@
 #!/usr/bin/env bash
 # The workbench, under a private X server with openbox: --edit opens a 1280x720 window whose
 # picture differs from the demo's own frame (its F12 shot, read back before the overlay draws)
-# only inside the overlay's panels; Space pauses, and a held Space (repeated by the X server)
-# toggles once; a new data file on disk is taken over and said
+# only inside the overlay's panels; it starts paused, Space plays and pauses, and a held Space
+# (repeated by the X server) toggles once; a new data file on disk is taken over and said
 # so, a damaged one refused with the load's message while the demo runs on; Escape ends with 0.
 set -u
 source "$(dirname "$0")/lib.bash"
-if ! "$QUOR_BIN_DIR/quor-demo" --help | grep -q -- --edit; then
-  echo "skipped: this quor-demo is built without the workbench"
-  exit 77
-fi
-data=$(data_dir) || { echo "FAIL: could not build the data"; exit 1; }
-work=$(make_workdir)
-cp "$data/tesk.mem" "$work/tesk.mem"
-ln -s "$data/demo.mp3" "$work/demo.mp3"
+needs_workbench
+work=$(data_copy) || { echo "FAIL: could not build the data"; exit 1; }
 # Writes tesk.mem anew beside itself and renames it over, as the builder does: the camera's first
 # key moved (a changed file) or the file cut short (a damaged one).
 cat > "$work/new_version.py" <<'PY'
@@ -38,7 +32,9 @@ screen=1600x900
   x=$(awk "/Absolute upper-left X/ { print \$4 }" geometry.txt)
   y=$(awk "/Absolute upper-left Y/ { print \$4 }" geometry.txt)
   grab() { ffmpeg -v error -f x11grab -draw_mouse 0 -video_size 1280x720 -i "$DISPLAY+$x,$y" -frames:v 1 "$1"; }
-  grab playing1.png; sleep 0.5; grab playing2.png
+  grab start1.png; sleep 1; grab start2.png
+  xdotool key --window "$id" space
+  sleep 0.5; grab playing1.png; sleep 0.5; grab playing2.png
   xdotool key --window "$id" space
   sleep 0.5; grab paused1.png; sleep 1; grab paused2.png
   xdotool key --window "$id" F12
@@ -55,7 +51,7 @@ screen=1600x900
 cd "$work"
 raw() { ffmpeg -v error -i "$1" -f rawvideo -pix_fmt rgb24 - > "$1.raw"; }
 # Differing pixels of two 1280x720 pictures inside and outside the overlay's panels (they lie
-# right of x 840 or below y 592).
+# beside the picture: right of x 860 and below y 484).
 differ() {
   raw "$1"; raw "$2"
   python3 -c '
@@ -65,13 +61,15 @@ inside = outside = 0
 for i in range(0, min(len(a), len(b)), 3):
     if a[i:i + 3] != b[i:i + 3]:
         x, y = (i // 3) % 1280, (i // 3) // 1280
-        if x >= 840 or y >= 592: inside += 1
+        if x >= 860 or y >= 484: inside += 1
         else: outside += 1
 print(inside, outside)' "$1.raw" "$2.raw"
 }
 expect_eq "$(awk '/Width|Height/ { printf "%s ", $2 }' geometry.txt)" "1280 720 " "--edit opens a 1280x720 window"
+read -r _ outside < <(differ start1.png start2.png)
+expect_eq "$outside" 0 "the workbench starts paused"
 read -r _ outside < <(differ playing1.png playing2.png)
-expect_eq "$([ "$outside" -gt 0 ] && echo moving || echo still)" moving "playing: the picture moves"
+expect_eq "$([ "$outside" -gt 0 ] && echo moving || echo still)" moving "Space plays: the picture moves"
 read -r _ outside < <(differ paused1.png paused2.png)
 expect_eq "$outside" 0 "Space pauses: the picture stands still"
 read -r _ outside < <(differ held1.png held2.png)

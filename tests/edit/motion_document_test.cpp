@@ -204,6 +204,40 @@ TEST(MotionDocument, HistoryFoldsADragDropsRedoOnANewEditAndTracksTheSavedState)
     EXPECT_EQ(r.changed, (channel_ref{0, 1}));
 }
 
+// An import replaces a record whole, as one undo step; a record that does not fit is refused and
+// changes nothing.
+TEST(MotionDocument, AReplacedRecordIsOneStepAndMustFitItsRoom)
+{
+    const std::vector<char> section = scene_section();
+    motion_document doc = read_document(section);
+    record::transformation imported;
+    for (std::size_t c = 0; c < imported.size(); ++c)
+        imported[c].value = static_cast<float>(c);
+    imported[0].tag = record::envelope_tag;
+    imported[0].keys = {key(1, 5), key(3, -5)};
+
+    const edit_result r = doc.replace_record(2, imported);
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_TRUE(r.every_channel);
+    EXPECT_EQ(doc.value_at(camera_x, 3.0), -5.0f);
+    EXPECT_EQ(doc.channel(camera_y).kind(), channel_kind::constant);
+    EXPECT_EQ(doc.channel(camera_y).value, 1.0f);
+    EXPECT_EQ(doc.channel(camera_mixer).value, 6.0f);
+    EXPECT_TRUE(doc.modified());
+    ASSERT_TRUE(doc.undo().ok);
+    EXPECT_EQ(doc.section(), section) << "one undo takes the whole record back";
+    EXPECT_FALSE(doc.can_undo());
+    ASSERT_TRUE(doc.redo().ok);
+    EXPECT_TRUE(doc.replace_record(2, imported).ok);
+    ASSERT_TRUE(doc.undo().ok);
+    EXPECT_EQ(doc.section(), section) << "the same record again made no step";
+
+    const edit_result refused = doc.replace_record(0, imported);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_NE(refused.reason.find("72-byte slot"), std::string::npos) << refused.reason;
+    EXPECT_EQ(doc.section(), section);
+}
+
 } // namespace
 
 // A workbench beside a tool that rewrites the file takes over version after version: the history

@@ -203,4 +203,44 @@ TEST_F(Workbench, ASaveRacingAnImportIsRefusedUntilTheImportsVersionIsSeen)
     EXPECT_EQ(bench.document().channel({1, 0}).value, -2.0f);
 }
 
+// Save as: a whole data file where the user says, which later saves and reloads then follow;
+// the file first loaded stays as it was.
+TEST_F(Workbench, ACopyIsAWholeFileAndBecomesTheFileSavedToAndWatched)
+{
+    auto demo = demo_over(scene_section());
+    workbench bench(*demo, path, ticks);
+    const std::vector<char> original = read_all(path);
+    ASSERT_TRUE(bench.edit([](motion_document& d) { return d.set_key({2, 0}, 1, key(2, 25)); }).ok);
+
+    EXPECT_FALSE(bench.save_as(folder.file("absent/tesk.mem")));
+    EXPECT_TRUE(bench.status_failed());
+    EXPECT_EQ(bench.status().rfind("not saved: ", 0), 0u) << bench.status();
+    EXPECT_TRUE(bench.document().modified());
+
+    const std::string copy = folder.file("copy.mem");
+    ASSERT_TRUE(bench.save_as(copy)) << bench.status();
+    EXPECT_FALSE(bench.status_failed());
+    EXPECT_NE(bench.status().find(copy), std::string::npos) << "a successful save says so";
+    EXPECT_FALSE(bench.document().modified());
+    EXPECT_EQ(bench.file(), copy);
+    // The copy draws as a file holding the edit would.
+    const auto drawn_from = [&](const std::string& file) {
+        const std::vector<char> bytes = read_all(file);
+        const auto section = std::vector<char>(bytes.begin() + static_cast<std::ptrdiff_t>(layout::scene_section.offset), bytes.end());
+        return matrices(*demo_over(section));
+    };
+    const auto moved = matrices(*demo_over(moved_camera()));
+    EXPECT_EQ(drawn_from(copy), moved);
+    EXPECT_EQ(read_all(path), original);
+
+    ASSERT_TRUE(bench.edit([](motion_document& d) { return d.set_constant({0, 0}, 3); }).ok);
+    ASSERT_TRUE(bench.save());
+    EXPECT_NE(drawn_from(copy), moved) << "saves go to the copy";
+    EXPECT_EQ(read_all(path), original);
+    write_file(copy + ".new", moved_camera());
+    std::filesystem::rename(copy + ".new", copy);
+    bench.after_frame();
+    EXPECT_EQ(bench.reloads(), 1) << "the copy is watched";
+}
+
 } // namespace

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base64.h"
 #include "demo/data_file.h"
 #include "demo/data_layout.h"
 #include "quor_mem_runner.h"
@@ -57,22 +58,6 @@ std::array<double, 9> rotation(double t)
 
 double scale(double t) { return t < 3 ? 1 : 2; }
 
-std::string base64(const std::vector<float>& floats)
-{
-    static const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    const auto* b = reinterpret_cast<const unsigned char*>(floats.data());
-    const std::size_t n = floats.size() * 4;
-    std::string out;
-    for (std::size_t i = 0; i < n; i += 3) {
-        const unsigned v = (b[i] << 16) | ((i + 1 < n ? b[i + 1] : 0) << 8) | (i + 2 < n ? b[i + 2] : 0);
-        out += digits[(v >> 18) & 63];
-        out += digits[(v >> 12) & 63];
-        out += i + 1 < n ? digits[(v >> 6) & 63] : '=';
-        out += i + 2 < n ? digits[v & 63] : '=';
-    }
-    return out;
-}
-
 std::string camera_gltf()
 {
     std::vector<float> data;
@@ -94,7 +79,7 @@ std::string camera_gltf()
     return R"({"asset":{"version":"2.0"},"nodes":[{"name":"Rig"},{"name":"Cam","camera":0}],
       "cameras":[{"type":"perspective","perspective":{"yfov":0.6,"znear":0.1}}],
       "buffers":[{"byteLength":)" + std::to_string(bytes) + R"(,"uri":"data:application/octet-stream;base64,)" +
-           base64(data) + R"("}],
+           test::base64(data) + R"("}],
       "bufferViews":[{"buffer":0,"byteLength":)" + std::to_string(bytes) + R"(}],
       "accessors":[
         {"bufferView":0,"byteOffset":0,"componentType":5126,"count":4,"type":"SCALAR","min":[0.5],"max":[5]},
@@ -220,7 +205,7 @@ std::string sampled_gltf()
     return R"({"asset":{"version":"2.0"},"nodes":[{"name":"Camera","camera":0},{"name":"Creature"}],
       "cameras":[{"type":"perspective","perspective":{"yfov":0.6,"znear":0.1}}],
       "buffers":[{"byteLength":)" + std::to_string(bytes) + R"(,"uri":"data:application/octet-stream;base64,)" +
-           base64(data) + R"("}],
+           test::base64(data) + R"("}],
       "bufferViews":[{"buffer":0,"byteLength":)" + std::to_string(bytes) + R"(}],
       "accessors":[)" + accessor(0, n, "SCALAR") + "," + accessor(4 * n, n, "VEC3") + "," +
            accessor(16 * n, n, "VEC4") + "," + accessor(32 * n, n, "VEC3") + "," + accessor(44 * n, 1, "SCALAR") +

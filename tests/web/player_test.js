@@ -154,15 +154,18 @@ test('the music plays from the start time after the click, pauses with Space, an
 
   const silent = variant('no-music', (dir) => fs.unlinkSync(path.join(dir, 'demo.mp3')));
   const quiet = await serve(silent);
-  const other = await open(quiet.url, '?start=3');
-  await start(other.page);
-  const first = await shot(other.page);
-  await other.page.waitForTimeout(500);
-  assert.ok((await compare(chromium.context, first, await shot(other.page))).largest > 0, 'the show runs');
-  assert.equal(await other.page.evaluate(() => Module.quor.music.audio), null);
-  assert.equal(await other.page.evaluate(() => document.body.dataset.state), 'playing');
-  await other.page.close();
-  await quiet.close();
+  try {
+    const other = await open(quiet.url, '?start=3');
+    await start(other.page);
+    const first = await shot(other.page);
+    await other.page.waitForTimeout(500);
+    assert.ok((await compare(chromium.context, first, await shot(other.page))).largest > 0, 'the show runs');
+    assert.equal(await other.page.evaluate(() => Module.quor.music.audio), null);
+    assert.equal(await other.page.evaluate(() => document.body.dataset.state), 'playing');
+    await other.page.close();
+  } finally {
+    await quiet.close();
+  }
 });
 
 test('refused data and options, and ?help, show the native messages on the page', async () => {
@@ -184,16 +187,19 @@ test('refused data and options, and ?help, show the native messages on the page'
     [damaged, '?mute', ['quor-demo: tesk.mem: index 0 of quad is 9, beyond the 4 quad vertices']],
     [missing, '', ['WARNING: file not found: tesk.mem',
       'quor-demo: tesk.mem: looked in /; give its folder with --data DIR, or run the demo from the folder that holds it']],
-    [site, '?start=soon', ["quor-demo: --start: 'soon' is not a number of seconds, 0 or more (see quor-demo --help)"]],
+    [site, '?start=soon', ["quor-demo: --start: 'soon' is not a number of seconds from 0 to 31 (see quor-demo --help)"]],
   ];
   for (const [folder, query, lines] of cases) {
     const served = await serve(folder);
-    const { page } = await open(served.url, query);
-    assert.equal(await reach(page, ['ready', 'failed', 'said']), 'failed');
-    assert.deepEqual((await messages(page)).trim().split('\n'), lines);
-    assert.ok(await page.isVisible('#messages'));
-    await page.close();
-    await served.close();
+    try {
+      const { page } = await open(served.url, query);
+      assert.equal(await reach(page, ['ready', 'failed', 'said']), 'failed');
+      assert.deepEqual((await messages(page)).trim().split('\n'), lines);
+      assert.ok(await page.isVisible('#messages'));
+      await page.close();
+    } finally {
+      await served.close();
+    }
   }
   // ?help answers as --help does, and nothing starts.
   const { page } = await open(server.url, '?help');

@@ -1,0 +1,40 @@
+// The window's input for Dear ImGui, in the order it came. ImGui (1.86) reads keys and pointer
+// buttons once a frame as a state, and a text field takes the frame's typed characters before its
+// keys: a key pressed and released between two frames would be lost, a character typed after
+// Enter would reach the field before Enter does. The queue gives each frame the events up to the
+// first that would be lost or reordered there; the rest wait for the next frame.
+#pragma once
+
+#include <deque>
+
+struct ImGuiIO;
+
+namespace quor::overlay {
+
+class input_queue {
+public:
+    // A key as the window reports it (a character code; Ctrl with a letter gives 1 to 26) with the
+    // modifier bits held (platform::modifier_*).
+    void key(unsigned char code, bool down, int modifiers);
+    // A special key (function and arrow keys, the window system's numbers).
+    void special(int code, bool down, int modifiers);
+    void button(int number, bool down, int x, int y, int modifiers);
+    void motion(int x, int y);
+    void wheel(int direction, int x, int y);
+
+    // Before a frame: hands `io` the events this frame can take.
+    void apply(ImGuiIO& io);
+    bool empty() const { return events.empty(); }
+
+private:
+    struct event {
+        enum class kind { character, key, button, motion, wheel } what;
+        int code = 0; // character, ImGui key slot, button number or wheel direction
+        bool down = false;
+        int x = 0, y = 0;
+        int modifiers = -1; // -1: not known with this event
+    };
+    std::deque<event> events;
+};
+
+} // namespace quor::overlay

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Typing into the workbench's key table through the real window (a private X server, openbox,
+# XTEST by way of xdotool): a number clicked and typed, then Enter, changes that key's value and
+# nothing else; a number typed and then Escaped changes nothing; one undo takes the whole typed
+# number back. What the file holds after each save is read back through the text export.
+set -u
+source "$(dirname "$0")/lib.bash"
+needs_workbench
+work=$(data_copy) || { echo "FAIL: could not build the data"; exit 1; }
+"$QUOR_BIN_DIR/quor-mem" motion export "$work/tesk.mem" > "$work/before.txt"
+# The key table in a 1280x720 window, the camera's position x selected as at the start: rows of
+# 23 pixels from the first key (0.5 s) at y 379; the value column at x 960, the tension at x 1087.
+screen=1600x900
+(cd "$work" && run_in_x "$work/x.log" bash -c '
+  openbox >/dev/null 2>&1 & sleep 1
+  "$QUOR_BIN_DIR/quor-demo" --edit --mute --window=1280x720 >out.txt 2>stderr.txt & pid=$!
+  id=$(timeout 20 xdotool search --sync --name "render device test" | head -1)
+  sleep 3
+  xdotool windowactivate --sync "$id" 2>/dev/null
+  # Ctrl+S until the save is said (a key pressed while the field still has the keyboard is the
+  # field'"'"'s), then the text export of what the file holds.
+  save_as_text() {
+    local said=$(grep -c "saved" out.txt) tries=0
+    while [ "$(grep -c "saved" out.txt)" -eq "$said" ] && [ $tries -lt 20 ]; do
+      [ $((tries % 5)) -eq 0 ] && xdotool key ctrl+s
+      sleep 0.5; tries=$((tries + 1))
+    done
+    "$QUOR_BIN_DIR/quor-mem" motion export tesk.mem > "$1"
+  }
+  xdotool mousemove --window "$id" 960 402 click 1; sleep 1
+  xdotool type --delay 150 "1.5"; xdotool key Return; sleep 1
+  xdotool mousemove --window "$id" 1087 425 click 1; sleep 1
+  xdotool type --delay 150 "0.7"; xdotool key Escape; sleep 1
+  save_as_text typed.txt
+  xdotool key ctrl+z; sleep 1
+  save_as_text undone.txt
+  xdotool key --window "$id" Escape
+  wait $pid; echo $? > status')
+cd "$work"
+expect_eq "$(diff before.txt typed.txt | grep -c '^[<>]')" 2 "one line of the export changed"
+expect_eq "$(diff before.txt typed.txt | grep '^>')" ">     Key 1.5 1 0 0 0 0 0 0 0" \
+  "the typed value went into the key at 1 s, Escape left the tension of the next key alone"
+expect_eq "$(cmp -s before.txt undone.txt && echo same || echo differs)" same "one undo takes the typed value back"
+expect_empty_file stderr.txt "nothing on stderr"
+expect_eq "$(cat status 2>/dev/null)" 0 "Escape: status 0"
+finish
