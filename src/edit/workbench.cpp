@@ -121,7 +121,10 @@ bool workbench::save_as(const std::string& path)
     std::vector<char> file(block, block + demo::layout::scene_section.offset);
     file.insert(file.end(), section.begin(), section.end());
     std::string error;
-    if (!replace_file(path, file, demo::loads_as_the_demo(path), &error)) {
+    // As a save: another writer holding the copy's name refuses at once rather than stall the frame.
+    replace_options options;
+    options.lock_wait_ms = 0;
+    if (!replace_file(path, file, demo::loads_as_the_demo(path), &error, options)) {
         say("not saved: " + error, true);
         return false;
     }
