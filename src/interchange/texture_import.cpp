@@ -85,6 +85,14 @@ bool decode_image(std::span<const std::uint8_t> file, rgb_image& out, std::strin
               " a side) an import decodes";
         return false;
     }
+    // stb_image takes the low byte of a 16-bit PNM's samples where the format puts the high one
+    // first, and its conversion of them to RGB reads past its buffer.
+    image_source depth{file};
+    if (file.size() >= 2 && file[0] == 'P' && (file[1] == '5' || file[1] == '6') &&
+        stbi_is_16_bit_from_callbacks(&image_io, &depth)) {
+        why = "a PGM or PPM of 16 bits a sample, which the import does not read (save it with 8)";
+        return false;
+    }
     image_source source{file};
     std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
         stbi_load_from_callbacks(&image_io, &source, &w, &h, &channels, 3), stbi_image_free);

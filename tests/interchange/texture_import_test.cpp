@@ -126,12 +126,13 @@ TEST(TextureImport, BombsAndCutFilesAreRefusedBeforeTheSlotChanges)
         {"cut.ppm", ppm.substr(0, ppm.size() / 2)},   {"cut.bmp", bmp(64, 64, 1000)},
         {"cut.tga", tga(64, 64, 1000)},               {"whole.ppm", ppm},
         {"whole.bmp", bmp(64, 64, 64 * 64 * 3)},      {"whole.tga", tga(64, 64, 64 * 64 * 3)},
+        {"sixteen-bit.pgm", "P5\n64 64\n65535\n" + std::string(64 * 64 * 2, '\x80')},
     };
     const std::string too_large = "pixels, more than the 16 megapixels (and 16384 a side) an import decodes\n";
     const std::string cut = ": the image is cut short: the file ends before its last pixels\n";
     const std::string expected[] = {"a picture of 16000 x 16000 " + too_large, "not an image stb_image can read",
                                     "a picture of 20000 x 20000 " + too_large, "a picture of 20000 x 20000 " + too_large,
-                                    cut, cut, cut, "", "", ""};
+                                    cut, cut, cut, "", "", "", "a PGM or PPM of 16 bits a sample"};
     for (std::size_t i = 0; i < std::size(files); ++i) {
         const std::string path = scratch.dir + "/" + files[i].first;
         std::ofstream(path, std::ios::binary) << files[i].second;
