@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
-#include <sstream>
 
 #include "app/command_line.h"
 #include "app/report.h"
@@ -52,14 +51,6 @@ bool names_data_file(const std::string& out_path, std::string* error)
         return false;
     *error = out_path + " is a data file: the output would replace it (name another file)";
     return true;
-}
-
-// "2", "30.5": seconds as a person writes them.
-std::string seconds_text(double s)
-{
-    std::ostringstream out;
-    out << s;
-    return out.str();
 }
 
 // Seconds of fade-out before the cut of a recording longer than the timeline.
@@ -177,8 +168,8 @@ int music(const std::string& in_path, const std::string& out_path)
         return refuse("music", error);
     const double seconds = end_with_timeline(pcm, rate, end, music_fade);
     if (seconds < end)
-        system::report("music", "warning: " + in_path + " lasts " + seconds_text(seconds) + " s, shorter than the " +
-                                    seconds_text(end) + " s timeline: the demo ends in silence");
+        system::report("music", "warning: " + in_path + " lasts " + system::number_text(seconds) + " s, shorter than the " +
+                                    system::number_text(end) + " s timeline: the demo ends in silence");
     const std::vector<std::uint8_t> mp3 = encode_mp3(pcm, &error, rate);
     if (mp3.empty() ||
         !replace_file(out_path, std::span(reinterpret_cast<const char*>(mp3.data()), mp3.size()), {}, &error))

@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
-#include <sstream>
 
 #include "app/report.h"
 #include "version.h"
@@ -34,13 +33,6 @@ bool parse_decimal(std::string_view text, double& out)
     errno = 0;
     out = std::strtod(whole.c_str(), &end);
     return errno != ERANGE && end == whole.c_str() + whole.size();
-}
-
-std::string number_text(double v)
-{
-    std::ostringstream out;
-    out << v;
-    return out.str();
 }
 
 // The subcommands parsed, after the program's name: "quor-mem motion lws".

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <sstream>
 #include <string>
 
 namespace quor::system {
@@ -28,6 +29,13 @@ std::string printable(std::string_view text, std::size_t limit)
         }
     }
     return cut ? out + "..." : out;
+}
+
+std::string number_text(double v)
+{
+    std::ostringstream out;
+    out << v;
+    return out.str();
 }
 
 void report(std::string_view what, std::string_view why)

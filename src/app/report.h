@@ -18,6 +18,9 @@ void set_program_name(std::string_view name);
 // with "..." when longer.
 std::string printable(std::string_view text, std::size_t limit = 64);
 
+// A number as a person writes it in a message: "2", "30.5", "0.0001" (six significant digits).
+std::string number_text(double v);
+
 // "<program>: <what>: <why>", control characters shown as printable() shows them, so the line
 // stays one line whatever a file or an argument put into it.
 void report(std::string_view what, std::string_view why);

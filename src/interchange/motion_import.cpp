@@ -3,8 +3,8 @@
 #include "interchange/motion_import.h"
 
 #include <algorithm>
-#include <sstream>
 
+#include "app/report.h"
 #include "demo/data_file.h"
 #include "demo/data_layout.h"
 #include "interchange/gltf_motion.h"
@@ -44,14 +44,6 @@ bool parse_file(const std::string& path, bool (*parse)(std::string_view, Parsed&
         return true;
     *error = at_line(path, err);
     return false;
-}
-
-// "2", "30.5": seconds as a person writes them.
-std::string seconds_text(double s)
-{
-    std::ostringstream out;
-    out << s;
-    return out.str();
 }
 
 } // namespace
@@ -139,7 +131,7 @@ bool record_from_motion(const source_motion& src, std::size_t record, double at,
     if (!camera) {
         if (std::any_of(src.begin(), src.end(), [](const source_curve& c) { return !c.constant; }))
             notes.push_back(std::string("the ") + motion_record_names[record] +
-                            " record holds nine constants only: it takes the values at " + seconds_text(at) + " s");
+                            " record holds nine constants only: it takes the values at " + system::number_text(at) + " s");
         return true;
     }
     // One line for each reason the source gave for baking.
@@ -152,7 +144,7 @@ bool record_from_motion(const source_motion& src, std::size_t record, double at,
         for (const auto& [name, why] : fitted.baked)
             if (why == reason)
                 names += (names.empty() ? "" : ", ") + name;
-        notes.push_back("baked " + names + " (" + reason + ") up to " + seconds_text(demo::layout::timeline_end) + " s");
+        notes.push_back("baked " + names + " (" + reason + ") up to " + system::number_text(demo::layout::timeline_end) + " s");
     }
     if (!fitted.thinned.empty()) {
         std::string names;
