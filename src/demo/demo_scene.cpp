@@ -15,6 +15,7 @@
 #include "gl/texcoord_texgen.h"
 #include "gl/vertex_buffer.h"
 #include "io/disk_binfile.h"
+#include "io/utf8_path.h"
 
 namespace quor::demo {
 
@@ -57,10 +58,10 @@ std::unique_ptr<char[]> read_file(std::size_t& size, std::string& path)
             std::error_code ignored;
             const std::filesystem::path here = std::filesystem::current_path(ignored);
             // Each folder once: the root is its own parent, and the installed folder may be unknown.
-            std::vector<std::string> folders{here.string()};
-            for (const std::filesystem::path& more : {here.parent_path(), std::filesystem::path(installed).parent_path()})
-                if (!more.empty() && std::find(folders.begin(), folders.end(), more.string()) == folders.end())
-                    folders.push_back(more.string());
+            std::vector<std::string> folders{io::utf8_text(here)};
+            for (const std::filesystem::path& more : {here.parent_path(), io::utf8_path(installed).parent_path()})
+                if (!more.empty() && std::find(folders.begin(), folders.end(), io::utf8_text(more)) == folders.end())
+                    folders.push_back(io::utf8_text(more));
             std::string where = folders.front();
             for (std::size_t i = 1; i < folders.size(); ++i)
                 where += (i + 1 == folders.size() ? " and " : ", ") + folders[i];
