@@ -44,14 +44,13 @@ boost::shared_ptr<mesh_object> make_mesh(const char* block, boost::shared_ptr<gl
 // Reads the whole file into a fresh block; the file must fit the block.
 std::unique_ptr<char[]> read_file(std::size_t& size, std::string& path)
 {
-    DiskBinfile file(default_search_path);
-    bool found = file.open(data_file_name);
-    // An installed program started from a folder without data reads the installed data.
-    const bool missing = !found && file.last_failure() == DiskBinfile::open_failure::not_found;
+    // An installed program started from a folder without data reads the installed data: its folder
+    // is the search path's last, so that finding the data there is no failure to warn of.
     const std::string installed = installed_data_folder();
-    const std::string installed_file = installed + data_file_name;
-    if (missing && !installed.empty() && file_length(installed_file.c_str()) > 0)
-        found = file.open(installed_file.c_str());
+    DiskBinfile file(installed.empty() ? std::string(default_search_path)
+                                       : std::string(default_search_path) + ";" + installed);
+    const bool found = file.open(data_file_name);
+    const bool missing = !found && file.last_failure() == DiskBinfile::open_failure::not_found;
     if (!found) {
         // The file layer has said why; only a missing file needs to say where it was looked for.
         if (missing) {

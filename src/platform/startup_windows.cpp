@@ -38,12 +38,12 @@ std::vector<std::string> utf8_arguments(int argc, char** argv)
     return out;
 }
 
+// Attached even when both streams are redirected: a Ctrl-C in the console that started the program
+// then reaches it, as it reaches a console program.
 bool connect_standard_streams()
 {
     const bool out = leads_somewhere(STD_OUTPUT_HANDLE);
     const bool err = leads_somewhere(STD_ERROR_HANDLE);
-    if (out && err)
-        return true;
     if (!AttachConsole(ATTACH_PARENT_PROCESS))
         return out || err;
     // The runtime's streams were set up before there was a console: point them at it.
