@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -17,10 +16,8 @@ using namespace quor::edit;
 
 std::string read_text(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    const std::vector<char> bytes = quor::test::read_all(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 TEST(BeatGrid, CountsBarsAndBeatsAndSnapsToPartsOfABeat)

@@ -4,7 +4,6 @@
 #include "edit/workbench.h"
 
 #include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -21,10 +20,8 @@ using namespace quor::test;
 
 std::string text_of(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    const std::vector<char> bytes = quor::test::read_all(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 class WorkbenchSettings : public ::testing::Test {
