@@ -17,6 +17,7 @@ struct beat_estimate {
     double first_beat = 0;
     // Onsets that fell on the grid and fixed it: a handful means a guess.
     int onsets_used = 0;
+    bool operator==(const beat_estimate&) const = default;
 };
 
 // Both channels' average.
