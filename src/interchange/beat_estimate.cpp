@@ -1,7 +1,7 @@
-// aubio works in hops of 512 samples (11.6 ms at 44.1 kHz) and reports beats late or early by
-// whatever its tracker's phase settles on; its onsets are placed within a few milliseconds of
-// each attack. The tracker's tempo picks which onsets belong to the beat; least squares over those
-// gives the grid.
+// aubio's tracker finds the tempo to within a few percent, and its beats lie wherever its phase
+// settles (on the off-beats, at times); its onsets lie within a few milliseconds of each attack.
+// The tempo and phase near the tracker's on which the energy rises most pick the grid, and least
+// squares over the onsets on it place it finely.
 #include "interchange/beat_estimate.h"
 
 #include <aubio/aubio.h>
@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <numbers>
 
 namespace quor::interchange {
 namespace {
@@ -17,6 +16,9 @@ namespace {
 constexpr uint_t window = 1024;
 constexpr uint_t hop = 256;
 constexpr double low_bpm = 60, high_bpm = 180;
+// How far from the tracker's tempo the grid is looked for, and in what steps.
+constexpr double search = 0.04;
+constexpr double bpm_step = 0.02;
 
 struct fvec_deleter {
     void operator()(fvec_t* v) const { del_fvec(v); }
@@ -108,52 +110,41 @@ bool estimate_beat(std::span<const float> samples, int rate, beat_estimate& out,
         bpm *= 2;
     while (bpm > high_bpm)
         bpm /= 2;
-    // The tracker's beats place the grid roughly (their mean phase, taken round the beat's circle
-    // since phases just before and after a beat are neighbours), the onsets on it finely.
-    const double period = 60 / bpm;
-    double sx = 0, sy = 0;
-    for (double t : beats) {
-        const double angle = 2 * std::numbers::pi * t / period;
-        sx += std::cos(angle), sy += std::sin(angle);
-    }
-    const double mean_phase = std::atan2(sy, sx) / (2 * std::numbers::pi) * period;
-    line_fit grid{period, mean_phase, 0};
-    const auto refine = [&]() {
-        for (int round = 0; round < 3; ++round) {
-            const line_fit next = fit(attacks, grid.period, grid.phase);
-            if (next.used < 4)
-                break;
-            grid = next;
-        }
-    };
-    refine();
-    // Trackers and onsets alike may settle on the off-beats or the quarters between beats (hats,
-    // arpeggios): of the four quarter shifts, the beat is where the energy rises most.
-    const auto strength = [&](double phase) {
+    // The tracker's tempo is rough (a few percent off on some music): the grid near it on which
+    // the energy rises most, hop by hop, is the beat. Its phase is the loudest attack's, not an
+    // off-beat's (hats, arpeggios), whatever the tracker settled on.
+    const double hop_s = static_cast<double>(hop) / rate;
+    const double length = static_cast<double>(samples.size()) / rate;
+    const auto strength = [&](double period, double phase) {
         double sum = 0;
-        const double hop_s = static_cast<double>(hop) / rate;
-        for (double t = phase; t < static_cast<double>(samples.size()) / rate; t += grid.period) {
+        for (double t = phase; t < length; t += period) {
             const auto h = static_cast<std::ptrdiff_t>(std::lround(t / hop_s));
             double most = 0;
-            for (std::ptrdiff_t k = std::max<std::ptrdiff_t>(0, h - 2);
-                 k <= h + 2 && k < static_cast<std::ptrdiff_t>(rise.size()); ++k)
+            for (std::ptrdiff_t k = std::max<std::ptrdiff_t>(0, h - 1);
+                 k <= h + 1 && k < static_cast<std::ptrdiff_t>(rise.size()); ++k)
                 most = std::max(most, rise[static_cast<std::size_t>(k)]);
             sum += most;
         }
         return sum;
     };
-    double best_phase = grid.phase, best = -1;
-    for (int quarter = 0; quarter < 4; ++quarter) {
-        const double phase = grid.phase + quarter * grid.period / 4;
-        const double s = strength(phase - std::floor(phase / grid.period) * grid.period);
-        if (s > best * 1.05) {
-            best = s;
-            best_phase = phase;
+    line_fit grid;
+    double best = -1;
+    for (double b = bpm * (1 - search); b <= bpm * (1 + search); b += bpm_step) {
+        const double period = 60 / b;
+        for (double phase = 0; phase < period; phase += hop_s) {
+            const double score = strength(period, phase);
+            if (score > best) {
+                best = score;
+                grid = {period, phase, 0};
+            }
         }
     }
-    if (best_phase != grid.phase) {
-        grid.phase = best_phase;
-        refine();
+    // The onsets on that grid place it finely.
+    for (int round = 0; round < 3; ++round) {
+        const line_fit next = fit(attacks, grid.period, grid.phase);
+        if (next.used < 4)
+            break;
+        grid = next;
     }
     out.bpm = 60 / grid.period;
     out.first_beat = grid.phase - std::floor(grid.phase / grid.period) * grid.period;

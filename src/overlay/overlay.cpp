@@ -83,7 +83,7 @@ void workbench_overlay::draw_panels(edit::workbench& bench, float seconds)
     ImGui::NewFrame();
     bool scrubbing = false;
     draw_transport(bench, places.transport, asked, importing, watch, timing, scrubbing);
-    draw_channels(bench, places.channels, selected, scrubbing);
+    draw_channels(bench, places.channels, selected, timing, scrubbing);
     bench.player().set_scrubbing(scrubbing);
     draw_reload_prompt(bench, places.transport);
     if (!bench.reload_pending()) {

@@ -206,7 +206,7 @@ void pick_file(import_choice& choice, int file)
 // The curve over the whole timeline, its keys (the reader's seed key hollow) and the current time.
 // A key under the pointer is picked: selected, gone to, and its value dragged up and down.
 // Elsewhere a click or drag seeks. Mixers pass no selection: their keys are not the channel's.
-void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, bool& scrubbing)
+void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, const timing_state& timing, bool& scrubbing)
 {
     const channel_record& c = bench.document().channel(at);
     Channel curve = edit::engine_channel(c);
@@ -266,7 +266,7 @@ void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, boo
 
     ImDrawList* draw = ImGui::GetWindowDrawList();
     draw->AddRectFilled(origin, ImVec2(origin.x + size.x, origin.y + size.y), IM_COL32(20, 20, 24, 220));
-    draw_beat_grid(draw, origin, size, 0, end, bench.settings().get());
+    draw_beat_grid(draw, origin, size, 0, end, bench.settings().get(), timing);
     std::vector<ImVec2> line(values.size());
     for (int i = 0; i < samples; ++i)
         line[static_cast<std::size_t>(i)] = ImVec2(origin.x + size.x * i / (samples - 1), y_of(values[static_cast<std::size_t>(i)]));
@@ -345,7 +345,7 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
     ImGui::EndTable();
 }
 
-void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
+void draw_details(edit::workbench& bench, selection& selected, const timing_state& timing, bool& scrubbing)
 {
     const channel_ref at = selected.channel;
     const channel_record& c = bench.document().channel(at);
@@ -361,7 +361,7 @@ void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
         break;
     }
     case channel_kind::envelope:
-        draw_curve(bench, at, &selected, scrubbing);
+        draw_curve(bench, at, &selected, timing, scrubbing);
         if (ImGui::Button("Add key here")) {
             const double here = bench.settings().get().snapped(now);
             const edit::edit_result r = bench.edit([&](motion_document& d) { return d.add_key(at, here); });
@@ -384,7 +384,7 @@ void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
         draw_key_table(bench, at, selected);
         break;
     case channel_kind::mixer:
-        draw_curve(bench, at, nullptr, scrubbing);
+        draw_curve(bench, at, nullptr, timing, scrubbing);
         ImGui::TextWrapped("Mixer entries are shown read-only; editing them may come later. The file stores no "
                            "weights, so the mixer yields its entry 0, the reader's seed: 0.");
         if (ImGui::Button("Make constant"))
@@ -507,7 +507,8 @@ void draw_transport(edit::workbench& bench, const rect& where, questions& asked,
     ImGui::End();
 }
 
-void draw_channels(edit::workbench& bench, const rect& where, selection& selected, bool& scrubbing)
+void draw_channels(edit::workbench& bench, const rect& where, selection& selected, const timing_state& timing,
+                   bool& scrubbing)
 {
     if (selected.typing.item && ImGui::GetActiveID() != selected.typing.item)
         commit_typing(bench, selected);
@@ -541,7 +542,7 @@ void draw_channels(edit::workbench& bench, const rect& where, selection& selecte
             selected.key = -1;
         }
     }
-    draw_details(bench, selected, scrubbing);
+    draw_details(bench, selected, timing, scrubbing);
     ImGui::End();
 }
 

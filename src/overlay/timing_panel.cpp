@@ -23,6 +23,7 @@ const ImU32 part_colour = IM_COL32(100, 100, 120, 35);
 const ImU32 marker_colour = IM_COL32(255, 190, 60, 230);
 const ImU32 loop_colour = IM_COL32(80, 160, 255, 45);
 const ImU32 playhead_colour = IM_COL32(255, 80, 80, 255);
+const ImU32 wave_colour = IM_COL32(90, 110, 90, 120);
 
 void add_marker_here(edit::workbench& bench, timing_state& state)
 {
@@ -61,10 +62,12 @@ void tap(edit::workbench& bench, timing_state& state)
 } // namespace
 
 void draw_beat_grid(ImDrawList* draw, const ImVec2& origin, const ImVec2& size, double from, double to,
-                    const edit::workbench_settings& s)
+                    const edit::workbench_settings& s, const timing_state& state)
 {
     if (!(to > from) || size.x <= 0)
         return;
+    if (s.music_lane)
+        state.music.draw(draw, origin, size, from, to, wave_colour);
     const double per_pixel = (to - from) / size.x;
     const auto x_of = [&](double t) { return origin.x + static_cast<float>((t - from) / per_pixel); };
     for (const edit::grid_line& line : edit::grid_lines(s.beat, from, to, 4, min_line_gap * per_pixel)) {
@@ -86,6 +89,7 @@ void draw_timing(edit::workbench& bench, timing_state& state, bool& scrubbing)
 {
     const edit::workbench_settings& s = bench.settings().get();
     edit::transport& play = bench.player();
+    state.music.follow(bench.file());
     ImGui::PushID("timing");
 
     // The tempo's fields change a copy; it goes to the settings once the field is left.
@@ -176,11 +180,37 @@ void draw_timing(edit::workbench& bench, timing_state& state, bool& scrubbing)
     if (play.in_mark() || play.out_mark())
         draw->AddRectFilled(ImVec2(x_of(play.in_mark().value_or(0)), origin.y),
                             ImVec2(x_of(play.out_mark().value_or(end)), origin.y + size.y), loop_colour);
-    draw_beat_grid(draw, origin, size, 0, end, s);
+    draw_beat_grid(draw, origin, size, 0, end, s, state);
     for (const edit::marker& m : s.markers)
         draw->AddText(ImVec2(x_of(m.time) + 2, origin.y), marker_colour, m.name.c_str());
     const float now = x_of(play.time());
     draw->AddLine(ImVec2(now, origin.y), ImVec2(now, origin.y + size.y), playhead_colour);
+
+    bool shown = s.music_lane;
+    if (ImGui::Checkbox("waveform", &shown))
+        bench.settings().change().music_lane = shown;
+    ImGui::SameLine();
+    const interchange::music_peaks& peaks = state.music.peaks();
+    if (!state.music.ready()) {
+        ImGui::TextDisabled("%s", state.music.trouble().c_str());
+    } else if (!peaks.beat_found) {
+        ImGui::TextDisabled("no beat found in the music: tap it or type it");
+    } else {
+        // The music's beat, for the author to take and correct.
+        edit::tempo found = s.beat;
+        found.bpm = std::clamp(peaks.beat.bpm, edit::tempo::min_bpm, edit::tempo::max_bpm);
+        found.offset = peaks.beat.first_beat;
+        ImGui::TextDisabled("the music's beat: %.2f BPM from %.3f s", found.bpm, found.offset);
+        ImGui::SameLine();
+        ImGui::BeginDisabled(found == s.beat);
+        if (ImGui::SmallButton("Use it")) {
+            bench.settings().change().beat = found;
+            bench.set_status("tempo from the music: " + system::number_text(found.bpm) + " BPM, first beat at " +
+                                 system::number_text(found.offset) + " s",
+                             false);
+        }
+        ImGui::EndDisabled();
+    }
     ImGui::PopID();
 }
 

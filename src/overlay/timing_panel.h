@@ -8,6 +8,7 @@
 
 #include "edit/beat_grid.h"
 #include "edit/workbench.h"
+#include "overlay/music_lane.h"
 
 struct ImDrawList;
 struct ImVec2;
@@ -21,14 +22,16 @@ struct timing_state {
     // The tempo as its fields show it while one of them is being changed.
     edit::tempo shown;
     bool changing_tempo = false;
+    music_lane music;
 };
 
 // Inside the transport's window, after its own rows.
 void draw_timing(edit::workbench& bench, timing_state& state, bool& scrubbing);
 
-// The grid and the markers over a plot of `size` at `origin` that shows `from` to `to` seconds.
+// The waveform (while the lane is shown), the grid and the markers over a plot of `size` at
+// `origin` that shows `from` to `to` seconds.
 void draw_beat_grid(ImDrawList* draw, const ImVec2& origin, const ImVec2& size, double from, double to,
-                    const edit::workbench_settings& s);
+                    const edit::workbench_settings& s, const timing_state& state);
 
 // The keys of the music's time: g snapping on and off, m a marker here, [ and ] the previous and
 // next marker, t a tap. True when `key` was one of them.
