@@ -168,7 +168,7 @@ var Module = (function () {
     }
     finish() {
       const t = this.target;
-      if (!t || t.done) return;
+      if (!t || !t.done) return;
       const needed = (part) => part.at < t.size && (part.at < t.laterAt || part.at + part.size > t.laterEnd);
       if (this.parts.every((part, i) => this.placed[i] || !needed(part))) {
         t.done(t.size);
@@ -514,6 +514,6 @@ var Module = (function () {
           stopped(1);
         });
     },
-    quor: { files, show, screen, music },
+    quor: { files, show, screen, music, transport },
   };
 })();

@@ -42,22 +42,19 @@
   }
 
   // The float bits predicted for value i of the current frame from the frames a and b before it
-  // (Uint32Array views, null when there is none).
+  // (Uint32Array views with Float32Array views fa and fb, null when there is none).
   const scratch = new Float32Array(1);
   const scratchBits = new Uint32Array(scratch.buffer);
-  function predictor(a, b) {
-    if (!a) return () => 0;
-    if (!b) return (i) => a[i];
-    const fa = new Float32Array(a.buffer, a.byteOffset, a.length);
-    const fb = new Float32Array(b.buffer, b.byteOffset, b.length);
-    return (i) => {
-      const p = 2 * fa[i] - fb[i];
-      // A NaN's bits are not kept the same by every engine: those values are predicted by a alone.
-      if (p !== p || p === Infinity || p === -Infinity) return a[i];
-      scratch[0] = p;
-      return scratchBits[0];
-    };
+  function predict(a, b, fa, fb, i) {
+    if (!a) return 0;
+    if (!b) return a[i];
+    const p = 2 * fa[i] - fb[i];
+    // A NaN's bits are not kept the same by every engine: those values are predicted by a alone.
+    if (p !== p || p === Infinity || p === -Infinity) return a[i];
+    scratch[0] = p;
+    return scratchBits[0];
   }
+  const floats = (w) => w && new Float32Array(w.buffer, w.byteOffset, w.length);
 
   // Aligned 32-bit words of a byte range (copied when it is not aligned).
   function words(bytes) {
@@ -72,14 +69,26 @@
     return count >= 2 ? [frame(1), frame(0)] : count === 1 ? [frame(0), null] : [null, null];
   }
 
-  // Where value c of vertex v of frame f lies in a part's byte plane: one value of the vertex
-  // after the other, each through the part's frames, each frame's vertices in order. Neighbours
-  // then are the same quantity of neighbouring vertices, which deflate finds alike.
-  function placement(frameCount, stride, vertex) {
+  // Visits the values of a part's frames in order, frame after frame, with where each lies in a
+  // byte plane: one value of the vertex after the other, each through the part's frames, each
+  // frame's vertices in order. Neighbours in a plane then are the same quantity of neighbouring
+  // vertices, which deflate finds alike. visit(current frame, index in it, place, a, b, fa, fb).
+  function walk(n, previous, stride, vertex, frameOf, visit) {
     const per = stride >> 2;
     const values = vertex >> 2;
     const vertices = per / values;
-    return (f, i) => (i % values) * frameCount * vertices + f * vertices + Math.floor(i / values);
+    const frameCount = n / per;
+    let [a, b] = history(previous, stride);
+    for (let f = 0; f < frameCount; ++f) {
+      const current = frameOf(f);
+      const fa = floats(a);
+      const fb = floats(b);
+      for (let c = 0; c < values; ++c) {
+        const base = c * frameCount * vertices + f * vertices;
+        for (let v = 0, i = c; v < vertices; ++v, i += values) visit(current, i, base + v, a, b, fa, fb);
+      }
+      [b, a] = [a, current];
+    }
   }
 
   // Frames (a whole number of `stride` bytes, vertices of `vertex` bytes) to the byte planes of
@@ -90,23 +99,14 @@
     const out = new Uint8Array(frames.length);
     const values = words(frames);
     const per = stride >> 2;
-    const frameCount = n / per;
-    const place = placement(frameCount, stride, vertex);
-    let [a, b] = history(previous, stride);
-    for (let f = 0; f < frameCount; ++f) {
-      const current = values.subarray(f * per, (f + 1) * per);
-      const predict = predictor(a, b);
-      for (let i = 0; i < per; ++i) {
-        const r = (current[i] - predict(i)) | 0;
-        const z = ((r << 1) ^ (r >> 31)) >>> 0;
-        const at = place(f, i);
-        out[at] = z & 255;
-        out[n + at] = (z >>> 8) & 255;
-        out[2 * n + at] = (z >>> 16) & 255;
-        out[3 * n + at] = z >>> 24;
-      }
-      [b, a] = [a, current];
-    }
+    walk(n, previous, stride, vertex, (f) => values.subarray(f * per, (f + 1) * per), (current, i, at, a, b, fa, fb) => {
+      const r = (current[i] - predict(a, b, fa, fb, i)) | 0;
+      const z = ((r << 1) ^ (r >> 31)) >>> 0;
+      out[at] = z & 255;
+      out[n + at] = (z >>> 8) & 255;
+      out[2 * n + at] = (z >>> 16) & 255;
+      out[3 * n + at] = z >>> 24;
+    });
     return out;
   }
 
@@ -115,19 +115,10 @@
     const n = planes.length >> 2;
     const out = new Uint32Array(n);
     const per = stride >> 2;
-    const frameCount = n / per;
-    const place = placement(frameCount, stride, vertex);
-    let [a, b] = history(previous, stride);
-    for (let f = 0; f < frameCount; ++f) {
-      const current = out.subarray(f * per, (f + 1) * per);
-      const predict = predictor(a, b);
-      for (let i = 0; i < per; ++i) {
-        const at = place(f, i);
-        const z = planes[at] | (planes[n + at] << 8) | (planes[2 * n + at] << 16) | (planes[3 * n + at] << 24);
-        current[i] = (((z >>> 1) ^ -(z & 1)) + predict(i)) >>> 0;
-      }
-      [b, a] = [a, current];
-    }
+    walk(n, previous, stride, vertex, (f) => out.subarray(f * per, (f + 1) * per), (current, i, at, a, b, fa, fb) => {
+      const z = planes[at] | (planes[n + at] << 8) | (planes[2 * n + at] << 16) | (planes[3 * n + at] << 24);
+      current[i] = (((z >>> 1) ^ -(z & 1)) + predict(a, b, fa, fb, i)) >>> 0;
+    });
     return new Uint8Array(out.buffer);
   }
 

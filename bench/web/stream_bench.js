@@ -9,7 +9,7 @@
 const fs = require('fs');
 const path = require('path');
 const { serve, browser, reach } = require('../../tests/web/lib.js');
-const { throttle, watch } = require('../../tests/web/network.js');
+const { throttle, watch, travelled } = require('../../tests/web/network.js');
 
 const root = path.resolve(__dirname, '../..');
 const site = process.env.QUOR_WEB_SITE || path.join(root, 'build-web/site');
@@ -23,23 +23,25 @@ const latency = Number(process.argv[3] || 20);
     const page = await chromium.context.newPage();
     await page.setViewportSize({ width: 1280, height: 720 });
     await page.addInitScript(watch);
-    const link = await throttle(page, rate, latency);
+    await throttle(page, rate, latency);
     await page.goto(server.url);
     await reach(page, ['ready'], 300000);
-    const ready = await page.evaluate(() => performance.now());
+    const ready = await page.evaluate(() => ({ ms: performance.now(), sent: Module.quor.transport.sent }));
     await page.click('#cover');
     await page.waitForFunction(() => window.quorWatch.firstDraw !== null);
     // To the end of the timeline (or of the show, which may have waited).
     await reach(page, ['ended', 'failed'], 300000);
     const seen = await page.evaluate(() => ({ ...window.quorWatch }));
-    await page.waitForTimeout(200);
+    // The page's own count of what travelled for the show, and the browser's of every response.
+    const counted = { show: await page.evaluate(() => Module.quor.transport.sent), all: await travelled(page) };
     const file = fs.statSync(path.join(site, 'tesk.mem')).size;
     console.log(`link ${(rate * 8e-6).toFixed(0)} Mbit/s, ${latency} ms`);
     console.log(`first frame: ${(seen.firstDraw / 1000).toFixed(2)} s after navigation (click offered at ` +
-      `${(ready / 1000).toFixed(2)} s)`);
+      `${(ready.ms / 1000).toFixed(2)} s, when the data's parts and the music had brought ${(ready.sent / 1e6).toFixed(1)} MB)`);
     console.log(`waits for data after the start: ${seen.waited}; meshes drawn from missing frames: ${seen.unarrived}`);
-    console.log(`travelled in all: ${(link.travelled / 1e6).toFixed(1)} MB (data file ${(file / 1e6).toFixed(1)} MB; ` +
-      `ratio ${(link.travelled / file).toFixed(3)})`);
+    const mb = (bytes) => `${(bytes / 1e6).toFixed(1)} MB`;
+    console.log(`travelled in all: ${mb(counted.all)} with headers (the data's parts and the music ` +
+      `${mb(counted.show)}); data file ${mb(file)}, ratio ${(counted.all / file).toFixed(3)}`);
   } finally {
     await chromium.close();
     await server.close();

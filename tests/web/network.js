@@ -2,7 +2,7 @@
 // watch on WebGL that notes the first draw and any draw of vertices that never arrived.
 'use strict';
 
-// Emulates a link of `bytesPerSecond` down and up with `latency` ms; counts the bytes that travel.
+// Emulates a link of `bytesPerSecond` down and up with `latency` ms.
 async function throttle(page, bytesPerSecond, latency) {
   const cdp = await page.context().newCDPSession(page);
   await cdp.send('Network.enable');
@@ -12,10 +12,13 @@ async function throttle(page, bytesPerSecond, latency) {
     downloadThroughput: bytesPerSecond,
     uploadThroughput: bytesPerSecond,
   });
-  const link = { travelled: 0 };
-  cdp.on('Network.loadingFinished', (event) => (link.travelled += event.encodedDataLength));
-  return link;
 }
+
+// The bytes of every response so far, headers included, as the page's resource timing counts them.
+const travelled = (page) =>
+  page.evaluate(() =>
+    [...performance.getEntriesByType('resource'), ...performance.getEntriesByType('navigation')].reduce(
+      (sum, e) => sum + e.transferSize, 0));
 
 // Installed before the page's scripts. The program's data block starts out as zeros, so a mesh
 // drawn from a frame that has not arrived has every position at the origin.
@@ -52,4 +55,4 @@ function watch() {
   );
 }
 
-module.exports = { throttle, watch };
+module.exports = { throttle, watch, travelled };

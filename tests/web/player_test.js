@@ -9,6 +9,7 @@ const { execFileSync, spawn } = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
+const zlib = require('zlib');
 const { serve, browser, reach, compare } = require('./lib.js');
 
 const root = path.resolve(__dirname, '../..');
@@ -172,15 +173,24 @@ test('the music plays from the start time after the click, pauses with Space, an
 });
 
 test('refused data and options, and ?help, show the native messages on the page', async () => {
-  // Index 0 of the quad's list points past its four vertices.
-  const damaged = variant('damaged', (dir) => {
-    const file = path.join(dir, 'tesk.mem');
-    fs.unlinkSync(file);
-    fs.copyFileSync(path.join(site, 'tesk.mem'), file);
-    const fd = fs.openSync(file, 'r+');
-    fs.writeSync(fd, Buffer.from([9, 0, 0, 0]), 0, 4, 129272640);
-    fs.closeSync(fd);
-  });
+  // Index 0 of the quad's list points past its four vertices: changed in the part that carries it.
+  const damaged = variant('damaged', () => {});
+  {
+    const listing = path.join(damaged, 'files.json');
+    const entry = JSON.parse(fs.readFileSync(listing, 'utf8'));
+    const parts = entry.files['tesk.mem'].parts;
+    const part = parts.list.find((p) => !p.frames && p.at <= 129272640 && p.at + p.size > 129272640);
+    const bytes = zlib.inflateRawSync(fs.readFileSync(path.join(site, parts.folder, part.name)));
+    bytes.writeUInt32LE(9, 129272640 - part.at);
+    const folder = path.join(damaged, parts.folder);
+    fs.unlinkSync(folder);
+    fs.mkdirSync(folder);
+    for (const p of parts.list) if (p !== part) fs.symlinkSync(path.join(site, parts.folder, p.name), path.join(folder, p.name));
+    const packed = zlib.deflateRawSync(bytes);
+    fs.writeFileSync(path.join(folder, part.name), packed);
+    part.sent = packed.length;
+    fs.writeFileSync(listing, JSON.stringify(entry));
+  }
   const missing = variant('missing', (dir) => {
     fs.unlinkSync(path.join(dir, 'tesk.mem'));
     fs.unlinkSync(path.join(dir, 'tesk.mem.parts'));
