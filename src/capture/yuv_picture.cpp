@@ -1,6 +1,6 @@
 // BT.709 video-range coefficients in 8.8 fixed point (the chroma rows sum to 0, so grey stays
 // neutral); chroma rounds a 2 x 2 sum in 8.10.
-#include "yuv_picture.h"
+#include "capture/yuv_picture.h"
 
 #include <cassert>
 #include <cstddef>

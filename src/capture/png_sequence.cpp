@@ -1,6 +1,6 @@
 // PNG pictures through the one PNG writer at its fast setting: a capture writes many large
 // pictures, and compression effort costs far more time than the size it saves is worth here.
-#include "png_sequence.h"
+#include "capture/png_sequence.h"
 
 #include <algorithm>
 #include <cstdio>

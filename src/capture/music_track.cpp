@@ -1,5 +1,5 @@
 // Decoding through libmpg123 (quiet, no resync hunt through junk) and writing through libsndfile.
-#include "music_track.h"
+#include "capture/music_track.h"
 
 #include <mpg123.h>
 #include <sndfile.h>

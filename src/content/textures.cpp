@@ -1,14 +1,14 @@
 // Procedural painting of the five textures. Each is a function of the texture coordinates as
 // the creature and the quad lay them out (see creature.cpp and stage.cpp), with shading baked
 // in: light from above, glowing edges, and soft features that survive minification.
-#include "textures.h"
+#include "content/textures.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
+#include "content/easing.h"
 #include "demo/data_layout.h"
-#include "easing.h"
 
 namespace quor::content {
 namespace {

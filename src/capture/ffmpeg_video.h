@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "frame_sink.h"
-#include "options.h"
+#include "capture/frame_sink.h"
+#include "capture/options.h"
 #include "platform/process.h"
 
 namespace quor::capture {

@@ -1,5 +1,5 @@
 // The exact-time schedule over the display callbacks of the application frame.
-#include "frame_stepper.h"
+#include "capture/frame_stepper.h"
 
 #include <cmath>
 #include <limits>

@@ -2,14 +2,14 @@
 // value", finds unknown options and checks sizes, rates and seconds whole with the shared
 // validators; what only the capture knows (the other values, how they go together) is checked
 // here, so that the capture itself never sees a size, rate or stretch it cannot use.
-#include "options.h"
+#include "capture/options.h"
 
 #include <charconv>
 #include <cmath>
 
 #include "app/command_line.h"
+#include "capture/ffmpeg_video.h"
 #include "demo/data_layout.h"
-#include "ffmpeg_video.h"
 
 namespace quor::capture {
 

@@ -2,7 +2,7 @@
 // its records read back to the designed motion, the camera keeps the creature in view and
 // comes close and high in the first act, the music fades out, and a second build gives the
 // same bytes. Also the inspector's refusals.
-#include "data_writer.h"
+#include "content/data_writer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,18 +19,18 @@
 
 #include "anim/envelope_mixer.h"
 #include "app/render_device.h"
-#include "camera_path.h"
-#include "creature.h"
+#include "content/camera_path.h"
+#include "content/creature.h"
+#include "content/soundtrack.h"
+#include "content/stage.h"
 #include "demo/data_check.h"
+#include "demo/data_report.h"
+#include "gl/dxt.h"
 #include "interchange/dxt1_chain.h"
 #include "interchange/motion_text.h"
-#include "gl/dxt.h"
+#include "interchange/mp3_encoder.h"
 #include "io/replace_file.h"
 #include "scene/transformation.h"
-#include "demo/data_report.h"
-#include "interchange/mp3_encoder.h"
-#include "soundtrack.h"
-#include "stage.h"
 
 namespace {
 

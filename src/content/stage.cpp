@@ -1,5 +1,5 @@
 // The floor quad and the constant placement records of the two objects.
-#include "stage.h"
+#include "content/stage.h"
 
 #include "anim/record.h"
 

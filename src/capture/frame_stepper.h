@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "options.h"
+#include "capture/options.h"
 
 namespace quor::capture {
 

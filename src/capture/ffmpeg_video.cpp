@@ -1,13 +1,13 @@
 // Starting ffmpeg and feeding it through the platform's programs: our pipe as its standard input
 // and a temporary file as its standard error (it reports its own failures there, quietly
 // otherwise).
-#include "ffmpeg_video.h"
+#include "capture/ffmpeg_video.h"
 
 #include <cctype>
 #include <sstream>
 
+#include "capture/yuv_picture.h"
 #include "platform/file.h"
-#include "yuv_picture.h"
 
 namespace quor::capture {
 

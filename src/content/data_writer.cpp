@@ -1,24 +1,24 @@
 // Fills the data file region by region: floor and creature frames, index lists, DXT1 textures
 // behind their 8-byte prefixes, motion records.
-#include "data_writer.h"
+#include "content/data_writer.h"
 
 #include <array>
 #include <cstring>
 #include <filesystem>
 
 #include "anim/record.h"
-#include "camera_path.h"
-#include "creature.h"
+#include "content/camera_path.h"
+#include "content/creature.h"
+#include "content/soundtrack.h"
+#include "content/stage.h"
+#include "content/textures.h"
 #include "demo/data_check.h"
-#include "demo/data_layout.h"
 #include "demo/data_file.h"
+#include "demo/data_layout.h"
 #include "demo/scene_section.h"
 #include "interchange/dxt1_chain.h"
 #include "interchange/mp3_encoder.h"
 #include "io/replace_file.h"
-#include "soundtrack.h"
-#include "stage.h"
-#include "textures.h"
 
 namespace quor::content {
 namespace {

@@ -1,13 +1,13 @@
 // Camera shots, their smooth interpolation in orbit terms, and their keys. Orbit terms keep the
 // creature framed: angle and distance around it, the camera's height and the height it looks at.
-#include "camera_path.h"
+#include "content/camera_path.h"
 
 #include <cmath>
 #include <iterator>
 
 #include "anim/envelope.h"
 #include "anim/record.h"
-#include "stage.h"
+#include "content/stage.h"
 
 namespace quor::content {
 namespace {

@@ -2,14 +2,14 @@
 // mix (band-limited saws, FM bells, swept sines, filtered noise from fixed seeds), then a
 // stereo echo, a soft clip and the fades. Bars are 2.1 s long, so the change at 21 s starts a bar;
 // the last one rings out under the fade that ends the track before the timeline does.
-#include "soundtrack.h"
+#include "content/soundtrack.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 
-#include "easing.h"
+#include "content/easing.h"
 
 namespace quor::content {
 namespace {

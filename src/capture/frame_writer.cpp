@@ -1,6 +1,6 @@
 // The writer threads: each takes the next queued picture with its number, writes it, returns
 // its buffer. With one thread the pictures are written in order.
-#include "frame_writer.h"
+#include "capture/frame_writer.h"
 
 #include <algorithm>
 

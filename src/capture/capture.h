@@ -2,7 +2,7 @@
 // picture resolved, read back and handed to the writer while the next one draws.
 #pragma once
 
-#include "options.h"
+#include "capture/options.h"
 
 namespace quor::capture {
 

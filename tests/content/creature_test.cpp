@@ -1,7 +1,7 @@
 // The creature's meshes: counts of the layout, every vertex used, one topology for all frames,
 // surfaces wound clockwise from outside, a loop and a run that join without a jump, strands
 // without kinks.
-#include "creature.h"
+#include "content/creature.h"
 
 #include <algorithm>
 #include <cmath>

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "frame_sink.h"
+#include "capture/frame_sink.h"
 
 namespace quor::capture {
 

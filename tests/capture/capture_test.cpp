@@ -17,21 +17,21 @@
 #include <thread>
 
 #include "anim/record.h"
-#include "app/offscreen_context.h"
 #include "app/command_line.h"
+#include "app/offscreen_context.h"
 #include "app/system.h"
-#include "capture.h"
+#include "capture/capture.h"
+#include "capture/ffmpeg_video.h"
+#include "capture/frame_stepper.h"
+#include "capture/frame_writer.h"
+#include "capture/options.h"
+#include "capture/png_sequence.h"
+#include "capture/progress.h"
+#include "capture/yuv_picture.h"
+#include "cerr_capture.h"
 #include "demo/data_layout.h"
 #include "demo/demo.h"
-#include "ffmpeg_video.h"
-#include "frame_stepper.h"
-#include "frame_writer.h"
-#include "cerr_capture.h"
 #include "gl_recorder.h"
-#include "options.h"
-#include "png_sequence.h"
-#include "progress.h"
-#include "yuv_picture.h"
 
 namespace {
 

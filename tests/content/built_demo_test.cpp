@@ -9,7 +9,7 @@
 #include "app/render_device.h"
 #include "app/step_counter.h"
 #include "app/system.h"
-#include "data_writer.h"
+#include "content/data_writer.h"
 #include "demo/data_layout.h"
 #include "demo/demo.h"
 #include "gl_recorder.h"

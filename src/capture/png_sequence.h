@@ -4,7 +4,7 @@
 #include <mutex>
 #include <string>
 
-#include "frame_sink.h"
+#include "capture/frame_sink.h"
 
 namespace quor::capture {
 

@@ -1,7 +1,7 @@
 // One capture run: check the output, build the offscreen context, the engine and
 // the demo, step the frames at their exact times, resolve and read each picture back into a
 // writer buffer, finish the output (and the sound of a PNG sequence).
-#include "capture.h"
+#include "capture/capture.h"
 
 #include <chrono>
 #include <cmath>
@@ -14,17 +14,17 @@
 #include "app/offscreen_context.h"
 #include "app/report.h"
 #include "app/system.h"
+#include "capture/ffmpeg_video.h"
+#include "capture/frame_stepper.h"
+#include "capture/frame_writer.h"
+#include "capture/music_track.h"
+#include "capture/png_sequence.h"
+#include "capture/progress.h"
 #include "demo/data_layout.h"
 #include "demo/demo.h"
-#include "ffmpeg_video.h"
-#include "frame_stepper.h"
-#include "frame_writer.h"
 #include "gl/api.h"
-#include "music_track.h"
 #include "platform/interrupt.h"
 #include "platform/process.h"
-#include "png_sequence.h"
-#include "progress.h"
 
 namespace quor::capture {
 

@@ -1,5 +1,5 @@
 // Progress figures and their formatting.
-#include "progress.h"
+#include "capture/progress.h"
 
 #include <cstdio>
 #include <string>

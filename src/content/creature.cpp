@@ -1,13 +1,13 @@
 // The creature's geometry and motion. Surfaces are built from rings of vertices stitched in
 // profile order; a ring's angle turns from +x towards +z, so a profile running from a part's
 // root to its tip gives triangles that run clockwise when seen from outside.
-#include "creature.h"
+#include "content/creature.h"
 
 #include <algorithm>
 #include <cmath>
 
+#include "content/easing.h"
 #include "demo/data_layout.h"
-#include "easing.h"
 
 namespace quor::content {
 namespace {
