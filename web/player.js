@@ -172,7 +172,7 @@ var Module = (function () {
 
     // The body of `url`, which must be `bytes` long; each piece counted as it arrives. What goes
     // wrong on the way is a download's failure (error.download).
-    async fetch(url, bytes) {
+    async fetch(url, bytes, name) {
       const broken = (text) => Object.assign(new Error(text), { download: true });
       const response = await fetch(url).catch((e) => Promise.reject(broken(`${url}: ${e.message}`)));
       if (!response.ok || !response.body)
@@ -181,7 +181,7 @@ var Module = (function () {
       const out = new Uint8Array(bytes);
       let got = 0;
       for (;;) {
-        const { done, value } = await stall.read(reader, url).catch((e) => Promise.reject(broken(`${url}: ${e.message}`)));
+        const { done, value } = await stall.read(reader, name).catch((e) => Promise.reject(broken(`${url}: ${e.message}`)));
         if (done) break;
         if (got + value.length > bytes) {
           reader.cancel().catch(nothing);
@@ -197,15 +197,20 @@ var Module = (function () {
     },
     // Said once, the first time something of file `name` fails to arrive; the show stops there
     // at once unless it is playing on what did arrive (then when it waits for what did not).
-    // A failed download is told by the program's own line when its read is still to be answered.
+    // While the program's read is still to be answered, the program's own failure tells it (its
+    // line with the download's failure in place of its count) and ends the page.
     fail(name, error, programSays = false) {
       if (this.failure) return;
       this.failure = error.message || String(error);
       if (error.download) words.failures[name] = this.failure;
-      if (!(error.download && programSays)) say(`${name}: ${this.failure}`);
-      if (!show.running() || show.starved) show.failed();
+      if (error.download && programSays) return;
+      say(`${name}: ${this.failure}`);
+      if (!programSays && (!show.running() || show.starved)) show.failed();
     },
   };
+
+  // Data that arrived but is not what the listing says (error.damaged).
+  const damage = (text) => Object.assign(new Error(text), { damaged: true });
 
   // Bytes no longer than `limit` inflated from raw deflate by the browser.
   async function inflate(bytes, limit, name) {
@@ -222,7 +227,7 @@ var Module = (function () {
       }
     } catch (e) {
       reader.cancel().catch(nothing);
-      throw new Error(`part ${name} of the data is damaged (${e.message || e})`);
+      throw damage(`part ${name} of the data is damaged (${e.message || e})`);
     }
     return out.subarray(0, got);
   }
@@ -255,7 +260,7 @@ var Module = (function () {
         while (this.next < this.parts.length && this.next < this.done() + ahead) {
           const i = this.next++;
           const part = this.parts[i];
-          this.fetched[i] = transport.fetch(`${this.folder}/${part.name}`, part.sent);
+          this.fetched[i] = transport.fetch(`${this.folder}/${part.name}`, part.sent, this.name);
           this.fetched[i].then(more, nothing);
         }
       };
@@ -263,7 +268,9 @@ var Module = (function () {
       more();
       this.unpackAll(more).catch((e) => {
         this.ended = true;
-        transport.fail(this.name, e, !this.target || this.target.done !== null);
+        // Anything but a download's or the data's failure is the page's own fault.
+        if (!e.download && !e.damaged) words.fault(e);
+        else transport.fail(this.name, e, !this.target || this.target.done !== null);
         this.finish();
       });
     }
@@ -272,7 +279,11 @@ var Module = (function () {
         const part = this.parts[i];
         const payload = await inflate(await this.fetched[i], part.size, part.name);
         const before = QuorStream.previousRange(part);
-        this.unpacked[i] = QuorStream.decodePart(part, payload, before ? this.bytes(before.at, before.size) : null);
+        try {
+          this.unpacked[i] = QuorStream.decodePart(part, payload, before ? this.bytes(before.at, before.size) : null);
+        } catch (e) {
+          throw damage(e.message);
+        }
         this.fetched[i] = null;
         this.place();
         more();
@@ -377,7 +388,7 @@ var Module = (function () {
           this.streams[name] = new streamed(name, entry);
           transport.total += this.streams[name].travelling;
         } catch (e) {
-          transport.fail(name, new Error(`its parts in files.json: ${e.message}`));
+          transport.fail(name, damage(`its parts in files.json: ${e.message}`));
         }
       }
       music.fetchEarly();
@@ -411,7 +422,11 @@ var Module = (function () {
     open(name) {
       if (!(name in this.listed)) return -1;
       this.opened.push({ name, length: this.listed[name].bytes, position: 0, pending: null, used: 0 });
-      if (!this.streams[name]) this.download(name);
+      // A file without parts travels whole; the bar counts its bytes as they are read.
+      if (!this.streams[name]) {
+        transport.total += this.listed[name].bytes;
+        this.download(name);
+      }
       return this.opened.length - 1;
     },
     length(fd) {
@@ -469,6 +484,8 @@ var Module = (function () {
           f.used += n;
           got += n;
           f.position += n;
+          transport.sent += n;
+          progress.show();
         }
       } catch (e) {
         // A broken download ends the read short; the program says what it got.
@@ -614,7 +631,7 @@ var Module = (function () {
       const entry = files.listed[this.name];
       if (!entry || query.has('mute')) return;
       transport.total += entry.bytes;
-      this.track = transport.fetch(this.name, entry.bytes).then((bytes) => new Blob([bytes], { type: 'audio/mpeg' }));
+      this.track = transport.fetch(this.name, entry.bytes, this.name).then((bytes) => new Blob([bytes], { type: 'audio/mpeg' }));
       this.track.catch(nothing);
     },
     name: 'demo.mp3',
