@@ -64,7 +64,7 @@ var Module = (function () {
       return line
         .replace(/ \(see quor-demo --help\)$/, ' (see ?help)')
         .replace(/; give its folder with --data DIR.*$/, '; the site does not list it in files.json')
-        .replace(/(^quor-demo: |^)--([a-z]+)/, (all, head, name) => `${head}?${name}`)
+        .replace(/(^|[\s'"(])--([a-z][a-z-]*)/g, (all, head, name) => `${head}?${name}`)
         .replace(/^quor-demo: (\S+): read (\d+) of its \d+ bytes.*$/, (all, name, got) =>
           this.failures[name] ? `quor-demo: ${name}: ${this.failures[name]}` : all);
     },

@@ -70,11 +70,15 @@ test('on a phone: tap to start, the whole picture at its aspect in both orientat
     assert.equal(await tab.evaluate(state), 'playing');
     await tab.close();
   }
-  // ?quality=full: the phone's own pixels.
+  // ?quality=full: the phone's own pixels; a ?window larger than the screen is shrunk to fit.
   const tab = await chromium.open(server.url + '?quality=full&mute', { width: 390, height: 844, touch: true, scale: 3 });
   await tab.until(`${state} === 'ready'`, 90000);
   assert.equal((await tab.evaluate(geometry)).bufferWidth, 390 * 3);
   await tab.close();
+  const window = await chromium.open(server.url + '?window=1280x720&mute', { width: 390, height: 844, touch: true, scale: 3 });
+  await window.until(`${state} === 'ready'`, 90000);
+  assertWhole(await window.evaluate(geometry), '?window=1280x720 on 390x844');
+  await window.close();
 });
 
 test("a damaged files.json, a stalled download and a download longer than listed end in the page's words", async () => {
