@@ -95,8 +95,10 @@ test("a damaged files.json, a stalled download and a download longer than listed
     }
   }
 
-  // The server stops sending after 2 MB: after the stated time the page says so and offers to try again.
-  const stalling = await serve(site, { stall: { 'tesk.mem.gz': 2e6 } });
+  // The server stops sending the first frames' part after 0.5 MB: after the stated time the page
+  // says so and offers to try again.
+  const first = JSON.parse(fs.readFileSync(path.join(site, 'files.json'), 'utf8')).files['tesk.mem'].parts.list.find((p) => p.frames);
+  const stalling = await serve(site, { stall: { [first.name]: 5e5 } });
   try {
     const tab = await chromium.open(stalling.prefix('window.quorStallSeconds = 2;'));
     await tab.until(`${state} === 'failed'`, 30000);
@@ -153,7 +155,7 @@ test('without a sound device the page says once that it plays without music, and
   assert.equal(await muted.evaluate(text('notice')), '', '?mute stays silent without the line');
   await muted.close();
 
-  // The page's own code failing (here where it looks for the browser's gzip) ends in a message.
+  // The page's own code failing (here where it unpacks the data's parts) ends in a message.
   const broken = await chromium.open(server.prefix("Object.defineProperty(window, 'DecompressionStream', { get() { throw new Error('broken on purpose'); } });"));
   await broken.until(`${state} === 'failed'`, 30000);
   assert.match(await broken.evaluate(text('what')), /fault of its own/);
