@@ -98,8 +98,8 @@ endif()
 
 # Motion, texture and music interchange: the importers and the DXT1 and MP3 encoders, for
 # quor-mem, the content generator and the workbench. Without LAME neither it nor they are built;
-# the Windows and browser players have no use for it.
-if(WIN32 OR EMSCRIPTEN)
+# the browser player has no use for it. On Windows cmake/windows.cmake names the libraries.
+if(EMSCRIPTEN)
   return()
 endif()
 find_library(QUOR_MP3LAME mp3lame)
@@ -115,12 +115,14 @@ else()
   message(WARNING "libmp3lame not found: the interchange library, the content and quor-mem are not built")
   return()
 endif()
-pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
-find_library(QUOR_TINYGLTF tinygltf REQUIRED)
-pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
-pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
-# The music's tempo and first beat, for the workbench's grid.
-pkg_check_modules(AUBIO REQUIRED IMPORTED_TARGET aubio)
+if(NOT WIN32)
+  pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
+  find_library(QUOR_TINYGLTF tinygltf REQUIRED)
+  pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+  pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
+  # The music's tempo and first beat, for the workbench's grid.
+  pkg_check_modules(AUBIO REQUIRED IMPORTED_TARGET aubio)
+endif()
 quor_layer(quor_interchange interchange quor_demo ${_lame} PkgConfig::STB ${QUOR_TINYGLTF} PkgConfig::SNDFILE
            PkgConfig::MPG123 PkgConfig::AUBIO)
 # The workbench imports motion through it.

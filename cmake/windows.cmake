@@ -36,7 +36,29 @@ set_target_properties(PNG::PNG PROPERTIES
   INTERFACE_INCLUDE_DIRECTORIES ${_deps}/include
   INTERFACE_LINK_LIBRARIES /usr/x86_64-w64-mingw32/lib/libz.a)
 
-# Header-only, from the host: a folder with links to their two trees alone.
+# quor-mem's: LAME, mpg123, libsndfile over Ogg, Vorbis, FLAC and Opus, stb's implementations and
+# tinygltf, under the names the Linux build's pkg-config gives them.
+add_library(PkgConfig::LAME STATIC IMPORTED)
+set_target_properties(PkgConfig::LAME PROPERTIES
+  IMPORTED_LOCATION ${_deps}/lib/libmp3lame.a
+  INTERFACE_INCLUDE_DIRECTORIES ${_deps}/include)
+add_library(PkgConfig::MPG123 STATIC IMPORTED)
+set_target_properties(PkgConfig::MPG123 PROPERTIES
+  IMPORTED_LOCATION ${_deps}/lib/libmpg123.a
+  INTERFACE_INCLUDE_DIRECTORIES ${_deps}/include
+  INTERFACE_LINK_LIBRARIES shlwapi)
+add_library(PkgConfig::SNDFILE STATIC IMPORTED)
+set_target_properties(PkgConfig::SNDFILE PROPERTIES
+  IMPORTED_LOCATION ${_deps}/lib/libsndfile.a
+  INTERFACE_INCLUDE_DIRECTORIES ${_deps}/include
+  INTERFACE_LINK_LIBRARIES "${_deps}/lib/libFLAC.a;${_deps}/lib/libvorbisenc.a;${_deps}/lib/libvorbis.a;${_deps}/lib/libopus.a;${_deps}/lib/libogg.a")
+add_library(PkgConfig::STB STATIC IMPORTED)
+set_target_properties(PkgConfig::STB PROPERTIES
+  IMPORTED_LOCATION ${_deps}/lib/libstb.a
+  INTERFACE_INCLUDE_DIRECTORIES "${_deps}/host-include;${_deps}/host-include/stb")
+set(QUOR_TINYGLTF ${_deps}/lib/libtinygltf.a)
+
+# Header-only, from the host: a folder with links to their trees alone.
 add_library(Boost::headers INTERFACE IMPORTED)
 set_target_properties(Boost::headers PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${_deps}/host-include)
 add_library(CLI11::CLI11 INTERFACE IMPORTED)

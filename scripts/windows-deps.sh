@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows build's libraries once, from Debian's own source packages, with MinGW-w64:
 # freeglut (static, its window class named "GLUT"), GLEW, libpng over MinGW's zlib, GoogleTest;
-# Boost and CLI11 are header-only and come from the host through a folder of links.
+# for quor-mem LAME, mpg123, libsndfile with Ogg, Vorbis, FLAC and Opus, and tinygltf; Boost,
+# CLI11, nlohmann's JSON and stb are header-only and come from the host through a folder of links.
 # scripts/windows-deps.sh DIR: sources in DIR/sources, the result in DIR/prefix. Done again only
 # when this script or the freeglut patch changes.
 set -euo pipefail
@@ -77,8 +78,14 @@ cmake_build()
     { tail -30 "$src/_build.log"; echo "windows-deps: building $src failed" >&2; exit 1; }
 }
 
-for name in freeglut glew libpng1.6; do
+for name in freeglut glew libpng1.6 libogg libvorbis flac opus libsndfile lame mpg123 tinygltf; do
   fetch $name
+done
+
+# Only the header trees: /usr/include itself would shadow MinGW's C headers with glibc's.
+mkdir -p "$prefix/host-include"
+for tree in boost CLI nlohmann stb; do
+  ln -s /usr/include/$tree "$prefix/host-include/$tree"
 done
 
 start=$SECONDS
@@ -101,16 +108,54 @@ cmake_build "$src" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUT
   -DZLIB_LIBRARY=/usr/$mingw/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/$mingw/include
 echo "windows-deps: libpng built ($((SECONDS - start)) s)"
 
+# autotools_build SOURCE OPTIONS...: the same for an autotools project, static only.
+autotools_build()
+{
+  local src=$1
+  shift
+  (cd "$src" && ./configure --host=$mingw --prefix="$prefix" --disable-shared --enable-static "$@" &&
+     make -j "$jobs" && make install) >"$src/_build.log" 2>&1 ||
+    { tail -30 "$src/_build.log"; echo "windows-deps: building $src failed" >&2; exit 1; }
+}
+
+# The sound libraries quor-mem reads and writes music with, in the order they need each other.
+start=$SECONDS
+off=(-DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF -DBUILD_PROGRAMS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_DOCS=OFF
+     -DINSTALL_MANPAGES=OFF -DINSTALL_DOCS=OFF)
+cmake_build "$(unpack libogg)" "${off[@]}"
+cmake_build "$(unpack libvorbis)" "${off[@]}"
+cmake_build "$(unpack flac)" "${off[@]}" -DWITH_OGG=ON -DBUILD_CXXLIBS=OFF -DWITH_STACK_PROTECTOR=OFF
+# Opus's release tarball lacks files its CMake project includes: its configure script instead.
+autotools_build "$(unpack opus)" --disable-doc --disable-extra-programs --disable-stack-protector
+cmake_build "$(unpack libsndfile)" "${off[@]}" -DENABLE_EXTERNAL_LIBS=ON -DENABLE_MPEG=OFF -DENABLE_CPACK=OFF \
+  -DENABLE_PACKAGE_CONFIG=ON -DINSTALL_PKGCONFIG_MODULE=ON
+autotools_build "$(unpack lame)" --disable-frontend --disable-decoder
+# Only the decoder library: its output modules would be configured from the host's sound headers.
+autotools_build "$(unpack mpg123)" --disable-components --enable-libmpg123 --with-cpu=x86-64 --disable-modules \
+  --with-audio=dummy --with-default-audio=dummy
+echo "windows-deps: Ogg, Vorbis, FLAC, Opus, libsndfile, LAME, mpg123 built ($((SECONDS - start)) s)"
+
+# tinygltf with Debian's patches, which take JSON and stb from their packages' headers, and stb's
+# implementations (Debian builds them into a library of their own) for it and the texture import.
+start=$SECONDS
+src=$deps/work/tinygltf
+dpkg-source -x -q "$(ls "$sources"/tinygltf_*.dsc | head -1)" "$src" >/dev/null
+$mingw-g++-posix -O2 -std=c++17 -I"$prefix/host-include" -I"$prefix/host-include/stb" -c "$src/tiny_gltf.cpp" \
+  -o "$src/tiny_gltf.o"
+$mingw-ar rcs "$prefix/lib/libtinygltf.a" "$src/tiny_gltf.o"
+cp "$src/tiny_gltf.h" "$prefix/include/"
+printf '#define STB_IMAGE_IMPLEMENTATION\n#define STB_IMAGE_WRITE_IMPLEMENTATION\n#define STB_IMAGE_RESIZE_IMPLEMENTATION
+#include <stb_image.h>\n#include <stb_image_write.h>\n#include <stb_image_resize.h>\n' >"$src/stb.c"
+$mingw-gcc-posix -O2 -I"$prefix/host-include/stb" -c "$src/stb.c" -o "$src/stb.o"
+$mingw-ar rcs "$prefix/lib/libstb.a" "$src/stb.o"
+echo "windows-deps: tinygltf and stb built ($((SECONDS - start)) s)"
+
 # Debian ships GoogleTest as sources for every compiler.
 start=$SECONDS
 cp -r /usr/src/googletest "$deps/work/googletest"
 cmake_build "$deps/work/googletest" -Dgtest_disable_pthreads=OFF
 echo "windows-deps: GoogleTest built ($((SECONDS - start)) s)"
 
-# Only the two header trees: /usr/include itself would shadow MinGW's C headers with glibc's.
-mkdir -p "$prefix/host-include"
-ln -s /usr/include/boost "$prefix/host-include/boost"
-ln -s /usr/include/CLI "$prefix/host-include/CLI"
 
 rm -rf "$deps/work"
 touch "$prefix/built-$key"
