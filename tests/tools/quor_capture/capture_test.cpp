@@ -332,6 +332,12 @@ TEST(Options, DefaultsAndValuesInBothForms)
     EXPECT_EQ(d.from, 0.0);
     EXPECT_LT(d.to, 0.0) << "to the end of the timeline";
 
+    quor::capture::options s;
+    ASSERT_TRUE(parse({"--out", "v.mp4", "--start", "20"}, s).run) << "the player's name for --from";
+    EXPECT_EQ(s.from, 20.0);
+    quor::capture::options late;
+    EXPECT_EQ(parse({"--out", "v.mp4", "--start", "40"}, late).text.find("--from: 40 is past the end"), 14u);
+
     EXPECT_EQ(rate_of("29.97").text(), "2997/100");
     EXPECT_EQ(rate_of("50/2").text(), "25");
 }
@@ -360,7 +366,8 @@ TEST(Options, BadArgumentsAreRefusedWithOneLineNamingTheCulprit)
         {{"--out", "a.gif", "--crf", "20"}, "--crf: does not apply"},
         {{"--out="}, "--out"},
         {{"--out"}, "--out: needs a value"},
-        {{"--out", "a.mp4", "--loud"}, "--loud: unknown option"},
+        {{"--out", "a.mp4", "--loud"}, "--loud: unknown option (see"},
+        {{"--out", "a.mp4", "--form", "3"}, "--form: unknown option, did you mean --from?"},
         {{"--out", "a.mp4", "stray"}, "stray: unexpected argument"},
     };
     for (const auto& [args, reason] : cases) {
