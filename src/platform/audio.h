@@ -4,10 +4,17 @@
 
 namespace quor::platform {
 
+// What became of a start. The audio stack's own diagnostics are kept quiet in every case.
+enum class music_start {
+    playing,
+    no_file,   // not readable: the audio device was not touched
+    no_device, // no audio device opened
+    refused,   // the decoder refused the file, or cannot seek that far
+};
+
 // Opens the audio device and starts `file` playing once, from `from_seconds` into the track.
-// Returns promptly; false, silently and without touching the audio device, when the file cannot
-// be read, and silently when the device or the decoder refuses (or cannot seek that far).
-bool play_music_once(const char* file, double from_seconds = 0.0);
+// Returns promptly.
+music_start play_music_once(const char* file, double from_seconds = 0.0);
 
 // For a player that moves through the timeline: silence the music, or sound it from `seconds`
 // into the track (started again if it had ended). Nothing happens when no music was started.

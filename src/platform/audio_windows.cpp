@@ -72,16 +72,16 @@ std::wstring wide(const char* text)
 
 } // namespace
 
-bool play_music_once(const char* file, double from_seconds)
+music_start play_music_once(const char* file, double from_seconds)
 {
     // Without a readable file there is nothing to start, and no reason to open the audio device.
     if (graph.control || _access(file, 4) != 0)
-        return false;
+        return music_start::no_file;
     CoInitialize(nullptr);
     IGraphBuilder* builder = nullptr;
     if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                                 reinterpret_cast<void**>(&builder))))
-        return false;
+        return music_start::refused;
     // Fails without a sound device, or for a file no installed decoder reads.
     if (SUCCEEDED(builder->RenderFile(wide(file).c_str(), nullptr))) {
         builder->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&graph.control));
@@ -93,11 +93,11 @@ bool play_music_once(const char* file, double from_seconds)
         release(graph.seeking);
         release(graph.event);
         release(graph.control);
-        return false;
+        return music_start::refused;
     }
     std::atexit(release_graph);
     SetConsoleCtrlHandler(release_on_interruption, TRUE);
-    return true;
+    return music_start::playing;
 }
 
 void pause_music()
