@@ -124,6 +124,8 @@ bool workbench_app::key(unsigned char k, bool down, int, int)
     }
     if (view->typing()) {
         view->input().key(k, true, modifiers);
+        if (k == escape)
+            view->close_question();
         return true;
     }
     // Steps and undo repeat while their key is held; the toggles take the first press only.

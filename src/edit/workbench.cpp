@@ -8,6 +8,7 @@
 
 #include "app/system.h"
 #include "demo/data_file.h"
+#include "demo/scene_section.h"
 #include "platform/audio.h"
 #include "platform/file.h"
 
@@ -32,7 +33,17 @@ lightwave::transformation& transformation_of(demo::DemoScene& scene, std::size_t
     }
 }
 
+std::string changed_channels(const edit_result& r)
+{
+    return r.every_channel ? "every channel" : channel_name(r.changed);
+}
+
 } // namespace
+
+std::string channel_name(channel_ref at)
+{
+    return std::string(demo::record_names[at.record]) + " " + demo::channel_names[static_cast<std::size_t>(at.channel)];
+}
 
 workbench::workbench(demo::Demo& demo, std::string path, system::counter& counter)
     : demo_(&demo), play(demo.clock), watch(std::move(path)), ticks(&counter)
@@ -69,6 +80,8 @@ edit_result workbench::undo()
 {
     const edit_result r = edit([](motion_document& d) { return d.undo(); });
     moves += r.ok;
+    if (r.ok)
+        say("undone: a change to " + changed_channels(r));
     return r;
 }
 
@@ -76,6 +89,8 @@ edit_result workbench::redo()
 {
     const edit_result r = edit([](motion_document& d) { return d.redo(); });
     moves += r.ok;
+    if (r.ok)
+        say("redone: a change to " + changed_channels(r));
     return r;
 }
 
@@ -98,13 +113,22 @@ bool workbench::save()
         return false;
     }
     keep(section);
-    // Over a newer version whose edits were kept, the file now holds that version's other bytes
-    // with the edited records: left unseen, it is taken over like any new version.
-    if (!over_newer)
-        watch.saved(placed);
-    over_newer = false;
     pending = false;
     say("saved " + watch.path());
+    if (!over_newer) {
+        watch.saved(placed);
+        return true;
+    }
+    // Over a newer version whose edits were kept, the file now holds that version's other bytes
+    // with the edited records: the scene takes them in as part of the save, which is no outside
+    // change and no reload (the document already holds these records).
+    over_newer = false;
+    reload_outcome written = watch.read_saved(placed);
+    const std::string why = written.what == reload_outcome::kind::refused ? written.message : written.data.check.message;
+    if (written.what == reload_outcome::kind::reloaded && demo_->reload(std::move(written.data)))
+        return true;
+    if (written.what != reload_outcome::kind::none)
+        say("saved " + watch.path() + ", but the rest of the new version does not load: " + why, true);
     return true;
 }
 

@@ -16,6 +16,9 @@
 
 namespace quor::edit {
 
+// "camera position x": how messages name a channel.
+std::string channel_name(channel_ref at);
+
 class workbench {
 public:
     // Over a demo whose scene is loaded from `path`: saves go there, reloads watch it. Frames per

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "demo/data_file.h"
+#include "app/report.h"
 #include "app/system.h"
 #include "demo/data_layout.h"
 #include "demo/scene_section.h"
@@ -122,6 +123,13 @@ float as_shown(float v)
     return std::strtof(text, nullptr);
 }
 
+// A change made says what it was on the status line; a refusal has said why already.
+void said(edit::workbench& bench, const edit::edit_result& r, const std::string& what)
+{
+    if (r.ok)
+        bench.set_status(what, false);
+}
+
 // Once its field is left (Enter, Tab to the next field, a click elsewhere), a typed number becomes
 // one undo step. Escape has given the field its text back by then, which reads as the number
 // shown: nothing changes. A number typed while the history moved (a reload) may name another key,
@@ -132,13 +140,23 @@ void commit_typing(edit::workbench& bench, selection& selected)
     if (t.item == 0 || t.value == t.shown || t.moves != bench.history_moves())
         return;
     if (!t.field) {
-        bench.edit([&](motion_document& d) { return d.set_constant(t.at, t.value); });
+        said(bench, bench.edit([&](motion_document& d) { return d.set_constant(t.at, t.value); }),
+             "set " + edit::channel_name(t.at) + " to " + system::number_text(t.value));
+        return;
+    }
+    // The curve and the playback end there: a key past it would never be seen.
+    const double end = bench.player().end();
+    if (t.field == &Key::time && t.value > end) {
+        bench.set_status("not changed: a key at " + system::number_text(t.value) + " s is past the end of the timeline (" +
+                             system::number_text(end) + " s)",
+                         true);
         return;
     }
     const std::vector<Key>& keys = bench.document().channel(t.at).keys;
     Key key = t.key < keys.size() ? keys[t.key] : Key{};
     key.*t.field = t.value;
     const edit::edit_result r = bench.edit([&](motion_document& d) { return d.set_key(t.at, t.key, key); });
+    said(bench, r, "changed the key at " + system::number_text(key.time) + " s of " + edit::channel_name(t.at));
     if (r.ok && selected.channel == t.at) {
         // A new time may move the key past others: its row follows it.
         selected.scroll_to_key = r.key != t.key;
@@ -259,7 +277,9 @@ void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, boo
         const auto k = static_cast<std::size_t>(selected->key);
         Key key = c.keys[k];
         key.value -= io.MouseDelta.y * (hi - lo) / (size.y - 8);
-        bench.edit([&](motion_document& d) { return d.set_key(at, k, key, continues); });
+        said(bench, bench.edit([&](motion_document& d) { return d.set_key(at, k, key, continues); }),
+             "moved the key at " + system::number_text(key.time) + " s of " + edit::channel_name(at) + " to " +
+                 system::number_text(key.value));
     }
     const int selected_key = selected ? selected->key : -1;
 
@@ -289,8 +309,19 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
     // The table takes the panel's height down to its foot, and scrolls.
     const float row = ImGui::GetFrameHeightWithSpacing();
     const float height = std::max(ImGui::GetContentRegionAvail().y, row * (min_key_rows + 1));
-    if (!ImGui::BeginTable("keys", 6, flags, ImVec2(0, height)))
+    // Each channel's table is its own: its scroll and its fields are not another channel's rows.
+    ImGui::PushID(static_cast<int>(at.record * edit::channel_count + static_cast<std::size_t>(at.channel)));
+    if (!ImGui::BeginTable("keys", 6, flags, ImVec2(0, height))) {
+        ImGui::PopID();
         return;
+    }
+    // While playing, the row of the key last passed stays in view.
+    int passed = -1;
+    if (!bench.player().playing())
+        selected.followed = -1;
+    else
+        for (std::size_t k = 0; k < keys.size() && keys[k].time <= bench.player().time(); ++k)
+            passed = static_cast<int>(k);
     // Widths for the widest text each column shows (a key's "-11.437"), padding included.
     const ImGuiStyle& style = ImGui::GetStyle();
     const float digit = ImGui::CalcTextSize("0").x;
@@ -309,6 +340,10 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
             if (selected.scroll_to_key)
                 ImGui::SetScrollHereY(0.5f);
             selected.scroll_to_key = false;
+        }
+        if (static_cast<int>(k) == passed && passed != selected.followed) {
+            ImGui::SetScrollHereY(0.5f);
+            selected.followed = passed;
         }
         const auto number = [&](const char* id, float Key::*field) {
             ImGui::TableNextColumn();
@@ -335,12 +370,16 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
         number("##bias", &Key::bias);
         ImGui::PopID();
         if (changed) {
-            if (bench.edit([&](motion_document& d) { return d.set_key(at, k, key); }).ok)
+            const edit::edit_result r = bench.edit([&](motion_document& d) { return d.set_key(at, k, key); });
+            said(bench, r, "made the key at " + system::number_text(key.time) + " s of " + edit::channel_name(at) + " " +
+                               shape_name(key.shape));
+            if (r.ok)
                 selected.key = static_cast<int>(k);
             break; // the table shows the new keys from the next frame
         }
     }
     ImGui::EndTable();
+    ImGui::PopID();
 }
 
 void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
@@ -355,37 +394,49 @@ void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
     case channel_kind::constant: {
         number_field(bench, "value", c.value, selected, {0, at, 0, nullptr});
         if (ImGui::Button("Make envelope"))
-            bench.edit([&](motion_document& d) { return d.make_envelope(at); });
+            said(bench, bench.edit([&](motion_document& d) { return d.make_envelope(at); }),
+                 "made " + edit::channel_name(at) + " an envelope");
         break;
     }
-    case channel_kind::envelope:
+    case channel_kind::envelope: {
         draw_curve(bench, at, &selected, scrubbing);
         if (ImGui::Button("Add key here")) {
             const edit::edit_result r = bench.edit([&](motion_document& d) { return d.add_key(at, now); });
+            said(bench, r, "added a key at " + system::number_text(now) + " s to " + edit::channel_name(at));
             if (r.ok) {
                 selected.key = static_cast<int>(r.key);
                 selected.scroll_to_key = true;
             }
         }
         ImGui::SameLine();
-        ImGui::BeginDisabled(selected.key < 0 || static_cast<std::size_t>(selected.key) >= c.keys.size());
-        if (ImGui::Button("Delete key")) {
+        const bool deletable = selected.key >= 0 && static_cast<std::size_t>(selected.key) < c.keys.size();
+        // The Delete key deletes the selected key too, unless a field is being typed into.
+        const bool delete_pressed = deletable && !ImGui::GetIO().WantTextInput &&
+                                    ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Delete), false);
+        ImGui::BeginDisabled(!deletable);
+        if (ImGui::Button("Delete key") || delete_pressed) {
             const auto k = static_cast<std::size_t>(selected.key);
-            if (bench.edit([&](motion_document& d) { return d.delete_key(at, k); }).ok)
+            const double time = c.keys[k].time;
+            const edit::edit_result r = bench.edit([&](motion_document& d) { return d.delete_key(at, k); });
+            said(bench, r, "deleted the key at " + system::number_text(time) + " s of " + edit::channel_name(at));
+            if (r.ok)
                 selected.key = -1;
         }
         ImGui::EndDisabled();
         ImGui::SameLine();
         if (ImGui::Button("Make constant"))
-            bench.edit([&](motion_document& d) { return d.make_constant(at, now); });
+            said(bench, bench.edit([&](motion_document& d) { return d.make_constant(at, now); }),
+                 "made " + edit::channel_name(at) + " the constant of its value at " + system::number_text(now) + " s");
         draw_key_table(bench, at, selected);
         break;
+    }
     case channel_kind::mixer:
         draw_curve(bench, at, nullptr, scrubbing);
         ImGui::TextWrapped("Mixer entries are shown read-only; editing them may come later. The file stores no "
                            "weights, so the mixer yields its entry 0, the reader's seed: 0.");
         if (ImGui::Button("Make constant"))
-            bench.edit([&](motion_document& d) { return d.make_constant(at, now); });
+            said(bench, bench.edit([&](motion_document& d) { return d.make_constant(at, now); }),
+                 "made " + edit::channel_name(at) + " the constant of its value at " + system::number_text(now) + " s");
         // However many entries: they scroll in what the panel has left.
         ImGui::BeginChild("entries");
         for (std::size_t e = 0; e < c.entries.size(); ++e) {
@@ -399,9 +450,27 @@ void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
     default:
         ImGui::TextWrapped("The reader skips tag %u: the channel stays 0.", c.tag);
         if (ImGui::Button("Make constant 0"))
-            bench.edit([&](motion_document& d) { return d.set_constant(at, 0); });
+            said(bench, bench.edit([&](motion_document& d) { return d.set_constant(at, 0); }),
+                 "set " + edit::channel_name(at) + " to 0");
         break;
     }
+}
+
+// The loop's stretch under the time slider just drawn: solid while it loops, an outline while off
+// or while its marks are the wrong way round.
+void draw_loop_range(const edit::transport& play)
+{
+    if (!play.in_mark() && !play.out_mark())
+        return;
+    const ImVec2 lo = ImGui::GetItemRectMin(), hi = ImGui::GetItemRectMax();
+    const auto x_of = [&](double t) { return lo.x + static_cast<float>(t / play.end()) * (hi.x - lo.x); };
+    const float from = x_of(play.in_mark().value_or(0)), to = x_of(play.out_mark().value_or(play.end()));
+    ImDrawList* draw = ImGui::GetWindowDrawList();
+    const ImVec2 a(std::min(from, to), hi.y - 4), b(std::max(from, to), hi.y);
+    if (play.looping())
+        draw->AddRectFilled(a, b, IM_COL32(255, 200, 60, 230));
+    else
+        draw->AddRect(a, b, IM_COL32(255, 200, 60, 140));
 }
 
 } // namespace
@@ -432,14 +501,18 @@ void draw_transport(edit::workbench& bench, const rect& where, questions& asked,
     if (ImGui::SliderFloat("speed", &speed, edit::transport::min_speed, edit::transport::max_speed, "%.2fx"))
         play.set_speed(speed);
     ImGui::SameLine();
+    if (ImGui::Button("1x"))
+        play.set_speed(1.0f);
+    ImGui::SameLine();
     if (ImGui::Button("In"))
         play.mark_in();
     ImGui::SameLine();
     if (ImGui::Button("Out"))
         play.mark_out();
     ImGui::SameLine();
-    if (ImGui::Button("No loop"))
-        play.clear_loop();
+    bool loop = play.loop_enabled();
+    if (ImGui::Checkbox("Loop", &loop))
+        play.set_loop(loop);
 
     float t = static_cast<float>(play.time());
     ImGui::SetNextItemWidth(-1);
@@ -447,13 +520,14 @@ void draw_transport(edit::workbench& bench, const rect& where, questions& asked,
     scrubbing = scrubbing || ImGui::IsItemActive();
     if (moved)
         play.seek(t);
+    draw_loop_range(play);
 
-    ImGui::Text("%.3f s   frame %zu   %.1f fps", play.time(), demo::layout::frame_at(play.time()),
+    ImGui::Text("%.3f s   creature frame %zu   %.1f fps", play.time(), demo::layout::frame_at(play.time()),
                 bench.frames_per_second());
     if (play.in_mark() || play.out_mark()) {
         ImGui::SameLine(0, 24);
         ImGui::Text("loop %.2f - %.2f s%s", play.in_mark().value_or(0), play.out_mark().value_or(play.end()),
-                    play.looping() ? "" : " (in must come before out)");
+                    !play.loop_enabled() ? " (off)" : play.looping() ? "" : " (in must come before out)");
     }
     const motion_document& doc = bench.document();
     ImGui::BeginDisabled(!doc.can_undo());
@@ -585,8 +659,9 @@ void draw_import(edit::workbench& bench, const rect& where, import_choice& choic
     const float row = ImGui::GetTextLineHeightWithSpacing();
     ImGui::TextUnformatted("Folder");
     ImGui::SetNextItemWidth(-ImGui::CalcTextSize("List").x - 3 * padding);
+    // Selected whole when clicked: a typed path replaces the old one.
     const bool entered = ImGui::InputText("##folder", choice.folder.data(), choice.folder.size(),
-                                          ImGuiInputTextFlags_EnterReturnsTrue);
+                                          ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_AutoSelectAll);
     ImGui::SameLine();
     if (ImGui::Button("List") || entered || choice.listed.empty())
         list_files(choice);

@@ -38,6 +38,8 @@ struct selection {
     // The widget whose drag has made a change since it was pressed: its next change folds into
     // the same undo step.
     unsigned dragged_item = 0;
+    // The row last brought into view because playback passed its key; -1 for none.
+    int followed = -1;
     typed_number typing;
 };
 

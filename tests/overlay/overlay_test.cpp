@@ -308,12 +308,18 @@ ImRect hover_rect(const char* name, const std::function<void()>& frame)
     return r;
 }
 
+// The key table of the camera's position x: each channel's table is its own.
+ImGuiID camera_x_table(ImGuiWindow* channels)
+{
+    return channels ? ImHashStr("keys", 0, channels->GetID(2 * edit::channel_count + 0)) : 0;
+}
+
 // Where the key table's field `name` of key k is, found as the pointer finds it: down the
 // middle of its column.
 ImRect key_field(int k, const char* name, int column, const std::function<void()>& frame)
 {
     ImGuiWindow* channels = ImGui::FindWindowByName("Channels");
-    const ImGuiID table_id = channels ? channels->GetID("keys") : 0;
+    const ImGuiID table_id = camera_x_table(channels);
     ImGuiTable* table = ImGui::TableFindByID(table_id);
     if (!table)
         return ImRect(-1, -1, -1, -1);
@@ -401,6 +407,25 @@ TEST_F(Overlay, ANumberClickedIsTypedCommittedByEnterOrTabAndCancelledByEscape)
     EXPECT_EQ(keys()[2].time, 3.0f) << "the key typed to 3 s comes after the one at 2 s";
     EXPECT_EQ(keys()[2].value, 1.5f);
     EXPECT_EQ(keys()[1].time, 2.0f);
+
+    // A time past the end of the timeline is refused with a line, the keys as they were.
+    const std::vector<Key> kept = keys();
+    click_and_type(1, "##time", 0, std::string("40") + enter);
+    EXPECT_TRUE(std::ranges::equal(keys(), kept, same));
+    EXPECT_TRUE(bench->status_failed());
+    EXPECT_NE(bench->status().find("a key at 40 s is past the end of the timeline"), std::string::npos) << bench->status();
+
+    // Every change says what it did; the Delete key deletes the key of the row clicked.
+    click_and_type(1, "##value", 1, std::string("2") + enter);
+    EXPECT_EQ(bench->status(), "changed the key at 2 s of camera position x");
+    EXPECT_FALSE(view->typing());
+    view->input().key(127, true, 0);
+    view->input().key(127, false, 0);
+    for (int i = 0; i < 5; ++i)
+        frame();
+    ASSERT_EQ(keys().size(), 2u);
+    EXPECT_EQ(keys()[1].time, 3.0f);
+    EXPECT_EQ(bench->status(), "deleted the key at 2 s of camera position x");
 }
 
 // A press on a key of the curve goes to the key's time and a drag moves its value, as one undo
