@@ -49,8 +49,10 @@ public:
     void mark_in() { loop_in = time(), loop_on = true; }
     void mark_out() { loop_out = time(), loop_on = true; }
     void clear_loop() { loop_in.reset(), loop_out.reset(); }
-    void set_loop(bool on) { loop_on = on; }
+    void enable_loop(bool on) { loop_on = on; }
     bool loop_enabled() const { return loop_on; }
+    // Marks as kept from an earlier session.
+    void set_loop(std::optional<double> in, std::optional<double> out) { loop_in = in, loop_out = out; }
     std::optional<double> in_mark() const { return loop_in; }
     std::optional<double> out_mark() const { return loop_out; }
     bool looping() const { return loop_on && loop_in && loop_out && *loop_in < *loop_out; }

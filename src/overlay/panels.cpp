@@ -512,7 +512,7 @@ void draw_transport(edit::workbench& bench, const rect& where, questions& asked,
     ImGui::SameLine();
     bool loop = play.loop_enabled();
     if (ImGui::Checkbox("Loop", &loop))
-        play.set_loop(loop);
+        play.enable_loop(loop);
 
     float t = static_cast<float>(play.time());
     ImGui::SetNextItemWidth(-1);

@@ -81,16 +81,16 @@ TEST_F(Transport, LoopSpeedAndScrubbing)
     EXPECT_EQ(frame().what, cue::none);
 
     // Off, playback passes the out mark and the marks stay; on again, it wraps again.
-    transport.set_loop(false);
+    transport.enable_loop(false);
     transport.seek(2.95);
     frame();
     EXPECT_NEAR(transport.time(), 3.05, 1e-5);
     EXPECT_EQ(transport.in_mark(), 2.0);
-    transport.set_loop(true);
+    transport.enable_loop(true);
     transport.seek(2.95);
     frame();
     EXPECT_EQ(transport.time(), 2.0);
-    transport.set_loop(false);
+    transport.enable_loop(false);
     transport.mark_out();
     EXPECT_TRUE(transport.loop_enabled()) << "a new mark turns the loop on";
 
