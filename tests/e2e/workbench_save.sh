@@ -9,37 +9,22 @@ needs_workbench
 work=$(data_copy) || { echo "FAIL: could not build the data"; exit 1; }
 mkdir "$work/data"
 mv "$work/tesk.mem" "$work/demo.mp3" "$work/data/"
-screen=1600x900
 # In a 1280x720 window: the value of the camera's position x key at 1 s (the key table), the
 # reload question's "Keep my edits", the transport's "Save as...".
-(cd "$work" && run_in_x "$work/x.log" bash -c '
-  openbox >/dev/null 2>&1 & sleep 1
-  "$QUOR_BIN_DIR/quor-demo" --edit --mute --window=1280x720 --data data >out.txt 2>stderr.txt & pid=$!
-  id=$(timeout 20 xdotool search --sync --name "render device test" | head -1)
-  sleep 3
-  xdotool windowactivate --sync "$id" 2>/dev/null
-  x=$(xwininfo -id "$id" | awk "/Absolute upper-left X/ { print \$4 }")
-  y=$(xwininfo -id "$id" | awk "/Absolute upper-left Y/ { print \$4 }")
-  # The question'"'"'s title bar, right of the transport'"'"'s first row of buttons.
-  question() {
-    ffmpeg -v error -f x11grab -draw_mouse 0 -video_size 1x1 -i "$DISPLAY+$((x + 600)),$((y + 502))" \
-      -frames:v 1 -f rawvideo -pix_fmt rgb24 - | od -An -tu1 | awk "{ print (\$3 > 90 ? \"asked\" : \"none\") }"
-  }
-  click() { xdotool mousemove --window "$id" "$1" "$2" click 1; sleep 1.5; }
-
+workbench_in_x "$work" '
   click 960 402; xdotool type --delay 150 1.5; xdotool key Return; sleep 1.5
   "$QUOR_BIN_DIR/quor-mem" motion export data/tesk.mem -o motion.txt
   "$QUOR_BIN_DIR/quor-mem" motion import motion.txt --into data/tesk.mem >/dev/null; sleep 2
   question > asked.txt
   click 503 546                                           # Keep my edits
-  : > out.txt
   xdotool key ctrl+s; sleep 3                             # time enough for any reload to show
   "$QUOR_BIN_DIR/quor-mem" motion export data/tesk.mem > saved.txt 2>&1
 
   click 176 565; question > copy.txt                      # Save as...
   xdotool key Escape; sleep 1.5; question >> copy.txt
   xdotool key Escape; sleep 2
-  kill $pid; wait $pid')
+  kill $pid; wait $pid'
+
 cd "$work"
 expect_eq "$(cat asked.txt)" asked "the import over unsaved edits asks"
 expect_eq "$(cat out.txt)" "quor-demo: saved tesk.mem" "Ctrl+S says saved, once"
