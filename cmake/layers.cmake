@@ -1,6 +1,7 @@
 # One static library per folder of src/, each linking the layers below it; every .cpp of a
 # folder belongs to its library. Bottom up: platform, anim, io, gl, app, scene, demo, then the
-# workbench's edit and overlay and the interchange of motion, textures and music.
+# workbench's edit and overlay, the capture, the interchange of motion, textures and music, and
+# the demo's generated content.
 #
 # Variants for other systems sit beside the Linux file as <name>_<system>.cpp (web, windows): on
 # that system the variant replaces <name>.cpp, elsewhere it is left out. QUOR_SYSTEM names the
@@ -82,6 +83,19 @@ if(QUOR_WORKBENCH)
   target_include_directories(quor_overlay PUBLIC ${_imgui_include}/backends)
 endif()
 
+# The capture behind quor-capture: renders the demo offscreen at exact frame times into a video
+# (through ffmpeg) or PNGs. A page and the Windows player have no use for it.
+if(NOT WIN32 AND NOT EMSCRIPTEN)
+  find_package(Threads REQUIRED)
+  pkg_check_modules(CAPTURE_MPG123 REQUIRED IMPORTED_TARGET libmpg123)
+  pkg_check_modules(CAPTURE_SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+  quor_layer(quor_capture capture quor_demo PNG::PNG Threads::Threads PkgConfig::CAPTURE_MPG123
+             PkgConfig::CAPTURE_SNDFILE)
+  # The colour conversion runs once per pixel per frame; -O3 lets GCC vectorise its row loops.
+  set_source_files_properties(${PROJECT_SOURCE_DIR}/src/capture/yuv_picture.cpp PROPERTIES
+    COMPILE_OPTIONS "$<$<NOT:$<CONFIG:Debug>>:-O3>")
+endif()
+
 # Motion, texture and music interchange: the importers and the DXT1 and MP3 encoders, for
 # quor-mem, the content generator and the workbench. Without LAME neither it nor they are built;
 # the Windows and browser players have no use for it.
@@ -111,3 +125,6 @@ quor_layer(quor_interchange interchange quor_demo ${_lame} PkgConfig::STB ${QUOR
 if(TARGET quor_overlay)
   target_link_libraries(quor_overlay PUBLIC quor_interchange)
 endif()
+# The demo's own content, generated: the creature, the stage, the camera path, the textures, the
+# soundtrack, and the writer that assembles them into the data file (quor-mem build).
+quor_layer(quor_content content quor_interchange)

@@ -1,8 +1,8 @@
 // quor-capture: renders the demo's timeline offscreen, each frame at its exact time, into a video or images.
 #include "app/command_line.h"
 #include "app/report.h"
-#include "capture.h"
-#include "options.h"
+#include "capture/capture.h"
+#include "capture/options.h"
 #include "platform/interrupt.h"
 #include "platform/process.h"
 

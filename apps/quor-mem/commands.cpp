@@ -8,10 +8,10 @@
 
 #include "app/command_line.h"
 #include "app/report.h"
-#include "data_writer.h"
+#include "content/data_writer.h"
+#include "demo/data_file.h"
 #include "demo/data_layout.h"
 #include "demo/data_report.h"
-#include "demo/data_file.h"
 #include "interchange/gltf_motion.h"
 #include "interchange/motion_fit.h"
 #include "interchange/motion_import.h"

@@ -47,6 +47,8 @@ public:
     void mark_in() { loop_in = time(); }
     void mark_out() { loop_out = time(); }
     void clear_loop() { loop_in.reset(), loop_out.reset(); }
+    // Marks as kept from an earlier session.
+    void set_loop(std::optional<double> in, std::optional<double> out) { loop_in = in, loop_out = out; }
     std::optional<double> in_mark() const { return loop_in; }
     std::optional<double> out_mark() const { return loop_out; }
     bool looping() const { return loop_in && loop_out && *loop_in < *loop_out; }

@@ -35,11 +35,15 @@ lightwave::transformation& transformation_of(demo::DemoScene& scene, std::size_t
 } // namespace
 
 workbench::workbench(demo::Demo& demo, std::string path, system::counter& counter)
-    : demo_(&demo), play(demo.clock), watch(std::move(path)), ticks(&counter)
+    : demo_(&demo), play(demo.clock), watch(std::move(path)), side(watch.path()), ticks(&counter)
 {
+    if (side.get().loop_in || side.get().loop_out)
+        play.set_loop(side.get().loop_in, side.get().loop_out);
     std::string why;
     if (!doc.read(demo.scene.file_data.get(), demo.scene.file_size, &why))
         say("records: " + why, true);
+    else if (!side.refusal().empty())
+        say(side.refusal() + ": the tempo, markers and settings start from their defaults and are not saved", true);
     else if (!folder_writable())
         say("the data folder " + folder_of(watch.path()) + " is not writable: Save as writes a copy where you can", true);
     if (!ticks->frequency(frequency) || frequency == 0)
@@ -151,6 +155,8 @@ bool workbench::save_as(const std::string& path)
     demo_->scene.file_path = path;
     over_newer = false;
     pending = false;
+    // The copy's side file gets the settings too.
+    side.change();
     say("saved a copy as " + path + "; quor-demo --data " + folder_of(path) + " runs it");
     return true;
 }
@@ -202,6 +208,19 @@ void workbench::after_frame()
         fps = static_cast<float>(fps_frames / span);
         fps_frames = 0;
         fps_mark = now;
+    }
+
+    // The loop marks are one of the settings kept beside the data.
+    if (side.get().loop_in != play.in_mark() || side.get().loop_out != play.out_mark()) {
+        workbench_settings& s = side.change();
+        s.loop_in = play.in_mark();
+        s.loop_out = play.out_mark();
+    }
+    if (side.unsaved() && side.changes() != side_tried) {
+        side_tried = side.changes();
+        std::string why;
+        if (!side.write(watch.path(), &why))
+            say(why, true);
     }
 
     if (!pending) {

@@ -12,6 +12,7 @@
 #include "demo/demo.h"
 #include "edit/data_reload.h"
 #include "edit/motion_document.h"
+#include "edit/side_file.h"
 #include "edit/transport.h"
 
 namespace quor::edit {
@@ -23,6 +24,10 @@ public:
     workbench(demo::Demo& demo, std::string path, system::counter& counter = system::system_counter());
 
     const motion_document& document() const { return doc; }
+    // The tempo, markers and settings kept beside the data file; a change is written after the
+    // frame, and a failure to write it becomes the status.
+    side_settings& settings() { return side; }
+    const side_settings& settings() const { return side; }
     transport& player() { return play; }
     const transport& player() const { return play; }
 
@@ -78,6 +83,8 @@ private:
     motion_document doc;
     transport play;
     data_reload watch;
+    side_settings side;
+    int side_tried = 0;
     system::counter* ticks;
     std::uint64_t frequency = 1;
     std::uint64_t fps_mark = 0;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The layering rules: src/ holds libraries only, and no folder of it includes a folder above it,
-# the programs of apps/ or the tools' libraries; the workbench's editing model knows no drawing,
+# The layering rules: src/ holds libraries only, and no folder of it includes a folder above it
+# or the programs of apps/; the workbench's editing model knows no drawing,
 # the interchange library no GL, window or ImGui; platform headers only in platform/; OpenGL
 # calls only behind the seam (the loader and the platform's context code).
 set -u
@@ -10,7 +10,7 @@ cd "$QUOR_SOURCE_DIR/src"
 # Bottom up; folders of one rank do not include each other. platform/ is the bottom: it
 # includes nothing of ours.
 declare -A rank=([platform]=0 [anim]=1 [io]=1 [gl]=2 [app]=3 [scene]=4 [demo]=5 [edit]=6 [interchange]=6
-                 [overlay]=7)
+                 [capture]=6 [overlay]=7 [content]=7)
 # The render device lives with the frame in app/ (where the layout puts it), yet the rendering
 # files draw through it: the one include that goes upwards.
 upward_allowed='^gl/[a-z_]+\.(h|cpp):#include "app/render_device\.h"$'
@@ -25,7 +25,7 @@ entries=$(grep -rlE '^(int|auto) main\(' --include='*.cpp' . | sed 's|^\./||' ||
 expect_eq "$(printf '%s' "$entries" | grep -c .)" 0 "entry points in src/ (programs live in apps/)"
 
 # Every include of ours names a folder of src/ (or the generated version header): src/ never
-# reaches into apps/ or tools/, whose headers are named without a folder.
+# reaches into apps/, whose headers are named without a folder.
 foreign=$(grep -rnE '^#include "' --include='*.cpp' --include='*.h' . | sed 's|^\./||' \
   | while IFS= read -r line; do
       to=${line#*#include \"}
@@ -37,7 +37,7 @@ foreign=$(grep -rnE '^#include "' --include='*.cpp' --include='*.h' . | sed 's|^
       printf '%s\n' "$line"
     done || true)
 [ -n "$foreign" ] && echo "$foreign"
-expect_eq "$(printf '%s' "$foreign" | grep -c .)" 0 "includes from outside src/ (apps/, tools/)"
+expect_eq "$(printf '%s' "$foreign" | grep -c .)" 0 "includes from outside src/ (apps/)"
 
 upward=$(grep -rHE '^#include "[a-z_]+/' --include='*.cpp' --include='*.h' . | sed 's|^\./||' \
   | while IFS= read -r line; do
@@ -63,31 +63,31 @@ shown=$(grep -rnE "$display" --include='*.cpp' --include='*.h' interchange || tr
 [ -n "$shown" ] && echo "$shown"
 expect_eq "$(printf '%s' "$shown" | grep -c .)" 0 "interchange/ knows no GL, window or ImGui"
 
-# In the programs and the tools as in src/: a port touches platform/ only, and which system the
+# In the programs as in src/: a port touches platform/ only, and which system the
 # build is for is the build's choice of platform files, never a question asked above them. The
 # seam's WebGL side asks emscripten whether a context is current before it touches WebGL.
 cd "$QUOR_SOURCE_DIR"
 platform_headers='#include <(GL/(freeglut|glut|glx)|EGL/|SDL2/|time\.h|unistd\.h|fcntl\.h|signal\.h|spawn\.h|sys/|windows\.h|io\.h|dshow\.h|mmsystem\.h|emscripten)'
-outside=$(grep -rnE "$platform_headers" --include='*.cpp' --include='*.h' src apps tools \
+outside=$(grep -rnE "$platform_headers" --include='*.cpp' --include='*.h' src apps \
   | grep -vE '^src/(platform/|gl/api_web\.cpp:[0-9]+:#include <emscripten/html5_webgl\.h>)' || true)
 [ -n "$outside" ] && echo "$outside"
 expect_eq "$(printf '%s' "$outside" | grep -c .)" 0 "platform headers outside platform/"
 
 asked=$(grep -rnE '^\s*#\s*(if|ifdef|ifndef|elif).*(_WIN32|_WIN64|__linux__|__MINGW|__EMSCRIPTEN__|__APPLE__)' \
-          --include='*.cpp' --include='*.h' src apps tools | grep -vE '^src/platform/' || true)
+          --include='*.cpp' --include='*.h' src apps | grep -vE '^src/platform/' || true)
 [ -n "$asked" ] && echo "$asked"
 expect_eq "$(printf '%s' "$asked" | grep -c .)" 0 "no system tests outside platform/"
 
 # GL headers come through the seam's header only (WebGL's into the seam's WebGL side); the
 # platform's context code has its own.
-gl_headers=$(grep -rnE '#include <(GL|GLES2)/' --include='*.cpp' --include='*.h' src apps tools \
+gl_headers=$(grep -rnE '#include <(GL|GLES2)/' --include='*.cpp' --include='*.h' src apps \
   | grep -vE '^src/(gl/api(_web)?\.(h|cpp)|platform/([a-z_]+\.cpp|framebuffer_api\.h)|overlay/[a-z_]+\.cpp):' || true)
 [ -n "$gl_headers" ] && echo "$gl_headers"
 expect_eq "$(printf '%s' "$gl_headers" | grep -c .)" 0 "GL headers outside the seam and platform/"
 
 # The workbench's overlay (ImGui's OpenGL 2 renderer and its state guard) is the one exception.
 allowed='^src/(gl/api(_web)?\.cpp|platform/offscreen_gl\.cpp|platform/window\.cpp|platform/native_window\.cpp|overlay/[a-z_]+\.cpp):'
-hits=$(grep -rnE '(^|[^A-Za-z_.>:])gl[A-Z][A-Za-z0-9]*\(' --include='*.cpp' --include='*.h' src apps tools \
+hits=$(grep -rnE '(^|[^A-Za-z_.>:])gl[A-Z][A-Za-z0-9]*\(' --include='*.cpp' --include='*.h' src apps \
          | grep -vE "$allowed" | grep -vE '^\S+:\s*//' || true)
 [ -n "$hits" ] && echo "$hits"
 expect_eq "$(printf '%s' "$hits" | grep -c .)" 0 "direct OpenGL calls outside the seam"

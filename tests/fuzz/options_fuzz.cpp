@@ -10,7 +10,7 @@
 
 #include "app/command_line.h"
 #include "app/player_options.h"
-#include "options.h"
+#include "capture/options.h"
 
 namespace {
 

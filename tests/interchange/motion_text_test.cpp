@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include "data_writer.h"
-#include "quor_mem_runner.h"
+#include "content/data_writer.h"
 #include "demo/scene_section.h"
+#include "quor_mem_runner.h"
 
 namespace {
 
