@@ -134,7 +134,8 @@ bool workbench::save_as(const std::string& path)
     demo::data_file newer;
     const bool scene_is_current = !over_newer && platform::stamp_of(watch.path().c_str(), source) &&
                                   watch.version() == source;
-    if (!scene_is_current && demo::read_data_file(watch.path(), newer, nullptr))
+    std::string unread;
+    if (!scene_is_current && demo::read_data_file(watch.path(), newer, &unread))
         block = newer.block.get();
     const std::vector<char> section = doc.section();
     std::vector<char> file(block, block + demo::layout::scene_section.offset);
