@@ -119,8 +119,10 @@ pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
 find_library(QUOR_TINYGLTF tinygltf REQUIRED)
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
+# The music's tempo and first beat, for the workbench's grid.
+pkg_check_modules(AUBIO REQUIRED IMPORTED_TARGET aubio)
 quor_layer(quor_interchange interchange quor_demo ${_lame} PkgConfig::STB ${QUOR_TINYGLTF} PkgConfig::SNDFILE
-           PkgConfig::MPG123)
+           PkgConfig::MPG123 PkgConfig::AUBIO)
 # The workbench imports motion through it.
 if(TARGET quor_overlay)
   target_link_libraries(quor_overlay PUBLIC quor_interchange)

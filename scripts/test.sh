@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up and runs the whole test suite: the normal build, then again under
 # AddressSanitizer + UndefinedBehaviorSanitizer, then the Windows build under Wine and the browser
-# player in headless Chromium. Ends with CTest's summary.
+# player in Chromium, Firefox and WebKit. Ends with CTest's summary.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
@@ -29,7 +29,9 @@ else
 fi
 echo "== tests (web build)"
 if bash "$root/scripts/build.sh" web; then
-  (cd "$root/build-web/npm" && NODE_PATH="$PWD/node_modules" node --test "$root/tests/web/") || status=1
+  # Firefox and WebKit draw WebGL only in a window: the browser tests run in an X server of their own.
+  (cd "$root/build-web/npm" && NODE_PATH="$PWD/node_modules" \
+     xvfb-run -a -s '-screen 0 1280x1024x24' node --test "$root/tests/web/") || status=1
 else
   status=1
 fi

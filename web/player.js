@@ -1,7 +1,8 @@
 // The page's side of the player: the command line from the URL's query, the downloads of the data
 // and the music (begun at once, read by the program as they arrive), the canvas's size, the
 // "click to start" cover that the browser's rule on sound asks for, and what is shown when the
-// program says something or ends. The program reaches it as Module.quor (src/platform/*_web.cpp).
+// program says something or ends, in a viewer's words with the technical line below. The program
+// reaches it as Module.quor (src/platform/*_web.cpp).
 'use strict';
 
 var Module = (function () {
@@ -10,13 +11,24 @@ var Module = (function () {
     status: document.getElementById('status'),
     bar: document.getElementById('bar'),
     messages: document.getElementById('messages'),
+    what: document.getElementById('what'),
+    todo: document.getElementById('todo'),
+    retry: document.getElementById('retry'),
+    notice: document.getElementById('notice'),
   };
   const nothing = () => {};
 
-  // ?start=20&loop&mute is the command line --start=20 --loop --mute.
+  // ?start=20&loop&mute is the command line --start=20 --loop --mute. The page keeps its own
+  // options (?quality, ?help) and refuses the program's that mean nothing in a page.
   const query = new URLSearchParams(location.search);
   const args = [];
-  for (const [key, value] of query) args.push(value === '' ? `--${key}` : `--${key}=${value}`);
+  const refused = [];
+  const pageOnly = ['quality', 'help'];
+  const notInPage = ['data', 'version', 'edit'];
+  for (const [key, value] of query) {
+    if (notInPage.includes(key)) refused.push(`?${key}: not an option of the page`);
+    else if (!pageOnly.includes(key)) args.push(value === '' ? `--${key}` : `--${key}=${value}`);
+  }
 
   function setState(name, text) {
     document.body.dataset.state = name;
@@ -25,8 +37,130 @@ var Module = (function () {
   function say(line) {
     page.messages.textContent += line + '\n';
   }
+  // A notice over the running show, each said once, fading after a few seconds.
+  const noticed = new Set();
+  function notice(text) {
+    if (noticed.has(text)) return;
+    noticed.add(text);
+    page.notice.textContent = text;
+    page.notice.classList.add('shown');
+    clearTimeout(notice.timer);
+    notice.timer = setTimeout(() => page.notice.classList.remove('shown'), 6000);
+  }
   function megabytes(bytes) {
     return (bytes / 1e6).toFixed(1) + ' MB';
+  }
+
+  // -- The page's words: what failed in a viewer's terms, what to do, and the technical lines. --
+  const words = {
+    // Failures the page saw itself (a download's HTTP status, a damaged listing): name -> line.
+    failures: {},
+    failed: false,
+
+    // A program's line as the page shows it: options as the address writes them, and none of the
+    // command line's advice, which a page cannot follow.
+    technical(line) {
+      return line
+        .replace(/ \(see quor-demo --help\)$/, ' (see ?help)')
+        .replace(/; give its folder with --data DIR.*$/, '; the site does not list it in files.json')
+        .replace(/(^quor-demo: |^)--([a-z]+)/, (all, head, name) => `${head}?${name}`)
+        .replace(/^quor-demo: (\S+): read (\d+) of its \d+ bytes.*$/, (all, name, got) =>
+          this.failures[name] ? `quor-demo: ${name}: ${this.failures[name]}` : all);
+    },
+    // The viewer's headline and advice for what went wrong, from what the page and program said.
+    explain(lines) {
+      const text = lines.join('\n');
+      const download = Object.keys(this.failures).find((name) => text.includes(name) || name === 'files.json');
+      if (/OpenGL 1\.3 entry points|no WebGL/.test(text))
+        return ['This browser cannot draw the show: 3D graphics in web pages (WebGL) are missing or turned off.',
+          'Try another browser, or turn on hardware (graphics) acceleration in this browser\'s settings, then reload the page.'];
+      if (download && / 404/.test(this.failures[download]))
+        return [`A file the show needs is missing from the site: ${download}.`,
+          'Whoever runs the site: copy the whole player folder to the server. Reloading will not help until then.'];
+      if (download)
+        return [`A file the show needs could not be downloaded: ${download}.`,
+          'Check the connection and reload the page; if it happens again, tell whoever runs the site.'];
+      if (/^\?[a-z]+:/m.test(text) || /^quor-demo: \?/m.test(text))
+        return ['The address asks for something the player cannot do.',
+          'Check the part of the address after the "?", or open the page with ?help to see what it takes.'];
+      if (/file not found|does not list it/.test(text))
+        return ['The show\'s data is not on this site.',
+          'Whoever runs the site: put tesk.mem beside the page and list it with pack.js.'];
+      if (/tesk\.mem/.test(text))
+        return ['The show\'s data is damaged, so the show cannot start.',
+          'Reload the page; if this stays, tell whoever runs the site (the line below says what is wrong).'];
+      return ['The show cannot start.', 'Reload the page; if it happens again, tell whoever runs the site.'];
+    },
+    // Ends the page with the explanation of `lines` (defaulting to what was said so far).
+    fail(lines) {
+      if (this.failed) return;
+      this.failed = true;
+      const said = lines || page.messages.textContent.trim().split('\n').filter(Boolean);
+      const [what, todo] = this.explain(said);
+      page.what.textContent = what;
+      page.todo.textContent = todo;
+      screen.leave();
+      setState('failed', 'The show cannot start.');
+    },
+    // A fault of the page's own code: said on the page, never a page that waits forever.
+    fault(error) {
+      // The program's own ends (its loop taking over, its exit) are not faults.
+      if (error === 'unwind' || (error && error.name === 'ExitStatus')) return;
+      const line = `player.js: ${(error && (error.stack || error.message)) || error}`.split('\n').slice(0, 3).join('\n');
+      say(line);
+      console.error(line);
+      if (this.failed) return;
+      this.failed = true;
+      page.what.textContent = 'The page ran into a fault of its own and stopped.';
+      page.todo.textContent = 'Reload the page; if it happens again, tell whoever runs the site (the line below says where).';
+      screen.leave();
+      setState('failed', 'The show cannot go on.');
+    },
+  };
+  window.addEventListener('error', (event) => words.fault(event.error || event.message));
+  window.addEventListener('unhandledrejection', (event) => words.fault(event.reason));
+
+  // -- Downloads that stop: after `stallSeconds` without a byte the page says so and offers to
+  // try again (a reload, which starts every download afresh). --------------------------------
+  const stall = {
+    seconds: Number(window.quorStallSeconds) || 20,
+    // reader.read() of a download, or a rejection once nothing arrived for the stated time.
+    read(reader, name) {
+      let timer;
+      const waited = new Promise((resolve, reject) => {
+        timer = setTimeout(() => {
+          this.show(name);
+          reject(new Error(`nothing arrived for ${this.seconds} s`));
+        }, this.seconds * 1000);
+      });
+      return Promise.race([reader.read(), waited]).finally(() => clearTimeout(timer));
+    },
+    show(name) {
+      page.what.textContent = `The download of ${name} stopped: nothing arrived for ${this.seconds} seconds.`;
+      page.todo.textContent = 'The connection or the server may be busy. Try again, or come back later.';
+      page.retry.hidden = false;
+      say(`${name}: no byte for ${this.seconds} s`);
+      setState('failed', 'The download stopped.');
+      words.failed = true;
+    },
+  };
+  page.retry.addEventListener('click', () => location.reload());
+
+  // -- The site's list of files: each entry an object with a size in bytes. ------------------
+  // What is wrong with `listing` (parsed files.json), or null.
+  function listingFault(listing) {
+    const files = listing && listing.files;
+    if (!files || typeof files !== 'object' || Array.isArray(files))
+      return '"files" is not a list of names and their sizes';
+    for (const [name, entry] of Object.entries(files)) {
+      if (!entry || typeof entry !== 'object') return `${name}: no size given`;
+      const bytes = entry.bytes;
+      if (bytes === undefined || bytes === null) return `${name}: no size given`;
+      if (typeof bytes !== 'number' || !Number.isFinite(bytes)) return `${name}: the size ${JSON.stringify(bytes)} is not a number`;
+      if (bytes < 0 || !Number.isInteger(bytes)) return `${name}: the size ${bytes} is not a whole number of bytes, 0 or more`;
+      if (entry.gzip !== undefined && typeof entry.gzip !== 'string') return `${name}: its gzip copy is not a file name`;
+    }
+    return null;
   }
 
   // -- Files: files.json lists the folder's files, their sizes and gzip copies. ---------------
@@ -35,13 +169,31 @@ var Module = (function () {
     downloads: {}, // name -> promise of a reader of the file's bytes
     opened: [],
 
+    // The listing, or false after saying what is wrong with it.
     async list() {
+      let listing;
       try {
         const response = await fetch('files.json', { cache: 'no-cache' });
-        if (response.ok) this.listed = (await response.json()).files || {};
+        if (!response.ok) {
+          words.failures['files.json'] = `the server answered ${response.status} ${response.statusText}`.trim();
+          return true;
+        }
+        listing = await response.json();
       } catch (e) {
-        this.listed = {};
+        words.failures['files.json'] = e.message;
+        return true;
       }
+      const fault = listingFault(listing);
+      if (fault) {
+        say(`files.json: ${fault}`);
+        page.what.textContent = 'The site\'s list of files (files.json) is damaged, so the show cannot start.';
+        page.todo.textContent = 'Whoever runs the site: make the list again with pack.js.';
+        words.failed = true;
+        setState('failed', 'The show cannot start.');
+        return false;
+      }
+      this.listed = listing.files;
+      return true;
     },
 
     // The file's bytes as a stream: the gzip copy undone by the browser where it can, else the file.
@@ -49,8 +201,12 @@ var Module = (function () {
       if (!this.downloads[name]) {
         const entry = this.listed[name];
         const gzip = entry.gzip && typeof DecompressionStream === 'function';
-        this.downloads[name] = fetch(gzip ? entry.gzip : name).then((response) => {
-          if (!response.ok || !response.body) throw new Error(response.statusText);
+        const url = gzip ? entry.gzip : name;
+        this.downloads[name] = fetch(url).then((response) => {
+          if (!response.ok || !response.body) {
+            words.failures[name] = `the server answered ${response.status} ${response.statusText} for ${url}`.replace('  ', ' ');
+            throw new Error(response.statusText);
+          }
           // A server that labels the copy as gzip-encoded has the browser undo it already.
           const undone = /gzip/.test(response.headers.get('Content-Encoding') || '');
           const body = gzip && !undone ? response.body.pipeThrough(new DecompressionStream('gzip')) : response.body;
@@ -91,7 +247,7 @@ var Module = (function () {
         const reader = await this.download(f.name);
         while (got < size) {
           if (!f.pending || f.used === f.pending.length) {
-            const { done, value } = await reader.read();
+            const { done, value } = await stall.read(reader, f.name);
             if (done) break;
             f.pending = value;
             f.used = 0;
@@ -106,7 +262,10 @@ var Module = (function () {
         }
       } catch (e) {
         // A broken download ends the read short; the program says what it got.
+        if (!words.failures[f.name]) words.failures[f.name] = `the download broke: ${e.message}`;
       }
+      // Never past the listed size, whatever the stream would still give (a gzip bomb).
+      if (f.position >= f.length) this.downloads[f.name].then((reader) => reader.cancel()).catch(nothing);
       return got;
     },
   };
@@ -132,7 +291,8 @@ var Module = (function () {
       return this.origin !== null;
     },
     ready() {
-      setState('ready', 'Click to start');
+      const touch = window.matchMedia && window.matchMedia('(pointer: coarse)').matches;
+      setState('ready', touch ? 'Tap to start' : 'Click to start');
       document.getElementById('cover').addEventListener('click', () => this.start(), { once: true });
     },
     start() {
@@ -149,10 +309,18 @@ var Module = (function () {
   };
 
   // -- The canvas: a window of the asked size in the page, or the whole page (and the screen). --
+  // The whole picture is shown at the show's aspect, letterboxed, never cut, in any orientation;
+  // the drawing buffer holds no more pixels than ?quality allows (1280x720 unless asked).
+  const qualities = { 720: 1280 * 720, 1080: 1920 * 1080, 1440: 2560 * 1440, full: Infinity };
+  const quality = query.has('quality') ? qualities[query.get('quality')] : qualities[720];
+  if (quality === undefined)
+    refused.push(`?quality: '${query.get('quality')}' is not 720, 1080, 1440 or full (see ?help)`);
   const screen = {
     filling: false,
     width: 640,
     height: 480,
+    aspect: 16 / 9, // the show's default picture, 1280x720
+    pixels: quality || qualities[720],
 
     window(width, height) {
       this.width = width;
@@ -175,21 +343,32 @@ var Module = (function () {
       if (document.fullscreenElement) this.leave();
       else this.enter();
     },
-    // The drawing buffer follows the canvas's size on the screen, in device pixels.
+    // The drawing buffer follows the canvas's size on the screen, in device pixels, up to the cap.
     layout() {
       const whole = this.filling || document.fullscreenElement;
       document.body.classList.toggle('filling', this.filling);
-      const cssWidth = whole ? window.innerWidth : this.width;
-      const cssHeight = whole ? window.innerHeight : this.height;
+      const viewWidth = window.innerWidth, viewHeight = window.innerHeight;
+      const aspect = whole ? this.aspect : this.width / this.height;
+      let cssWidth = whole ? viewWidth : this.width;
+      let cssHeight = whole ? viewHeight : this.height;
+      if (cssWidth / cssHeight > aspect) cssWidth = cssHeight * aspect;
+      else cssHeight = cssWidth / aspect;
+      const fit = Math.min(1, viewWidth / cssWidth, viewHeight / cssHeight);
+      cssWidth *= fit;
+      cssHeight *= fit;
       page.canvas.style.width = cssWidth + 'px';
       page.canvas.style.height = cssHeight + 'px';
-      const width = Math.max(1, Math.round(cssWidth * devicePixelRatio));
-      const height = Math.max(1, Math.round(cssHeight * devicePixelRatio));
+      const ratio = devicePixelRatio * Math.min(1, Math.sqrt(this.pixels / (cssWidth * cssHeight * devicePixelRatio ** 2)));
+      const width = Math.max(1, Math.round(cssWidth * ratio));
+      const height = Math.max(1, Math.round(cssHeight * ratio));
       if (page.canvas.width !== width) page.canvas.width = width;
       if (page.canvas.height !== height) page.canvas.height = height;
     },
   };
+  // Rotation and the phone's bars coming and going resize the view.
   window.addEventListener('resize', () => screen.layout());
+  window.addEventListener('orientationchange', () => screen.layout());
+  if (window.visualViewport) window.visualViewport.addEventListener('resize', () => screen.layout());
   document.addEventListener('fullscreenchange', () => screen.layout());
   // A click on the running show switches full screen, as F11 does.
   page.canvas.addEventListener('click', () => {
@@ -213,7 +392,10 @@ var Module = (function () {
           const audio = new Audio();
           audio.preload = 'auto';
           audio.src = URL.createObjectURL(blob);
-          audio.addEventListener('error', () => (this.audio = null));
+          audio.addEventListener('error', () => {
+            this.audio = null;
+            this.silent('the track cannot be played here');
+          });
           this.audio = audio;
           // A track that arrives after the show began joins it where the show is.
           if (show.running()) this.playFrom(this.position + show.now() / 1000);
@@ -234,7 +416,14 @@ var Module = (function () {
       } catch (e) {
         // Not seekable yet: it starts from the beginning.
       }
-      this.audio.play().catch(nothing);
+      this.audio.play().catch((e) => {
+        if (e && e.name !== 'AbortError') this.silent(e.message || e.name);
+      });
+    },
+    // Said once: the show goes on without its music.
+    silent(why) {
+      notice('No sound here: playing without music.');
+      console.warn(`demo.mp3: ${why}`);
     },
     // The click that starts the show is the gesture that lets sound play.
     begin() {
@@ -244,45 +433,96 @@ var Module = (function () {
 
   function stopped(status) {
     if (show.running()) return;
-    setState(status === 0 ? 'said' : 'failed', status === 0 ? '' : 'The show cannot start.');
+    if (status === 0) setState('said', '');
+    else words.fail();
   }
+
+  // What the page takes after the "?" of its address (the page's own ?help).
+  const help = [
+    'Plays the demo: a 31-second real-time scene with music, over the whole page.',
+    'Options go after a "?" at the end of the address, joined by "&", as in index.html?start=12&loop',
+    '  start=SECONDS  begin at this time of the show (0 to 31), music included',
+    '  loop           start again at the end instead of ending',
+    '  mute           no music',
+    '  window=WxH     a picture of W by H pixels in the page instead of the whole page',
+    '  msaa=N         smoother edges with N samples a pixel (2, 4 or 8) where the browser offers it',
+    '  quality=Q      picture detail: 720 (the default), 1080, 1440 or full (the screen\'s own pixels); more is slower',
+    '  help           this text',
+    'Keys: Escape ends, Space pauses and resumes, F11 or a click on the picture switches full screen.',
+  ];
+
+  // A browser without WebGL is told so before anything is downloaded.
+  function webgl() {
+    try {
+      const canvas = document.createElement('canvas');
+      return !!(canvas.getContext('webgl') || canvas.getContext('experimental-webgl'));
+    } catch (e) {
+      return false;
+    }
+  }
+  // Why the page does not run the program, said on the page; null when it does.
+  function before() {
+    if (query.has('help')) {
+      help.forEach(say);
+      setState('said', '');
+      return 'said';
+    }
+    if (refused.length) {
+      refused.forEach(say);
+      words.fail();
+      return 'refused';
+    }
+    if (!webgl()) {
+      say('no WebGL context');
+      words.fail();
+      return 'no WebGL';
+    }
+    return null;
+  }
+  const stop = before();
 
   return {
     noInitialRun: true,
     canvas: page.canvas,
     print(line) {
-      say(line);
+      say(words.technical(line));
       console.log(line);
     },
     printErr(line) {
-      say(line);
+      say(words.technical(line));
       console.warn(line);
     },
     preRun: [
       () => {
+        if (stop) return;
         Module.addRunDependency('files.json');
-        files.list().then(() => Module.removeRunDependency('files.json'));
+        files
+          .list()
+          .then((listed) => {
+            if (listed) Module.removeRunDependency('files.json');
+          })
+          .catch((e) => words.fault(e));
       },
     ],
     // main runs asynchronously (it waits for the data), so the page calls it and learns how it
     // ended: the show's loop took over, or it returned a status (after --help, or a failed start).
     onRuntimeInitialized() {
-      const words = ['quor-demo', ...args];
-      const argv = Module._malloc(4 * (words.length + 1));
-      words.forEach((word, i) => {
+      if (stop || words.failed) return;
+      const line = ['quor-demo', ...args];
+      const argv = Module._malloc(4 * (line.length + 1));
+      line.forEach((word, i) => {
         const size = Module.lengthBytesUTF8(word) + 1;
         const text = Module._malloc(size);
         Module.stringToUTF8(word, text, size);
         Module.HEAP32[(argv >> 2) + i] = text;
       });
-      Module.HEAP32[(argv >> 2) + words.length] = 0;
-      Promise.resolve(Module.ccall('main', 'number', ['number', 'number'], [words.length, argv], { async: true }))
+      Module.HEAP32[(argv >> 2) + line.length] = 0;
+      Promise.resolve(Module.ccall('main', 'number', ['number', 'number'], [line.length, argv], { async: true }))
         .then((status) => stopped(status))
         .catch((e) => {
           // The main loop's start unwinds the stack with 'unwind'; the end of the show exits.
           if (e === 'unwind' || (e && e.name === 'ExitStatus')) return;
-          say(String(e));
-          stopped(1);
+          words.fault(e);
         });
     },
     quor: { files, show, screen, music },
