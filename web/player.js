@@ -11,6 +11,7 @@ var Module = (function () {
     status: document.getElementById('status'),
     bar: document.getElementById('bar'),
     messages: document.getElementById('messages'),
+    waiting: document.getElementById('waiting'),
     what: document.getElementById('what'),
     todo: document.getElementById('todo'),
     retry: document.getElementById('retry'),
@@ -63,7 +64,7 @@ var Module = (function () {
       return line
         .replace(/ \(see quor-demo --help\)$/, ' (see ?help)')
         .replace(/; give its folder with --data DIR.*$/, '; the site does not list it in files.json')
-        .replace(/(^quor-demo: |^)--([a-z]+)/, (all, head, name) => `${head}?${name}`)
+        .replace(/(^|[\s'"(])--([a-z][a-z-]*)/g, (all, head, name) => `${head}?${name}`)
         .replace(/^quor-demo: (\S+): read (\d+) of its \d+ bytes.*$/, (all, name, got) =>
           this.failures[name] ? `quor-demo: ${name}: ${this.failures[name]}` : all);
     },
@@ -163,9 +164,196 @@ var Module = (function () {
     return null;
   }
 
-  // -- Files: files.json lists the folder's files, their sizes and gzip copies. ---------------
+  // -- Transport: what travels (the data file's parts and the music), counted for the bar. ------
+  const transport = {
+    sent: 0,
+    total: 0,
+    failure: null,
+
+    // The body of `url`, which must be `bytes` long; each piece counted as it arrives. What goes
+    // wrong on the way is a download's failure (error.download).
+    async fetch(url, bytes, name) {
+      const broken = (text) => Object.assign(new Error(text), { download: true });
+      const response = await fetch(url).catch((e) => Promise.reject(broken(`${url}: ${e.message}`)));
+      if (!response.ok || !response.body)
+        throw broken(`the server answered ${response.status} ${response.statusText} for ${url}`.replace('  ', ' '));
+      const reader = response.body.getReader();
+      const out = new Uint8Array(bytes);
+      let got = 0;
+      for (;;) {
+        const { done, value } = await stall.read(reader, name).catch((e) => Promise.reject(broken(`${url}: ${e.message}`)));
+        if (done) break;
+        if (got + value.length > bytes) {
+          reader.cancel().catch(nothing);
+          throw broken(`${url}: longer than the ${bytes} bytes listed`);
+        }
+        out.set(value, got);
+        got += value.length;
+        this.sent += value.length;
+        progress.show();
+      }
+      if (got < bytes) throw broken(`${url}: ${got} of its ${bytes} bytes arrived`);
+      return out;
+    },
+    // Said once, the first time something of file `name` fails to arrive; the show stops there
+    // at once unless it is playing on what did arrive (then when it waits for what did not).
+    // While the program's read is still to be answered, the program's own failure tells it (its
+    // line with the download's failure in place of its count) and ends the page.
+    fail(name, error, programSays = false) {
+      if (this.failure) return;
+      this.failure = error.message || String(error);
+      if (error.download) words.failures[name] = this.failure;
+      if (error.download && programSays) return;
+      say(`${name}: ${this.failure}`);
+      if (!programSays && (!show.running() || show.starved)) show.failed();
+    },
+  };
+
+  // Data that arrived but is not what the listing says (error.damaged).
+  const damage = (text) => Object.assign(new Error(text), { damaged: true });
+
+  // Bytes no longer than `limit` inflated from raw deflate by the browser.
+  async function inflate(bytes, limit, name) {
+    const reader = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate-raw')).getReader();
+    const out = new Uint8Array(limit);
+    let got = 0;
+    try {
+      for (;;) {
+        const { done, value } = await reader.read();
+        if (done) break;
+        if (got + value.length > limit) throw new Error('too long');
+        out.set(value, got);
+        got += value.length;
+      }
+    } catch (e) {
+      reader.cancel().catch(nothing);
+      throw damage(`part ${name} of the data is damaged (${e.message || e})`);
+    }
+    return out.subarray(0, got);
+  }
+
+  // A data file streamed in parts (web/stream.js), fetched from the page's start a few at a time
+  // in the listing's order and unpacked in that order; each part goes into the program's buffer
+  // once the program has given one, and the read returns when the parts it cannot start without
+  // are in.
+  class streamed {
+    constructor(name, entry) {
+      this.name = name;
+      this.size = entry.bytes;
+      this.folder = entry.parts.folder;
+      this.parts = entry.parts.list;
+      if (!/^[\w.-]+$/.test(this.folder) || this.folder.startsWith('.')) throw new Error('no folder of parts');
+      QuorStream.checkParts(this.parts, this.size);
+      this.unpacked = []; // part index -> bytes, until they are in the program's buffer
+      this.placed = this.parts.map(() => false);
+      this.target = null; // { address, size, laterAt, laterEnd, done }
+      this.next = 0;
+      this.fetched = this.parts.map(() => null);
+      this.ended = false;
+    }
+    get travelling() {
+      return this.parts.reduce((sum, p) => sum + p.sent, 0);
+    }
+    begin() {
+      const ahead = 3; // fetched at once: the next parts share the link, the later ones wait
+      const more = () => {
+        while (this.next < this.parts.length && this.next < this.done() + ahead) {
+          const i = this.next++;
+          const part = this.parts[i];
+          this.fetched[i] = transport.fetch(`${this.folder}/${part.name}`, part.sent, this.name);
+          this.fetched[i].then(more, nothing);
+        }
+      };
+      this.done = () => this.placed.filter(Boolean).length + this.unpacked.filter(Boolean).length;
+      more();
+      this.unpackAll(more).catch((e) => {
+        this.ended = true;
+        // Anything but a download's or the data's failure is the page's own fault.
+        if (!e.download && !e.damaged) words.fault(e);
+        else transport.fail(this.name, e, !this.target || this.target.done !== null);
+        this.finish();
+      });
+    }
+    async unpackAll(more) {
+      for (let i = 0; i < this.parts.length; ++i) {
+        const part = this.parts[i];
+        const payload = await inflate(await this.fetched[i], part.size, part.name);
+        const before = QuorStream.previousRange(part);
+        try {
+          this.unpacked[i] = QuorStream.decodePart(part, payload, before ? this.bytes(before.at, before.size) : null);
+        } catch (e) {
+          throw damage(e.message);
+        }
+        this.fetched[i] = null;
+        this.place();
+        more();
+      }
+    }
+    // File bytes already unpacked, from the program's buffer or from parts waiting for it.
+    bytes(at, size) {
+      const out = new Uint8Array(size);
+      this.parts.forEach((part, i) => {
+        const from = Math.max(at, part.at);
+        const to = Math.min(at + size, part.at + part.size);
+        if (from >= to) return;
+        const source = this.placed[i]
+          ? Module.HEAPU8.subarray(this.target.address + from, this.target.address + to)
+          : this.unpacked[i].subarray(from - part.at, to - part.at);
+        out.set(source, from - at);
+      });
+      return out;
+    }
+    // Unpacked parts into the program's buffer; the read answered once its parts are in.
+    place() {
+      const t = this.target;
+      if (!t) return;
+      this.parts.forEach((part, i) => {
+        if (!this.unpacked[i]) return;
+        const inside = this.unpacked[i].subarray(0, Math.max(0, Math.min(part.size, t.size - part.at)));
+        // The heap may have been replaced by a larger one: looked up for every part.
+        Module.HEAPU8.set(inside, t.address + part.at);
+        this.unpacked[i] = null;
+        this.placed[i] = true;
+      });
+      this.finish();
+    }
+    finish() {
+      const t = this.target;
+      if (!t || !t.done) return;
+      const needed = (part) => part.at < t.size && (part.at < t.laterAt || part.at + part.size > t.laterEnd);
+      if (this.parts.every((part, i) => this.placed[i] || !needed(part))) {
+        t.done(t.size);
+        t.done = null;
+      } else if (this.ended) {
+        // What arrived up to the first missing byte.
+        let count = 0;
+        for (const [i, part] of [...this.parts.entries()].sort((a, b) => a[1].at - b[1].at)) {
+          if (!this.placed[i] || part.at !== count) break;
+          count += part.size;
+        }
+        t.done(Math.min(count, t.size));
+        t.done = null;
+      }
+    }
+    read(address, size, laterAt, laterSize) {
+      return new Promise((done) => {
+        this.target = { address, size, laterAt, laterEnd: laterAt + laterSize, done };
+        this.place();
+      });
+    }
+    arrived(address, size) {
+      const t = this.target;
+      if (!t || address < t.address || address + size > t.address + t.size) return false;
+      const at = address - t.address;
+      return this.parts.every((part, i) => this.placed[i] || part.at >= at + size || part.at + part.size <= at);
+    }
+  }
+
+  // -- Files: files.json lists the folder's files, their sizes, gzip copies and the data file's
+  // parts. -------------------------------------------------------------------------------------
   const files = {
     listed: {},
+    streams: {}, // name -> streamed
     downloads: {}, // name -> promise of a reader of the file's bytes
     opened: [],
 
@@ -193,10 +381,23 @@ var Module = (function () {
         return false;
       }
       this.listed = listing.files;
+      // Everything the show needs starts travelling now, beside the program's own download.
+      for (const [name, entry] of Object.entries(this.listed)) {
+        if (!entry || !entry.parts) continue;
+        try {
+          this.streams[name] = new streamed(name, entry);
+          transport.total += this.streams[name].travelling;
+        } catch (e) {
+          transport.fail(name, damage(`its parts in files.json: ${e.message}`));
+        }
+      }
+      music.fetchEarly();
+      Object.values(this.streams).forEach((s) => s.begin());
+      progress.show();
       return true;
     },
 
-    // The file's bytes as a stream: the gzip copy undone by the browser where it can, else the file.
+    // The bytes of a file listed without parts, as a stream.
     download(name) {
       if (!this.downloads[name]) {
         const entry = this.listed[name];
@@ -217,11 +418,15 @@ var Module = (function () {
       return this.downloads[name];
     },
 
-    // -- what src/platform/file_web.cpp calls --
+    // -- what src/platform/file_web.cpp and arrival_web.cpp call --
     open(name) {
       if (!(name in this.listed)) return -1;
       this.opened.push({ name, length: this.listed[name].bytes, position: 0, pending: null, used: 0 });
-      this.download(name);
+      // A file without parts travels whole; the bar counts its bytes as they are read.
+      if (!this.streams[name]) {
+        transport.total += this.listed[name].bytes;
+        this.download(name);
+      }
       return this.opened.length - 1;
     },
     length(fd) {
@@ -234,14 +439,35 @@ var Module = (function () {
       const f = this.opened[fd];
       if (!f) return;
       this.opened[fd] = null;
+      // A streamed file goes on arriving into the buffer its read was given.
+      if (this.streams[f.name]) return;
       // A download read to its end is done with; one left halfway is cancelled.
       this.downloads[f.name].then((reader) => reader.cancel()).catch(nothing);
       delete this.downloads[f.name];
+    },
+    // Up to `size` bytes into the program's memory at `address`; the count that arrived or, for a
+    // streamed file, is on the way behind the range [laterAt, laterAt + laterSize).
+    async readLeaving(fd, address, size, laterAt, laterSize) {
+      const f = this.opened[fd];
+      if (!f) return 0;
+      const stream = this.streams[f.name];
+      // A listing whose parts were refused has said so; the file is not fetched whole instead.
+      if (!stream && this.listed[f.name].parts) return 0;
+      if (!stream) return this.read(fd, address, size);
+      // A stream is read once, whole, from its start.
+      if (f.position !== 0) return 0;
+      const got = await stream.read(address, Math.min(size, stream.size), laterAt, laterSize);
+      f.position += got;
+      return got;
+    },
+    arrived(address, size) {
+      return Object.values(this.streams).some((s) => s.arrived(address, size));
     },
     // Streams up to `size` bytes into the program's memory at `address`; the count that arrived.
     async read(fd, address, size) {
       const f = this.opened[fd];
       if (!f) return 0;
+      if (this.streams[f.name] || this.listed[f.name].parts) return this.readLeaving(fd, address, size, 0, 0);
       let got = 0;
       try {
         const reader = await this.download(f.name);
@@ -258,7 +484,8 @@ var Module = (function () {
           f.used += n;
           got += n;
           f.position += n;
-          progress.show(f.name, f.position, f.length);
+          transport.sent += n;
+          progress.show();
         }
       } catch (e) {
         // A broken download ends the read short; the program says what it got.
@@ -271,10 +498,13 @@ var Module = (function () {
   };
 
   const progress = {
-    show(name, done, total) {
-      page.bar.style.width = total > 0 ? Math.min(100, (100 * done) / total).toFixed(1) + '%' : '0';
-      page.status.textContent = `${name}: ${megabytes(done)} of ${megabytes(total)}`;
-      document.body.dataset.received = String(done);
+    show() {
+      const { sent, total } = transport;
+      page.bar.style.width = total > 0 ? Math.min(100, (100 * sent) / total).toFixed(1) + '%' : '0';
+      const text = total > 0 ? `${megabytes(sent)} of ${megabytes(total)}` : megabytes(sent);
+      if (document.body.dataset.state === 'loading') page.status.textContent = `Loading: ${text}`;
+      if (show.starved && !transport.failure) page.waiting.textContent = `Waiting for the data: ${text}`;
+      document.body.dataset.received = String(sent);
     },
   };
 
@@ -305,6 +535,19 @@ var Module = (function () {
     ended() {
       screen.leave();
       setState('ended', 'The end. Reload the page to watch again.');
+    },
+    // The program stands until the frame it shows has arrived (src/platform/arrival_web.cpp).
+    starved: false,
+    waiting(yes) {
+      this.starved = yes;
+      document.body.classList.toggle('waiting', yes);
+      if (yes && transport.failure) this.failed();
+      else progress.show();
+    },
+    // What was waited for will not come.
+    failed() {
+      words.fail();
+      if (this.running()) setState('failed', 'The show cannot go on.');
     },
   };
 
@@ -381,13 +624,28 @@ var Module = (function () {
     position: 0,
     playing: false,
 
+    track: null, // promise of the track's Blob, fetched from the page's start
+
+    // Unless the page is asked to stay silent, the track travels beside the data from the start.
+    fetchEarly() {
+      const entry = files.listed[this.name];
+      if (!entry || query.has('mute')) return;
+      transport.total += entry.bytes;
+      this.track = transport.fetch(this.name, entry.bytes, this.name).then((bytes) => new Blob([bytes], { type: 'audio/mpeg' }));
+      this.track.catch(nothing);
+    },
+    name: 'demo.mp3',
+
     // What src/platform/audio_web.cpp calls.
     start(name, from) {
       if (!(name in files.listed)) return false;
       this.position = from;
       this.playing = true;
-      fetch(name)
-        .then((response) => (response.ok ? response.blob() : Promise.reject(new Error(response.statusText))))
+      const track =
+        name === this.name && this.track
+          ? this.track
+          : fetch(name).then((response) => (response.ok ? response.blob() : Promise.reject(new Error(response.statusText))));
+      track
         .then((blob) => {
           const audio = new Audio();
           audio.preload = 'auto';
@@ -398,7 +656,7 @@ var Module = (function () {
           });
           this.audio = audio;
           // A track that arrives after the show began joins it where the show is.
-          if (show.running()) this.playFrom(this.position + show.now() / 1000);
+          if (show.running() && this.playing) this.playFrom(this.position + show.now() / 1000);
         })
         .catch(nothing);
       return true;
@@ -525,6 +783,6 @@ var Module = (function () {
           words.fault(e);
         });
     },
-    quor: { files, show, screen, music },
+    quor: { files, show, screen, music, transport },
   };
 })();

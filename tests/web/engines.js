@@ -156,8 +156,13 @@ async function webkit() {
         })
         .build();
       sessions.push(session);
-      // The window's chrome takes some of its size: grown until the page's view has the size asked.
-      await session.manage().window().setRect({ width: width + 100, height: height + 200 });
+      // The window's chrome takes some of its size: the window is sized for the view asked.
+      await session.get('about:blank');
+      const fit = async (w, h) => {
+        const [dx, dy] = await session.executeScript('return [outerWidth - innerWidth, outerHeight - innerHeight];');
+        await session.manage().window().setRect({ width: w + dx, height: h + dy });
+      };
+      await fit(width, height);
       await session.get(url);
       const tab = {
         session,
@@ -176,7 +181,7 @@ async function webkit() {
           view.crop = r;
           return view;
         },
-        viewport: (w, h) => session.manage().window().setRect({ width: w + 100, height: h + 200 }),
+        viewport: fit,
         close: async () => {
           sessions.splice(sessions.indexOf(session), 1);
           await session.quit();

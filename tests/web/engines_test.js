@@ -1,7 +1,8 @@
 // The player in the three engines (Chromium, Firefox, WebKit): load, the click that starts it,
 // the picture at fixed demo times against the native renderer's, with the textures uploaded
-// compressed and with S3TC hidden (decoded in the program, as on phones), and Escape's end; a
-// browser without WebGL is told so in a viewer's words. Firefox and WebKit need a display: run
+// compressed and with S3TC hidden (decoded in the program, as on phones), and Escape's end; the
+// whole picture on a phone-shaped view, upright and turned; a browser without WebGL is told so in
+// a viewer's words. Firefox and WebKit need a display: run
 // under xvfb-run (scripts/test.sh does); without one they are skipped and say why.
 'use strict';
 const { test, before, after } = require('node:test');
@@ -9,7 +10,7 @@ const assert = require('node:assert/strict');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const { serve, browser, compare, nativePicture, within, hideS3tc, countUploads, noWebgl, holdClock } = require('./lib.js');
+const { serve, browser, compare, nativePicture, within, geometry, wholePicture, hideS3tc, countUploads, noWebgl, holdClock } = require('./lib.js');
 const { engines, launch, available, version, twoFrames } = require('./engines.js');
 
 const root = path.resolve(__dirname, '../..');
@@ -33,7 +34,7 @@ after(async () => {
 
 for (const engine of engines) {
   const missing = available(engine);
-  test(`${engine}: loads, starts on a click, draws the native picture with S3TC and without, ends on Escape`,
+  test(`${engine}: loads, starts on a click, draws the native picture with S3TC and without, ends on Escape, fits a phone's view`,
     { skip: missing || false }, async (t) => {
       t.diagnostic(version(engine));
       const driver = await launch(engine);
@@ -59,6 +60,18 @@ for (const engine of engines) {
             await tab.close();
           }
         }
+
+        // A phone's screen, upright then turned: the whole picture, letterboxed.
+        const phone = await driver.open(server.url + '?mute', { width: 390, height: 844 });
+        await phone.until(`${state} === 'ready'`, 90000);
+        for (const [width, height] of [[390, 844], [844, 390]]) {
+          await phone.viewport(width, height);
+          await phone.until(`innerHeight === ${height}`);
+          await phone.evaluate(twoFrames);
+          const g = await phone.evaluate(geometry);
+          assert.equal(wholePicture(g), null, `${width}x${height}: ${JSON.stringify(g)}`);
+        }
+        await phone.close();
 
         // No WebGL at all: said before anything is downloaded, in a viewer's words.
         const tab = await driver.open(server.prefix(noWebgl), size);

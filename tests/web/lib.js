@@ -162,6 +162,21 @@ function nativePicture(t, size, { site, bin, scratch }) {
 const tolerance = { mean: 0.5, off: 0.005 };
 const within = (difference) => difference.size === 'same' && difference.mean <= tolerance.mean && difference.off <= tolerance.off;
 
+// The canvas's place, the view's size and the drawing buffer's pixels, as an expression's text.
+const geometry = `(() => { const r = canvas.getBoundingClientRect();
+  return { x: r.x, y: r.y, width: r.width, height: r.height, viewWidth: innerWidth, viewHeight: innerHeight,
+           pixels: canvas.width * canvas.height, bufferWidth: canvas.width }; })()`;
+// What keeps `g` (a geometry) from showing the whole picture, or null: inside the view, at the
+// show's 16:9, as large as fits (letterboxed), no more pixels than 1280x720.
+function wholePicture(g) {
+  if (g.x < -0.5 || g.y < -0.5 || g.x + g.width > g.viewWidth + 0.5 || g.y + g.height > g.viewHeight + 0.5)
+    return 'not inside the view';
+  if (Math.abs(g.width / g.height - 16 / 9) > 0.01) return "not at the show's aspect";
+  if (Math.abs(g.width - g.viewWidth) >= 1 && Math.abs(g.height - g.viewHeight) >= 1) return 'not as large as fits';
+  if (g.pixels > 1280 * 720) return 'more pixels than 1280x720';
+  return null;
+}
+
 // Run before the page's scripts: WebGL without S3TC, as phones' browsers offer it. Uploads are
 // counted (window.quorUploads) so a test sees which path the textures took.
 const hideS3tc = `(() => {
@@ -187,4 +202,4 @@ const noWebgl = `(() => {
 // The show's clock held at its start, so every frame shows the start time exactly.
 const holdClock = 'window.quorHoldClock = true;';
 
-module.exports = { serve, browser, reach, compare, nativePicture, tolerance, within, hideS3tc, countUploads, noWebgl, holdClock };
+module.exports = { serve, browser, reach, compare, nativePicture, tolerance, within, geometry, wholePicture, hideS3tc, countUploads, noWebgl, holdClock };

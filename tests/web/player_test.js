@@ -9,6 +9,7 @@ const { execFileSync, spawn } = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
+const zlib = require('zlib');
 const { serve, browser, reach, compare, nativePicture, tolerance } = require('./lib.js');
 
 const root = path.resolve(__dirname, '../..');
@@ -79,7 +80,10 @@ test('the page loads with progress in bytes, starts on a click and draws what th
     await start(page);
     const loading = states.filter((s) => s.state === 'loading' && s.received > 0);
     assert.ok(loading.length > 1, 'progress shown while the data streams in');
-    assert.equal(Math.max(...states.map((s) => s.received)), fs.statSync(path.join(site, 'tesk.mem')).size);
+    // What travels: the data file's parts up to those the start needs (the music is not fetched).
+    const listed = JSON.parse(fs.readFileSync(path.join(site, 'files.json'), 'utf8')).files['tesk.mem'].parts.list;
+    const received = Math.max(...states.map((s) => s.received));
+    assert.ok(received > listed[0].sent && received <= listed.reduce((n, p) => n + p.sent, 0), `${received} bytes`);
     // Two animation frames later the held frame is on the screen.
     await page.evaluate(() => new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done))));
     const difference = await compare(chromium.context, await shot(page), native(t));
@@ -158,29 +162,37 @@ test('the music plays from the start time after the click, pauses with Space, an
 });
 
 test("refused data, files and options, and ?help, say in the page's words what failed, with the technical line below", async () => {
-  // Index 0 of the quad's list points past its four vertices.
-  const damaged = variant('damaged', (dir) => {
-    const file = path.join(dir, 'tesk.mem');
-    fs.unlinkSync(file);
-    fs.copyFileSync(path.join(site, 'tesk.mem'), file);
-    const fd = fs.openSync(file, 'r+');
-    fs.writeSync(fd, Buffer.from([9, 0, 0, 0]), 0, 4, 129272640);
-    fs.closeSync(fd);
-  });
+  // Index 0 of the quad's list points past its four vertices: changed in the part that carries it.
+  const damaged = variant('damaged', () => {});
+  {
+    const listing = path.join(damaged, 'files.json');
+    const entry = JSON.parse(fs.readFileSync(listing, 'utf8'));
+    const parts = entry.files['tesk.mem'].parts;
+    const part = parts.list.find((p) => !p.frames && p.at <= 129272640 && p.at + p.size > 129272640);
+    const bytes = zlib.inflateRawSync(fs.readFileSync(path.join(site, parts.folder, part.name)));
+    bytes.writeUInt32LE(9, 129272640 - part.at);
+    const folder = path.join(damaged, parts.folder);
+    fs.unlinkSync(folder);
+    fs.mkdirSync(folder);
+    for (const p of parts.list) if (p !== part) fs.symlinkSync(path.join(site, parts.folder, p.name), path.join(folder, p.name));
+    const packed = zlib.deflateRawSync(bytes);
+    fs.writeFileSync(path.join(folder, part.name), packed);
+    part.sent = packed.length;
+    fs.writeFileSync(listing, JSON.stringify(entry));
+  }
   const missing = variant('missing', (dir) => {
     fs.unlinkSync(path.join(dir, 'tesk.mem'));
-    fs.unlinkSync(path.join(dir, 'tesk.mem.gz'));
+    fs.unlinkSync(path.join(dir, 'tesk.mem.parts'));
   });
   // Listed, then gone from the server: its download answers 404.
   const gone = variant('gone', () => {});
-  fs.unlinkSync(path.join(gone, 'tesk.mem'));
-  fs.unlinkSync(path.join(gone, 'tesk.mem.gz'));
+  fs.unlinkSync(path.join(gone, 'tesk.mem.parts'));
   // The page's folder is the program's current folder, "/", its own parent; no installed data.
   const cases = [
     [damaged, '?mute', /data is damaged/, ['quor-demo: tesk.mem: index 0 of quad is 9, beyond the 4 quad vertices']],
     [missing, '', /data is not on this site/, ['WARNING: file not found: tesk.mem',
       'quor-demo: tesk.mem: looked in /; the site does not list it in files.json']],
-    [gone, '', /missing from the site: tesk\.mem\./, ['quor-demo: tesk.mem: the server answered 404 Not Found for tesk.mem.gz']],
+    [gone, '', /missing from the site: tesk\.mem\./, ['quor-demo: tesk.mem: the server answered 404 Not Found for tesk.mem.parts/00']],
     [site, '?start=soon', /address asks for something/, ["quor-demo: ?start: 'soon' is not a number of seconds from 0 to 31 (see ?help)"]],
     [site, '?msaa=1e9', /address asks for something/, ["quor-demo: ?msaa: '1e9' is not 2, 4 or 8 samples a pixel (see ?help)"]],
     [site, '?data=/tmp&version', /address asks for something/, ['?data: not an option of the page', '?version: not an option of the page']],
