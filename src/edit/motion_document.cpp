@@ -239,6 +239,27 @@ edit_result motion_document::add_key(channel_ref at, double t)
     return commit(at, std::move(after), index, false);
 }
 
+edit_result motion_document::set_keys(channel_ref at, std::vector<Key> keys, bool continues)
+{
+    const channel_record& c = channel(at);
+    if (c.kind() != channel_kind::envelope)
+        return refuse(channel_text(at) + " is a " + kind_name(c.kind()) + ": keys belong to envelopes");
+    for (Key& k : keys) {
+        if (!finite(k))
+            return refuse("a key's time, value, tension, continuity and bias must be finite numbers");
+        if (std::string why = time_refusal({}, k.time, 0); !why.empty())
+            return refuse(why);
+        std::fill(std::begin(k.param), std::end(k.param), 0.0f);
+    }
+    std::stable_sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.time < b.time; });
+    for (std::size_t i = 1; i < keys.size(); ++i)
+        if (keys[i].time == keys[i - 1].time)
+            return refuse("two keys would stand at " + seconds(keys[i].time));
+    channel_record after = c;
+    after.keys = std::move(keys);
+    return commit(at, std::move(after), 0, continues);
+}
+
 edit_result motion_document::delete_key(channel_ref at, std::size_t k)
 {
     const channel_record& c = channel(at);

@@ -76,6 +76,10 @@ public:
     // A key at t carrying the curve's value there, with the shape of the key after it.
     edit_result add_key(channel_ref at, double t);
     edit_result delete_key(channel_ref at, std::size_t k);
+    // An envelope's keys replaced all at once (keys moved, stretched, pasted or deleted together)
+    // as one undo step: they go into time order, and are refused as set_key refuses a key, when
+    // two share a time or the record's room is exceeded.
+    edit_result set_keys(channel_ref at, std::vector<Key> keys, bool continues = false);
     // A constant becomes an envelope with one key at 0 s holding its value.
     edit_result make_envelope(channel_ref at);
     // An envelope or a mixer becomes the constant of its value at t.

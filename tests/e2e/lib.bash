@@ -56,6 +56,12 @@ needs_workbench()
     fi
 }
 
+# The helpers of the scripts that drive a workbench's window in `bash -c`, where they source
+# them again through QUOR_WINDOW_LIB.
+QUOR_WINDOW_LIB=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/window.bash
+export QUOR_WINDOW_LIB
+source "$QUOR_WINDOW_LIB"
+
 # data_copy: a scratch folder with a copy of the data file, which a workbench may write, and the
 # music beside it.
 data_copy()

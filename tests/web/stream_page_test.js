@@ -47,11 +47,12 @@ async function clickAtOnce(page, timeout) {
 const seen = (page) => page.evaluate(() => ({ ...window.quorWatch }));
 
 test('at 20 Mbit/s and 20 ms the show starts in seconds, never draws a frame it lacks, and keeps ahead', async () => {
-  const { page } = await open(server.url, '?mute', 2.5e6);
+  const { page } = await open(server.url, '', 2.5e6);
   await clickAtOnce(page, 30000);
   await page.waitForFunction(() => window.quorWatch.firstDraw !== null);
   const first = (await seen(page)).firstDraw / 1000;
-  assert.ok(first < 8, `first frame ${first.toFixed(2)} s after navigation`);
+  // Loose for a busy machine: waiting for every part instead would take 16 s at this rate.
+  assert.ok(first < 10, `first frame ${first.toFixed(2)} s after navigation`);
   // Into the run, which needs a new frame 30 times a second.
   await page.waitForFunction(() => Module.quor.show.now() > 23000, null, { timeout: 40000 });
   const after = await seen(page);
@@ -59,6 +60,12 @@ test('at 20 Mbit/s and 20 ms the show starts in seconds, never draws a frame it 
   assert.equal(after.unarrived, 0, 'meshes drawn from frames that had not arrived');
   assert.equal(after.waited, 0, 'the show waited for data');
   assert.equal(await page.evaluate(() => document.body.dataset.state), 'playing');
+  // The music was asked for beside the data, before the first frames had arrived.
+  const timing = await page.evaluate(() => performance.getEntriesByType('resource').map((e) => ({
+    name: e.name.replace(location.origin + '/', ''), start: e.startTime, end: e.responseEnd })));
+  const music = timing.find((e) => e.name === 'demo.mp3');
+  const firstFrames = timing.find((e) => e.name === `${parts.folder}/${parts.list.find((p) => p.frames).name}`);
+  assert.ok(music && firstFrames && music.start < firstFrames.end, JSON.stringify({ music, firstFrames }));
   // By now nearly every part has travelled: far less than the data file's 131 MB.
   const bytes = await travelled(page);
   assert.ok(bytes > 20e6 && bytes < 50e6, `${bytes} bytes travelled`);
