@@ -25,7 +25,7 @@ screen=1600x900
   sleep 3
   xdotool windowactivate --sync "$id" 2>/dev/null
   click() { xdotool mousemove --window "$id" "$1" "$2" click 1; sleep 1.5; }
-  click 960 402; xdotool type --delay 150 1.5; xdotool key Return; sleep 1.5
+  click 960 425; xdotool type --delay 150 1.5; xdotool key Return; sleep 1.5
   "$QUOR_BIN_DIR/quor-mem" texture import 4 ../red.ppm --into ../tesk.mem >../import.txt 2>&1
   cp ../tesk.mem ../imported.mem
   sleep 2
