@@ -8,11 +8,10 @@ namespace quor::demo {
 
 bool start_music(const char* file, double from_seconds)
 {
-    const platform::music_start started = platform::play_music_once(file, from_seconds);
-    // The one failure a listener cannot see for themselves; the others stay silent.
-    if (started == platform::music_start::no_device)
+    const platform::music_start how = platform::play_music_once(file, from_seconds);
+    if (how == platform::music_start::no_device)
         system::report("no sound device", "playing without music");
-    return started == platform::music_start::playing;
+    return how == platform::music_start::playing;
 }
 void pause_music() { platform::pause_music(); }
 void play_music_from(double seconds) { platform::play_music_from(seconds); }

@@ -44,6 +44,8 @@ public:
     // not loaded: that version is read and checked as a reload is, and is the loaded one after.
     // None when another writer has replaced it already (a later poll offers theirs).
     reload_outcome read_saved(const platform::file_stamp& placed) { return load(placed); }
+    // The version on disk is not the loaded one: the next poll takes it over (or asks).
+    void forget() { seen.reset(); }
     // The version last loaded, refused or kept (a save writes over it, and over no other); none
     // while the file could not be looked at.
     const std::optional<platform::file_stamp>& version() const { return seen; }

@@ -4,16 +4,12 @@
 
 namespace quor::platform {
 
-// What became of a start. The audio stack's own diagnostics are kept quiet in every case.
-enum class music_start {
-    playing,
-    no_file,   // not readable: the audio device was not touched
-    no_device, // no audio device opened
-    refused,   // the decoder refused the file, or cannot seek that far
-};
+// How a start of the music went: playing; no readable file (the audio device untouched); no sound
+// device to play on; or the decoder refused the file (or cannot seek that far).
+enum class music_start { playing, no_file, no_device, refused };
 
 // Opens the audio device and starts `file` playing once, from `from_seconds` into the track.
-// Returns promptly.
+// Returns promptly and silently: the caller says what the user should hear of a failure.
 music_start play_music_once(const char* file, double from_seconds = 0.0);
 
 // For a player that moves through the timeline: silence the music, or sound it from `seconds`

@@ -14,7 +14,7 @@ mv "$work/tesk.mem" "$work/demo.mp3" "$work/data/"
 # In a 1280x720 window: the value of the camera's position x key at 1 s (the key table), the
 # question's buttons over the transport, and the status line at the transport's foot.
 workbench_in_x "$work" '
-  edit_value() { click 960 402; xdotool type --delay 150 "$1"; xdotool key Return; sleep 1.5; }
+  edit_value() { click 960 425; xdotool type --delay 150 "$1"; xdotool key Return; sleep 1.5; }
 
   edit_value 1.5
   question > escape.txt

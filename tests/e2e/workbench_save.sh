@@ -12,7 +12,7 @@ mv "$work/tesk.mem" "$work/demo.mp3" "$work/data/"
 # In a 1280x720 window: the value of the camera's position x key at 1 s (the key table), the
 # reload question's "Keep my edits", the transport's "Save as...".
 workbench_in_x "$work" '
-  click 960 402; xdotool type --delay 150 1.5; xdotool key Return; sleep 1.5
+  click 960 425; xdotool type --delay 150 1.5; xdotool key Return; sleep 1.5
   "$QUOR_BIN_DIR/quor-mem" motion export data/tesk.mem -o motion.txt
   "$QUOR_BIN_DIR/quor-mem" motion import motion.txt --into data/tesk.mem >/dev/null; sleep 2
   question > asked.txt

@@ -415,17 +415,9 @@ TEST_F(Overlay, ANumberClickedIsTypedCommittedByEnterOrTabAndCancelledByEscape)
     EXPECT_TRUE(bench->status_failed());
     EXPECT_NE(bench->status().find("a key at 40 s is past the end of the timeline"), std::string::npos) << bench->status();
 
-    // Every change says what it did; the Delete key deletes the key of the row clicked.
+    // Every change says what it did.
     click_and_type(1, "##value", 1, std::string("2") + enter);
     EXPECT_EQ(bench->status(), "changed the key at 2 s of camera position x");
-    EXPECT_FALSE(view->typing());
-    view->input().key(127, true, 0);
-    view->input().key(127, false, 0);
-    for (int i = 0; i < 5; ++i)
-        frame();
-    ASSERT_EQ(keys().size(), 2u);
-    EXPECT_EQ(keys()[1].time, 3.0f);
-    EXPECT_EQ(bench->status(), "deleted the key at 2 s of camera position x");
 }
 
 // A press on a key of the curve goes to the key's time and a drag moves its value, as one undo
