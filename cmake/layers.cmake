@@ -62,9 +62,6 @@ target_link_libraries(quor_app PRIVATE quor_version)
 if(QUOR_WORKBENCH)
   set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/player_options.cpp PROPERTIES COMPILE_DEFINITIONS QUOR_WORKBENCH)
 endif()
-# The rendering files draw through the render device, which lives with the frame in app/: gl and
-# app need each other, which CMake resolves for static libraries by repeating them at link time.
-target_link_libraries(quor_gl PUBLIC quor_app)
 quor_layer(quor_scene scene quor_app)
 quor_layer(quor_demo demo quor_scene)
 

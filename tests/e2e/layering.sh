@@ -7,13 +7,12 @@ set -u
 source "$(dirname "$0")/lib.bash"
 cd "$QUOR_SOURCE_DIR/src"
 
-# Bottom up; folders of one rank do not include each other. platform/ is the bottom: it
-# includes nothing of ours.
+# Bottom up; folders of one rank do not include each other, so no two folders need each other.
+# platform/ is the bottom: it includes nothing of ours. The render device lives with the frame in
+# app/ (where the layout puts it); the rendering files of gl/ below it draw through
+# gl/immediate.h and only hand the device on.
 declare -A rank=([platform]=0 [anim]=1 [io]=1 [gl]=2 [app]=3 [scene]=4 [demo]=5 [edit]=6 [interchange]=6
                  [capture]=6 [overlay]=7 [content]=7)
-# The render device lives with the frame in app/ (where the layout puts it), yet the rendering
-# files draw through it: the one include that goes upwards.
-upward_allowed='^gl/[a-z_]+\.(h|cpp):#include "app/render_device\.h"$'
 
 for folder in *; do
   [ -d "$folder" ] || continue
@@ -46,11 +45,29 @@ upward=$(grep -rHE '^#include "[a-z_]+/' --include='*.cpp' --include='*.h' . | s
       to=${to%%/*}
       [ "$from" = "$to" ] && continue
       if [ -z "${rank[$from]+x}" ] || [ -z "${rank[$to]+x}" ] || [ "${rank[$to]}" -ge "${rank[$from]}" ]; then
-        printf '%s\n' "$line" | grep -vE "$upward_allowed"
+        printf '%s\n' "$line"
       fi
     done || true)
 [ -n "$upward" ] && echo "$upward"
 expect_eq "$(printf '%s' "$upward" | grep -c .)" 0 "includes of a folder above or beside"
+
+# The libraries link as their folders include: each only the libraries of folders below it.
+links=$(cat "$QUOR_SOURCE_DIR"/cmake/*.cmake | tr '\n' ' ' \
+  | grep -oE '(quor_layer\(quor_[a-z_]+ [a-z_]+|target_link_libraries\(quor_[a-z_]+)[^)]*\)' \
+  | while read -r call; do
+      call=${call#*(}
+      call=${call%)}
+      set -- $call
+      from=${1#quor_}
+      shift
+      for to in "$@"; do
+        case $to in quor_*) to=${to#quor_} ;; *) continue ;; esac
+        [ -n "${rank[$from]+x}" ] && [ -n "${rank[$to]+x}" ] || continue
+        [ "${rank[$to]}" -lt "${rank[$from]}" ] || printf 'quor_%s links quor_%s\n' "$from" "$to"
+      done
+    done || true)
+[ -n "$links" ] && echo "$links"
+expect_eq "$(printf '%s' "$links" | grep -c .)" 0 "libraries linking a library of their rank or above"
 
 # The editing model is plain C++ over the demo: the overlay draws it.
 drawing=$(grep -rnE '^#include ("(gl|overlay)/|<imgui)' --include='*.cpp' --include='*.h' edit || true)
