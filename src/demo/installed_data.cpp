@@ -4,11 +4,8 @@
 
 #include <filesystem>
 
+#include "build_config.h"
 #include "platform/program.h"
-
-#ifndef QUOR_DATA_FROM_PROGRAMS
-#error "QUOR_DATA_FROM_PROGRAMS (the data folder relative to the programs' folder) must be defined by the build"
-#endif
 
 namespace quor::demo {
 
