@@ -49,7 +49,9 @@ endif()
 if(_lame)
   pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
   find_library(QUOR_TINYGLTF tinygltf REQUIRED)
-  set(QUOR_LINKS_interchange ${_lame} PkgConfig::STB ${QUOR_TINYGLTF} PkgConfig::SNDFILE)
+  # The music's tempo and first beat, for the workbench's grid.
+  pkg_check_modules(AUBIO REQUIRED IMPORTED_TARGET aubio)
+  set(QUOR_LINKS_interchange ${_lame} PkgConfig::STB ${QUOR_TINYGLTF} PkgConfig::SNDFILE PkgConfig::AUBIO)
 endif()
 
 # The workbench: its editing model and its Dear ImGui overlay, ImGui from the system (a static

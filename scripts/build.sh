@@ -50,11 +50,12 @@ grep -E 'warning:' "$dir/build.log" | sort -u | head -20 || true
 # The servable folder. The data is made again only when quor-mem has changed since.
 site="$dir/site"
 mkdir -p "$site"
-cp "$root/web/index.html" "$root/web/player.js" "$dir/bin/quor-demo.js" "$dir/bin/quor-demo.wasm" "$site/"
+cp "$root/web/index.html" "$root/web/player.js" "$root/web/stream.js" "$dir/bin/quor-demo.js" "$dir/bin/quor-demo.wasm" "$site/"
 if [ ! -f "$site/tesk.mem" ] || [ "$root/build/bin/quor-mem" -nt "$site/tesk.mem" ]; then
   "$root/build/bin/quor-mem" build --out "$site" >/dev/null
 fi
-node "$root/web/pack.js" "$site"
+# The data file's parts for the page, made again only when the file has changed; one packer at a time.
+flock "$dir/pack.lock" node "$root/web/pack.js" "$site"
 # The fixed-function probe's page, for the browser tests.
 mkdir -p "$dir/probe"
 cp "$root/tests/web/gl_probe.html" "$dir/bin/gl_probe.js" "$dir/bin/gl_probe.wasm" "$dir/probe/"

@@ -3,7 +3,7 @@
 #   linux     the normal build and its suite
 #   sanitize  the build under AddressSanitizer + UndefinedBehaviorSanitizer and its suite
 #   windows   the Windows build and its suites under Wine (needs the linux build's data)
-#   web       the browser player in headless Chromium (needs the linux build's quor-mem)
+#   web       the browser player in Chromium, Firefox and WebKit (needs the linux build's quor-mem)
 # scripts/test.sh [linux] [sanitize] [windows] [web]. Each stage ends with CTest's summary; the
 # status is 1 if any stage failed.
 set -euo pipefail
@@ -58,7 +58,9 @@ fi
 if wanted web; then
   echo "== tests (web build)"
   if bash "$root/scripts/build.sh" web; then
-    (cd "$root/build-web/npm" && NODE_PATH="$PWD/node_modules" node --test "$root/tests/web/") || status=1
+    # Firefox and WebKit draw WebGL only in a window: the browser tests run in an X server of their own.
+    (cd "$root/build-web/npm" && NODE_PATH="$PWD/node_modules" \
+       xvfb-run -a -s '-screen 0 1280x1024x24' node --test "$root/tests/web/") || status=1
   else
     status=1
   fi

@@ -152,6 +152,8 @@ bool workbench_app::key(unsigned char k, bool down, int, int)
         view->input().key(k, true, modifiers);
         return false; // the demo's own Escape ends it
     default:
+        if (!repeated && view->timing_key(*bench, k))
+            return true;
         view->input().key(k, true, modifiers);
         return false;
     }

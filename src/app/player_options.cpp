@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/command_line.h"
+#include "app/report.h"
 #include "build_config.h"
 
 namespace quor::system {
@@ -12,6 +13,17 @@ namespace quor::system {
 namespace {
 
 constexpr int largest_window_side = 16384;
+
+// Sample counts are named whole: CLI11's own conversion error for "1e9" gives no reason.
+CLI::Validator samples_check()
+{
+    return CLI::Validator(
+        [](std::string& text) {
+            return text == "2" || text == "4" || text == "8" ? std::string()
+                                                              : "'" + printable(text) + "' is not 2, 4 or 8 samples a pixel";
+        },
+        "N");
+}
 
 } // namespace
 
@@ -33,7 +45,7 @@ parse_outcome parse_options(int argc, const char* const* argv, player_options& o
         ->option_text("SECONDS");
     cli.add_flag("--mute", out.mute, "no music; no audio device is opened");
     cli.add_option("--msaa", out.msaa, "anti-alias with N samples a pixel where the OpenGL offers it")
-        ->check(CLI::IsMember({2, 4, 8}))
+        ->check(samples_check())
         ->option_text("N (2, 4 or 8)");
     cli.add_option("--data", out.data_dir, "change to DIR before looking for tesk.mem and demo.mp3")
         ->check(CLI::ExistingDirectory)

@@ -15,7 +15,7 @@ namespace quor::content {
 namespace {
 
 constexpr double two_pi = 6.283185307179586;
-constexpr double bar = 2.1;
+constexpr double bar = soundtrack_bar;
 constexpr double beat = bar / 4;
 constexpr double sixteenth = beat / 4;
 

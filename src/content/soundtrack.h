@@ -13,6 +13,9 @@ using interchange::stereo_pcm;
 
 constexpr double soundtrack_seconds = 31.0; // the timeline's length
 constexpr double soundtrack_change = 21.0;
+// Four beats a bar of 2.1 s from 0 s: 114.29 beats a minute.
+constexpr double soundtrack_bar = 2.1;
+constexpr double soundtrack_bpm = 4 * 60 / soundtrack_bar;
 // The closing fade: full level until fade_start, silence from silent_from on.
 constexpr double fade_start = 28.0;
 constexpr double silent_from = 30.5;

@@ -2,9 +2,11 @@
 // timeline, the scene draw from the camera, then the clock.
 #include "demo/demo.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <span>
 
 #include "app/device_manager.h"
 #include "app/render_device.h"
@@ -12,6 +14,7 @@
 #include "app/system.h"
 #include "demo/data_layout.h"
 #include "demo/music.h"
+#include "platform/arrival.h"
 #include "scene/draw.h"
 
 namespace quor::demo {
@@ -23,6 +26,19 @@ namespace {
 // The scene's nodes that are drawn: the animated object and the quad. The camera, the third
 // node, only gives the view.
 constexpr std::size_t drawn_nodes = 2;
+
+// The show starts once it has the frames of its first seconds from `start` on; the rest may
+// arrive while it plays.
+constexpr double lead_seconds = 2.0;
+
+// How many animated frames, from the first, the timeline shows in its first seconds from `start`.
+std::size_t frames_first(double start)
+{
+    std::size_t last = 0;
+    for (double t = start; t <= start + lead_seconds; t += 1.0 / layout::frames_per_second)
+        last = std::max(last, layout::frame_at(t));
+    return last + 1;
+}
 
 } // namespace
 
@@ -44,7 +60,7 @@ void Demo::bind_actions()
 bool Demo::init()
 {
     bind_actions();
-    if (!scene.load())
+    if (!scene.load(frames_first(options.start)))
         return false;
     // Beside the data: run from a folder below, the data is found in the parent and so is the music.
     music_file = std::filesystem::path(scene.file_path).replace_filename(layout::music_file_name).string();
@@ -54,12 +70,9 @@ bool Demo::init()
     return true;
 }
 
-void Demo::set_paused(bool pause)
+void Demo::run_timeline(bool run)
 {
-    if (pause == paused_)
-        return;
-    paused_ = pause;
-    if (pause) {
+    if (!run) {
         clock.stop();
         pause_music();
     } else {
@@ -67,6 +80,31 @@ void Demo::set_paused(bool pause)
         play_music_from(demo_time());
         clock.start();
     }
+}
+
+void Demo::set_paused(bool pause)
+{
+    if (pause == paused_)
+        return;
+    paused_ = pause;
+    if (!starved_)
+        run_timeline(!pause);
+}
+
+long long Demo::frame_to_draw(double t)
+{
+    const std::size_t wanted = layout::frame_at(t);
+    const bool there = scene.frame_arrived(wanted);
+    // A change: the data ran out, or what was waited for came.
+    if (there == starved_) {
+        starved_ = !there;
+        platform::show_waiting(starved_);
+        if (!paused_ && !time_is_fixed)
+            run_timeline(there);
+    }
+    if (there)
+        drawn_frame_ = static_cast<long long>(wanted);
+    return drawn_frame_;
 }
 
 bool Demo::handle_player_keys()
@@ -117,8 +155,12 @@ void Demo::frame()
         device.set_viewport(0, 0, system::screen_width(), system::screen_height(), 0.0f, 1.0f);
     }
     device.set_cull(gl::cull_front);
-    scene.animated_object.set_frame(static_cast<int>(layout::frame_at(t)));
-    scene::draw_scene(std::span(scene.nodes.data(), drawn_nodes), device, static_cast<float>(t), scene.camera);
+    // Without any frame yet the animated object is left out rather than drawn from missing data.
+    const long long shown = frame_to_draw(t);
+    if (shown >= 0)
+        scene.animated_object.set_frame(static_cast<int>(shown));
+    const std::span nodes = shown >= 0 ? std::span(scene.nodes.data(), drawn_nodes) : std::span(scene.nodes.data() + 1, 1);
+    scene::draw_scene(nodes, device, static_cast<float>(t), scene.camera);
     if (screenshot) {
         const std::string path = system::save_screenshot(system::start_folder());
         if (!path.empty())

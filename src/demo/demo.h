@@ -55,6 +55,8 @@ public:
     // Stops or restarts the timeline and the music together.
     void set_paused(bool pause);
     bool paused() const { return paused_; }
+    // Whether the timeline stands because the frame it shows has not arrived yet.
+    bool waiting_for_data() const { return starved_; }
 
     DemoScene scene;
     system::clock clock;
@@ -73,10 +75,18 @@ private:
     bool handle_player_keys();
     // Back to demo time 0 on a fresh clock, the music from its start.
     void restart();
+    // The animated frame to draw at t, or -1 for none: the timeline's when it has arrived; else
+    // the timeline and the music stand, the viewer is told, and the last frame drawn is kept
+    // until it comes.
+    long long frame_to_draw(double t);
+    // The clock and the music run when neither the viewer's pause nor missing data holds them.
+    void run_timeline(bool run);
 
     system::counter* time_source_;
     double time_offset = 0.0; // --start; 0 after a restart
     bool paused_ = false;
+    bool starved_ = false;
+    long long drawn_frame_ = -1;
     double fixed_time = 0.0;
     bool time_is_fixed = false;
 };

@@ -15,6 +15,7 @@
 #include "gl/texcoord_texgen.h"
 #include "gl/vertex_buffer.h"
 #include "io/disk_binfile.h"
+#include "platform/arrival.h"
 
 namespace quor::demo {
 
@@ -40,8 +41,9 @@ boost::shared_ptr<mesh_object> make_mesh(const char* block, boost::shared_ptr<gl
     return boost::shared_ptr<mesh_object>(new mesh_object(std::move(vertices), index_buffer, material));
 }
 
-// Reads the whole file into a fresh block; the file must fit the block.
-std::unique_ptr<char[]> read_file(std::size_t& size, std::string& path)
+// Reads the whole file into a fresh block; the file must fit the block. The animated frames from
+// `frames_first` on may still be arriving when it returns.
+std::unique_ptr<char[]> read_file(std::size_t& size, std::string& path, std::size_t frames_first)
 {
     DiskBinfile file(default_search_path);
     bool found = file.open(data_file_name);
@@ -79,7 +81,9 @@ std::unique_ptr<char[]> read_file(std::size_t& size, std::string& path)
     }
     // Left uninitialised: the pages are touched once, by the read.
     std::unique_ptr<char[]> block(new char[block_size]);
-    const auto got = static_cast<std::size_t>(file.read(block.get(), static_cast<int>(size)));
+    const std::size_t later_from = animated_vertices.offset + std::min(frames_first, frame_count) * frame_bytes;
+    const platform::file_range later{later_from, animated_vertices.end() - later_from};
+    const std::size_t got = platform::read_leaving_later(file.fd, block.get(), size, later);
     if (got != size) {
         system::report(data_file_name, "read " + std::to_string(got) + " of its " + std::to_string(size) + " bytes");
         return nullptr;
@@ -89,15 +93,20 @@ std::unique_ptr<char[]> read_file(std::size_t& size, std::string& path)
 
 } // namespace
 
-bool DemoScene::load()
+bool DemoScene::load(std::size_t frames_first)
 {
     std::size_t size = 0;
     std::string path;
-    std::unique_ptr<char[]> block = read_file(size, path);
+    std::unique_ptr<char[]> block = read_file(size, path, frames_first);
     if (!block || !build(std::move(block), size))
         return false;
     file_path = path;
     return true;
+}
+
+bool DemoScene::frame_arrived(std::size_t frame) const
+{
+    return platform::arrived(file_data.get() + animated_vertices.offset + frame * frame_bytes, frame_bytes);
 }
 
 bool DemoScene::build(std::unique_ptr<char[]> data, std::size_t size)

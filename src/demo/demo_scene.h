@@ -35,8 +35,12 @@ struct DemoScene {
 
     // Reads "tesk.mem" (current directory, then its parent) and builds the scene. A file that is
     // missing, does not fit the layout, has an index out of range or a record that does not read
-    // cleanly is refused with one line on the standard error stream, and nothing is built.
-    bool load();
+    // cleanly is refused with one line on the standard error stream, and nothing is built. Only
+    // the animated frames before `frames_first` must be in when it returns; where the system
+    // delivers the file while the program runs, the later frames arrive behind (frame_arrived).
+    bool load(std::size_t frames_first = layout::frame_count);
+    // Whether animated frame `frame` of the loaded file is there to be drawn.
+    bool frame_arrived(std::size_t frame) const;
     // Builds the scene over `data`, which holds a file of `size` bytes in a block of the layout's
     // block size; same checks and message as `load`.
     bool build(std::unique_ptr<char[]> data, std::size_t size);

@@ -30,6 +30,8 @@ struct workbench_settings {
     bool operator==(const workbench_settings&) const = default;
 
     std::vector<double> marker_times() const;
+    // `t` snapped to the beat's parts while snapping is on, else as it is.
+    double snapped(double t) const { return snap ? edit::snap(beat, t, division) : t; }
     // A marker at `t` named `name` (control characters become spaces, cut at max_name bytes; an
     // empty name becomes "marker N"); one already within a millisecond of `t` takes the name.
     // False, with *why, past max_markers or outside the timeline's reach.

@@ -9,7 +9,8 @@
 // Limits, none of which the engine reaches: light 0 only, one-sided, shininess 0 (the seam has no
 // glMaterial); the current normal is OpenGL's initial (0, 0, 1) (the seam has no glNormal); smooth
 // shading only; texture units 2 to 7 keep their state but are not sampled, and the texture matrix
-// is not applied; primitive types beyond WebGL's (quads, polygons) are not drawn.
+// is not applied; primitive types beyond WebGL's (quads, polygons) are not drawn. A WebGL without
+// WEBGL_compressed_texture_s3tc (phones) gets the DXT1 levels decoded to RGBA at upload.
 #include "gl/api.h"
 
 #include <GLES2/gl2.h>
@@ -23,6 +24,8 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+#include "gl/dxt1_decode.h"
 
 namespace quor::gl {
 
@@ -188,6 +191,8 @@ GLuint current_program = 0;
 GLuint vertex_buffer = 0;
 GLuint colour_buffer = 0;
 int pointed_layout = -1; // the batch layout the attribute pointers were last set for
+bool compressed_textures = false; // WEBGL_compressed_texture_s3tc offered
+std::vector<std::uint8_t> decoded_level; // kept between uploads: one allocation for a whole load
 
 const char* vertex_source = R"(
 attribute vec3 a_position;
@@ -764,7 +769,16 @@ void web_compressed_tex_image2d(GLenum target, GLint level, GLenum internalforma
     if (state.inside)
         return;
     select_webgl_unit();
-    glCompressedTexImage2D(target, level, internalformat, width, height, border, image_size, data);
+    if (compressed_textures || internalformat != GL_COMPRESSED_RGBA_S3TC_DXT1_EXT) {
+        glCompressedTexImage2D(target, level, internalformat, width, height, border, image_size, data);
+        return;
+    }
+    // No S3TC in this WebGL (phones): the level decoded here, drawn as the same texels.
+    if (!decode_dxt1(static_cast<const std::uint8_t*>(data), image_size < 0 ? 0 : std::uint64_t(image_size), width,
+                     height, decoded_level))
+        return;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexImage2D(target, level, GL_RGBA, width, height, border, GL_RGBA, GL_UNSIGNED_BYTE, decoded_level.data());
 }
 void web_read_pixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, GLvoid* pixels)
 {
@@ -796,10 +810,9 @@ bool load_system_api()
 {
     if (emscripten_webgl_get_current_context() <= 0)
         return false;
-    // The data's textures are DXT1: without the extension nothing could be shown.
+    // The data's textures are DXT1: without the extension they are decoded at upload.
     const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    if (!extensions || !std::strstr(extensions, "WEBGL_compressed_texture_s3tc"))
-        return false;
+    compressed_textures = extensions && std::strstr(extensions, "WEBGL_compressed_texture_s3tc");
 
     state = fixed_state{};
     programs.clear();

@@ -11,7 +11,9 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 
 namespace quor::overlay {
 
@@ -80,8 +82,8 @@ void workbench_overlay::draw_panels(edit::workbench& bench, float seconds)
     ImGui_ImplOpenGL2_NewFrame();
     ImGui::NewFrame();
     bool scrubbing = false;
-    draw_transport(bench, places.transport, asked, importing, watch, scrubbing);
-    draw_channels(bench, places.channels, selected, scrubbing);
+    draw_transport(bench, places.transport, asked, importing, watch, timing, scrubbing);
+    draw_channels(bench, places.channels, selected, timing, scrubbing);
     bench.player().set_scrubbing(scrubbing);
     draw_reload_prompt(bench, places.transport);
     if (!bench.reload_pending()) {
@@ -111,6 +113,26 @@ bool workbench_overlay::may_close(const edit::workbench& bench)
         return false;
     asked.quit = bench.document().modified();
     return !asked.quit;
+}
+
+bool workbench_overlay::timing_key(edit::workbench& bench, unsigned char key)
+{
+    if (key != ',' && key != '.')
+        return overlay::timing_key(bench, timing, key);
+    const std::vector<Key>& keys = bench.document().channel(selected.channel).keys;
+    std::vector<double> times;
+    for (const Key& k : keys)
+        times.push_back(k.time);
+    const double now = bench.player().time();
+    const std::optional<double> to = key == '.' ? edit::next_time(times, now) : edit::previous_time(times, now);
+    if (!to) {
+        bench.set_status(key == '.' ? "no key after" : "no key before", false);
+        return true;
+    }
+    bench.player().seek(*to);
+    selected.key = static_cast<int>(std::find(times.begin(), times.end(), *to) - times.begin());
+    selected.scroll_to_key = true;
+    return true;
 }
 
 bool workbench_overlay::typing() const { return ImGui::GetIO().WantTextInput; }

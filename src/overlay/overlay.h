@@ -46,6 +46,10 @@ public:
     int imports() const { return watch.imports(); }
 
 
+    // A key of the music's time (timing_key), or comma and full stop: the previous and next key of
+    // the selected channel. True when it was one of them.
+    bool timing_key(edit::workbench& bench, unsigned char key);
+
     // Whether ImGui uses the keyboard for a text field, and the mouse for a window under it.
     bool typing() const;
     bool wants_mouse() const;
@@ -58,6 +62,7 @@ private:
     questions asked;
     import_choice importing;
     import_watch watch;
+    timing_state timing;
     int moves_seen = 0;
     bool hidden = false;
     layout places;

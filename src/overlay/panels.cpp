@@ -137,7 +137,8 @@ void commit_typing(edit::workbench& bench, selection& selected)
     }
     const std::vector<Key>& keys = bench.document().channel(t.at).keys;
     Key key = t.key < keys.size() ? keys[t.key] : Key{};
-    key.*t.field = t.value;
+    // A typed time goes to the beat while snapping is on.
+    key.*t.field = t.field == &Key::time ? static_cast<float>(bench.settings().get().snapped(t.value)) : t.value;
     const edit::edit_result r = bench.edit([&](motion_document& d) { return d.set_key(t.at, t.key, key); });
     if (r.ok && selected.channel == t.at) {
         // A new time may move the key past others: its row follows it.
@@ -205,7 +206,7 @@ void pick_file(import_choice& choice, int file)
 // The curve over the whole timeline, its keys (the reader's seed key hollow) and the current time.
 // A key under the pointer is picked: selected, gone to, and its value dragged up and down.
 // Elsewhere a click or drag seeks. Mixers pass no selection: their keys are not the channel's.
-void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, bool& scrubbing)
+void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, const timing_state& timing, bool& scrubbing)
 {
     const channel_record& c = bench.document().channel(at);
     Channel curve = edit::engine_channel(c);
@@ -265,6 +266,7 @@ void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, boo
 
     ImDrawList* draw = ImGui::GetWindowDrawList();
     draw->AddRectFilled(origin, ImVec2(origin.x + size.x, origin.y + size.y), IM_COL32(20, 20, 24, 220));
+    draw_beat_grid(draw, origin, size, 0, end, bench.settings().get(), timing);
     std::vector<ImVec2> line(values.size());
     for (int i = 0; i < samples; ++i)
         line[static_cast<std::size_t>(i)] = ImVec2(origin.x + size.x * i / (samples - 1), y_of(values[static_cast<std::size_t>(i)]));
@@ -343,7 +345,7 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
     ImGui::EndTable();
 }
 
-void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
+void draw_details(edit::workbench& bench, selection& selected, const timing_state& timing, bool& scrubbing)
 {
     const channel_ref at = selected.channel;
     const channel_record& c = bench.document().channel(at);
@@ -359,9 +361,10 @@ void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
         break;
     }
     case channel_kind::envelope:
-        draw_curve(bench, at, &selected, scrubbing);
+        draw_curve(bench, at, &selected, timing, scrubbing);
         if (ImGui::Button("Add key here")) {
-            const edit::edit_result r = bench.edit([&](motion_document& d) { return d.add_key(at, now); });
+            const double here = bench.settings().get().snapped(now);
+            const edit::edit_result r = bench.edit([&](motion_document& d) { return d.add_key(at, here); });
             if (r.ok) {
                 selected.key = static_cast<int>(r.key);
                 selected.scroll_to_key = true;
@@ -381,7 +384,7 @@ void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
         draw_key_table(bench, at, selected);
         break;
     case channel_kind::mixer:
-        draw_curve(bench, at, nullptr, scrubbing);
+        draw_curve(bench, at, nullptr, timing, scrubbing);
         ImGui::TextWrapped("Mixer entries are shown read-only; editing them may come later. The file stores no "
                            "weights, so the mixer yields its entry 0, the reader's seed: 0.");
         if (ImGui::Button("Make constant"))
@@ -407,7 +410,7 @@ void draw_details(edit::workbench& bench, selection& selected, bool& scrubbing)
 } // namespace
 
 void draw_transport(edit::workbench& bench, const rect& where, questions& asked, import_choice& importing,
-                    import_watch& watch, bool& scrubbing)
+                    import_watch& watch, timing_state& timing, bool& scrubbing)
 {
     edit::transport& play = bench.player();
     place_panel(where);
@@ -446,7 +449,7 @@ void draw_transport(edit::workbench& bench, const rect& where, questions& asked,
     const bool moved = ImGui::SliderFloat("##time", &t, 0, static_cast<float>(play.end()), "%.3f s");
     scrubbing = scrubbing || ImGui::IsItemActive();
     if (moved)
-        play.seek(t);
+        play.seek(bench.settings().get().snapped(t));
 
     ImGui::Text("%.3f s   frame %zu   %.1f fps", play.time(), demo::layout::frame_at(play.time()),
                 bench.frames_per_second());
@@ -486,6 +489,7 @@ void draw_transport(edit::workbench& bench, const rect& where, questions& asked,
         ImGui::TextDisabled("watching %s (%s) for the %s", r.path.substr(r.path.rfind('/') + 1).c_str(),
                             r.source.label().c_str(), demo::record_names[r.record]);
     }
+    draw_timing(bench, timing, scrubbing);
 
     // The status line keeps its place at the panel's foot, whatever the rows above it show.
     const ImGuiStyle& style = ImGui::GetStyle();
@@ -503,7 +507,8 @@ void draw_transport(edit::workbench& bench, const rect& where, questions& asked,
     ImGui::End();
 }
 
-void draw_channels(edit::workbench& bench, const rect& where, selection& selected, bool& scrubbing)
+void draw_channels(edit::workbench& bench, const rect& where, selection& selected, const timing_state& timing,
+                   bool& scrubbing)
 {
     if (selected.typing.item && ImGui::GetActiveID() != selected.typing.item)
         commit_typing(bench, selected);
@@ -537,7 +542,7 @@ void draw_channels(edit::workbench& bench, const rect& where, selection& selecte
             selected.key = -1;
         }
     }
-    draw_details(bench, selected, scrubbing);
+    draw_details(bench, selected, timing, scrubbing);
     ImGui::End();
 }
 

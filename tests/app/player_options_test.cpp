@@ -104,6 +104,16 @@ TEST(PlayerOptions, BadCommandLinesEndWithStatusTwoAndOneLineNamingTheCulprit)
     }
 }
 
+TEST(PlayerOptions, ARefusedSampleCountSaysWhichCountsThereAre)
+{
+    for (const char* value : {"1e9", "3", "4.0", "x"}) {
+        sys::player_options o;
+        const sys::parse_outcome r = parse({"--msaa", value}, o);
+        EXPECT_EQ(r.text, std::string("quor-demo: --msaa: '") + value +
+                              "' is not 2, 4 or 8 samples a pixel (see quor-demo --help)");
+    }
+}
+
 TEST(PlayerOptions, HelpAndVersionEndWithStatusZeroAndAreSeenBeforeTheWindowSystem)
 {
     sys::player_options o;

@@ -22,7 +22,7 @@ done <<EOF
 --windw|2|quor-demo: --windw: unknown option (see quor-demo --help)
 --start -3|2|quor-demo: --start: '-3' is not a number of seconds from 0 to 31 (see quor-demo --help)
 --start 40|2|quor-demo: --start: '40' is not a number of seconds from 0 to 31 (see quor-demo --help)
---msaa 3|2|quor-demo: --msaa: 3 not in {2,4,8} (see quor-demo --help)
+--msaa 3|2|quor-demo: --msaa: '3' is not 2, 4 or 8 samples a pixel (see quor-demo --help)
 --window|1|quor-demo: no display (DISPLAY is not set): $no_display
 -display :4097 -sync --window=64x64|1|quor-demo: cannot open display :4097: $no_display
 EOF

@@ -1,6 +1,6 @@
 // The browser player in headless Chromium, served from 127.0.0.1: loading with progress, the click
 // that starts the show, its picture against the native renderer's at fixed demo times, the keys,
-// the music, the end of the timeline, and refused data. Run by scripts/test.sh after
+// the music, the end of the timeline, and refused data and options in the page's words. Run by scripts/test.sh after
 // `scripts/build.sh web`: node --test tests/web/player_test.js (NODE_PATH at build-web/npm).
 'use strict';
 const { test, before, after } = require('node:test');
@@ -9,7 +9,8 @@ const { execFileSync, spawn } = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const { serve, browser, reach, compare } = require('./lib.js');
+const zlib = require('zlib');
+const { serve, browser, reach, compare, nativePicture, tolerance } = require('./lib.js');
 
 const root = path.resolve(__dirname, '../..');
 const site = process.env.QUOR_WEB_SITE || path.join(root, 'build-web/site');
@@ -58,13 +59,7 @@ async function start(page) {
 const messages = (page) => page.evaluate(() => document.getElementById('messages').textContent);
 const shot = (page) => page.screenshot({ type: 'png' });
 
-// The native renderer's picture at demo time `t`, at the page's size, without anti-aliasing.
-function native(t) {
-  const dir = path.join(scratch, `native-${t}`);
-  execFileSync(path.join(bin, 'quor-capture'), ['--data', site, '--frames', dir, '--from', String(t),
-    '--to', String(t + 0.5), '--fps', '2', '--size', `${size.width}x${size.height}`, '--msaa', '1'], { stdio: 'ignore' });
-  return fs.readFileSync(path.join(dir, 'frame_00000.png'));
-}
+const native = (t) => nativePicture(t, size, { site, bin, scratch });
 
 // A copy of the site's data in its own folder, changed by `change(folder)`, listed again.
 function variant(name, change) {
@@ -79,18 +74,16 @@ function variant(name, change) {
   return dir;
 }
 
-// The picture may differ from Mesa's where the two rasterisers round differently: at triangle
-// edges a pixel can take the colour of the other side. Measured: mean 0.12 levels a channel, 0.05%
-// of pixels more than 24 levels off.
-const tolerance = { mean: 0.5, off: 0.005 };
-
 test('the page loads with progress in bytes, starts on a click and draws what the native renderer draws', async () => {
   for (const t of [2, 12, 24.5]) {
     const { page, states } = await open(server.url, `?start=${t}&mute`, { held: true });
     await start(page);
     const loading = states.filter((s) => s.state === 'loading' && s.received > 0);
     assert.ok(loading.length > 1, 'progress shown while the data streams in');
-    assert.equal(Math.max(...states.map((s) => s.received)), fs.statSync(path.join(site, 'tesk.mem')).size);
+    // What travels: the data file's parts up to those the start needs (the music is not fetched).
+    const listed = JSON.parse(fs.readFileSync(path.join(site, 'files.json'), 'utf8')).files['tesk.mem'].parts.list;
+    const received = Math.max(...states.map((s) => s.received));
+    assert.ok(received > listed[0].sent && received <= listed.reduce((n, p) => n + p.sent, 0), `${received} bytes`);
     // Two animation frames later the held frame is on the screen.
     await page.evaluate(() => new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done))));
     const difference = await compare(chromium.context, await shot(page), native(t));
@@ -168,32 +161,50 @@ test('the music plays from the start time after the click, pauses with Space, an
   }
 });
 
-test('refused data and options, and ?help, show the native messages on the page', async () => {
-  // Index 0 of the quad's list points past its four vertices.
-  const damaged = variant('damaged', (dir) => {
-    const file = path.join(dir, 'tesk.mem');
-    fs.unlinkSync(file);
-    fs.copyFileSync(path.join(site, 'tesk.mem'), file);
-    const fd = fs.openSync(file, 'r+');
-    fs.writeSync(fd, Buffer.from([9, 0, 0, 0]), 0, 4, 129272640);
-    fs.closeSync(fd);
-  });
+test("refused data, files and options, and ?help, say in the page's words what failed, with the technical line below", async () => {
+  // Index 0 of the quad's list points past its four vertices: changed in the part that carries it.
+  const damaged = variant('damaged', () => {});
+  {
+    const listing = path.join(damaged, 'files.json');
+    const entry = JSON.parse(fs.readFileSync(listing, 'utf8'));
+    const parts = entry.files['tesk.mem'].parts;
+    const part = parts.list.find((p) => !p.frames && p.at <= 129272640 && p.at + p.size > 129272640);
+    const bytes = zlib.inflateRawSync(fs.readFileSync(path.join(site, parts.folder, part.name)));
+    bytes.writeUInt32LE(9, 129272640 - part.at);
+    const folder = path.join(damaged, parts.folder);
+    fs.unlinkSync(folder);
+    fs.mkdirSync(folder);
+    for (const p of parts.list) if (p !== part) fs.symlinkSync(path.join(site, parts.folder, p.name), path.join(folder, p.name));
+    const packed = zlib.deflateRawSync(bytes);
+    fs.writeFileSync(path.join(folder, part.name), packed);
+    part.sent = packed.length;
+    fs.writeFileSync(listing, JSON.stringify(entry));
+  }
   const missing = variant('missing', (dir) => {
     fs.unlinkSync(path.join(dir, 'tesk.mem'));
-    fs.unlinkSync(path.join(dir, 'tesk.mem.gz'));
+    fs.unlinkSync(path.join(dir, 'tesk.mem.parts'));
   });
+  // Listed, then gone from the server: its download answers 404.
+  const gone = variant('gone', () => {});
+  fs.unlinkSync(path.join(gone, 'tesk.mem.parts'));
   // The page's folder is the program's current folder, "/", its own parent; no installed data.
   const cases = [
-    [damaged, '?mute', ['quor-demo: tesk.mem: index 0 of quad is 9, beyond the 4 quad vertices']],
-    [missing, '', ['WARNING: file not found: tesk.mem',
-      'quor-demo: tesk.mem: looked in /; give its folder with --data DIR, or run the demo from the folder that holds it']],
-    [site, '?start=soon', ["quor-demo: --start: 'soon' is not a number of seconds from 0 to 31 (see quor-demo --help)"]],
+    [damaged, '?mute', /data is damaged/, ['quor-demo: tesk.mem: index 0 of quad is 9, beyond the 4 quad vertices']],
+    [missing, '', /data is not on this site/, ['WARNING: file not found: tesk.mem',
+      'quor-demo: tesk.mem: looked in /; the site does not list it in files.json']],
+    [gone, '', /missing from the site: tesk\.mem\./, ['quor-demo: tesk.mem: the server answered 404 Not Found for tesk.mem.parts/00']],
+    [site, '?start=soon', /address asks for something/, ["quor-demo: ?start: 'soon' is not a number of seconds from 0 to 31 (see ?help)"]],
+    [site, '?msaa=1e9', /address asks for something/, ["quor-demo: ?msaa: '1e9' is not 2, 4 or 8 samples a pixel (see ?help)"]],
+    [site, '?data=/tmp&version', /address asks for something/, ['?data: not an option of the page', '?version: not an option of the page']],
+    [site, '?quality=ultra', /address asks for something/, ["?quality: 'ultra' is not 720, 1080, 1440 or full (see ?help)"]],
   ];
-  for (const [folder, query, lines] of cases) {
+  for (const [folder, query, what, lines] of cases) {
     const served = await serve(folder);
     try {
       const { page } = await open(served.url, query);
-      assert.equal(await reach(page, ['ready', 'failed', 'said']), 'failed');
+      assert.equal(await reach(page, ['ready', 'failed', 'said']), 'failed', query);
+      assert.match(await page.textContent('#what'), what, query);
+      assert.ok((await page.textContent('#todo')).length > 20, query);
       assert.deepEqual((await messages(page)).trim().split('\n'), lines);
       assert.ok(await page.isVisible('#messages'));
       await page.close();
@@ -201,10 +212,13 @@ test('refused data and options, and ?help, show the native messages on the page'
       await served.close();
     }
   }
-  // ?help answers as --help does, and nothing starts.
+  // ?help is the page's own: the address's options and the keys, nothing a page cannot do.
   const { page } = await open(server.url, '?help');
   assert.equal(await reach(page, ['ready', 'failed', 'said']), 'said');
-  assert.match(await messages(page), /^Plays the demo: .*\nUsage: quor-demo \[OPTIONS\]\n/);
+  const help = await messages(page);
+  assert.match(help, /^Plays the demo: .*\nOptions go after a "\?"/);
+  for (const option of ['start=SECONDS', 'loop', 'mute', 'window=WxH', 'msaa=N', 'quality=Q']) assert.ok(help.includes(`  ${option} `), option);
+  for (const native of ['--', 'F12', 'quor-demo']) assert.ok(!help.includes(native), native);
   await page.close();
 });
 
