@@ -78,10 +78,12 @@ set(QUOR_TEST_EXCLUDE platform/process_test.cpp io/mp3_decoder_test.cpp)
 set(QUOR_TEST_WHOLE_PROGRAMS OFF)
 set(QUOR_BENCHMARKS OFF)
 
-# After the programs: the zip a Windows user unpacks beside tesk.mem and demo.mp3, and the
-# player's test against the Linux build's data and pictures (QUOR_LINUX_BIN_DIR).
+# After the programs: the exe alone in a zip, for a Windows user who has tesk.mem and demo.mp3
+# already (the release with the data is packed by scripts/build.sh, which makes the data with the
+# Linux build), and the player's test against the Linux build's data and pictures
+# (QUOR_LINUX_BIN_DIR).
 macro(quor_system_targets)
-  set(_zip ${PROJECT_BINARY_DIR}/quor-demo-windows.zip)
+  set(_zip ${PROJECT_BINARY_DIR}/quor-demo-windows-exe.zip)
   set(_staged ${PROJECT_BINARY_DIR}/zip)
   add_custom_command(OUTPUT ${_zip}
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${_staged}
@@ -89,7 +91,7 @@ macro(quor_system_targets)
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:quor-demo> ${PROJECT_SOURCE_DIR}/packaging/windows/README.txt ${_staged}
     COMMAND ${CMAKE_COMMAND} -E chdir ${_staged} ${CMAKE_COMMAND} -E tar cf ${_zip} --format=zip quor-demo.exe README.txt
     DEPENDS quor-demo ${PROJECT_SOURCE_DIR}/packaging/windows/README.txt
-    COMMENT "Packing quor-demo-windows.zip"
+    COMMENT "Packing quor-demo-windows-exe.zip"
     VERBATIM)
   add_custom_target(quor_windows_zip ALL DEPENDS ${_zip})
   if(QUOR_TESTS)

@@ -6,6 +6,7 @@
 
 #include "build_config.h"
 #include "platform/program.h"
+#include "io/utf8_path.h"
 
 namespace quor::demo {
 
@@ -15,7 +16,7 @@ std::string installed_data_folder()
     if (programs.empty())
         return programs;
     // "/usr/bin/../share/quor" reads better in messages as "/usr/share/quor".
-    return ((std::filesystem::path(programs) / QUOR_DATA_FROM_PROGRAMS).lexically_normal() / "").string();
+    return io::utf8_text((io::utf8_path(programs) / QUOR_DATA_FROM_PROGRAMS).lexically_normal() / "");
 }
 
 } // namespace quor::demo

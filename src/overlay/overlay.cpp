@@ -8,6 +8,7 @@
 #include <imgui_impl_opengl2.h>
 
 #include "overlay/gl_state_guard.h"
+#include "overlay/key_edit.h"
 
 #include <GL/gl.h>
 
@@ -16,6 +17,12 @@
 #include <optional>
 
 namespace quor::overlay {
+namespace {
+
+// The keys as the window reports them: Ctrl with a letter is its place in the alphabet.
+constexpr unsigned char ctrl_c = 3, ctrl_v = 22, delete_key = 127;
+
+} // namespace
 
 workbench_overlay::workbench_overlay()
 {
@@ -73,7 +80,7 @@ void workbench_overlay::draw_panels(edit::workbench& bench, float seconds)
     // After an undo, a redo or a reload the selected key's index may name another key.
     if (bench.history_moves() != moves_seen) {
         moves_seen = bench.history_moves();
-        selected.key = -1;
+        selected.key = -1, selected.keys.clear();
     }
     queue.apply(io);
     io.DisplaySize = ImVec2(static_cast<float>(window_width), static_cast<float>(window_height));
@@ -117,6 +124,19 @@ bool workbench_overlay::may_close(const edit::workbench& bench)
 
 bool workbench_overlay::timing_key(edit::workbench& bench, unsigned char key)
 {
+    switch (key) {
+    case ctrl_c:
+        copy_picked(bench, selected);
+        return true;
+    case ctrl_v:
+        paste_here(bench, selected);
+        return true;
+    case delete_key:
+        delete_picked(bench, selected);
+        return true;
+    default:
+        break;
+    }
     if (key != ',' && key != '.')
         return overlay::timing_key(bench, timing, key);
     const std::vector<Key>& keys = bench.document().channel(selected.channel).keys;

@@ -46,8 +46,9 @@ public:
     int imports() const { return watch.imports(); }
 
 
-    // A key of the music's time (timing_key), or comma and full stop: the previous and next key of
-    // the selected channel. True when it was one of them.
+    // A key of the music's time (timing_key); comma and full stop: the previous and next key of
+    // the selected channel; Ctrl+C, Ctrl+V and Delete: the picked keys copied, pasted at the
+    // current time, deleted. True when it was one of them.
     bool timing_key(edit::workbench& bench, unsigned char key);
 
     // Whether ImGui uses the keyboard for a text field, and the mouse for a window under it.

@@ -21,6 +21,7 @@
 #include "app/system.h"
 #include "demo/data_layout.h"
 #include "demo/scene_section.h"
+#include "overlay/key_edit.h"
 
 namespace quor::overlay {
 namespace {
@@ -100,20 +101,6 @@ std::string summary(const channel_record& c)
     return text;
 }
 
-// Whether a change of the item just drawn folds into its drag's undo step: from the second change
-// of one press on. ImGui changes a dragged value first on a frame after the press, so the press
-// itself cannot tell.
-bool continues_drag(selection& selected, bool changed)
-{
-    const ImGuiID item = ImGui::GetItemID();
-    if (ImGui::IsItemActivated() && selected.dragged_item == item)
-        selected.dragged_item = 0;
-    const bool continues = changed && selected.dragged_item == item;
-    if (changed)
-        selected.dragged_item = item;
-    return continues;
-}
-
 // The number a field shows for v, read back from its text: that text typed again changes nothing.
 float as_shown(float v)
 {
@@ -191,6 +178,20 @@ void list_files(import_choice& choice)
         choice.trouble = choice.listed + " holds no scene, glTF or motion text";
 }
 
+// A list item whose identity is its place in the list, its text shown as it is: a file's or a
+// node's name may hold "##" or "###", which Dear ImGui would read as an identity, so that two
+// items shared one or a name lost its end.
+bool list_item(std::size_t index, const std::string& text, bool selected)
+{
+    ImGui::PushID(static_cast<int>(index));
+    const float x = ImGui::GetCursorPosX();
+    const bool clicked = ImGui::Selectable("##item", selected);
+    ImGui::SameLine(x);
+    ImGui::TextUnformatted(text.c_str());
+    ImGui::PopID();
+    return clicked;
+}
+
 void pick_file(import_choice& choice, int file)
 {
     choice.file = file;
@@ -203,9 +204,13 @@ void pick_file(import_choice& choice, int file)
         choice.source = 0;
 }
 
-// The curve over the whole timeline, its keys (the reader's seed key hollow) and the current time.
-// A key under the pointer is picked: selected, gone to, and its value dragged up and down.
-// Elsewhere a click or drag seeks. Mixers pass no selection: their keys are not the channel's.
+// The curve over the whole timeline, its keys (the reader's seed key hollow, each drawn by its
+// shape, the picked ones lit) and the current time. A key under the pointer is picked, selected and
+// gone to; Ctrl+click adds it to the picked keys or takes it out. Dragging a picked key moves all
+// of them together along the way the pointer mostly goes: in time (snapped while snapping is on)
+// or in value, one undo step for the whole drag, the plot's range holding still meanwhile.
+// Shift+drag elsewhere picks the keys in a box; a plain click or drag seeks. Mixers pass no
+// selection: their keys are not the channel's.
 void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, const timing_state& timing, bool& scrubbing)
 {
     const channel_record& c = bench.document().channel(at);
@@ -228,8 +233,14 @@ void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, con
         lo -= 1;
         hi += 1;
     }
+    if (selected && selected->dragging_key && ImGui::GetActiveID() == ImGui::GetID("curve")) {
+        lo = selected->range_lo;
+        hi = selected->range_hi;
+    }
     const auto x_of = [&](double t) { return origin.x + static_cast<float>(t / end) * size.x; };
     const auto y_of = [&](float v) { return origin.y + size.y - 4 - (v - lo) / (hi - lo) * (size.y - 8); };
+    const auto time_at = [&](float x) { return static_cast<double>(x - origin.x) / size.x * end; };
+    const auto value_at = [&](float y) { return lo + (origin.y + size.y - 4 - y) / (size.y - 8) * (hi - lo); };
 
     ImGui::InvisibleButton("curve", size);
     const bool active = ImGui::IsItemActive();
@@ -238,31 +249,76 @@ void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, con
     // click makes in the same frame as the press.
     const bool pressed = ImGui::IsItemActivated();
     if (selected && pressed) {
-        selected->dragging_key = false;
+        selected->dragging_key = selected->boxing = selected->drag_changed = false;
+        int hit = -1;
         for (std::size_t k = 0; k < c.keys.size(); ++k)
             if (std::abs(x_of(c.keys[k].time) - io.MousePos.x) <= key_pick_radius &&
-                std::abs(y_of(c.keys[k].value) - io.MousePos.y) <= key_pick_radius) {
-                selected->key = static_cast<int>(k);
-                selected->scroll_to_key = selected->dragging_key = true;
-            }
-        if (selected->dragging_key)
-            bench.player().seek(c.keys[static_cast<std::size_t>(selected->key)].time);
+                std::abs(y_of(c.keys[k].value) - io.MousePos.y) <= key_pick_radius)
+                hit = static_cast<int>(k);
+        const auto k = static_cast<std::size_t>(hit);
+        if (hit >= 0 && io.KeyCtrl) {
+            // The table's key joins the picked ones before the set changes.
+            selected->keys = picked(*selected, c.keys.size());
+            if (selected->keys.erase(k) == 0)
+                selected->keys.insert(k);
+            selected->key = selected->keys.empty() ? -1 : static_cast<int>(selected->keys.count(k) ? k : *selected->keys.begin());
+            selected->scroll_to_key = selected->key >= 0;
+        } else if (hit >= 0) {
+            if (!picked(*selected, c.keys.size()).count(k))
+                selected->keys = {k};
+            selected->key = hit;
+            selected->scroll_to_key = selected->dragging_key = true;
+            selected->drag_start = c.keys;
+            selected->drag_set = picked(*selected, c.keys.size());
+            selected->drag_time = c.keys[k].time;
+            selected->drag_value = c.keys[k].value;
+            selected->range_lo = lo;
+            selected->range_hi = hi;
+            bench.player().seek(c.keys[k].time);
+        } else if (io.KeyShift) {
+            selected->boxing = true;
+            selected->box_x = io.MousePos.x;
+            selected->box_y = io.MousePos.y;
+        } else {
+            selected->keys.clear();
+        }
     }
     const bool on_key = selected && selected->dragging_key;
-    const bool moves_key = on_key && active && !pressed && io.MouseDelta.y != 0 &&
-                           static_cast<std::size_t>(selected->key) < c.keys.size();
-    const bool continues = selected && continues_drag(*selected, moves_key);
-    if (active && !on_key) {
+    const bool boxing = selected && selected->boxing;
+    if (active && !on_key && !boxing) {
         scrubbing = true;
-        bench.player().seek((io.MousePos.x - origin.x) / size.x * end);
-    } else if (moves_key) {
-        // Up raises the value, at the plot's scale.
-        const auto k = static_cast<std::size_t>(selected->key);
-        Key key = c.keys[k];
-        key.value -= io.MouseDelta.y * (hi - lo) / (size.y - 8);
-        bench.edit([&](motion_document& d) { return d.set_key(at, k, key, continues); });
+        bench.player().seek(bench.settings().get().snapped(std::clamp(time_at(io.MousePos.x), 0.0, end)));
+    } else if (active && on_key && !pressed) {
+        const ImVec2 d = ImGui::GetMouseDragDelta(ImGuiMouseButton_Left, 0);
+        double dt = 0;
+        float dv = 0;
+        if (std::abs(d.x) >= std::abs(d.y))
+            dt = bench.settings().get().snapped(std::max(0.0, selected->drag_time + d.x / size.x * end)) - selected->drag_time;
+        else
+            dv = -d.y * (hi - lo) / (size.y - 8);
+        const edit::moved_keys moved = edit::move_keys(selected->drag_start, selected->drag_set, dt, dv);
+        const bool same = moved.keys.size() == c.keys.size() &&
+                          std::equal(moved.keys.begin(), moved.keys.end(), c.keys.begin(), [](const Key& a, const Key& b) {
+                              return a.time == b.time && a.value == b.value;
+                          });
+        if (!same && put_keys(bench, *selected, moved, selected->drag_changed)) {
+            selected->drag_changed = true;
+            // The pressed key stays the table's.
+            for (std::size_t k : moved.selected)
+                if (moved.keys[k].time == static_cast<float>(selected->drag_time + dt))
+                    selected->key = static_cast<int>(k);
+            selected->scroll_to_key = false;
+        }
     }
-    const int selected_key = selected ? selected->key : -1;
+    if (boxing && ImGui::IsItemDeactivated()) {
+        selected->boxing = false;
+        selected->keys = edit::keys_in_box(c.keys, time_at(selected->box_x), time_at(io.MousePos.x),
+                                           value_at(selected->box_y), value_at(io.MousePos.y));
+        selected->key = selected->keys.empty() ? -1 : static_cast<int>(*selected->keys.begin());
+        selected->scroll_to_key = selected->key >= 0;
+        bench.set_status("picked " + std::to_string(selected->keys.size()) + " keys", false);
+    }
+    const edit::key_set lit = selected ? picked(*selected, c.keys.size()) : edit::key_set{};
 
     ImDrawList* draw = ImGui::GetWindowDrawList();
     draw->AddRectFilled(origin, ImVec2(origin.x + size.x, origin.y + size.y), IM_COL32(20, 20, 24, 220));
@@ -273,9 +329,28 @@ void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, con
     draw->AddPolyline(line.data(), samples, IM_COL32(120, 200, 255, 255), 0, 1.5f);
     draw->AddCircle(ImVec2(x_of(0), y_of(0)), 3.5f, IM_COL32(160, 160, 160, 255));
     for (std::size_t k = 0; k < c.keys.size(); ++k) {
-        const ImU32 colour = static_cast<int>(k) == selected_key ? IM_COL32(255, 220, 80, 255) : IM_COL32(255, 255, 255, 255);
-        draw->AddCircleFilled(ImVec2(x_of(c.keys[k].time), y_of(c.keys[k].value)), 3.5f, colour);
+        const ImU32 colour = lit.count(k) ? IM_COL32(255, 220, 80, 255) : IM_COL32(255, 255, 255, 255);
+        const ImVec2 p(x_of(c.keys[k].time), y_of(c.keys[k].value));
+        const float r = 3.5f;
+        switch (c.keys[k].shape) {
+        case Shape::Linear: // a square
+            draw->AddRectFilled(ImVec2(p.x - r, p.y - r), ImVec2(p.x + r, p.y + r), colour);
+            break;
+        case Shape::Stepped: // a step
+            draw->AddRectFilled(ImVec2(p.x - r, p.y - 1.5f), ImVec2(p.x + r, p.y + 1.5f), colour);
+            draw->AddRectFilled(ImVec2(p.x - 1.5f, p.y - r), ImVec2(p.x + 1.5f, p.y), colour);
+            break;
+        case Shape::TCB: // a round
+            draw->AddCircleFilled(p, r, colour);
+            break;
+        default: // the handled curves (Hermite, Bezier): a diamond
+            draw->AddQuadFilled(ImVec2(p.x, p.y - r - 1), ImVec2(p.x + r + 1, p.y), ImVec2(p.x, p.y + r + 1),
+                                ImVec2(p.x - r - 1, p.y), colour);
+            break;
+        }
     }
+    if (boxing && active)
+        draw->AddRect(ImVec2(selected->box_x, selected->box_y), io.MousePos, IM_COL32(255, 220, 80, 200));
     const float now = x_of(bench.player().time());
     draw->AddLine(ImVec2(now, origin.y), ImVec2(now, origin.y + size.y), IM_COL32(255, 80, 80, 255));
     char range[64];
@@ -371,16 +446,14 @@ void draw_details(edit::workbench& bench, selection& selected, const timing_stat
             }
         }
         ImGui::SameLine();
-        ImGui::BeginDisabled(selected.key < 0 || static_cast<std::size_t>(selected.key) >= c.keys.size());
-        if (ImGui::Button("Delete key")) {
-            const auto k = static_cast<std::size_t>(selected.key);
-            if (bench.edit([&](motion_document& d) { return d.delete_key(at, k); }).ok)
-                selected.key = -1;
-        }
+        ImGui::BeginDisabled(picked(selected, c.keys.size()).empty());
+        if (ImGui::Button("Delete key"))
+            delete_picked(bench, selected);
         ImGui::EndDisabled();
         ImGui::SameLine();
         if (ImGui::Button("Make constant"))
             bench.edit([&](motion_document& d) { return d.make_constant(at, now); });
+        draw_key_tools(bench, selected);
         draw_key_table(bench, at, selected);
         break;
     case channel_kind::mixer:
@@ -527,7 +600,7 @@ void draw_channels(edit::workbench& bench, const rect& where, selection& selecte
         if (ImGui::Selectable(demo::record_names[r], selected.channel.record == r, 0, ImVec2(tab_width, 0)) &&
             selected.channel.record != r) {
             selected.channel.record = r;
-            selected.key = -1;
+            selected.key = -1, selected.keys.clear();
         }
         ImGui::PopID();
     }
@@ -539,7 +612,7 @@ void draw_channels(edit::workbench& bench, const rect& where, selection& selecte
                                   summary(doc.channel(at)) + "##channel" + std::to_string(c);
         if (ImGui::Selectable(label.c_str(), selected.channel == at) && !(selected.channel == at)) {
             selected.channel = at;
-            selected.key = -1;
+            selected.key = -1, selected.keys.clear();
         }
     }
     draw_details(bench, selected, timing, scrubbing);
@@ -598,7 +671,7 @@ void draw_import(edit::workbench& bench, const rect& where, import_choice& choic
     ImGui::TextDisabled("scenes (.lws), glTF (.gltf, .glb), motion text (.txt)");
     if (ImGui::BeginListBox("##files", ImVec2(-1, 5 * row))) {
         for (std::size_t f = 0; f < choice.files.size(); ++f)
-            if (ImGui::Selectable(choice.files[f].c_str(), choice.file == static_cast<int>(f)) &&
+            if (list_item(f, choice.files[f], choice.file == static_cast<int>(f)) &&
                 choice.file != static_cast<int>(f))
                 pick_file(choice, static_cast<int>(f));
         ImGui::EndListBox();
@@ -611,7 +684,7 @@ void draw_import(edit::workbench& bench, const rect& where, import_choice& choic
         ImGui::TextUnformatted("It holds");
         if (ImGui::BeginListBox("##sources", ImVec2(-1, 4 * row))) {
             for (std::size_t i = 0; i < choice.sources.size(); ++i)
-                if (ImGui::Selectable(choice.sources[i].label().c_str(), choice.source == static_cast<int>(i)))
+                if (list_item(i, choice.sources[i].label(), choice.source == static_cast<int>(i)))
                     choice.source = static_cast<int>(i);
             ImGui::EndListBox();
         }

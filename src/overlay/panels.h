@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "edit/key_moves.h"
 #include "edit/motion_document.h"
 #include "edit/workbench.h"
 #include "overlay/import_watch.h"
@@ -33,13 +34,24 @@ struct typed_number {
 struct selection {
     edit::channel_ref channel{2, 0};
     int key = -1;
-    // A key picked on the curve: its row comes into view, and the press drags its value.
+    // A key picked on the curve: its row comes into view, and the press drags the picked keys.
     bool scroll_to_key = false;
     bool dragging_key = false;
-    // The widget whose drag has made a change since it was pressed: its next change folds into
-    // the same undo step.
-    unsigned dragged_item = 0;
     typed_number typing;
+    // The keys picked together (Ctrl+click, a Shift+drag box on the curve); `key` is one of them.
+    edit::key_set keys;
+    // A drag of the picked keys: the channel's keys and the picked ones at the press, where the
+    // pressed key stood, and the plot's value range then (it holds still while they move).
+    std::vector<Key> drag_start;
+    edit::key_set drag_set;
+    float drag_time = 0, drag_value = 0;
+    float range_lo = 0, range_hi = 1;
+    bool drag_changed = false;
+    bool boxing = false;
+    float box_x = 0, box_y = 0;
+    // Keys copied, for pasting into any envelope; the factor of a stretch.
+    edit::key_clip clip;
+    float stretch = 2;
 };
 
 // The questions the panels ask before something is lost, and their answers; kept by the overlay

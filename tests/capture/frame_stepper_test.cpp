@@ -11,6 +11,7 @@
 #include "capture/frame_stepper.h"
 #include "capture/options.h"
 #include "cerr_capture.h"
+#include "data_files.h"
 #include "demo/data_layout.h"
 #include "demo/demo.h"
 #include "gl_recorder.h"
@@ -41,6 +42,8 @@ struct blank_demo final : system::application {
         std::unique_ptr<char[]> block(new char[layout::block_size]);
         std::memset(block.get(), 0, size);
         std::memcpy(block.get() + layout::scene_section.offset, records.data(), records.size());
+        for (const auto& [at, byte] : quor::test::region_marks)
+            block[at] = byte;
         quor::test::cerr_capture quiet; // no texture names behind no-op GL calls
         const bool built = demo.scene.build(std::move(block), size);
         EXPECT_TRUE(built);

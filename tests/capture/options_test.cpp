@@ -74,6 +74,7 @@ TEST(Options, BadArgumentsAreRefusedWithOneLineNamingTheCulprit)
         {{"--out", "a.webm", "--crf", "64"}, "--crf"},
         {{"--out", "a.gif", "--crf", "20"}, "--crf: does not apply"},
         {{"--out="}, "--out"},
+        {{"--data=", "--out", "a.mp4"}, "--data: the value after '=' is empty"},
         {{"--out"}, "--out: needs a value"},
         {{"--out", "a.mp4", "--loud"}, "--loud: unknown option"},
         {{"--out", "a.mp4", "stray"}, "stray: unexpected argument"},

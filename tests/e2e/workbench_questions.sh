@@ -33,7 +33,7 @@ screen=1600x900
       -frames:v 1 -f rawvideo -pix_fmt rgb24 - | od -An -tu1 | awk "{ print (\$3 > 90 ? \"asked\" : \"none\") }"
   }
   click() { xdotool mousemove --window "$id" "$1" "$2" click 1; sleep 1.5; }
-  edit_value() { click 960 402; xdotool type --delay 150 "$1"; xdotool key Return; sleep 1.5; }
+  edit_value() { click 960 425; xdotool type --delay 150 "$1"; xdotool key Return; sleep 1.5; }
 
   edit_value 1.5
   question > escape.txt

@@ -9,27 +9,18 @@ needs_workbench
 work=$(data_copy) || { echo "FAIL: could not build the data"; exit 1; }
 "$QUOR_BIN_DIR/quor-mem" motion export "$work/tesk.mem" > "$work/before.txt"
 # The key table in a 1280x720 window, the camera's position x selected as at the start: rows of
-# 23 pixels from the first key (0.5 s) at y 379; the value column at x 960, the tension at x 1087.
+# 23 pixels from the first key (0.5 s) at y 402; the value column at x 960, the tension at x 1087.
 screen=1600x900
 (cd "$work" && run_in_x "$work/x.log" bash -c '
+  source "$QUOR_WINDOW_LIB"
   openbox >/dev/null 2>&1 & sleep 1
   "$QUOR_BIN_DIR/quor-demo" --edit --mute --window=1280x720 >out.txt 2>stderr.txt & pid=$!
   id=$(timeout 20 xdotool search --sync --name "render device test" | head -1)
   sleep 3
   xdotool windowactivate --sync "$id" 2>/dev/null
-  # Ctrl+S until the save is said (a key pressed while the field still has the keyboard is the
-  # field'"'"'s), then the text export of what the file holds.
-  save_as_text() {
-    local said=$(grep -c "saved" out.txt) tries=0
-    while [ "$(grep -c "saved" out.txt)" -eq "$said" ] && [ $tries -lt 20 ]; do
-      [ $((tries % 5)) -eq 0 ] && xdotool key ctrl+s
-      sleep 0.5; tries=$((tries + 1))
-    done
-    "$QUOR_BIN_DIR/quor-mem" motion export tesk.mem > "$1"
-  }
-  xdotool mousemove --window "$id" 960 402 click 1; sleep 1
+  xdotool mousemove --window "$id" 960 425 click 1; sleep 1
   xdotool type --delay 150 "1.5"; xdotool key Return; sleep 1
-  xdotool mousemove --window "$id" 1087 425 click 1; sleep 1
+  xdotool mousemove --window "$id" 1087 448 click 1; sleep 1
   xdotool type --delay 150 "0.7"; xdotool key Escape; sleep 1
   save_as_text typed.txt
   xdotool key ctrl+z; sleep 1
