@@ -53,8 +53,9 @@ set_source_files_properties(${PROJECT_SOURCE_DIR}/src/demo/installed_data.cpp PR
 # Tests run under Wine, in a prefix of the build's own.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tests/windows/wine.sh ${PROJECT_BINARY_DIR}/wineprefix)
 
-# The zip a Windows user unpacks beside tesk.mem and demo.mp3.
-set(_zip ${PROJECT_BINARY_DIR}/quor-demo-windows.zip)
+# The exe alone, for a Windows user who has tesk.mem and demo.mp3 already; the release with the
+# data is packed by scripts/build.sh, which makes the data with the Linux build.
+set(_zip ${PROJECT_BINARY_DIR}/quor-demo-windows-exe.zip)
 set(_staged ${PROJECT_BINARY_DIR}/zip)
 add_custom_command(OUTPUT ${_zip}
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${_staged}
@@ -62,7 +63,7 @@ add_custom_command(OUTPUT ${_zip}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:quor-demo> ${PROJECT_SOURCE_DIR}/packaging/windows/README.txt ${_staged}
   COMMAND ${CMAKE_COMMAND} -E chdir ${_staged} ${CMAKE_COMMAND} -E tar cf ${_zip} --format=zip quor-demo.exe README.txt
   DEPENDS quor-demo ${PROJECT_SOURCE_DIR}/packaging/windows/README.txt
-  COMMENT "Packing quor-demo-windows.zip"
+  COMMENT "Packing quor-demo-windows-exe.zip"
   VERBATIM)
 add_custom_target(quor_windows_zip ALL DEPENDS ${_zip})
 

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Configures and builds one build tree: scripts/build.sh [release|sanitize|windows|web]. Incremental.
 # windows: the player cross-built with MinGW-w64 into build-windows/ (its libraries built once, from
-# Debian's sources, under build-windows/deps), with bin/quor-demo.exe and quor-demo-windows.zip.
+# Debian's sources, under build-windows/deps), with bin/quor-demo.exe, the release a user unpacks
+# and double-clicks (quor-demo-windows.zip: the exe, the data, the music and a README) and the exe
+# alone for those who have the data (quor-demo-windows-exe.zip); the data comes from the release
+# build's quor-mem.
 # web: the player for browsers in build-web/ (emscripten), with a folder any static web server can
 # serve in build-web/site/ (the page, the wasm and its script, the data and the music), and the
 # browser tests' npm packages in build-web/npm/. It installs what it needs and makes the data with
@@ -45,6 +48,28 @@ if ! cmake --build "$dir" -j "$(nproc)" >"$dir/build.log" 2>&1; then
   exit 1
 fi
 grep -E 'warning:' "$dir/build.log" | sort -u | head -20 || true
+if [ "$kind" = windows ]; then
+  # The release a Windows user unpacks and double-clicks: a folder with the exe, the data and the
+  # music made by the release build's quor-mem, and the README written for them. Packed again only
+  # when one of them has changed.
+  [ -x "$root/build/bin/quor-mem" ] || bash "$root/scripts/build.sh" release
+  data="$dir/release-data"
+  mkdir -p "$data"
+  if [ ! -f "$data/tesk.mem" ] || [ "$root/build/bin/quor-mem" -nt "$data/tesk.mem" ]; then
+    "$root/build/bin/quor-mem" build --out "$data" >/dev/null
+  fi
+  zip="$dir/quor-demo-windows.zip"
+  parts=("$dir/bin/quor-demo.exe" "$data/tesk.mem" "$data/demo.mp3" "$root/packaging/windows/README.txt")
+  if [ ! -f "$zip" ] || [ -n "$(find "${parts[@]}" -newer "$zip")" ]; then
+    staged="$dir/release/quor-demo"
+    rm -rf "$dir/release"
+    mkdir -p "$staged"
+    cp "${parts[@]}" "$staged/"
+    rm -f "$zip"
+    (cd "$dir/release" && cmake -E tar cf "$zip" --format=zip quor-demo)
+  fi
+  echo "build: the release in ${zip#$root/} ($(du -k "$zip" | cut -f1) KB), the exe alone in build-windows/quor-demo-windows-exe.zip"
+fi
 [ "$kind" = web ] || exit 0
 
 # The servable folder. The data is made again only when quor-mem has changed since.

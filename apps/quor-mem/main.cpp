@@ -9,9 +9,10 @@
 
 using quor::apps::program;
 
-int main(int argc, char** argv)
+int main(int raw_argc, char** raw_argv)
 {
     quor::system::set_program_name(program);
+    quor::system::utf8_arguments arguments(raw_argc, raw_argv);
     quor::system::command_line line(program, "Builds the demo's data file and music, checks a data file as the demo "
                                              "will, and brings motion, textures and music made in other tools into "
                                              "them.");
@@ -25,7 +26,7 @@ int main(int argc, char** argv)
     quor::apps::add_texture(app, chosen);
     quor::apps::add_music(app, chosen);
 
-    if (const quor::system::parse_outcome parsed = line.parse(argc, argv); !parsed.run)
+    if (const quor::system::parse_outcome parsed = line.parse(arguments.argc(), arguments.argv()); !parsed.run)
         return quor::system::answer(parsed);
     try {
         return chosen();

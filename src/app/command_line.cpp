@@ -7,9 +7,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <iostream>
 
 #include "app/report.h"
+#include "platform/file.h"
+#include "platform/startup.h"
 #include "version.h"
 
 namespace quor::system {
@@ -74,9 +75,16 @@ std::string error_line(std::string_view program, std::string_view command, std::
 
 } // namespace
 
+utf8_arguments::utf8_arguments(int argc, char** argv) : texts(platform::utf8_arguments(argc, argv))
+{
+    for (std::string& text : texts)
+        pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+}
+
 int answer(const parse_outcome& parsed)
 {
-    (parsed.status == 0 ? std::cout : std::cerr) << parsed.text << (parsed.status == 0 ? "" : "\n") << std::flush;
+    say(parsed.text, parsed.status != 0);
     return parsed.status;
 }
 
@@ -136,6 +144,22 @@ CLI::Validator rate_check()
                        : "'" + printable(text) + "' is not a rate above 0 and up to 1000, such as 60, 30000/1001 or 29.97";
         },
         "RATE");
+}
+
+// CLI11's own check reads the name in the system's narrow encoding, which on Windows cannot hold
+// most names; the file layer takes it as UTF-8. The words are CLI11's.
+CLI::Validator folder_check()
+{
+    return CLI::Validator(
+        [](std::string& text) {
+            platform::file_stamp stamp;
+            if (platform::is_folder(text.c_str()))
+                return std::string();
+            return (platform::stamp_of(text.c_str(), stamp) ? "Directory is actually a file: "
+                                                             : "Directory does not exist: ") +
+                   text;
+        },
+        "DIR");
 }
 
 command_line::command_line(std::string name, const std::string& description)

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -17,6 +18,19 @@ struct parse_outcome {
     bool run = true;  // false: end at once with `status` after printing `text`
     int status = 0;   // 0 after --help or --version, 2 after a bad command line
     std::string text; // help or version for the standard output, or one error line for the standard error
+};
+
+// The arguments as UTF-8 (platform/startup.h), in the shape of main's: the names in them reach the
+// file calls whole on every system. Lives as long as anything uses argv().
+class utf8_arguments {
+public:
+    utf8_arguments(int argc, char** argv);
+    int argc() const { return static_cast<int>(texts.size()); }
+    char** argv() { return pointers.data(); }
+
+private:
+    std::vector<std::string> texts;
+    std::vector<char*> pointers;
 };
 
 // Prints what the command line asked for or got wrong; the status to end with.
@@ -31,6 +45,8 @@ bool parse_seconds(std::string_view text, double high, double& seconds);
 CLI::Validator size_check(int low, int high, bool even = false);
 CLI::Validator seconds_check(double high = 1e308);
 CLI::Validator rate_check();
+// An existing folder.
+CLI::Validator folder_check();
 
 // One program's command line: add the options and subcommands to app(), then parse.
 class command_line {

@@ -47,7 +47,7 @@ parse_outcome parse_options(int argc, const char* const* argv, player_options& o
         ->check(samples_check())
         ->option_text("N (2, 4 or 8)");
     cli.add_option("--data", out.data_dir, "change to DIR before looking for tesk.mem and demo.mp3")
-        ->check(CLI::ExistingDirectory)
+        ->check(folder_check())
         ->option_text("DIR");
     // A player built without the workbench does not offer --edit: it is then an unknown option.
 #ifdef QUOR_WORKBENCH

@@ -6,13 +6,45 @@
 #include <sstream>
 #include <string>
 
+#include "platform/startup.h"
+
 namespace quor::system {
 
 namespace {
+
 std::string program = "quor-demo";
+
+// What the streams could not bring to anyone, and whether it is to be shown even on success.
+bool streams_reach = true;
+std::string held;
+bool asked = false;
+
+void hold(std::string_view line)
+{
+    if (!streams_reach)
+        held.append(line).append("\n");
 }
 
+} // namespace
+
 void set_program_name(std::string_view name) { program = name; }
+
+void start_messages() { streams_reach = platform::connect_standard_streams(); }
+
+int end_messages(int status)
+{
+    if (!held.empty() && (status != 0 || asked))
+        platform::show_message(program, held);
+    held.clear();
+    return status;
+}
+
+void say(std::string_view text, bool fault)
+{
+    (fault ? std::cerr : std::cout) << text << (fault ? "\n" : "") << std::flush;
+    hold(text);
+    asked = asked || !fault;
+}
 
 std::string printable(std::string_view text, std::size_t limit)
 {
@@ -40,13 +72,17 @@ std::string number_text(double v)
 
 void report(std::string_view what, std::string_view why)
 {
-    std::cerr << program << ": " << printable(what, std::string_view::npos) << ": "
-              << printable(why, std::string_view::npos) << std::endl;
+    const std::string line =
+        program + ": " + printable(what, std::string_view::npos) + ": " + printable(why, std::string_view::npos);
+    std::cerr << line << std::endl;
+    hold(line);
 }
 
 void report(std::string_view message)
 {
-    std::cerr << program << ": " << printable(message, std::string_view::npos) << std::endl;
+    const std::string line = program + ": " + printable(message, std::string_view::npos);
+    std::cerr << line << std::endl;
+    hold(line);
 }
 
 void inform(std::string_view what, std::string_view why)

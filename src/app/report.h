@@ -13,6 +13,17 @@ namespace quor::system {
 // The program that speaks: "quor-demo" unless a tool names itself at start-up.
 void set_program_name(std::string_view name);
 
+// At start: joins the standard streams to whoever started the program. Where they reach nobody (a
+// windowed program started from the desktop), the lines of report and say are held, and
+// end_messages shows them in one box when the program ends with a fault, or when the user asked
+// for them (--help); it returns `status`.
+void start_messages();
+int end_messages(int status);
+
+// Text the user asked for (help, the version) on the standard output, or a whole refusal on the
+// standard error when `fault`.
+void say(std::string_view text, bool fault);
+
 // Text from outside (a token of a file, an argument) fit to stand in a message line: control
 // characters (line breaks, terminal escape sequences) shown as \xNN, and cut after `limit` bytes
 // with "..." when longer.

@@ -10,6 +10,7 @@
 #include "io/png_file.h"
 #include "platform/local_time.h"
 #include "platform/window.h"
+#include "io/utf8_path.h"
 
 namespace quor::system {
 
@@ -26,7 +27,7 @@ std::string screenshot_name(std::chrono::system_clock::time_point when)
 std::string save_screenshot(const std::string& folder)
 {
     const std::string name = screenshot_name(std::chrono::system_clock::now());
-    const std::string path = folder.empty() ? name : (std::filesystem::path(folder) / name).string();
+    const std::string path = folder.empty() ? name : io::utf8_text(io::utf8_path(folder) / name);
     const int width = screen_width();
     const int height = screen_height();
     platform::begin_frame_read(width, height);

@@ -11,6 +11,7 @@
 #include "app/render_device.h"
 #include "app/report.h"
 #include "gl/api.h"
+#include "io/utf8_path.h"
 #include "platform/native_window.h"
 #include "platform/window.h"
 
@@ -98,7 +99,9 @@ void reshape(int width, int height)
     state.screen_height = height;
 }
 
-int run(int argc, char** argv, application_factory factory)
+namespace {
+
+int start(int argc, char** argv, application_factory factory)
 {
     player_options options;
     if (asks_for_information(argc, argv))
@@ -113,10 +116,10 @@ int run(int argc, char** argv, application_factory factory)
         return 1;
     }
     std::error_code ignored;
-    state.start_folder = std::filesystem::current_path(ignored).string();
+    state.start_folder = io::utf8_text(std::filesystem::current_path(ignored));
     if (!options.data_dir.empty()) {
         std::error_code error;
-        std::filesystem::current_path(options.data_dir, error);
+        std::filesystem::current_path(io::utf8_path(options.data_dir), error);
         if (error) {
             report(options.data_dir, error.message());
             return 2;
@@ -164,6 +167,16 @@ int run(int argc, char** argv, application_factory factory)
         platform::go_full_screen();
     // Closing the window ends the demo as its own end does, without the countdown's frames.
     platform::run_main_loop(display, reshape, shutdown);
+}
+
+} // namespace
+
+int run(int argc, char** argv, application_factory factory)
+{
+    start_messages();
+    // Kept for the whole run: the application holds on to argv.
+    static utf8_arguments arguments(argc, argv);
+    return end_messages(start(arguments.argc(), arguments.argv(), factory));
 }
 
 void shutdown()

@@ -19,6 +19,7 @@
 #include "interchange/dxt1_chain.h"
 #include "interchange/mp3_encoder.h"
 #include "io/replace_file.h"
+#include "io/utf8_path.h"
 
 namespace quor::content {
 namespace {
@@ -109,11 +110,12 @@ bool build_outputs(const std::string& dir, const progress_fn& progress, std::str
 {
     // A fresh checkout has no data folder until the first build makes one.
     std::error_code ec;
-    if (!std::filesystem::exists(dir, ec) && !std::filesystem::create_directories(dir, ec)) {
+    const std::filesystem::path folder = io::utf8_path(dir);
+    if (!std::filesystem::exists(folder, ec) && !std::filesystem::create_directories(folder, ec)) {
         *error = "cannot create the folder " + dir + ": " + ec.message();
         return false;
     }
-    if (!std::filesystem::is_directory(dir, ec)) {
+    if (!std::filesystem::is_directory(folder, ec)) {
         *error = "cannot write into " + dir + ": not a directory";
         return false;
     }

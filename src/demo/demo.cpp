@@ -16,6 +16,7 @@
 #include "demo/music.h"
 #include "platform/arrival.h"
 #include "scene/draw.h"
+#include "io/utf8_path.h"
 
 namespace quor::demo {
 
@@ -63,7 +64,7 @@ bool Demo::init()
     if (!scene.load(frames_first(options.start)))
         return false;
     // Beside the data: run from a folder below, the data is found in the parent and so is the music.
-    music_file = std::filesystem::path(scene.file_path).replace_filename(layout::music_file_name).string();
+    music_file = io::utf8_text(io::utf8_path(scene.file_path).replace_filename(layout::music_file_name));
     if (!options.mute)
         music_playing = start_music(music_file.c_str(), options.start);
     clock.start();

@@ -15,6 +15,7 @@
 #include "gl/texcoord_texgen.h"
 #include "gl/vertex_buffer.h"
 #include "io/disk_binfile.h"
+#include "io/utf8_path.h"
 #include "platform/arrival.h"
 
 namespace quor::demo {
@@ -45,24 +46,23 @@ boost::shared_ptr<mesh_object> make_mesh(const char* block, boost::shared_ptr<gl
 // `frames_first` on may still be arriving when it returns.
 std::unique_ptr<char[]> read_file(std::size_t& size, std::string& path, std::size_t frames_first)
 {
-    DiskBinfile file(default_search_path);
-    bool found = file.open(data_file_name);
-    // An installed program started from a folder without data reads the installed data.
-    const bool missing = !found && file.last_failure() == DiskBinfile::open_failure::not_found;
+    // An installed program started from a folder without data reads the installed data: its folder
+    // is the search path's last, so that finding the data there is no failure to warn of.
     const std::string installed = installed_data_folder();
-    const std::string installed_file = installed + data_file_name;
-    if (missing && !installed.empty() && file_length(installed_file.c_str()) > 0)
-        found = file.open(installed_file.c_str());
+    DiskBinfile file(installed.empty() ? std::string(default_search_path)
+                                       : std::string(default_search_path) + ";" + installed);
+    const bool found = file.open(data_file_name);
+    const bool missing = !found && file.last_failure() == DiskBinfile::open_failure::not_found;
     if (!found) {
         // The file layer has said why; only a missing file needs to say where it was looked for.
         if (missing) {
             std::error_code ignored;
             const std::filesystem::path here = std::filesystem::current_path(ignored);
             // Each folder once: the root is its own parent, and the installed folder may be unknown.
-            std::vector<std::string> folders{here.string()};
-            for (const std::filesystem::path& more : {here.parent_path(), std::filesystem::path(installed).parent_path()})
-                if (!more.empty() && std::find(folders.begin(), folders.end(), more.string()) == folders.end())
-                    folders.push_back(more.string());
+            std::vector<std::string> folders{io::utf8_text(here)};
+            for (const std::filesystem::path& more : {here.parent_path(), io::utf8_path(installed).parent_path()})
+                if (!more.empty() && std::find(folders.begin(), folders.end(), io::utf8_text(more)) == folders.end())
+                    folders.push_back(io::utf8_text(more));
             std::string where = folders.front();
             for (std::size_t i = 1; i < folders.size(); ++i)
                 where += (i + 1 == folders.size() ? " and " : ", ") + folders[i];

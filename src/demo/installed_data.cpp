@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/program.h"
+#include "io/utf8_path.h"
 
 #ifndef QUOR_DATA_FROM_PROGRAMS
 #error "QUOR_DATA_FROM_PROGRAMS (the data folder relative to the programs' folder) must be defined by the build"
@@ -18,7 +19,7 @@ std::string installed_data_folder()
     if (programs.empty())
         return programs;
     // "/usr/bin/../share/quor" reads better in messages as "/usr/share/quor".
-    return ((std::filesystem::path(programs) / QUOR_DATA_FROM_PROGRAMS).lexically_normal() / "").string();
+    return io::utf8_text((io::utf8_path(programs) / QUOR_DATA_FROM_PROGRAMS).lexically_normal() / "");
 }
 
 } // namespace quor::demo

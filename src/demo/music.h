@@ -1,7 +1,7 @@
 // The soundtrack: started once, played in the background by the audio library's own thread until
 // the process exits; paused, resumed and restarted with the timeline. Every failure (no audio
-// device, no file, a file that does not decode) is silent and leaves the demo running as it would
-// with music.
+// device, no file, a file that does not decode) leaves the demo running as it would with music;
+// only a missing sound device is said, in one line, since the user may not know they have none.
 #pragma once
 
 namespace quor::demo {

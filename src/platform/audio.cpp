@@ -51,22 +51,25 @@ bool play_from(Mix_Music* music, double from_seconds)
 
 } // namespace
 
-bool play_music_once(const char* file, double from_seconds)
+music_start play_music_once(const char* file, double from_seconds)
 {
     // Without a readable file there is nothing to start, and no reason to open the audio device.
     if (access(file, R_OK) != 0)
-        return false;
+        return music_start::no_file;
 
     quiet_stderr quiet;
     SDL_LogSetOutputFunction(discard_log, nullptr);
     // SIGINT and SIGTERM stay with the process: they must still end the demo.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-        return false;
-    if ((Mix_Init(MIX_INIT_MP3) & MIX_INIT_MP3) == 0 ||
-        Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) != 0) {
+        return music_start::no_device;
+    if ((Mix_Init(MIX_INIT_MP3) & MIX_INIT_MP3) == 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return false;
+        return music_start::refused;
+    }
+    if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) != 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return music_start::no_device;
     }
     Mix_Music* music = Mix_LoadMUS(file);
     if (!music || !play_from(music, from_seconds)) {
@@ -74,11 +77,11 @@ bool play_music_once(const char* file, double from_seconds)
             Mix_FreeMusic(music);
         Mix_CloseAudio();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return false;
+        return music_start::refused;
     }
     // The track and the device stay open until the process ends.
     track = music;
-    return true;
+    return music_start::playing;
 }
 
 void pause_music()

@@ -13,7 +13,11 @@ EM_JS(void, quor_music_play_from, (double seconds), { Module.quor.music.playFrom
 
 namespace quor::platform {
 
-bool play_music_once(const char* file, double from_seconds) { return quor_music_start(file, from_seconds) != 0; }
+// The page says itself when the browser refuses sound.
+music_start play_music_once(const char* file, double from_seconds)
+{
+    return quor_music_start(file, from_seconds) != 0 ? music_start::playing : music_start::refused;
+}
 
 void pause_music() { quor_music_pause(); }
 

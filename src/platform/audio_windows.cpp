@@ -4,8 +4,10 @@
 // console ends it as it otherwise would: Wine ends a process that still holds one with a crash.
 #define NO_DSHOW_STRSAFE // dshow.h would otherwise forbid the C string calls
 #include "platform/audio.h"
+#include "platform/wide_text_windows.h"
 
 #include <dshow.h>
+#include <mmsystem.h>
 #include <io.h>
 
 #include <atomic>
@@ -61,29 +63,23 @@ bool seek_to(double seconds)
                                                                   nullptr, AM_SEEKING_NoPositioning));
 }
 
-std::wstring wide(const char* text)
-{
-    const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_ACP, 0, text, -1, out.data(), length);
-    return out;
-}
-
 } // namespace
 
-bool play_music_once(const char* file, double from_seconds)
+music_start play_music_once(const char* file, double from_seconds)
 {
     // Without a readable file there is nothing to start, and no reason to open the audio device.
-    if (graph.control || _access(file, 4) != 0)
-        return false;
+    if (graph.control || _waccess(utf16(file).c_str(), 4) != 0)
+        return music_start::no_file;
+    // DirectShow fails the same way without a device as for a file it cannot decode: ask first.
+    if (waveOutGetNumDevs() == 0)
+        return music_start::no_device;
     CoInitialize(nullptr);
     IGraphBuilder* builder = nullptr;
     if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                                 reinterpret_cast<void**>(&builder))))
-        return false;
+        return music_start::refused;
     // Fails without a sound device, or for a file no installed decoder reads.
-    if (SUCCEEDED(builder->RenderFile(wide(file).c_str(), nullptr))) {
+    if (SUCCEEDED(builder->RenderFile(utf16(file).c_str(), nullptr))) {
         builder->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&graph.control));
         builder->QueryInterface(IID_IMediaEvent, reinterpret_cast<void**>(&graph.event));
         builder->QueryInterface(IID_IMediaSeeking, reinterpret_cast<void**>(&graph.seeking));
@@ -93,11 +89,11 @@ bool play_music_once(const char* file, double from_seconds)
         release(graph.seeking);
         release(graph.event);
         release(graph.control);
-        return false;
+        return music_start::refused;
     }
     std::atexit(release_graph);
     SetConsoleCtrlHandler(release_on_interruption, TRUE);
-    return true;
+    return music_start::playing;
 }
 
 void pause_music()

@@ -1,8 +1,9 @@
-// The C runtime's descriptor calls behind platform/file.h (_open, _read, _write, _lseeki64,
+// Names are UTF-8, given to the wide calls. The C runtime's descriptor calls behind platform/file.h (_open, _read, _write, _lseeki64,
 // _filelengthi64, _commit, _close), always in binary mode; the 64-bit seek and length so that a
 // file past 2 GiB is measured, not wrapped. What the runtime has no call for (mappings, renames
 // over a file, file identities) goes to Win32, its errors translated to errno for last_error().
 #include "platform/file.h"
+#include "platform/wide_text_windows.h"
 
 #include <windows.h>
 
@@ -14,6 +15,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace quor::platform {
@@ -86,12 +88,12 @@ int open_for_input(const char* path, open_result* result)
     open_result how = open_result::opened;
     int fd = no_file;
     struct _stat64 st;
-    if (_stat64(path, &st) != 0) {
+    if (_wstat64(utf16(path).c_str(), &st) != 0) {
         how = errno == ENOENT ? open_result::missing : open_result::unreadable;
     } else if ((st.st_mode & _S_IFMT) != _S_IFREG) {
         how = open_result::not_regular;
     } else {
-        fd = _open(path, _O_BINARY | _O_RDONLY);
+        fd = _wopen(utf16(path).c_str(), _O_BINARY | _O_RDONLY);
         if (fd == -1) {
             how = errno == ENOENT ? open_result::missing : open_result::unreadable;
         } else if (_fstat64(fd, &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) {
@@ -110,7 +112,7 @@ int open_for_input(const char* path, open_result* result)
 int create_file(const char* path, unsigned permissions)
 {
     const DWORD attributes = (permissions & 0200) ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY;
-    HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE h = CreateFileW(utf16(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            CREATE_ALWAYS, attributes, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         win32_failed();
@@ -132,7 +134,7 @@ unplaced_file create_unplaced(const char* beside)
     out.name = std::string(beside) + ".XXXXXX.tmp";
     for (int attempt = 0; attempt < 100; ++attempt) {
         draw_suffix(out.name);
-        HANDLE h = CreateFileA(out.name.c_str(), GENERIC_READ | GENERIC_WRITE,
+        HANDLE h = CreateFileW(utf16(out.name.c_str()).c_str(), GENERIC_READ | GENERIC_WRITE,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
@@ -158,7 +160,7 @@ bool place_file(unplaced_file& file, const char* path, int& replaced)
     if (rename_over(file.name.c_str(), path))
         return true;
     const int why = errno;
-    std::remove(file.name.c_str());
+    remove_file(file.name.c_str());
     errno = why;
     return false;
 }
@@ -203,7 +205,7 @@ bool facts_of(int fd, file_facts& out)
 
 bool may_write(const char* path)
 {
-    const DWORD attributes = GetFileAttributesA(path);
+    const DWORD attributes = GetFileAttributesW(utf16(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_READONLY);
 }
 
@@ -252,7 +254,7 @@ bool flush_to_disk(int fd) { return _commit(fd) == 0; }
 // The volume's serial number and the file's index are what device and inode are on POSIX.
 bool stamp_of(const char* path, file_stamp& out)
 {
-    HANDLE h = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE h = CreateFileW(utf16(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return win32_failed();
@@ -310,12 +312,32 @@ void unmap(const char* data, std::size_t)
         UnmapViewOfFile(data);
 }
 
-bool rename_over(const char* from, const char* to)
+bool folder_writable(const char* folder)
 {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 || win32_failed();
+    const DWORD attributes = GetFileAttributesW(utf16(folder).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           _waccess(utf16(folder).c_str(), 2) == 0;
 }
 
-void remove_file(const char* path) { std::remove(path); }
+bool is_folder(const char* path)
+{
+    const DWORD attributes = GetFileAttributesW(utf16(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool make_folder(const char* path)
+{
+    return CreateDirectoryW(utf16(path).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS || win32_failed();
+}
+
+bool can_write_into(const char* folder) { return folder_writable(folder); }
+
+bool rename_over(const char* from, const char* to)
+{
+    return MoveFileExW(utf16(from).c_str(), utf16(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 || win32_failed();
+}
+
+void remove_file(const char* path) { _wremove(utf16(path).c_str()); }
 
 std::string last_error() { return std::strerror(errno); }
 

@@ -3,6 +3,7 @@
 // for the event; passing the event on (FALSE) lets the default handler end the process as the
 // event would have.
 #include "platform/interrupt.h"
+#include "platform/wide_text_windows.h"
 
 #include <windows.h>
 
@@ -26,7 +27,7 @@ BOOL WINAPI on_control(DWORD event)
     // The file was created shared for deletion: it goes once its writer's handle closes, at the
     // latest when the process ends.
     if (const char* path = removal_path.load())
-        DeleteFileA(path);
+        DeleteFileW(utf16(path).c_str());
     return FALSE;
 }
 

@@ -1,6 +1,7 @@
 // Win32 behind platform/native_window.h. The window class is GLUT's own, "GLUT" (our freeglut is
 // built with that name), so the window is found by class and title like any GLUT window.
 #include "platform/native_window.h"
+#include "platform/wide_text_windows.h"
 
 #include <windows.h>
 
@@ -29,12 +30,8 @@ bool take_close_request() { return false; }
 native_handles find_native_handles(const char* program, const char* title)
 {
     native_handles found;
-    found.instance = GetModuleHandleA(program);
-    const int length = MultiByteToWideChar(CP_ACP, 0, title, -1, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_ACP, 0, title, -1, wide.data(), length);
-    found.window = FindWindowW(L"GLUT", wide.c_str());
+    found.instance = GetModuleHandleW(utf16(program).c_str());
+    found.window = FindWindowW(L"GLUT", utf16(title).c_str());
     return found;
 }
 

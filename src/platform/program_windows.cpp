@@ -1,5 +1,6 @@
 // The running executable's path from GetModuleFileNameW.
 #include "platform/program.h"
+#include "platform/wide_text_windows.h"
 
 #include <windows.h>
 
@@ -13,7 +14,7 @@ std::string program_folder()
     const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return {};
-    return (std::filesystem::path(path).parent_path() / "").string();
+    return utf8((std::filesystem::path(path).parent_path() / "").c_str());
 }
 
 } // namespace quor::platform
