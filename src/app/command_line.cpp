@@ -73,6 +73,28 @@ std::string error_line(std::string_view program, std::string_view command, std::
            std::string(command) + " --help)";
 }
 
+// The option given as "--name=" with nothing after the '=' when it takes a value, else empty:
+// CLI11 would take the next argument for the value ("--data= --mute" as the folder "--mute").
+std::string empty_value(const CLI::App& app, int argc, const char* const* argv)
+{
+    std::vector<const CLI::App*> apps{&app};
+    for (std::size_t a = 0; a < apps.size(); ++a)
+        for (const CLI::App* sub : apps[a]->get_subcommands([](const CLI::App*) { return true; }))
+            apps.push_back(sub);
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--")
+            break;
+        if (!argument.starts_with("--") || argument.find('=') != argument.size() - 1)
+            continue;
+        const std::string name(argument.substr(0, argument.size() - 1));
+        for (const CLI::App* a : apps)
+            if (const CLI::Option* option = a->get_option_no_throw(name); option && option->get_expected_min() > 0)
+                return name;
+    }
+    return {};
+}
+
 } // namespace
 
 utf8_arguments::utf8_arguments(int argc, char** argv) : texts(platform::utf8_arguments(argc, argv))
@@ -180,9 +202,13 @@ parse_outcome command_line::parse(int argc, const char* const* argv)
     } catch (const CLI::CallForVersion& e) {
         return {false, 0, std::string(e.what()) + "\n"};
     } catch (const CLI::ParseError& e) {
+        if (const std::string empty = empty_value(cli, argc, argv); !empty.empty())
+            return refuse(empty, "the value after '=' is empty");
         const auto [what, why] = what_and_why(e);
         return refuse(what, why);
     }
+    if (const std::string empty = empty_value(cli, argc, argv); !empty.empty())
+        return refuse(empty, "the value after '=' is empty");
     const std::vector<std::string> extras = cli.remaining(true);
     if (!extras.empty()) {
         const std::string& first = extras.front();

@@ -40,6 +40,8 @@ public:
     void keep();
     // The caller's own save put the version of stamp `placed` in place: that one is the loaded one.
     void saved(const platform::file_stamp& placed) { seen = placed; }
+    // The version on disk is not the loaded one: the next poll takes it over (or asks).
+    void forget() { seen.reset(); }
     // The version last loaded, refused or kept (a save writes over it, and over no other); none
     // while the file could not be looked at.
     const std::optional<platform::file_stamp>& version() const { return seen; }

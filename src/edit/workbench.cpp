@@ -114,14 +114,30 @@ bool workbench::save()
 
 bool workbench::save_as(const std::string& path)
 {
-    ++save_count;
     if (path.empty() || path.back() == '/') {
+        ++save_count;
         say("not saved: give a file name for the copy", true);
         return false;
     }
-    // The whole file as the scene holds it, with the edited records.
-    const std::vector<char> section = doc.section();
+    // The data file itself by another name is saved as a save does: only the scene section
+    // changes, and only over the version the workbench has seen.
+    platform::file_stamp target, source;
+    const bool same_file = platform::resolve_links(path.c_str()) == platform::resolve_links(watch.path().c_str()) ||
+                           (platform::stamp_of(path.c_str(), target) && platform::stamp_of(watch.path().c_str(), source) &&
+                            target.device == source.device && target.inode == source.inode);
+    if (same_file)
+        return save();
+    ++save_count;
+    // Everything before the section as the data file holds it now: the scene's copy, unless
+    // another program put a newer version in place that loads, whose other changes the copy keeps.
     const char* block = demo_->scene.file_data.get();
+    demo::data_file newer;
+    const bool scene_is_current = !over_newer && platform::stamp_of(watch.path().c_str(), source) &&
+                                  watch.version() == source;
+    std::string unread;
+    if (!scene_is_current && demo::read_data_file(watch.path(), newer, &unread))
+        block = newer.block.get();
+    const std::vector<char> section = doc.section();
     std::vector<char> file(block, block + demo::layout::scene_section.offset);
     file.insert(file.end(), section.begin(), section.end());
     std::string error;
@@ -134,6 +150,9 @@ bool workbench::save_as(const std::string& path)
     }
     keep(section);
     watch = data_reload(path);
+    // The copy holds a version the scene has not loaded: the next look at the file takes it over.
+    if (newer.block)
+        watch.forget();
     demo_->scene.file_path = path;
     over_newer = false;
     pending = false;

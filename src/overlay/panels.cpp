@@ -177,6 +177,20 @@ void list_files(import_choice& choice)
         choice.trouble = choice.listed + " holds no scene, glTF or motion text";
 }
 
+// A list item whose identity is its place in the list, its text shown as it is: a file's or a
+// node's name may hold "##" or "###", which Dear ImGui would read as an identity, so that two
+// items shared one or a name lost its end.
+bool list_item(std::size_t index, const std::string& text, bool selected)
+{
+    ImGui::PushID(static_cast<int>(index));
+    const float x = ImGui::GetCursorPosX();
+    const bool clicked = ImGui::Selectable("##item", selected);
+    ImGui::SameLine(x);
+    ImGui::TextUnformatted(text.c_str());
+    ImGui::PopID();
+    return clicked;
+}
+
 void pick_file(import_choice& choice, int file)
 {
     choice.file = file;
@@ -664,7 +678,7 @@ void draw_import(edit::workbench& bench, const rect& where, import_choice& choic
     ImGui::TextDisabled("scenes (.lws), glTF (.gltf, .glb), motion text (.txt)");
     if (ImGui::BeginListBox("##files", ImVec2(-1, 5 * row))) {
         for (std::size_t f = 0; f < choice.files.size(); ++f)
-            if (ImGui::Selectable(choice.files[f].c_str(), choice.file == static_cast<int>(f)) &&
+            if (list_item(f, choice.files[f], choice.file == static_cast<int>(f)) &&
                 choice.file != static_cast<int>(f))
                 pick_file(choice, static_cast<int>(f));
         ImGui::EndListBox();
@@ -677,7 +691,7 @@ void draw_import(edit::workbench& bench, const rect& where, import_choice& choic
         ImGui::TextUnformatted("It holds");
         if (ImGui::BeginListBox("##sources", ImVec2(-1, 4 * row))) {
             for (std::size_t i = 0; i < choice.sources.size(); ++i)
-                if (ImGui::Selectable(choice.sources[i].label().c_str(), choice.source == static_cast<int>(i)))
+                if (list_item(i, choice.sources[i].label(), choice.source == static_cast<int>(i)))
                     choice.source = static_cast<int>(i);
             ImGui::EndListBox();
         }

@@ -152,6 +152,29 @@ unplaced_file create_unplaced(const char* beside)
     return out;
 }
 
+// place_file lets the lock go a moment before its rename, so a writer may still be about to
+// move its file: only one unchanged for a minute is a dead writer's.
+void remove_leftovers(const char* beside)
+{
+    const std::string path = beside;
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + ".??????.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& t) { return (ULONGLONG{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+    constexpr ULONGLONG minute = 60ull * 10000000; // in 100 ns ticks
+    do {
+        if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+            unplaced_name(found.cFileName, path) && ticks(now) > ticks(found.ftLastWriteTime) + minute)
+            DeleteFileA((folder + found.cFileName).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
 // A file open here cannot be renamed over, even shared for deletion.
 bool place_file(unplaced_file& file, const char* path, int& replaced)
 {

@@ -59,6 +59,9 @@ TEST(CommandLine, EveryRefusalIsOneLineNamingTheCulpritAndTheCommandsHelp)
          "--help)"},
         {{"sub"}, "tool: --into: must be given (see tool sub --help)"},
         {{"sub", "--into"}, "tool: --into: needs a value (see tool sub --help)"},
+        // An empty value after '=' is not the next argument.
+        {{"sub", "--into=", "--size", "4x4"}, "tool: --into: the value after '=' is empty (see tool sub --help)"},
+        {{"sub", "--into", "f", "--at="}, "tool: --at: the value after '=' is empty (see tool sub --help)"},
         {{"sub", "--into", "f", "--loud", "stray"}, "tool: --loud: unknown option (see tool sub --help)"},
         {{"sub", "--into", "f", "stray"}, "tool: stray: unexpected argument (see tool sub --help)"},
     };

@@ -29,6 +29,7 @@
 #include "capture/progress.h"
 #include "capture/yuv_picture.h"
 #include "cerr_capture.h"
+#include "data_files.h"
 #include "demo/data_layout.h"
 #include "demo/demo.h"
 #include "gl_recorder.h"
@@ -60,6 +61,8 @@ struct blank_demo final : system::application {
         std::unique_ptr<char[]> block(new char[layout::block_size]);
         std::memset(block.get(), 0, size);
         std::memcpy(block.get() + layout::scene_section.offset, records.data(), records.size());
+        for (const auto& [at, byte] : quor::test::region_marks)
+            block[at] = byte;
         quor::test::cerr_capture quiet; // no texture names behind no-op GL calls
         const bool built = demo.scene.build(std::move(block), size);
         EXPECT_TRUE(built);
@@ -359,6 +362,7 @@ TEST(Options, BadArgumentsAreRefusedWithOneLineNamingTheCulprit)
         {{"--out", "a.webm", "--crf", "64"}, "--crf"},
         {{"--out", "a.gif", "--crf", "20"}, "--crf: does not apply"},
         {{"--out="}, "--out"},
+        {{"--data=", "--out", "a.mp4"}, "--data: the value after '=' is empty"},
         {{"--out"}, "--out: needs a value"},
         {{"--out", "a.mp4", "--loud"}, "--loud: unknown option"},
         {{"--out", "a.mp4", "stray"}, "stray: unexpected argument"},
