@@ -192,7 +192,10 @@ bool workbench_app::motion(int x, int y)
     return view->wants_mouse();
 }
 
-void workbench_app::wheel(int direction, int x, int y) { view->input().wheel(direction, x, y); }
+void workbench_app::wheel(int direction, int x, int y)
+{
+    view->input().wheel(direction, x, y, platform::held_modifiers());
+}
 
 system::application* make_workbench(system::creation_params* params)
 {

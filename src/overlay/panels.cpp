@@ -37,7 +37,6 @@ using edit::motion_document;
 constexpr ImGuiWindowFlags fixed_panel = ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize |
                                          ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoCollapse |
                                          ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBackground;
-constexpr float curve_height = 90;
 constexpr int min_key_rows = 3;
 constexpr float status_lines = 2;
 constexpr const char* number_format = "%.3f";
@@ -227,14 +226,15 @@ void pick_file(import_choice& choice, int file)
 // gone to; Ctrl+click adds it to the picked keys or takes it out. Dragging a picked key moves all
 // of them together along the way the pointer mostly goes: in time (snapped while snapping is on)
 // or in value, one undo step for the whole drag, the plot's range holding still meanwhile.
-// Shift+drag elsewhere picks the keys in a box; a plain click or drag seeks. Mixers pass no
+// Shift+drag elsewhere picks the keys in a box; a plain click or drag seeks; Ctrl+wheel sets the
+// plot's height. Mixers pass no
 // selection: their keys are not the channel's.
 void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, const timing_state& timing, bool& scrubbing)
 {
     const channel_record& c = bench.document().channel(at);
     Channel curve = edit::engine_channel(c);
     const double end = bench.player().end();
-    const ImVec2 size(ImGui::GetContentRegionAvail().x, curve_height);
+    const ImVec2 size(ImGui::GetContentRegionAvail().x, bench.settings().get().curve_height);
     const ImVec2 origin = ImGui::GetCursorScreenPos();
 
     const int samples = std::max(2, static_cast<int>(size.x));
@@ -263,6 +263,13 @@ void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, con
     ImGui::InvisibleButton("curve", size);
     const bool active = ImGui::IsItemActive();
     const ImGuiIO& io = ImGui::GetIO();
+    // Ctrl+wheel: the plot taller or shorter, kept in the side file.
+    if (ImGui::IsItemHovered() && io.KeyCtrl && io.MouseWheel != 0) {
+        const float height = std::clamp(size.y + 10 * io.MouseWheel, edit::workbench_settings::min_curve_height,
+                                        edit::workbench_settings::max_curve_height);
+        if (height != size.y)
+            bench.settings().change().curve_height = height;
+    }
     // The press's own frame moves nothing: its pointer delta is the travel to the key, which a quick
     // click makes in the same frame as the press.
     const bool pressed = ImGui::IsItemActivated();

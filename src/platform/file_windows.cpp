@@ -159,8 +159,8 @@ void remove_leftovers(const char* beside)
     const std::string path = beside;
     const std::size_t slash = path.find_last_of("/\\");
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + ".??????.tmp").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(utf16((path + ".??????.tmp").c_str()).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return;
     FILETIME now;
@@ -168,10 +168,11 @@ void remove_leftovers(const char* beside)
     const auto ticks = [](const FILETIME& t) { return (ULONGLONG{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
     constexpr ULONGLONG minute = 60ull * 10000000; // in 100 ns ticks
     do {
+        const std::string name = utf8(found.cFileName);
         if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
-            unplaced_name(found.cFileName, path) && ticks(now) > ticks(found.ftLastWriteTime) + minute)
-            DeleteFileA((folder + found.cFileName).c_str());
-    } while (FindNextFileA(search, &found));
+            unplaced_name(name, path) && ticks(now) > ticks(found.ftLastWriteTime) + minute)
+            remove_file((folder + name).c_str());
+    } while (FindNextFileW(search, &found));
     FindClose(search);
 }
 
