@@ -92,10 +92,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/quor-demo.desktop DESTINATION ${CM
 install(FILES ${_staged}/quor-demo.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
 install(FILES ${_staged}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-# The installed programs find the installed data from where they lie, so the tree may move.
-file(RELATIVE_PATH _data_from_programs ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DATADIR}/quor)
-set_source_files_properties(${PROJECT_SOURCE_DIR}/src/demo/installed_data.cpp PROPERTIES
-  COMPILE_DEFINITIONS QUOR_DATA_FROM_PROGRAMS="${_data_from_programs}")
+# The installed programs find the installed data from where they lie (QUOR_DATA_FROM_PROGRAMS, in
+# cmake/linux.cmake), so the tree may move.
 
 set(CPACK_PACKAGE_NAME quor)
 set(CPACK_PACKAGE_VENDOR "the quor authors")

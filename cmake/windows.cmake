@@ -1,16 +1,26 @@
-# The Windows build's libraries, from the prefix scripts/windows-deps.sh fills (QUOR_WINDOWS_DEPS),
-# MinGW's own tree and the Windows system DLLs, under the names the Linux build's find modules
-# give them. Everything links statically: the exe needs only DLLs that come with Windows.
+# Windows: the player alone, cross-built with MinGW-w64 (scripts/build.sh windows) and tested under
+# Wine: the engine's layers over the _windows files of src/platform/ (and the Linux ones where
+# they serve as they are), quor-demo and the zip a Windows user unpacks; the suites of the portable
+# layers. Left out: other programs (platform/process.cpp, which the Linux capture uses), MP3
+# decoding (io/mp3_decoder.cpp, for the importers and the capture), the
+# workbench, the capture, the interchange, the content, quor-mem, quor-capture, the end-to-end
+# scripts and the benchmarks. To build more, add its layers, links and programs below as
+# cmake/linux.cmake does, with the libraries from the prefix scripts/windows-deps.sh fills.
+#
+# The libraries come from that prefix (QUOR_WINDOWS_DEPS), MinGW's own tree and the Windows system
+# DLLs, under the names the Linux build's find modules give them. Everything links statically:
+# the exe needs only DLLs that come with Windows.
 if(NOT QUOR_WINDOWS_DEPS)
   message(FATAL_ERROR "QUOR_WINDOWS_DEPS must name the prefix of the Windows dependency build")
 endif()
-if(QUOR_WORKBENCH)
-  message(FATAL_ERROR "the Windows build is the player alone: configure it with -DQUOR_WORKBENCH=OFF")
-endif()
+# The workbench is not built here yet: its layers (edit, overlay, interchange) and ImGui would join
+# the lists below.
+set(QUOR_WORKBENCH OFF)
 set(_deps ${QUOR_WINDOWS_DEPS})
-set(QUOR_SYSTEM windows)
-# Other programs are the capture's business, which stays on Linux.
-set(QUOR_LAYER_EXCLUDE platform/process.cpp)
+
+set(QUOR_LAYERS platform anim io gl app scene demo)
+set(QUOR_PROGRAMS quor-demo)
+set(QUOR_LAYER_EXCLUDE platform/process.cpp io/mp3_decoder.cpp)
 add_link_options(-static -s)
 
 add_library(OpenGL::GL INTERFACE IMPORTED)
@@ -64,31 +74,55 @@ set_target_properties(Boost::headers PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${
 add_library(CLI11::CLI11 INTERFACE IMPORTED)
 set_target_properties(CLI11::CLI11 PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${_deps}/host-include)
 
-
-# Window and loop (GLUT), the performance counter and timeGetTime (winmm), DirectShow (COM).
-set(QUOR_PLATFORM_LIBRARIES GLUT::GLUT OpenGL::GL winmm ole32 strmiids uuid)
+# What each layer links from outside. Window and loop (GLUT), the performance counter and
+# timeGetTime (winmm), DirectShow (COM).
+set(QUOR_LINKS_platform GLUT::GLUT OpenGL::GL winmm ole32 strmiids uuid)
+set(QUOR_LINKS_anim Boost::headers)
+set(QUOR_LINKS_io PNG::PNG)
+set(QUOR_LINKS_gl OpenGL::GL GLEW::GLEW)
+set(QUOR_LINKS_app CLI11::CLI11)
 
 # The zip puts the data beside the exe, which is where an unpacked demo looks last.
-set_source_files_properties(${PROJECT_SOURCE_DIR}/src/demo/installed_data.cpp PROPERTIES
-  COMPILE_DEFINITIONS QUOR_DATA_FROM_PROGRAMS=".")
-
-# Tests run under Wine, in a prefix of the build's own.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tests/windows/wine.sh ${PROJECT_BINARY_DIR}/wineprefix)
-
-# The exe alone, for a Windows user who has tesk.mem and demo.mp3 already; the release with the
-# data is packed by scripts/build.sh, which makes the data with the Linux build.
-set(_zip ${PROJECT_BINARY_DIR}/quor-demo-windows-exe.zip)
-set(_staged ${PROJECT_BINARY_DIR}/zip)
-add_custom_command(OUTPUT ${_zip}
-  COMMAND ${CMAKE_COMMAND} -E rm -rf ${_staged}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${_staged}
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:quor-demo> ${PROJECT_SOURCE_DIR}/packaging/windows/README.txt ${_staged}
-  COMMAND ${CMAKE_COMMAND} -E chdir ${_staged} ${CMAKE_COMMAND} -E tar cf ${_zip} --format=zip quor-demo.exe README.txt
-  DEPENDS quor-demo ${PROJECT_SOURCE_DIR}/packaging/windows/README.txt
-  COMMENT "Packing quor-demo-windows-exe.zip"
-  VERBATIM)
-add_custom_target(quor_windows_zip ALL DEPENDS ${_zip})
+set(QUOR_DATA_FROM_PROGRAMS ".")
+set(QUOR_WRITES_PNG ON)
 
 # MinGW declares localtime_r, the thread-safe local time of the Linux file, to POSIX sources only.
 set_source_files_properties(${PROJECT_SOURCE_DIR}/src/platform/local_time.cpp PROPERTIES
   COMPILE_DEFINITIONS _POSIX_C_SOURCE=200809L)
+
+# Under Wine, in a prefix of the build's own: the portable layers' suites, without the draws that
+# need the offscreen Mesa context (Linux's EGL); the player itself is checked by
+# tests/windows/player.sh.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tests/windows/wine.sh ${PROJECT_BINARY_DIR}/wineprefix)
+set(QUOR_TEST_SUITES platform anim io gl)
+set(QUOR_TEST_FILTER "-MesaDraw.*:OffscreenContext.*:*OnMesa")
+set(QUOR_TEST_EXCLUDE platform/process_test.cpp io/mp3_decoder_test.cpp)
+set(QUOR_TEST_WHOLE_PROGRAMS OFF)
+set(QUOR_BENCHMARKS OFF)
+
+# After the programs: the exe alone in a zip, for a Windows user who has tesk.mem and demo.mp3
+# already (the release with the data is packed by scripts/build.sh, which makes the data with the
+# Linux build), and the player's test against the Linux build's data and pictures
+# (QUOR_LINUX_BIN_DIR).
+macro(quor_system_targets)
+  set(_zip ${PROJECT_BINARY_DIR}/quor-demo-windows-exe.zip)
+  set(_staged ${PROJECT_BINARY_DIR}/zip)
+  add_custom_command(OUTPUT ${_zip}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${_staged}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${_staged}
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:quor-demo> ${PROJECT_SOURCE_DIR}/packaging/windows/README.txt ${_staged}
+    COMMAND ${CMAKE_COMMAND} -E chdir ${_staged} ${CMAKE_COMMAND} -E tar cf ${_zip} --format=zip quor-demo.exe README.txt
+    DEPENDS quor-demo ${PROJECT_SOURCE_DIR}/packaging/windows/README.txt
+    COMMENT "Packing quor-demo-windows-exe.zip"
+    VERBATIM)
+  add_custom_target(quor_windows_zip ALL DEPENDS ${_zip})
+  if(QUOR_TESTS)
+    add_test(NAME windows.player COMMAND bash ${PROJECT_SOURCE_DIR}/tests/windows/player.sh)
+    set_tests_properties(windows.player PROPERTIES LABELS windows TIMEOUT 600 RUN_SERIAL TRUE
+      ENVIRONMENT "QUOR_WINDOWS_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY};QUOR_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    # quor-mem.exe against the Linux build's quor-mem: the same bytes from every command.
+    add_test(NAME windows.quor_mem COMMAND bash ${PROJECT_SOURCE_DIR}/tests/windows/quor_mem.sh)
+    set_tests_properties(windows.quor_mem PROPERTIES LABELS windows TIMEOUT 600
+      ENVIRONMENT "QUOR_WINDOWS_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY};QUOR_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  endif()
+endmacro()

@@ -2,8 +2,9 @@
 // the workbench, --edit runs the demo under the workbench's overlay.
 #include "app/player_options.h"
 #include "app/system.h"
+#include "build_config.h"
 #include "demo/demo.h"
-#ifdef QUOR_WORKBENCH
+#if QUOR_WORKBENCH
 #include "workbench_app.h"
 #endif
 
@@ -11,7 +12,7 @@ namespace {
 
 quor::system::application* make_application(quor::system::creation_params* params)
 {
-#ifdef QUOR_WORKBENCH
+#if QUOR_WORKBENCH
     if (params && params->options && params->options->edit)
         return quor::apps::make_workbench(params);
 #endif

@@ -124,6 +124,8 @@ bool workbench_app::key(unsigned char k, bool down, int, int)
     }
     if (view->typing()) {
         view->input().key(k, true, modifiers);
+        if (k == escape)
+            view->close_question();
         return true;
     }
     // Steps and undo repeat while their key is held; the toggles take the first press only.
@@ -190,7 +192,10 @@ bool workbench_app::motion(int x, int y)
     return view->wants_mouse();
 }
 
-void workbench_app::wheel(int direction, int x, int y) { view->input().wheel(direction, x, y); }
+void workbench_app::wheel(int direction, int x, int y)
+{
+    view->input().wheel(direction, x, y, platform::held_modifiers());
+}
 
 system::application* make_workbench(system::creation_params* params)
 {

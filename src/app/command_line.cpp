@@ -3,6 +3,7 @@
 // that no program sees a value it cannot use.
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -66,11 +67,93 @@ std::pair<std::string, std::string> what_and_why(const CLI::ParseError& e)
     return {"command line", message};
 }
 
+// Edits (insert, delete, change, swap two neighbours) that turn one word into the other.
+std::size_t edit_distance(std::string_view a, std::string_view b)
+{
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i)
+        d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i)
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    return d[a.size()][b.size()];
+}
+
+// The name the user most likely meant by `typed` among the parsed commands' options (or, for a
+// word, their subcommands): one or two slips away, or the start of just one name. Empty if none is close.
+std::string closest_name(const CLI::App& app, std::string_view typed)
+{
+    const bool option = typed.starts_with('-');
+    typed = typed.substr(0, typed.find('='));
+    const std::string_view bare = typed.substr(typed.find_first_not_of('-') == std::string_view::npos
+                                                   ? typed.size()
+                                                   : typed.find_first_not_of('-'));
+    std::vector<std::string> names;
+    for (const CLI::App* a = &app; a;) {
+        if (option) {
+            for (const CLI::Option* o : a->get_options())
+                for (const std::string& n : o->get_lnames())
+                    names.push_back(n);
+        } else {
+            for (const CLI::App* sub : a->get_subcommands({}))
+                if (!sub->get_name().empty())
+                    names.push_back(sub->get_name());
+        }
+        const auto parsed = a->get_subcommands();
+        a = parsed.empty() ? nullptr : parsed.front();
+    }
+    std::string best;
+    std::size_t best_distance = 0, starts = 0;
+    std::string started;
+    for (const std::string& n : names) {
+        const std::size_t allowed = n.size() <= 4 ? 1 : 2;
+        const std::size_t d = edit_distance(bare, n);
+        if (d <= allowed && (best.empty() || d < best_distance)) {
+            best = n;
+            best_distance = d;
+        }
+        if (bare.size() >= 2 && n.starts_with(bare)) {
+            ++starts;
+            started = n;
+        }
+    }
+    if (best.empty() && starts == 1)
+        best = started;
+    return best.empty() || !option ? best : "--" + best;
+}
+
 std::string error_line(std::string_view program, std::string_view command, std::string_view what,
                        std::string_view why)
 {
     return std::string(program) + ": " + std::string(what) + ": " + std::string(why) + " (see " +
            std::string(command) + " --help)";
+}
+
+// The option given as "--name=" with nothing after the '=' when it takes a value, else empty:
+// CLI11 would take the next argument for the value ("--data= --mute" as the folder "--mute").
+std::string empty_value(const CLI::App& app, int argc, const char* const* argv)
+{
+    std::vector<const CLI::App*> apps{&app};
+    for (std::size_t a = 0; a < apps.size(); ++a)
+        for (const CLI::App* sub : apps[a]->get_subcommands([](const CLI::App*) { return true; }))
+            apps.push_back(sub);
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--")
+            break;
+        if (!argument.starts_with("--") || argument.find('=') != argument.size() - 1)
+            continue;
+        const std::string name(argument.substr(0, argument.size() - 1));
+        for (const CLI::App* a : apps)
+            if (const CLI::Option* option = a->get_option_no_throw(name); option && option->get_expected_min() > 0)
+                return name;
+    }
+    return {};
 }
 
 } // namespace
@@ -180,13 +263,20 @@ parse_outcome command_line::parse(int argc, const char* const* argv)
     } catch (const CLI::CallForVersion& e) {
         return {false, 0, std::string(e.what()) + "\n"};
     } catch (const CLI::ParseError& e) {
+        if (const std::string empty = empty_value(cli, argc, argv); !empty.empty())
+            return refuse(empty, "the value after '=' is empty");
         const auto [what, why] = what_and_why(e);
         return refuse(what, why);
     }
+    if (const std::string empty = empty_value(cli, argc, argv); !empty.empty())
+        return refuse(empty, "the value after '=' is empty");
     const std::vector<std::string> extras = cli.remaining(true);
     if (!extras.empty()) {
         const std::string& first = extras.front();
-        return refuse(first, first.rfind('-', 0) == 0 ? "unknown option" : "unexpected argument");
+        std::string why = first.starts_with('-') ? "unknown option" : "unexpected argument";
+        if (const std::string meant = closest_name(cli, first); !meant.empty())
+            why += ", did you mean " + meant + "?";
+        return refuse(printable(first), why);
     }
     return {};
 }

@@ -6,6 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/report.h"
+#include "build_config.h"
 
 namespace quor::system {
 
@@ -50,14 +51,14 @@ parse_outcome parse_options(int argc, const char* const* argv, player_options& o
         ->check(folder_check())
         ->option_text("DIR");
     // A player built without the workbench does not offer --edit: it is then an unknown option.
-#ifdef QUOR_WORKBENCH
+#if QUOR_WORKBENCH
     cli.add_flag("--edit", out.edit,
                  "the workbench: transport, motion channels, key editor, save and hot reload, over the demo "
                  "(in a window unless --fullscreen)");
 #endif
     cli.footer("Keys: Escape ends, Space pauses and resumes, F11 switches between window and full screen,\n"
                "F12 saves the picture as quor-<time>.png in the folder the demo was started from."
-#ifdef QUOR_WORKBENCH
+#if QUOR_WORKBENCH
                "\nWith --edit: Space plays and pauses, Left/Right step a frame (with Shift a second), Home goes\n"
                "to the start, Ctrl+Z/Ctrl+Y undo and redo, Tab hides and shows the panels."
 #endif

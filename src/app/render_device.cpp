@@ -5,6 +5,7 @@
 
 #include "app/system.h"
 #include "gl/api.h"
+#include "gl/immediate.h"
 
 namespace quor::gl {
 
@@ -91,19 +92,10 @@ void render_device::load_modelview(const mat4& m)
     api.LoadTransposeMatrixf(m.data());
 }
 
-void render_device::begin(int mode, int) { api.Begin(static_cast<GLenum>(mode)); }
-void render_device::end() { api.End(); }
-
-void render_device::submit(vtx_nt0t1 v)
-{
-    api.ActiveTexture(GL_TEXTURE0);
-    api.MultiTexCoord2f(GL_TEXTURE0, v.t0[0], v.t0[1]);
-    api.ActiveTexture(GL_TEXTURE1);
-    api.MultiTexCoord2f(GL_TEXTURE1, v.t1[0], v.t1[1]);
-    api.Vertex3f(v.position[0], v.position[1], v.position[2]);
-}
-
-void render_device::color(const color4ub& c) { api.Color4ub(c.r, c.g, c.b, c.a); }
+void render_device::begin(int mode, int) { begin_primitive(mode); }
+void render_device::end() { end_primitive(); }
+void render_device::submit(vtx_nt0t1 v) { submit_vertex(v); }
+void render_device::color(const color4ub& c) { send_color(c); }
 
 std::vector<std::uint8_t> render_device::read_pixels(int width, int height)
 {
@@ -128,7 +120,5 @@ mat4 perspective(float fov, float aspect, float near_val, float far_val)
                 0, 0, (far_val + near_val) / (near_val - far_val), (2 * far_val * near_val) / (near_val - far_val),
                 0, 0, -1, 0);
 }
-
-unsigned texture_unit(unsigned n) { return GL_TEXTURE0 + (n <= 7 ? n : 0); }
 
 } // namespace quor::gl

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "gl/color.h"
-#include "gl/vertex.h"
 #include "anim/matrix.h"
+#include "gl/color.h"
+#include "gl/immediate.h"
+#include "gl/vertex.h"
 
 namespace quor::gl {
 
@@ -36,8 +37,8 @@ public:
     void load_projection(const mat4& m);
     void load_modelview(const mat4& m);
 
-    // Immediate mode. `count` is kept for the interface (symmetry with buffered back ends); it
-    // is unused.
+    // Immediate mode, through gl/immediate.h. `count` is kept for the interface (symmetry with
+    // buffered back ends); it is unused.
     void begin(int mode, int count);
     void end();
     // Texture coordinates for units 0 and 1, then the position; the normal is not sent and
@@ -54,7 +55,5 @@ public:
 float aspect_ratio();
 // Row-major perspective projection; fov is the full vertical field of view in radians.
 mat4 perspective(float fov, float aspect, float near_val, float far_val);
-// GL_TEXTURE0 + n for n in 1..7, GL_TEXTURE0 for 0 and for anything above 7.
-unsigned texture_unit(unsigned n);
 
 } // namespace quor::gl

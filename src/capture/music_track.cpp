@@ -1,4 +1,4 @@
-// Decoding through libmpg123 (quiet, no resync hunt through junk) and writing through libsndfile.
+// Decoding through libmpg123 (io/mp3_decoder.h) and writing through libsndfile.
 #include "capture/music_track.h"
 
 #include <mpg123.h>
@@ -8,26 +8,17 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <vector>
 
+#include "io/mp3_decoder.h"
 #include "platform/file.h"
 
 namespace quor::capture {
 
 namespace {
 
-struct decoder_deleter {
-    void operator()(mpg123_handle* h) const
-    {
-        mpg123_close(h);
-        mpg123_delete(h);
-    }
-};
-using decoder = std::unique_ptr<mpg123_handle, decoder_deleter>;
-
 // An open decoder giving 16-bit samples, with its rate and channel count; null with `why`.
-decoder open_track(const std::string& path, long& rate, int& channels, std::string& why)
+mp3_decoder open_track(const std::string& path, long& rate, int& channels, std::string& why)
 {
     // The system's reason for a file that is not there or not readable; anything else that is not
     // audio is the decoder's to refuse.
@@ -38,21 +29,9 @@ decoder open_track(const std::string& path, long& rate, int& channels, std::stri
         return nullptr;
     }
     platform::close_file(fd);
-    int status = MPG123_OK;
-    decoder d(mpg123_new(nullptr, &status));
-    if (!d) {
-        why = "the mp3 decoder could not be created";
+    mp3_decoder d = make_mp3_decoder(MPG123_ENC_SIGNED_16, why);
+    if (!d)
         return nullptr;
-    }
-    // A damaged file is reported here, in one line, not by the decoder on its own.
-    mpg123_param(d.get(), MPG123_ADD_FLAGS, MPG123_QUIET, 0);
-    mpg123_param(d.get(), MPG123_RESYNC_LIMIT, 2048, 0);
-    mpg123_format_none(d.get());
-    const long* rates = nullptr;
-    std::size_t count = 0;
-    mpg123_rates(&rates, &count);
-    for (std::size_t i = 0; i < count; ++i)
-        mpg123_format(d.get(), rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
     int encoding = 0;
     if (mpg123_open(d.get(), path.c_str()) != MPG123_OK ||
         mpg123_getformat(d.get(), &rate, &channels, &encoding) != MPG123_OK) {
@@ -77,7 +56,7 @@ bool write_music_stretch(const std::string& mp3, const std::string& wav, double 
     long rate = 0;
     int channels = 0;
     std::string why;
-    decoder d = open_track(mp3, rate, channels, why);
+    mp3_decoder d = open_track(mp3, rate, channels, why);
     if (!d) {
         error = "cannot read " + mp3 + ": " + why;
         return false;

@@ -66,7 +66,7 @@ void describe(CLI::App& app, options& o, typed_values& v)
     app.add_option("--fps", v.fps, "frames per second of demo time: 60 (default), 30000/1001, 29.97, ...")
         ->check(system::rate_check())
         ->type_name("RATE");
-    app.add_option("--from", v.from, "first frame at demo time S seconds (default 0)")
+    app.add_option("--from,--start", v.from, "first frame at demo time S seconds (default 0); --start as the player says it")
         ->check(system::seconds_check(longest_time))
         ->type_name("S");
     app.add_option("--to", v.to, "stop before demo time S (default: the end of the timeline and its countdown)")

@@ -1,5 +1,6 @@
-// Validation of the data file against its fixed layout: sizes, index ranges and the bounded
-// reads of the motion records, stopping at the first fault with a message that says where.
+// Validation of the data file against its fixed layout: sizes, regions that were written, index
+// ranges, the bounded reads of the motion records and their channel tags, stopping at the first
+// fault with a message that says where.
 #include "demo/data_check.h"
 
 #include <algorithm>
@@ -39,6 +40,24 @@ bool check_indices(const char* data, data_check_result& r, const std::string& na
     return true;
 }
 
+// A region the file's writer never filled: every byte zero. No content the format describes is
+// all zeros (a vertex has a unit normal, the built textures' prefixes name their format), while a
+// file preallocated, zero-filled or cut short by a failing disk is.
+bool check_filled(const char* data, data_check_result& r, const std::string& name)
+{
+    const std::pair<const char*, region> regions[] = {
+        {"vertex", {quad_vertices.offset, indices.offset}}, {"index", indices}, {"texture", textures}};
+    for (const auto& [what, where] : regions) {
+        const char* begin = data + where.offset;
+        if (std::all_of(begin, begin + where.size, [](char b) { return b == 0; })) {
+            r.message = name + ": its " + what + " region (bytes " + std::to_string(where.offset) + " to " +
+                        std::to_string(where.end()) + ") holds nothing but zeros";
+            return false;
+        }
+    }
+    return true;
+}
+
 bool check_records(const char* data, std::size_t size, data_check_result& r, const std::string& name)
 {
     scene_section_read section = read_scene_section(data + scene_section.offset, size - scene_section.offset);
@@ -49,6 +68,17 @@ bool check_records(const char* data, std::size_t size, data_check_result& r, con
         r.message = name + ": " + section.fault;
         return false;
     }
+    // The reader passes over a channel tag it does not know, leaving the channel at 0: a file
+    // holding one was not written for this format (all ones is what erased flash reads as).
+    for (std::size_t i = 0; i < r.records.size(); ++i)
+        for (std::size_t c = 0; c < r.records[i].size(); ++c)
+            if (const std::uint32_t tag = r.records[i][c].tag; tag > record::mixer_tag) {
+                r.message = name + ": the " + record_names[i] + " record at scene offset " +
+                            std::to_string(record_offsets[i]) + " holds channel " + std::to_string(c) +
+                            " with tag " + std::to_string(tag) +
+                            ", which is none of the format's (0 constant, 1 envelope, 2 mixer)";
+                return false;
+            }
     return true;
 }
 
@@ -68,7 +98,7 @@ data_check_result check_data(const char* data, std::size_t size, const std::stri
                     "-byte block it is read into";
         return r;
     }
-    if (!check_indices(data, r, name) || !check_records(data, size, r, name))
+    if (!check_filled(data, r, name) || !check_indices(data, r, name) || !check_records(data, size, r, name))
         return r;
     r.ok = true;
     return r;

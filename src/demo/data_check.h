@@ -1,6 +1,7 @@
 // Validation of a data file held in memory, before anything is built over it: the file fits
-// the layout of data_layout.h, every index stays inside its vertices and the three motion
-// records read within their bounds. The demo's load refuses what this refuses; the inspector
+// the layout of data_layout.h, its vertex, index and texture regions are not all zeros, every
+// index stays inside its vertices and the three motion records read within their bounds, with
+// channel tags of the format only. The demo's load refuses what this refuses; the inspector
 // prints what it finds.
 #pragma once
 

@@ -4,12 +4,9 @@
 
 #include <filesystem>
 
+#include "build_config.h"
 #include "platform/program.h"
 #include "io/utf8_path.h"
-
-#ifndef QUOR_DATA_FROM_PROGRAMS
-#error "QUOR_DATA_FROM_PROGRAMS (the data folder relative to the programs' folder) must be defined by the build"
-#endif
 
 namespace quor::demo {
 

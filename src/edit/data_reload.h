@@ -40,6 +40,12 @@ public:
     void keep();
     // The caller's own save put the version of stamp `placed` in place: that one is the loaded one.
     void saved(const platform::file_stamp& placed) { seen = placed; }
+    // The caller's own save put `placed` in place over a newer version whose other bytes it has
+    // not loaded: that version is read and checked as a reload is, and is the loaded one after.
+    // None when another writer has replaced it already (a later poll offers theirs).
+    reload_outcome read_saved(const platform::file_stamp& placed) { return load(placed); }
+    // The version on disk is not the loaded one: the next poll takes it over (or asks).
+    void forget() { seen.reset(); }
     // The version last loaded, refused or kept (a save writes over it, and over no other); none
     // while the file could not be looked at.
     const std::optional<platform::file_stamp>& version() const { return seen; }

@@ -56,6 +56,24 @@ std::string channel_text(channel_ref at)
     return std::string(demo::record_names[at.record]) + " " + demo::channel_names[static_cast<std::size_t>(at.channel)];
 }
 
+// What a channel holds in memory, for the history's bound.
+std::size_t channel_bytes(const channel_record& c)
+{
+    std::size_t bytes = sizeof c + c.keys.size() * sizeof(Key) + c.source.size();
+    for (const std::vector<Key>& entry : c.entries)
+        bytes += sizeof entry + entry.size() * sizeof(Key);
+    return bytes;
+}
+
+std::size_t records_bytes(const std::array<motion_record, record_count>& records, const demo::section_surround& around)
+{
+    std::size_t bytes = around.object_slots.size() + around.tail.size();
+    for (const motion_record& r : records)
+        for (const channel_record& c : r)
+            bytes += channel_bytes(c);
+    return bytes;
+}
+
 } // namespace
 
 bool motion_document::read(const char* file, std::size_t size, std::string* why)
@@ -148,13 +166,14 @@ edit_result motion_document::commit(channel_ref at, channel_record after, std::s
     const bool fold = continues && done > 0 && done == history.size() && !history[done - 1].whole_after &&
                       history[done - 1].at == at && saved != done;
     if (fold) {
-        history[done - 1].after = current;
+        change& last = history[done - 1];
+        last.bytes = last.bytes - channel_bytes(last.after) + channel_bytes(current);
+        last.after = current;
     } else {
-        history.resize(done);
         if (saved && *saved > done)
             saved.reset();
-        history.push_back({at, std::move(before), current, nullptr, nullptr});
-        ++done;
+        const std::size_t bytes = channel_bytes(before) + channel_bytes(current);
+        push({at, std::move(before), current, nullptr, nullptr, bytes});
     }
     edit_result r;
     r.ok = true;
@@ -300,9 +319,34 @@ edit_result motion_document::replace_record(std::size_t r, const record::transfo
 
 void motion_document::push_whole(std::shared_ptr<const contents> before)
 {
+    auto after = std::make_shared<const contents>(snapshot());
+    const std::size_t bytes = records_bytes(before->records, before->surround) + records_bytes(after->records, after->surround);
+    push({{}, {}, {}, std::move(before), std::move(after), bytes});
+}
+
+void motion_document::push(change c)
+{
     history.resize(done);
-    history.push_back({{}, {}, {}, std::move(before), std::make_shared<const contents>(snapshot())});
+    history.push_back(std::move(c));
     ++done;
+    std::size_t steps = history.size(), whole = 0, bytes = 0;
+    for (const change& step : history) {
+        whole += step.whole_after != nullptr;
+        bytes += step.bytes;
+    }
+    // The oldest steps go first; the step just made stays.
+    std::size_t dropped = 0;
+    for (; steps > 1 && (steps > max_history_steps || whole > max_whole_steps || bytes > max_history_bytes); --steps) {
+        const change& oldest = history[dropped++];
+        whole -= oldest.whole_after != nullptr;
+        bytes -= oldest.bytes;
+    }
+    if (dropped == 0)
+        return;
+    history.erase(history.begin(), history.begin() + static_cast<std::ptrdiff_t>(dropped));
+    done -= dropped;
+    if (saved)
+        saved = *saved >= dropped ? std::optional<std::size_t>(*saved - dropped) : std::nullopt;
 }
 
 void motion_document::take_over(motion_document&& newer)
@@ -314,16 +358,6 @@ void motion_document::take_over(motion_document&& newer)
     surround = std::move(newer.surround);
     push_whole(std::move(before));
     saved = done;
-
-    // Past the bound, the oldest version taken over goes, with every step before it.
-    const auto versions = std::count_if(history.begin(), history.end(), [](const change& c) { return c.whole_after; });
-    if (static_cast<std::size_t>(versions) > max_versions_kept) {
-        const auto oldest = std::find_if(history.begin(), history.end(), [](const change& c) { return c.whole_after; });
-        const auto dropped = static_cast<std::size_t>(oldest - history.begin()) + 1;
-        history.erase(history.begin(), oldest + 1);
-        done -= dropped;
-        saved = done;
-    }
 }
 
 edit_result motion_document::restore(const contents& c)

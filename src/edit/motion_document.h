@@ -18,9 +18,14 @@ namespace quor::edit {
 
 // Records in section order: the animated object, the quad, the camera.
 constexpr std::size_t record_count = 3;
-// Versions of the file taken over that the history keeps (each holds the whole section, up to
-// about 0.3 MB): a workbench left running beside a tool that rewrites the file stays bounded.
-constexpr std::size_t max_versions_kept = 16;
+// What the history keeps, whatever adds to it: past any of these bounds its oldest steps go, so
+// a workbench left running beside a tool that rewrites or a watched file that changes stays
+// small. Steps in all; steps that replace whole records (a version taken over, an import), each
+// holding every record twice (up to about 0.3 MB each); and the bytes of the records the steps
+// hold (a key edit on a long envelope holds the channel twice).
+constexpr std::size_t max_history_steps = 1000;
+constexpr std::size_t max_whole_steps = 16;
+constexpr std::size_t max_history_bytes = std::size_t{32} << 20;
 
 struct channel_ref {
     std::size_t record = 0;
@@ -99,8 +104,7 @@ public:
     void file_replaced() { saved.reset(); }
     // A new version of the file, read into `newer`, replaces the records as one step of the
     // history: its undo puts back the records (edits included) and the section around them as
-    // they were. The document then matches the file. Past max_versions_kept versions, the oldest
-    // one's step and every step before it leave the history.
+    // they were. The document then matches the file.
     void take_over(motion_document&& newer);
 
 private:
@@ -114,6 +118,8 @@ private:
         channel_record before, after;
         // Set for a version taken over, in place of the one channel.
         std::shared_ptr<const contents> whole_before, whole_after;
+        // What the step holds in memory, as the history's bound counts it.
+        std::size_t bytes = 0;
     };
 
     static std::size_t slot(channel_ref at) { return static_cast<std::size_t>(at.channel); }
@@ -124,6 +130,8 @@ private:
     std::string room_refusal(std::size_t r, std::size_t bytes) const;
     // Adds the step from `before` to the contents now.
     void push_whole(std::shared_ptr<const contents> before);
+    // Adds `c` after the steps done, dropping those undone, then holds the history to its bounds.
+    void push(change c);
     contents snapshot() const { return {records, surround}; }
     // The records read from `section`, with their source bytes, and the bytes around them.
     void take(const char* section, demo::section_records&& read, demo::section_surround&& around);

@@ -3,6 +3,7 @@
 #include "edit/transport.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace quor::edit {
 
@@ -44,7 +45,8 @@ void transport::step(double seconds)
 
 void transport::set_speed(float s)
 {
-    rate = std::clamp(s, min_speed, max_speed);
+    // A slider moved by hand lands near 1x rather than on it; only at 1x does the music sound.
+    rate = std::abs(s - 1.0f) <= normal_snap ? 1.0f : std::clamp(s, min_speed, max_speed);
     clock->set_scale(rate);
 }
 

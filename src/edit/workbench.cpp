@@ -8,6 +8,7 @@
 
 #include "app/system.h"
 #include "demo/data_file.h"
+#include "demo/scene_section.h"
 #include "platform/audio.h"
 #include "platform/file.h"
 
@@ -32,7 +33,17 @@ lightwave::transformation& transformation_of(demo::DemoScene& scene, std::size_t
     }
 }
 
+std::string changed_channels(const edit_result& r)
+{
+    return r.every_channel ? "every channel" : channel_name(r.changed);
+}
+
 } // namespace
+
+std::string channel_name(channel_ref at)
+{
+    return std::string(demo::record_names[at.record]) + " " + demo::channel_names[static_cast<std::size_t>(at.channel)];
+}
 
 workbench::workbench(demo::Demo& demo, std::string path, system::counter& counter)
     : demo_(&demo), play(demo.clock), watch(std::move(path)), side(watch.path()), ticks(&counter)
@@ -73,6 +84,8 @@ edit_result workbench::undo()
 {
     const edit_result r = edit([](motion_document& d) { return d.undo(); });
     moves += r.ok;
+    if (r.ok)
+        say("undone: a change to " + changed_channels(r));
     return r;
 }
 
@@ -80,6 +93,8 @@ edit_result workbench::redo()
 {
     const edit_result r = edit([](motion_document& d) { return d.redo(); });
     moves += r.ok;
+    if (r.ok)
+        say("redone: a change to " + changed_channels(r));
     return r;
 }
 
@@ -102,26 +117,51 @@ bool workbench::save()
         return false;
     }
     keep(section);
-    // Over a newer version whose edits were kept, the file now holds that version's other bytes
-    // with the edited records: left unseen, it is taken over like any new version.
-    if (!over_newer)
-        watch.saved(placed);
-    over_newer = false;
     pending = false;
     say("saved " + watch.path());
+    if (!over_newer) {
+        watch.saved(placed);
+        return true;
+    }
+    // Over a newer version whose edits were kept, the file now holds that version's other bytes
+    // with the edited records: the scene takes them in as part of the save, which is no outside
+    // change and no reload (the document already holds these records).
+    over_newer = false;
+    reload_outcome written = watch.read_saved(placed);
+    const std::string why = written.what == reload_outcome::kind::refused ? written.message : written.data.check.message;
+    if (written.what == reload_outcome::kind::reloaded && demo_->reload(std::move(written.data)))
+        return true;
+    if (written.what != reload_outcome::kind::none)
+        say("saved " + watch.path() + ", but the rest of the new version does not load: " + why, true);
     return true;
 }
 
 bool workbench::save_as(const std::string& path)
 {
-    ++save_count;
     if (path.empty() || path.back() == '/') {
+        ++save_count;
         say("not saved: give a file name for the copy", true);
         return false;
     }
-    // The whole file as the scene holds it, with the edited records.
-    const std::vector<char> section = doc.section();
+    // The data file itself by another name is saved as a save does: only the scene section
+    // changes, and only over the version the workbench has seen.
+    platform::file_stamp target, source;
+    const bool same_file = platform::resolve_links(path.c_str()) == platform::resolve_links(watch.path().c_str()) ||
+                           (platform::stamp_of(path.c_str(), target) && platform::stamp_of(watch.path().c_str(), source) &&
+                            target.device == source.device && target.inode == source.inode);
+    if (same_file)
+        return save();
+    ++save_count;
+    // Everything before the section as the data file holds it now: the scene's copy, unless
+    // another program put a newer version in place that loads, whose other changes the copy keeps.
     const char* block = demo_->scene.file_data.get();
+    demo::data_file newer;
+    const bool scene_is_current = !over_newer && platform::stamp_of(watch.path().c_str(), source) &&
+                                  watch.version() == source;
+    std::string unread;
+    if (!scene_is_current && demo::read_data_file(watch.path(), newer, &unread))
+        block = newer.block.get();
+    const std::vector<char> section = doc.section();
     std::vector<char> file(block, block + demo::layout::scene_section.offset);
     file.insert(file.end(), section.begin(), section.end());
     std::string error;
@@ -134,6 +174,9 @@ bool workbench::save_as(const std::string& path)
     }
     keep(section);
     watch = data_reload(path);
+    // The copy holds a version the scene has not loaded: the next look at the file takes it over.
+    if (newer.block)
+        watch.forget();
     demo_->scene.file_path = path;
     over_newer = false;
     pending = false;

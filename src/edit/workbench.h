@@ -17,6 +17,9 @@
 
 namespace quor::edit {
 
+// "camera position x": how messages name a channel.
+std::string channel_name(channel_ref at);
+
 class workbench {
 public:
     // Over a demo whose scene is loaded from `path`: saves go there, reloads watch it. Frames per
@@ -40,7 +43,9 @@ public:
     // Writes the records into the data file; the outcome becomes the status.
     bool save();
     // Writes the whole data file with the edited records to `path`, which from then on is the file
-    // saved to and watched; the outcome becomes the status.
+    // saved to and watched; the outcome becomes the status. Another program's change to the data
+    // file is never undone: `path` naming the data file itself saves as save() does, and a copy
+    // elsewhere takes everything but the records from the data file as it is now.
     bool save_as(const std::string& path);
     // Saves tried since the start.
     int saves() const { return save_count; }

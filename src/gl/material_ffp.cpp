@@ -1,8 +1,8 @@
 // Fixed-function material: the whole state its triangles rely on, set in one pass.
 #include "gl/material_ffp.h"
 
-#include "app/render_device.h"
 #include "gl/api.h"
+#include "gl/immediate.h"
 #include "gl/texture.h"
 
 namespace quor::gl {
@@ -30,25 +30,25 @@ namespace {
 // glBegin/glEnd until the current colour is next needed, by which time the next glColorMaterial
 // has moved tracking on, so the colour would land on the wrong property (and ambient on none).
 // Reading the current colour back commits it while its own property is tracked.
-void track(render_device& device, GLenum property, const color4ub& colour)
+void track(GLenum property, const color4ub& colour)
 {
     api.ColorMaterial(GL_FRONT_AND_BACK, property);
-    device.color(colour);
+    send_color(colour);
     GLfloat committed[4];
     api.GetFloatv(GL_CURRENT_COLOR, committed);
 }
 
 } // namespace
 
-void material_ffp::apply(render_device& device)
+void material_ffp::apply(render_device&)
 {
     // The colour last sent stays current with GL_EMISSION tracked, so uncoloured vertices
     // that follow keep the emission colour.
     api.Enable(GL_COLOR_MATERIAL);
-    track(device, GL_AMBIENT, ambient_);
-    track(device, GL_DIFFUSE, diffuse_);
-    track(device, GL_SPECULAR, specular_);
-    track(device, GL_EMISSION, emission_);
+    track(GL_AMBIENT, ambient_);
+    track(GL_DIFFUSE, diffuse_);
+    track(GL_SPECULAR, specular_);
+    track(GL_EMISSION, emission_);
 
     api.Enable(GL_ALPHA_TEST);
     api.AlphaFunc(GL_GREATER, 0.5f);

@@ -3,8 +3,8 @@
 
 #include <cstddef>
 
-#include "app/render_device.h"
 #include "gl/api.h"
+#include "gl/immediate.h"
 
 namespace quor::gl {
 
@@ -17,10 +17,10 @@ void render_object<vtx_nt0t1>::draw(render_device& device)
     // Frames of one buffer share its index list: the frame only moves the base.
     const vtx_nt0t1* base =
         vertices + static_cast<std::ptrdiff_t>(vertex_buffer_ptr->count()) * static_cast<std::ptrdiff_t>(frame_);
-    device.begin(GL_TRIANGLES, static_cast<int>(n));
+    begin_primitive(GL_TRIANGLES);
     for (unsigned i = 0; i < n; ++i)
-        device.submit(base[indices[i]]);
-    device.end();
+        submit_vertex(base[indices[i]]);
+    end_primitive();
 }
 
 } // namespace quor::gl

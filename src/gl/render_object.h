@@ -1,5 +1,6 @@
 // Render objects: one triangle mesh (vertex and index buffer) with the state it is drawn with,
-// at one animation frame of its vertex buffer. Drawn in immediate mode through the render device.
+// at one animation frame of its vertex buffer. Drawn in immediate mode (gl/immediate.h), the
+// calls the render device's own immediate mode makes.
 #pragma once
 
 #include <utility>
@@ -13,6 +14,7 @@
 
 namespace quor::gl {
 
+// The render device (app/render_device.h) is named here only to be handed on to the state.
 class render_device;
 
 class render_object_base {

@@ -106,6 +106,15 @@ struct confinement {
     std::string refusal;
 };
 
+// tinygltf joins a URI to the folder as it is, so an absolute one ("/etc/passwd") arrives as
+// "<folder>//etc/passwd": that URI, which names a file outside the folder whatever lies at the
+// joined path; empty for any other path.
+std::string absolute_uri(const std::string& path, const confinement& c)
+{
+    const std::string joined = c.folder == "/" ? "/" : c.folder + "/";
+    return path.size() > joined.size() + 1 && path.rfind(joined + "/", 0) == 0 ? path.substr(joined.size()) : "";
+}
+
 // Why tinygltf may not have the file at `path` (empty when it may), and its size: outside the
 // folder (links resolved), not a regular file, or past the bounds above.
 std::string weigh(const std::string& path, const confinement& c, std::size_t& size)
@@ -117,6 +126,8 @@ std::string weigh(const std::string& path, const confinement& c, std::size_t& si
     platform::close_file(fd);
     const bool inside = c.folder == "/" ? resolved.size() > 1
                                         : resolved.rfind(c.folder + "/", 0) == 0 && resolved.size() > c.folder.size() + 1;
+    if (!absolute_uri(path, c).empty())
+        return "lies outside the glTF file's folder";
     if (how == platform::open_result::missing)
         return "does not exist";
     if (!inside)
@@ -139,7 +150,8 @@ bool file_exists(const std::string& path, void* context)
     std::size_t size = 0;
     const std::string why = weigh(path, c, size);
     if (!why.empty() && why != "does not exist" && c.refusal.empty())
-        c.refusal = "the file " + system::printable(path) + " it refers to " + why;
+        c.refusal = "the file " + system::printable(absolute_uri(path, c).empty() ? path : absolute_uri(path, c)) +
+                    " it refers to " + why;
     return why.empty();
 }
 

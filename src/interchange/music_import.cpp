@@ -14,6 +14,7 @@
 #include <mpg123.h>
 #include <sndfile.h>
 
+#include "io/mp3_decoder.h"
 #include "platform/file.h"
 
 namespace quor::interchange {
@@ -126,30 +127,11 @@ bool read_sndfile(int fd, double seconds, stereo_pcm& out, int& rate, std::strin
     return true;
 }
 
-struct mpeg_deleter {
-    void operator()(mpg123_handle* h) const
-    {
-        mpg123_close(h);
-        mpg123_delete(h);
-    }
-};
-
 bool read_mpeg(int fd, double seconds, stereo_pcm& out, int& rate, std::string& why)
 {
-    int status = MPG123_OK;
-    std::unique_ptr<mpg123_handle, mpeg_deleter> d(mpg123_new(nullptr, &status));
-    if (!d) {
-        why = "the mp3 decoder could not be created";
+    mp3_decoder d = make_mp3_decoder(MPG123_ENC_FLOAT_32, why);
+    if (!d)
         return false;
-    }
-    mpg123_param(d.get(), MPG123_ADD_FLAGS, MPG123_QUIET, 0);
-    mpg123_param(d.get(), MPG123_RESYNC_LIMIT, 2048, 0);
-    mpg123_format_none(d.get());
-    const long* rates = nullptr;
-    std::size_t count = 0;
-    mpg123_rates(&rates, &count);
-    for (std::size_t i = 0; i < count; ++i)
-        mpg123_format(d.get(), rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
     long stream_rate = 0;
     int channels = 0, encoding = 0;
     if (mpg123_open_fd(d.get(), fd) != MPG123_OK ||
@@ -166,7 +148,7 @@ bool read_mpeg(int fd, double seconds, stereo_pcm& out, int& rate, std::string& 
         if (ask == 0)
             break;
         std::size_t bytes = 0;
-        status = mpg123_read(d.get(), frames.data(), ask * sizeof(float), &bytes);
+        const int status = mpg123_read(d.get(), frames.data(), ask * sizeof(float), &bytes);
         const std::size_t got = bytes / sizeof(float) / static_cast<std::size_t>(channels);
         if (!append(frames.data(), got, channels, static_cast<int>(stream_rate), out, why))
             return false;

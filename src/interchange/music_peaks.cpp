@@ -118,9 +118,11 @@ bool read_peaks(std::span<const char> bytes, std::uint64_t music_size, std::uint
         return false;
     p.low.resize(count);
     p.high.resize(count);
+    // -128 is the one byte past -1: read as -1, as the writer would have written it.
+    const auto sample = [](char c) { return std::max(-127, static_cast<int>(static_cast<signed char>(c))) / 127.0f; };
     for (std::size_t i = 0; i < count; ++i) {
-        p.low[i] = static_cast<signed char>(*at++) / 127.0f;
-        p.high[i] = static_cast<signed char>(*at++) / 127.0f;
+        p.low[i] = sample(*at++);
+        p.high[i] = sample(*at++);
     }
     out = std::move(p);
     return true;

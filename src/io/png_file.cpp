@@ -5,9 +5,10 @@
 
 #include <cstdio>
 
+#include "build_config.h"
 #include "io/replace_file.h"
 
-#if __has_include(<png.h>)
+#if QUOR_WRITES_PNG
 #include <png.h>
 
 #include <csetjmp>
@@ -86,7 +87,7 @@ bool encode_png(const png_picture& picture, const png_encoding& encoding, std::v
         *why = "no picture to write";
         return false;
     }
-#if __has_include(<png.h>)
+#if QUOR_WRITES_PNG
     png_output output{&out};
     if (!encode(picture, encoding, output)) {
         *why = output.message;

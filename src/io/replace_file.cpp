@@ -119,6 +119,9 @@ using producer = std::function<bool(int fd, int old)>;
 bool replace(const std::string& path, held_file& held, const std::string& target, std::size_t expected,
              const producer& produce, const file_check& check, std::string* error, const replace_options& options)
 {
+    // Under the lock no other writer's new file is on its way: one left beside is a dead writer's.
+    if (held.fd != platform::no_file)
+        platform::remove_leftovers(target.c_str());
     platform::unplaced_file fresh = platform::create_unplaced(target.c_str());
     if (fresh.fd == platform::no_file)
         return fail(error, "cannot write a new file beside " + path + ": " + platform::last_error());

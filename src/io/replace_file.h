@@ -2,7 +2,8 @@
 // disk, read back through the descriptor that wrote them and checked, and only then put in place
 // of the old one in one step. Writers take the old file's lock first, so two of them change it
 // one after the other. Any failure, SIGINT or SIGTERM leaves the old file exactly as it was and
-// no new file behind.
+// no new file behind; what a writer killed outright (SIGKILL, a power cut) leaves where new files
+// need a name goes with the next replacement of the file.
 #pragma once
 
 #include <cstddef>

@@ -43,7 +43,10 @@ void input_queue::button(int number, bool down, int x, int y, int modifiers)
 
 void input_queue::motion(int x, int y) { events.push_back({event::kind::motion, 0, false, x, y}); }
 
-void input_queue::wheel(int direction, int x, int y) { events.push_back({event::kind::wheel, direction, false, x, y}); }
+void input_queue::wheel(int direction, int x, int y, int modifiers)
+{
+    events.push_back({event::kind::wheel, direction, false, x, y, modifiers});
+}
 
 void input_queue::apply(ImGuiIO& io)
 {

@@ -20,7 +20,8 @@ public:
     void special(int code, bool down, int modifiers);
     void button(int number, bool down, int x, int y, int modifiers);
     void motion(int x, int y);
-    void wheel(int direction, int x, int y);
+    // With the modifiers held, when known (Ctrl+wheel sets the curve's height).
+    void wheel(int direction, int x, int y, int modifiers = -1);
 
     // Before a frame: hands `io` the events this frame can take.
     void apply(ImGuiIO& io);

@@ -101,12 +101,18 @@ void workbench_overlay::draw_panels(edit::workbench& bench, float seconds)
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
 }
 
+bool workbench_overlay::close_question()
+{
+    if (!asked.quit && !asked.copy && !importing.open)
+        return false;
+    asked.quit = asked.copy = asked.quit_after_copy = importing.open = false;
+    return true;
+}
+
 bool workbench_overlay::escape(const edit::workbench& bench)
 {
-    if (asked.quit || asked.copy || importing.open) {
-        asked.quit = asked.copy = asked.quit_after_copy = importing.open = false;
+    if (close_question())
         return true;
-    }
     // The question about a new data file comes first: it has no "stay".
     if (bench.reload_pending())
         return true;

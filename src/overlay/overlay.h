@@ -35,6 +35,9 @@ public:
     // Escape outside a text field: closes an open question (the answer "stay"), or asks what to do
     // with unsaved edits. False when nothing stands in the way of ending.
     bool escape(const edit::workbench& bench);
+    // Escape inside a question's text field: the field gives its text back and the question
+    // closes, as a second Escape would. False when no question is open.
+    bool close_question();
     // The window's close button: asks about unsaved edits; true when nothing stands in the way of
     // ending.
     bool may_close(const edit::workbench& bench);

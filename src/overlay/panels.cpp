@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "demo/data_file.h"
+#include "app/report.h"
 #include "app/system.h"
 #include "demo/data_layout.h"
 #include "demo/scene_section.h"
@@ -36,7 +37,6 @@ using edit::motion_document;
 constexpr ImGuiWindowFlags fixed_panel = ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize |
                                          ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoCollapse |
                                          ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBackground;
-constexpr float curve_height = 90;
 constexpr int min_key_rows = 3;
 constexpr float status_lines = 2;
 constexpr const char* number_format = "%.3f";
@@ -109,6 +109,13 @@ float as_shown(float v)
     return std::strtof(text, nullptr);
 }
 
+// A change made says what it was on the status line; a refusal has said why already.
+void said(edit::workbench& bench, const edit::edit_result& r, const std::string& what)
+{
+    if (r.ok)
+        bench.set_status(what, false);
+}
+
 // Once its field is left (Enter, Tab to the next field, a click elsewhere), a typed number becomes
 // one undo step. Escape has given the field its text back by then, which reads as the number
 // shown: nothing changes. A number typed while the history moved (a reload) may name another key,
@@ -119,7 +126,16 @@ void commit_typing(edit::workbench& bench, selection& selected)
     if (t.item == 0 || t.value == t.shown || t.moves != bench.history_moves())
         return;
     if (!t.field) {
-        bench.edit([&](motion_document& d) { return d.set_constant(t.at, t.value); });
+        said(bench, bench.edit([&](motion_document& d) { return d.set_constant(t.at, t.value); }),
+             "set " + edit::channel_name(t.at) + " to " + system::number_text(t.value));
+        return;
+    }
+    // The curve and the playback end there: a key past it would never be seen.
+    const double end = bench.player().end();
+    if (t.field == &Key::time && t.value > end) {
+        bench.set_status("not changed: a key at " + system::number_text(t.value) + " s is past the end of the timeline (" +
+                             system::number_text(end) + " s)",
+                         true);
         return;
     }
     const std::vector<Key>& keys = bench.document().channel(t.at).keys;
@@ -127,6 +143,7 @@ void commit_typing(edit::workbench& bench, selection& selected)
     // A typed time goes to the beat while snapping is on.
     key.*t.field = t.field == &Key::time ? static_cast<float>(bench.settings().get().snapped(t.value)) : t.value;
     const edit::edit_result r = bench.edit([&](motion_document& d) { return d.set_key(t.at, t.key, key); });
+    said(bench, r, "changed the key at " + system::number_text(key.time) + " s of " + edit::channel_name(t.at));
     if (r.ok && selected.channel == t.at) {
         // A new time may move the key past others: its row follows it.
         selected.scroll_to_key = r.key != t.key;
@@ -178,6 +195,20 @@ void list_files(import_choice& choice)
         choice.trouble = choice.listed + " holds no scene, glTF or motion text";
 }
 
+// A list item whose identity is its place in the list, its text shown as it is: a file's or a
+// node's name may hold "##" or "###", which Dear ImGui would read as an identity, so that two
+// items shared one or a name lost its end.
+bool list_item(std::size_t index, const std::string& text, bool selected)
+{
+    ImGui::PushID(static_cast<int>(index));
+    const float x = ImGui::GetCursorPosX();
+    const bool clicked = ImGui::Selectable("##item", selected);
+    ImGui::SameLine(x);
+    ImGui::TextUnformatted(text.c_str());
+    ImGui::PopID();
+    return clicked;
+}
+
 void pick_file(import_choice& choice, int file)
 {
     choice.file = file;
@@ -195,14 +226,15 @@ void pick_file(import_choice& choice, int file)
 // gone to; Ctrl+click adds it to the picked keys or takes it out. Dragging a picked key moves all
 // of them together along the way the pointer mostly goes: in time (snapped while snapping is on)
 // or in value, one undo step for the whole drag, the plot's range holding still meanwhile.
-// Shift+drag elsewhere picks the keys in a box; a plain click or drag seeks. Mixers pass no
+// Shift+drag elsewhere picks the keys in a box; a plain click or drag seeks; Ctrl+wheel sets the
+// plot's height. Mixers pass no
 // selection: their keys are not the channel's.
 void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, const timing_state& timing, bool& scrubbing)
 {
     const channel_record& c = bench.document().channel(at);
     Channel curve = edit::engine_channel(c);
     const double end = bench.player().end();
-    const ImVec2 size(ImGui::GetContentRegionAvail().x, curve_height);
+    const ImVec2 size(ImGui::GetContentRegionAvail().x, bench.settings().get().curve_height);
     const ImVec2 origin = ImGui::GetCursorScreenPos();
 
     const int samples = std::max(2, static_cast<int>(size.x));
@@ -231,6 +263,13 @@ void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, con
     ImGui::InvisibleButton("curve", size);
     const bool active = ImGui::IsItemActive();
     const ImGuiIO& io = ImGui::GetIO();
+    // Ctrl+wheel: the plot taller or shorter, kept in the side file.
+    if (ImGui::IsItemHovered() && io.KeyCtrl && io.MouseWheel != 0) {
+        const float height = std::clamp(size.y + 10 * io.MouseWheel, edit::workbench_settings::min_curve_height,
+                                        edit::workbench_settings::max_curve_height);
+        if (height != size.y)
+            bench.settings().change().curve_height = height;
+    }
     // The press's own frame moves nothing: its pointer delta is the travel to the key, which a quick
     // click makes in the same frame as the press.
     const bool pressed = ImGui::IsItemActivated();
@@ -352,8 +391,19 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
     // The table takes the panel's height down to its foot, and scrolls.
     const float row = ImGui::GetFrameHeightWithSpacing();
     const float height = std::max(ImGui::GetContentRegionAvail().y, row * (min_key_rows + 1));
-    if (!ImGui::BeginTable("keys", 6, flags, ImVec2(0, height)))
+    // Each channel's table is its own: its scroll and its fields are not another channel's rows.
+    ImGui::PushID(static_cast<int>(at.record * edit::channel_count + static_cast<std::size_t>(at.channel)));
+    if (!ImGui::BeginTable("keys", 6, flags, ImVec2(0, height))) {
+        ImGui::PopID();
         return;
+    }
+    // While playing, the row of the key last passed stays in view.
+    int passed = -1;
+    if (!bench.player().playing())
+        selected.followed = -1;
+    else
+        for (std::size_t k = 0; k < keys.size() && keys[k].time <= bench.player().time(); ++k)
+            passed = static_cast<int>(k);
     // Widths for the widest text each column shows (a key's "-11.437"), padding included.
     const ImGuiStyle& style = ImGui::GetStyle();
     const float digit = ImGui::CalcTextSize("0").x;
@@ -372,6 +422,10 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
             if (selected.scroll_to_key)
                 ImGui::SetScrollHereY(0.5f);
             selected.scroll_to_key = false;
+        }
+        if (static_cast<int>(k) == passed && passed != selected.followed) {
+            ImGui::SetScrollHereY(0.5f);
+            selected.followed = passed;
         }
         const auto number = [&](const char* id, float Key::*field) {
             ImGui::TableNextColumn();
@@ -398,12 +452,16 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
         number("##bias", &Key::bias);
         ImGui::PopID();
         if (changed) {
-            if (bench.edit([&](motion_document& d) { return d.set_key(at, k, key); }).ok)
+            const edit::edit_result r = bench.edit([&](motion_document& d) { return d.set_key(at, k, key); });
+            said(bench, r, "made the key at " + system::number_text(key.time) + " s of " + edit::channel_name(at) + " " +
+                               shape_name(key.shape));
+            if (r.ok)
                 selected.key = static_cast<int>(k);
             break; // the table shows the new keys from the next frame
         }
     }
     ImGui::EndTable();
+    ImGui::PopID();
 }
 
 void draw_details(edit::workbench& bench, selection& selected, const timing_state& timing, bool& scrubbing)
@@ -418,14 +476,16 @@ void draw_details(edit::workbench& bench, selection& selected, const timing_stat
     case channel_kind::constant: {
         number_field(bench, "value", c.value, selected, {0, at, 0, nullptr});
         if (ImGui::Button("Make envelope"))
-            bench.edit([&](motion_document& d) { return d.make_envelope(at); });
+            said(bench, bench.edit([&](motion_document& d) { return d.make_envelope(at); }),
+                 "made " + edit::channel_name(at) + " an envelope");
         break;
     }
-    case channel_kind::envelope:
+    case channel_kind::envelope: {
         draw_curve(bench, at, &selected, timing, scrubbing);
         if (ImGui::Button("Add key here")) {
             const double here = bench.settings().get().snapped(now);
             const edit::edit_result r = bench.edit([&](motion_document& d) { return d.add_key(at, here); });
+            said(bench, r, "added a key at " + system::number_text(here) + " s to " + edit::channel_name(at));
             if (r.ok) {
                 selected.key = static_cast<int>(r.key);
                 selected.scroll_to_key = true;
@@ -438,16 +498,19 @@ void draw_details(edit::workbench& bench, selection& selected, const timing_stat
         ImGui::EndDisabled();
         ImGui::SameLine();
         if (ImGui::Button("Make constant"))
-            bench.edit([&](motion_document& d) { return d.make_constant(at, now); });
+            said(bench, bench.edit([&](motion_document& d) { return d.make_constant(at, now); }),
+                 "made " + edit::channel_name(at) + " the constant of its value at " + system::number_text(now) + " s");
         draw_key_tools(bench, selected);
         draw_key_table(bench, at, selected);
         break;
+    }
     case channel_kind::mixer:
         draw_curve(bench, at, nullptr, timing, scrubbing);
         ImGui::TextWrapped("Mixer entries are shown read-only; editing them may come later. The file stores no "
                            "weights, so the mixer yields its entry 0, the reader's seed: 0.");
         if (ImGui::Button("Make constant"))
-            bench.edit([&](motion_document& d) { return d.make_constant(at, now); });
+            said(bench, bench.edit([&](motion_document& d) { return d.make_constant(at, now); }),
+                 "made " + edit::channel_name(at) + " the constant of its value at " + system::number_text(now) + " s");
         // However many entries: they scroll in what the panel has left.
         ImGui::BeginChild("entries");
         for (std::size_t e = 0; e < c.entries.size(); ++e) {
@@ -461,9 +524,27 @@ void draw_details(edit::workbench& bench, selection& selected, const timing_stat
     default:
         ImGui::TextWrapped("The reader skips tag %u: the channel stays 0.", c.tag);
         if (ImGui::Button("Make constant 0"))
-            bench.edit([&](motion_document& d) { return d.set_constant(at, 0); });
+            said(bench, bench.edit([&](motion_document& d) { return d.set_constant(at, 0); }),
+                 "set " + edit::channel_name(at) + " to 0");
         break;
     }
+}
+
+// The loop's stretch under the time slider just drawn: solid while it loops, an outline while off
+// or while its marks are the wrong way round.
+void draw_loop_range(const edit::transport& play)
+{
+    if (!play.in_mark() && !play.out_mark())
+        return;
+    const ImVec2 lo = ImGui::GetItemRectMin(), hi = ImGui::GetItemRectMax();
+    const auto x_of = [&](double t) { return lo.x + static_cast<float>(t / play.end()) * (hi.x - lo.x); };
+    const float from = x_of(play.in_mark().value_or(0)), to = x_of(play.out_mark().value_or(play.end()));
+    ImDrawList* draw = ImGui::GetWindowDrawList();
+    const ImVec2 a(std::min(from, to), hi.y - 4), b(std::max(from, to), hi.y);
+    if (play.looping())
+        draw->AddRectFilled(a, b, IM_COL32(255, 200, 60, 230));
+    else
+        draw->AddRect(a, b, IM_COL32(255, 200, 60, 140));
 }
 
 } // namespace
@@ -494,14 +575,18 @@ void draw_transport(edit::workbench& bench, const rect& where, questions& asked,
     if (ImGui::SliderFloat("speed", &speed, edit::transport::min_speed, edit::transport::max_speed, "%.2fx"))
         play.set_speed(speed);
     ImGui::SameLine();
+    if (ImGui::Button("1x"))
+        play.set_speed(1.0f);
+    ImGui::SameLine();
     if (ImGui::Button("In"))
         play.mark_in();
     ImGui::SameLine();
     if (ImGui::Button("Out"))
         play.mark_out();
     ImGui::SameLine();
-    if (ImGui::Button("No loop"))
-        play.clear_loop();
+    bool loop = play.loop_enabled();
+    if (ImGui::Checkbox("Loop", &loop))
+        play.enable_loop(loop);
 
     float t = static_cast<float>(play.time());
     ImGui::SetNextItemWidth(-1);
@@ -509,13 +594,14 @@ void draw_transport(edit::workbench& bench, const rect& where, questions& asked,
     scrubbing = scrubbing || ImGui::IsItemActive();
     if (moved)
         play.seek(bench.settings().get().snapped(t));
+    draw_loop_range(play);
 
-    ImGui::Text("%.3f s   frame %zu   %.1f fps", play.time(), demo::layout::frame_at(play.time()),
+    ImGui::Text("%.3f s   creature frame %zu   %.1f fps", play.time(), demo::layout::frame_at(play.time()),
                 bench.frames_per_second());
     if (play.in_mark() || play.out_mark()) {
         ImGui::SameLine(0, 24);
         ImGui::Text("loop %.2f - %.2f s%s", play.in_mark().value_or(0), play.out_mark().value_or(play.end()),
-                    play.looping() ? "" : " (in must come before out)");
+                    !play.loop_enabled() ? " (off)" : play.looping() ? "" : " (in must come before out)");
     }
     const motion_document& doc = bench.document();
     ImGui::BeginDisabled(!doc.can_undo());
@@ -649,15 +735,16 @@ void draw_import(edit::workbench& bench, const rect& where, import_choice& choic
     const float row = ImGui::GetTextLineHeightWithSpacing();
     ImGui::TextUnformatted("Folder");
     ImGui::SetNextItemWidth(-ImGui::CalcTextSize("List").x - 3 * padding);
+    // Selected whole when clicked: a typed path replaces the old one.
     const bool entered = ImGui::InputText("##folder", choice.folder.data(), choice.folder.size(),
-                                          ImGuiInputTextFlags_EnterReturnsTrue);
+                                          ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_AutoSelectAll);
     ImGui::SameLine();
     if (ImGui::Button("List") || entered || choice.listed.empty())
         list_files(choice);
     ImGui::TextDisabled("scenes (.lws), glTF (.gltf, .glb), motion text (.txt)");
     if (ImGui::BeginListBox("##files", ImVec2(-1, 5 * row))) {
         for (std::size_t f = 0; f < choice.files.size(); ++f)
-            if (ImGui::Selectable(choice.files[f].c_str(), choice.file == static_cast<int>(f)) &&
+            if (list_item(f, choice.files[f], choice.file == static_cast<int>(f)) &&
                 choice.file != static_cast<int>(f))
                 pick_file(choice, static_cast<int>(f));
         ImGui::EndListBox();
@@ -670,7 +757,7 @@ void draw_import(edit::workbench& bench, const rect& where, import_choice& choic
         ImGui::TextUnformatted("It holds");
         if (ImGui::BeginListBox("##sources", ImVec2(-1, 4 * row))) {
             for (std::size_t i = 0; i < choice.sources.size(); ++i)
-                if (ImGui::Selectable(choice.sources[i].label().c_str(), choice.source == static_cast<int>(i)))
+                if (list_item(i, choice.sources[i].label(), choice.source == static_cast<int>(i)))
                     choice.source = static_cast<int>(i);
             ImGui::EndListBox();
         }

@@ -37,6 +37,8 @@ struct selection {
     // A key picked on the curve: its row comes into view, and the press drags the picked keys.
     bool scroll_to_key = false;
     bool dragging_key = false;
+    // The row last brought into view because playback passed its key; -1 for none.
+    int followed = -1;
     typed_number typing;
     // The keys picked together (Ctrl+click, a Shift+drag box on the curve); `key` is one of them.
     edit::key_set keys;

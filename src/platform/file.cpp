@@ -12,6 +12,7 @@
 #include <random>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
@@ -132,6 +133,24 @@ unplaced_file create_unplaced(const char* beside)
         draw_suffix(out.name);
     }
     return out;
+}
+
+// The lock is held through place_file's rename here: any file so named is a dead writer's.
+void remove_leftovers(const char* beside)
+{
+    const std::string path = beside;
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const struct dirent* entry = ::readdir(dir)) {
+        struct stat st;
+        if (unplaced_name(entry->d_name, path) && ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode))
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
 }
 
 // An unnamed file is linked under its fresh name first (a link cannot replace a name), then

@@ -3,9 +3,11 @@
 // of the system reaches files only through this interface.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace quor::platform {
 
@@ -39,6 +41,21 @@ struct unplaced_file {
 };
 // fd is no_file when nothing could be created (last_error() says why).
 unplaced_file create_unplaced(const char* beside);
+// Removes what writers killed before place_file left of their new files beside `beside`: the
+// regular files named as create_unplaced names them. Call it only while holding the lock of
+// `beside`, so that no living writer of it is between create_unplaced and place_file. Where
+// place_file lets the lock go a moment before its rename, a file changed in the last minute stays.
+void remove_leftovers(const char* beside);
+// Whether `name`, in the folder of `beside`, is one create_unplaced gives: the name of `beside`,
+// '.', six letters or digits, ".tmp".
+inline bool unplaced_name(std::string_view name, std::string_view beside)
+{
+    const std::string_view base = beside.substr(beside.find_last_of("/\\") + 1);
+    if (name.size() != base.size() + 11 || !name.starts_with(base) || !name.ends_with(".tmp") || name[base.size()] != '.')
+        return false;
+    const std::string_view suffix = name.substr(base.size() + 1, 6);
+    return std::all_of(suffix.begin(), suffix.end(), [](char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); });
+}
 // Puts the file in place of `path` in one step: `path` is never seen half written. False (and
 // nothing named left behind, nothing at `path` changed) when it cannot be done. `replaced` is this
 // process's descriptor of the file at `path` (the one holding its lock), or no_file: a system that

@@ -132,6 +132,8 @@ bool rename_over(const char*, const char*)
     return false;
 }
 
+void remove_leftovers(const char*) {}
+
 void remove_file(const char*) {}
 
 std::string last_error() { return failure; }

@@ -152,6 +152,30 @@ unplaced_file create_unplaced(const char* beside)
     return out;
 }
 
+// place_file lets the lock go a moment before its rename, so a writer may still be about to
+// move its file: only one unchanged for a minute is a dead writer's.
+void remove_leftovers(const char* beside)
+{
+    const std::string path = beside;
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(utf16((path + ".??????.tmp").c_str()).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& t) { return (ULONGLONG{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+    constexpr ULONGLONG minute = 60ull * 10000000; // in 100 ns ticks
+    do {
+        const std::string name = utf8(found.cFileName);
+        if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+            unplaced_name(name, path) && ticks(now) > ticks(found.ftLastWriteTime) + minute)
+            remove_file((folder + name).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 // A file open here cannot be renamed over, even shared for deletion.
 bool place_file(unplaced_file& file, const char* path, int& replaced)
 {

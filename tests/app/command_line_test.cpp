@@ -59,8 +59,18 @@ TEST(CommandLine, EveryRefusalIsOneLineNamingTheCulpritAndTheCommandsHelp)
          "--help)"},
         {{"sub"}, "tool: --into: must be given (see tool sub --help)"},
         {{"sub", "--into"}, "tool: --into: needs a value (see tool sub --help)"},
+        // An empty value after '=' is not the next argument.
+        {{"sub", "--into=", "--size", "4x4"}, "tool: --into: the value after '=' is empty (see tool sub --help)"},
+        {{"sub", "--into", "f", "--at="}, "tool: --at: the value after '=' is empty (see tool sub --help)"},
         {{"sub", "--into", "f", "--loud", "stray"}, "tool: --loud: unknown option (see tool sub --help)"},
         {{"sub", "--into", "f", "stray"}, "tool: stray: unexpected argument (see tool sub --help)"},
+        // Close to a name of the command given: a slip, two, a swap, a single dash, the start of one.
+        {{"sub", "--into", "f", "--szie=4x4"}, "tool: --szie=4x4: unknown option, did you mean --size? (see tool sub --help)"},
+        {{"sub", "--into", "f", "--fsp", "60"}, "tool: --fsp: unknown option, did you mean --fps? (see tool sub --help)"},
+        {{"sub", "--into", "f", "-at", "1"}, "tool: -at: unknown option, did you mean --at? (see tool sub --help)"},
+        {{"sub", "--into", "f", "--vers"}, "tool: --vers: unknown option, did you mean --version? (see tool sub --help)"},
+        {{"sub", "--into", "f", "--i"}, "tool: --i: unknown option (see tool sub --help)"},
+        {{"sbu"}, "tool: sbu: unexpected argument, did you mean sub? (see tool --help)"},
     };
     for (const auto& [args, line] : cases) {
         const sys::parse_outcome r = run(args);

@@ -84,6 +84,7 @@ TEST(PlayerOptions, BadCommandLinesEndWithStatusTwoAndOneLineNamingTheCulprit)
         {{"--start", "31.01"}, "--start"},
         {{"--start", "1", "--start", "2"}, "--start"},
         {{"--data", "/nonexistent/quor"}, "--data"},
+        {{"--data=", "--mute"}, "--data: the value after '=' is empty"},
         {{"--window", "--fullscreen"}, "--fullscreen"},
         {{"--windowed"}, "--windowed"},
         {{"--loop", "-x"}, "-x"},

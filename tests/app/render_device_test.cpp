@@ -146,14 +146,4 @@ TEST(RenderDevice, PerspectiveOfTheDemoCamera)
     EXPECT_EQ(p(2, 0), 0.0f);
 }
 
-TEST(RenderDevice, TextureUnitEnumerants)
-{
-    using quor::gl::texture_unit;
-    EXPECT_EQ(texture_unit(0), unsigned(GL_TEXTURE0));
-    EXPECT_EQ(texture_unit(1), unsigned(GL_TEXTURE1));
-    EXPECT_EQ(texture_unit(7), unsigned(GL_TEXTURE7));
-    EXPECT_EQ(texture_unit(8), unsigned(GL_TEXTURE0));
-    EXPECT_EQ(texture_unit(100), unsigned(GL_TEXTURE0));
-}
-
 } // namespace

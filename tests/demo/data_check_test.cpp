@@ -4,6 +4,9 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
+#include <tuple>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -12,11 +15,17 @@ namespace {
 using namespace quor::demo;
 using namespace quor::demo::layout;
 
-// A zeroed block holds a valid file: zero indices are in range and three zero records are
-// nine constant channels each.
+// A zeroed block with a byte in the vertex and texture regions and the last index 1 holds a
+// valid file: zero indices are in range and three zero records are nine constant channels each.
 constexpr std::size_t valid_size = scene_section.offset + camera_record + object_record_limit;
 
 struct block {
+    block()
+    {
+        data[quad_vertices.offset + 12] = 1;
+        put_u32(indices.end() - index_bytes, 1);
+        data[textures.offset] = 1;
+    }
     std::unique_ptr<char[]> data{new char[block_size]()};
     char* at(std::size_t offset) { return data.get() + offset; }
     void put_u32(std::size_t offset, std::uint32_t v) { std::memcpy(at(offset), &v, 4); }
@@ -45,6 +54,36 @@ TEST(DataCheck, RefusesFilesThatDoNotFitTheLayout)
               "tesk.mem: the file ends before the animated object record at scene offset 0");
     EXPECT_EQ(check_data(b.data.get(), scene_section.offset + camera_record).message,
               "tesk.mem: the file ends before the camera record at scene offset 144");
+}
+
+// What the format cannot hold and a file written for it never has: a region of nothing but zeros
+// (an all-zero file, a preallocated one), a channel tag other than 0, 1 and 2 (all ones, as
+// erased flash reads).
+TEST(DataCheck, RefusesRegionsNeverWrittenAndTagsNotTheFormats)
+{
+    const std::pair<std::size_t, const char*> regions[] = {
+        {quad_vertices.offset + 12, "tesk.mem: its vertex region (bytes 0 to 129272640) holds nothing but zeros"},
+        {indices.end() - index_bytes, "tesk.mem: its index region (bytes 129272640 to 129430392) holds nothing but zeros"},
+        {textures.offset, "tesk.mem: its texture region (bytes 129430392 to 131178296) holds nothing but zeros"}};
+    for (const auto& [mark, message] : regions) {
+        block b;
+        std::memset(b.at(mark), 0, 4);
+        EXPECT_EQ(check_data(b.data.get(), valid_size).message, message);
+    }
+    const std::unique_ptr<char[]> all_zero{new char[block_size]()};
+    EXPECT_EQ(check_data(all_zero.get(), block_size).message,
+              "tesk.mem: its vertex region (bytes 0 to 129272640) holds nothing but zeros");
+
+    const std::tuple<std::size_t, std::uint32_t, const char*> tags[] = {
+        {0, 3, "the animated object record at scene offset 0 holds channel 0 with tag 3"},
+        {72 + 6 * 8, 0xFFFFFFFF, "the quad record at scene offset 72 holds channel 6 with tag 4294967295"},
+        {144 + 8 * 8, 7, "the camera record at scene offset 144 holds channel 8 with tag 7"}};
+    for (const auto& [offset, tag, where] : tags) {
+        block b;
+        b.put_u32(scene_section.offset + offset, tag);
+        EXPECT_EQ(check_data(b.data.get(), valid_size).message,
+                  std::string("tesk.mem: ") + where + ", which is none of the format's (0 constant, 1 envelope, 2 mixer)");
+    }
 }
 
 TEST(DataCheck, NamesTheFirstIndexOutOfRange)

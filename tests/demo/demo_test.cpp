@@ -10,6 +10,7 @@
 #include "app/render_device.h"
 #include "app/system.h"
 #include "anim/record.h"
+#include "data_files.h"
 #include "demo/data_layout.h"
 #include "demo/demo.h"
 #include "gl_recorder.h"
@@ -21,7 +22,7 @@ namespace layout = quor::demo::layout;
 using quor::test::gl_recorder;
 using quor::test::manual_counter;
 
-// A file of the layout's regions: zero vertices and textures, all indices 0, constant records
+// A file of the layout's regions: zero vertices and textures but for the marks, constant records
 // for the objects (scale 1) and an envelope-driven camera record.
 std::unique_ptr<char[]> blank_file(std::size_t& size)
 {
@@ -45,6 +46,8 @@ std::unique_ptr<char[]> blank_file(std::size_t& size)
     std::unique_ptr<char[]> block(new char[layout::block_size]);
     std::memset(block.get(), 0, size);
     std::memcpy(block.get() + layout::scene_section.offset, records.data(), records.size());
+    for (const auto& [at, byte] : quor::test::region_marks)
+        block[at] = byte;
     return block;
 }
 

@@ -110,3 +110,32 @@ demo_escape()
       xdotool search --name "render device test" key --window %1 Escape >/dev/null 2>&1
       wait $pid; echo $? > status')
 }
+
+# workbench_in_x DIR STEPS: in DIR, under its own X server (1600x900, openbox), quor-demo --edit in
+# a 1280x720 window on DIR/data (its stdout and stderr in DIR/out.txt and DIR/stderr.txt), then
+# the shell STEPS, which have the window ($id at $x,$y), the program ($pid), and: status_line FILE
+# (the status line's pixels), alive, question (whether a question's title bar shows), click X Y.
+workbench_in_x()
+{
+  local dir=$1
+  (cd "$dir" && screen=1600x900 run_in_x "$dir/x.log" bash -c '
+    openbox >/dev/null 2>&1 & sleep 1
+    "$QUOR_BIN_DIR/quor-demo" --edit --mute --window=1280x720 --data data >out.txt 2>stderr.txt & pid=$!
+    id=$(timeout 20 xdotool search --sync --name "render device test" | head -1)
+    sleep 3
+    xdotool windowactivate --sync "$id" 2>/dev/null
+    x=$(xwininfo -id "$id" | awk "/Absolute upper-left X/ { print \$4 }")
+    y=$(xwininfo -id "$id" | awk "/Absolute upper-left Y/ { print \$4 }")
+    status_line() {
+      ffmpeg -v error -f x11grab -draw_mouse 0 -video_size 860x36 -i "$DISPLAY+$x,$((y + 678))" \
+        -frames:v 1 -f rawvideo -pix_fmt rgb24 "$1"
+    }
+    alive() { kill -0 $pid 2>/dev/null && echo alive || echo ended; }
+    # The title bar of a question, right of the transport'"'"'s first row of buttons.
+    question() {
+      ffmpeg -v error -f x11grab -draw_mouse 0 -video_size 1x1 -i "$DISPLAY+$((x + 600)),$((y + 502))" \
+        -frames:v 1 -f rawvideo -pix_fmt rgb24 - | od -An -tu1 | awk "{ print (\$3 > 90 ? \"asked\" : \"none\") }"
+    }
+    click() { xdotool mousemove --window "$id" "$1" "$2" click 1; sleep 1.5; }
+    '"$2")
+}

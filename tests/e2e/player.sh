@@ -19,7 +19,7 @@ while IFS='|' read -r args status message; do
   expect_eq "$(env -u DISPLAY "$demo" $args 2>&1; echo $?)" "$message
 $status" "without a display: quor-demo $args"
 done <<EOF
---windw|2|quor-demo: --windw: unknown option (see quor-demo --help)
+--windw|2|quor-demo: --windw: unknown option, did you mean --window? (see quor-demo --help)
 --start -3|2|quor-demo: --start: '-3' is not a number of seconds from 0 to 31 (see quor-demo --help)
 --start 40|2|quor-demo: --start: '40' is not a number of seconds from 0 to 31 (see quor-demo --help)
 --msaa 3|2|quor-demo: --msaa: '3' is not 2, 4 or 8 samples a pixel (see quor-demo --help)

@@ -17,11 +17,10 @@ for entry in "$build"/*; do
   [ "$(basename "$entry")" = bin ] || ln -s "$entry" "$repo/build/"
 done
 ln -s "$QUOR_BIN_DIR/quor-mem" "$repo/build/bin/"
-# What the README's examples name: a data folder in the home, scene and glTF files, a recording.
+# What the README's examples name: a data folder in the home; the clone's examples/ folder.
 mkdir "$home/demo-data"
 ln -s "$repo/data/tesk.mem" "$repo/data/demo.mp3" "$home/demo-data/"
-cp "$QUOR_SOURCE_DIR/tests/e2e/readme_inputs/"* "$repo/"
-ffmpeg -v error -f lavfi -i "sine=frequency=220:duration=3" "$repo/track.flac"
+cp -r "$QUOR_SOURCE_DIR/examples" "$repo/"
 
 # small FILE PROGRAM EXTRA...: FILE runs PROGRAM with the options it is given, less those EXTRA
 # names (--name=value or a flag), then with EXTRA. A demo told to --loop runs until Escape,

@@ -11,28 +11,9 @@ needs_workbench
 work=$(data_copy) || { echo "FAIL: could not build the data"; exit 1; }
 mkdir "$work/data" "$work/copy"
 mv "$work/tesk.mem" "$work/demo.mp3" "$work/data/"
-screen=1600x900
 # In a 1280x720 window: the value of the camera's position x key at 1 s (the key table), the
 # question's buttons over the transport, and the status line at the transport's foot.
-(cd "$work" && run_in_x "$work/x.log" bash -c '
-  openbox >/dev/null 2>&1 & sleep 1
-  "$QUOR_BIN_DIR/quor-demo" --edit --mute --window=1280x720 --data data >out.txt 2>stderr.txt & pid=$!
-  id=$(timeout 20 xdotool search --sync --name "render device test" | head -1)
-  sleep 3
-  xdotool windowactivate --sync "$id" 2>/dev/null
-  x=$(xwininfo -id "$id" | awk "/Absolute upper-left X/ { print \$4 }")
-  y=$(xwininfo -id "$id" | awk "/Absolute upper-left Y/ { print \$4 }")
-  status_line() {
-    ffmpeg -v error -f x11grab -draw_mouse 0 -video_size 860x36 -i "$DISPLAY+$x,$((y + 678))" \
-      -frames:v 1 -f rawvideo -pix_fmt rgb24 "$1"
-  }
-  alive() { kill -0 $pid 2>/dev/null && echo alive || echo ended; }
-  # The question'"'"'s title bar, right of the transport'"'"'s first row of buttons.
-  question() {
-    ffmpeg -v error -f x11grab -draw_mouse 0 -video_size 1x1 -i "$DISPLAY+$((x + 600)),$((y + 502))" \
-      -frames:v 1 -f rawvideo -pix_fmt rgb24 - | od -An -tu1 | awk "{ print (\$3 > 90 ? \"asked\" : \"none\") }"
-  }
-  click() { xdotool mousemove --window "$id" "$1" "$2" click 1; sleep 1.5; }
+workbench_in_x "$work" '
   edit_value() { click 960 425; xdotool type --delay 150 "$1"; xdotool key Return; sleep 1.5; }
 
   edit_value 1.5
@@ -54,7 +35,8 @@ screen=1600x900
   xdotool key Escape; sleep 2
   click 469 546                                           # Quit without saving
   timeout 10 tail --pid=$pid -f /dev/null; alive > quit.txt
-  wait $pid; echo $? > status')
+  wait $pid; echo $? > status'
+
 cd "$work"
 expect_eq "$(tr '\n' ' ' < escape.txt)" "none alive asked alive none " "Escape with an unsaved edit asks, Stay stays"
 expect_eq "$(tr '\n' ' ' < close.txt)" "alive asked alive none " "so does the close button"

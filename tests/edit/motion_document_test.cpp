@@ -37,11 +37,10 @@ TEST(MotionDocument, ReadsEveryKindAndWritesAnUneditedSectionBackByteForByte)
     const std::vector<char> section = scene_section();
     const motion_document doc = read_document(section);
     EXPECT_EQ(doc.channel(object_x).kind(), channel_kind::constant);
-    EXPECT_EQ(doc.channel({1, 6}).kind(), channel_kind::other);
     EXPECT_EQ(doc.channel(camera_x).kind(), channel_kind::envelope);
     EXPECT_EQ(doc.channel(camera_x).keys.size(), 3u);
     EXPECT_EQ(doc.channel(camera_mixer).entries.size(), 2u);
-    EXPECT_EQ(doc.record_bytes(1), 68u);
+    EXPECT_EQ(doc.record_bytes(1), 72u);
     // The curve is the demo's: the reader's seed key (0 s, 0) comes first.
     EXPECT_EQ(doc.value_at(camera_x, 0.0), 0.0f);
     EXPECT_EQ(doc.value_at(camera_x, 2.0), 20.0f);
@@ -240,25 +239,62 @@ TEST(MotionDocument, AReplacedRecordIsOneStepAndMustFitItsRoom)
 
 } // namespace
 
-// A workbench beside a tool that rewrites the file takes over version after version: the history
-// keeps the latest ones, so memory stays bounded, and undo walks back through exactly those.
-TEST(MotionDocument, TheHistoryKeepsTheLatestVersionsTakenOver)
+// A workbench beside a tool that rewrites the file, or watching a file it imports, or edited for
+// hours stays small: the history keeps the latest steps, whatever made them, within its bounds,
+// and undo walks back through exactly those.
+TEST(MotionDocument, TheHistoryKeepsTheLatestStepsWithinItsBounds)
 {
     const auto version = [](float x) {
         std::vector<char> section = scene_section();
         std::memcpy(section.data() + 4, &x, sizeof x); // the object's position x, after its tag
         return read_document(section);
     };
+    const auto undos = [](motion_document& doc) {
+        int undone = 0;
+        while (doc.can_undo() && doc.undo().ok)
+            ++undone;
+        return undone;
+    };
     motion_document doc = version(0);
     for (int v = 1; v <= 20; ++v)
         doc.take_over(version(static_cast<float>(v)));
     EXPECT_EQ(doc.channel(object_x).value, 20.0f);
-    int undone = 0;
-    while (doc.can_undo() && doc.undo().ok)
-        ++undone;
-    EXPECT_EQ(undone, 16);
+    EXPECT_EQ(undos(doc), 16);
     EXPECT_EQ(doc.channel(object_x).value, 4.0f) << "the version before the oldest step kept";
     EXPECT_FALSE(doc.undo().ok);
     EXPECT_TRUE(doc.redo().ok);
     EXPECT_EQ(doc.channel(object_x).value, 5.0f);
+
+    // Imports (a watched file's) count as versions do.
+    motion_document imported = version(0);
+    for (int v = 1; v <= 20; ++v) {
+        record::transformation rec{};
+        rec[0].value = static_cast<float>(v);
+        ASSERT_TRUE(imported.replace_record(0, rec).ok);
+    }
+    EXPECT_EQ(undos(imported), 16);
+    EXPECT_EQ(imported.channel(object_x).value, 4.0f);
+
+    // Edits one by one: the latest thousand.
+    motion_document edited = version(0);
+    for (int v = 1; v <= 1100; ++v)
+        ASSERT_TRUE(edited.set_constant(object_x, static_cast<float>(v)).ok);
+    EXPECT_EQ(undos(edited), 1000);
+    EXPECT_EQ(edited.channel(object_x).value, 100.0f);
+    EXPECT_TRUE(edited.modified()) << "the saved state left the history";
+
+    // Edits of a 4000-key envelope each hold it twice: 32 MiB hold no more than 32 MiB / (2 x 4000
+    // x 24 bytes) of them, whatever else a step takes.
+    motion_document long_curve = version(0);
+    record::transformation camera{};
+    camera[0].tag = record::envelope_tag;
+    for (int k = 1; k <= 4000; ++k)
+        camera[0].keys.push_back(key(static_cast<float>(k) / 100, 0));
+    ASSERT_TRUE(long_curve.replace_record(2, camera).ok);
+    for (int v = 1; v <= 300; ++v)
+        ASSERT_TRUE(long_curve.set_key(camera_x, 0, key(0.01f, static_cast<float>(v))).ok);
+    const int kept = undos(long_curve);
+    EXPECT_LE(kept, (32 << 20) / (2 * 4000 * 24));
+    EXPECT_GE(kept, 50);
+    EXPECT_EQ(long_curve.channel(camera_x).keys[0].value, static_cast<float>(300 - kept));
 }

@@ -80,9 +80,30 @@ TEST_F(Transport, LoopSpeedAndScrubbing)
     EXPECT_EQ(transport.time(), 2.0);
     EXPECT_EQ(frame().what, cue::none);
 
+    // Off, playback passes the out mark and the marks stay; on again, it wraps again.
+    transport.enable_loop(false);
+    transport.seek(2.95);
+    frame();
+    EXPECT_NEAR(transport.time(), 3.05, 1e-5);
+    EXPECT_EQ(transport.in_mark(), 2.0);
+    transport.enable_loop(true);
+    transport.seek(2.95);
+    frame();
+    EXPECT_EQ(transport.time(), 2.0);
+    transport.enable_loop(false);
+    transport.mark_out();
+    EXPECT_TRUE(transport.loop_enabled()) << "a new mark turns the loop on";
+
     transport.clear_loop();
     transport.set_speed(8.0f);
     EXPECT_EQ(transport.speed(), transport.max_speed);
+    for (const float near_normal : {0.99f, 1.02f}) {
+        transport.set_speed(near_normal);
+        EXPECT_EQ(transport.speed(), 1.0f) << "a hand finds 1x";
+    }
+    transport.set_speed(0.95f);
+    EXPECT_EQ(transport.speed(), 0.95f);
+    transport.set_speed(8.0f);
     const double before = transport.time();
     EXPECT_EQ(frame().what, cue::pause) << "silent at other speeds";
     EXPECT_NEAR(transport.time() - before, 0.2, 1e-5);

@@ -150,6 +150,10 @@ TEST_F(Workbench, ASaveLeavesTheSceneHoldingWhatTheFileHoldsEvenOverAKeptNewerVe
     };
 
     ASSERT_TRUE(bench.edit([](motion_document& d) { return d.set_constant({1, 0}, -2); }).ok);
+    ASSERT_TRUE(bench.undo().ok);
+    EXPECT_EQ(bench.status(), "undone: a change to quad position x");
+    ASSERT_TRUE(bench.redo().ok);
+    EXPECT_EQ(bench.status(), "redone: a change to quad position x");
     ASSERT_TRUE(bench.save());
     EXPECT_EQ(bench.status(), "saved " + path);
     EXPECT_FALSE(bench.document().modified());
@@ -165,9 +169,11 @@ TEST_F(Workbench, ASaveLeavesTheSceneHoldingWhatTheFileHoldsEvenOverAKeptNewerVe
     bench.answer_reload(false);
     ASSERT_TRUE(bench.save());
     EXPECT_EQ(read_all(path)[0], 'n') << "the newer version's other bytes";
+    EXPECT_TRUE(same_as_file()) << "the scene takes them in with the save";
     bench.after_frame();
-    EXPECT_EQ(bench.reloads(), 1) << "the saved file is taken over";
-    EXPECT_TRUE(same_as_file());
+    EXPECT_EQ(bench.reloads(), 0) << "its own save is no outside change";
+    EXPECT_EQ(bench.status(), "saved " + path) << "the save's outcome is the one line";
+    EXPECT_FALSE(bench.status_failed());
     EXPECT_EQ(bench.document().channel({1, 1}).value, 4.0f);
     EXPECT_FALSE(bench.document().modified());
 }
@@ -241,6 +247,51 @@ TEST_F(Workbench, ACopyIsAWholeFileAndBecomesTheFileSavedToAndWatched)
     std::filesystem::rename(copy + ".new", copy);
     bench.after_frame();
     EXPECT_EQ(bench.reloads(), 1) << "the copy is watched";
+}
+
+// Save as never undoes another program's change kept under the edits: over the data file itself
+// (by its name or a link to it) it writes the records alone, as a save does; a copy elsewhere
+// takes the newer version's other bytes, and the scene then takes that version over.
+TEST_F(Workbench, SaveAsKeepsAnotherProgramsChangeToTheDataFile)
+{
+    auto demo = demo_over(scene_section());
+    workbench bench(*demo, path, ticks);
+    // Each time an edit of the quad's position x to `marker`, then a newer version, kept under it.
+    const auto newer_version_kept = [&](char marker) {
+        ASSERT_TRUE(bench.edit([&](motion_document& d) { return d.set_constant({1, 0}, marker); }).ok);
+        write_file(path + ".new", scene_section(), marker);
+        std::filesystem::rename(path + ".new", path);
+        bench.after_frame();
+        ASSERT_TRUE(bench.reload_pending());
+        bench.answer_reload(false);
+    };
+    const auto holds_the_edit = [&](const std::string& file, char marker) {
+        demo::section_records records;
+        demo::section_surround surround;
+        return demo::read_records(file, records, surround, nullptr) && records[1][0].value == marker;
+    };
+
+    newer_version_kept('n');
+    ASSERT_TRUE(bench.save_as(path)) << bench.status();
+    EXPECT_EQ(bench.status(), "saved " + path);
+    EXPECT_EQ(read_all(path)[0], 'n') << "the other program's change stays";
+    EXPECT_TRUE(holds_the_edit(path, 'n'));
+
+    std::filesystem::create_symlink(path, folder.file("link.mem"));
+    newer_version_kept('l');
+    ASSERT_TRUE(bench.save_as(folder.file("link.mem"))) << bench.status();
+    EXPECT_EQ(read_all(path)[0], 'l');
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.file("link.mem")));
+
+    newer_version_kept('c');
+    const std::string copy = folder.file("copy.mem");
+    ASSERT_TRUE(bench.save_as(copy)) << bench.status();
+    EXPECT_EQ(read_all(copy)[0], 'c') << "the copy is of the file as it is now";
+    EXPECT_TRUE(holds_the_edit(copy, 'c'));
+    bench.after_frame();
+    EXPECT_EQ(bench.reloads(), 1) << "the scene takes over what the copy holds";
+    EXPECT_EQ(demo->scene.file_data[0], 'c');
+    EXPECT_FALSE(bench.document().modified());
 }
 
 } // namespace

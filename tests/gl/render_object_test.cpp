@@ -1,4 +1,4 @@
-// Buffers over foreign memory, vertex submission and render-object drawing through the recorder.
+// Buffers over foreign memory and render-object drawing through the recorder.
 #include <gtest/gtest.h>
 
 #include <boost/weak_ptr.hpp>
@@ -75,18 +75,6 @@ TEST(Buffers, ViewTheCallersMemoryWithoutCopying)
         EXPECT_EQ(as_indices->data(), indices);
     }
     EXPECT_EQ(vertices[3].position[0], 3.0f);
-}
-
-TEST(Submission, TexCoordsForUnitsZeroAndOneThenThePositionAndNoNormal)
-{
-    recorded_device r;
-    const vtx_nt0t1 v{{1, 2, 3}, {0, 1, 0}, {0.25f, 0.5f}, {1, 0}};
-    r.dev.submit(v);
-    EXPECT_EQ(r.rec.calls, (std::vector<gl_call>{{"glActiveTexture", {0x84C0}},
-                                                 {"glMultiTexCoord2f", {0x84C0, 0.25, 0.5}},
-                                                 {"glActiveTexture", {0x84C1}},
-                                                 {"glMultiTexCoord2f", {0x84C1, 1, 0}},
-                                                 {"glVertex3f", {1, 2, 3}}}));
 }
 
 TEST(RenderObjectDraw, AppliesTheStateThenOneTriangleBracketWithAVertexPerIndex)

@@ -15,6 +15,7 @@
 #include <csignal>
 #endif
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -143,6 +144,43 @@ TEST_F(ReplaceFileTest, StrayFilesAndInterruptions)
     }
 }
 #endif
+
+// A writer killed outright where new files need a name leaves one beside the file: the next
+// replacement, holding the lock, removes it, and nothing else that only looks alike.
+TEST_F(ReplaceFileTest, WhatAKilledWriterLeftGoesWithTheNextReplacement)
+{
+    ASSERT_TRUE(replace("old"));
+    const std::vector<std::string> leftovers{path_ + ".ab12cd.tmp", path_ + ".000000.tmp"};
+    std::vector<std::string> others{path_ + ".ab12c.tmp", path_ + ".ab12cd.tmpx",
+                                    (dir_ / "other.mem.ab12cd.tmp").string(), path_ + "x.ab12cd.tmp"};
+#ifndef _WIN32
+    // Windows' names ignore case: there this is the first leftover itself.
+    others.push_back(path_ + ".AB12CD.tmp");
+#endif
+    for (const auto& names : {leftovers, others})
+        for (const std::string& name : names)
+            std::ofstream(name) << "half a data file";
+    fs::create_directory(path_ + ".zz99zz.tmp");
+#ifndef _WIN32
+    fs::create_symlink(dir_ / "other.mem.ab12cd.tmp", path_ + ".yy88yy.tmp");
+#endif
+    // Older than any writer still on its way to its rename. Files only: Windows refuses a
+    // folder's time, and the folder stays whatever its age.
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir_))
+        if (!entry.is_symlink() && entry.is_regular_file())
+            fs::last_write_time(entry.path(), fs::file_time_type::clock::now() - std::chrono::minutes(2));
+
+    ASSERT_TRUE(replace("new")) << error_;
+    EXPECT_EQ(contents(), "new");
+    for (const std::string& name : leftovers)
+        EXPECT_FALSE(fs::exists(name)) << name;
+    for (const std::string& name : others)
+        EXPECT_EQ(read(name), "half a data file") << name;
+    EXPECT_TRUE(fs::is_directory(path_ + ".zz99zz.tmp"));
+#ifndef _WIN32
+    EXPECT_TRUE(fs::is_symlink(path_ + ".yy88yy.tmp"));
+#endif
+}
 
 TEST_F(ReplaceFileTest, RegionsGrowShrinkOrRunToTheEnd)
 {

@@ -3,11 +3,13 @@
 // per test.
 #pragma once
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -30,21 +32,15 @@ inline Key key(float time, float value, Shape shape = Shape::TCB)
     return k;
 }
 
-// Objects: nine constants each (the quad's scale x an unknown tag, so its slot ends in 4 bytes
-// the reader never reads). Camera: envelopes with non-zero trailers, a mixer, constants, then
-// `tail` bytes of whatever follows the record.
+// Objects: nine constants each. Camera: envelopes with non-zero trailers, a mixer, constants,
+// then `tail` bytes of whatever follows the record.
 inline std::vector<char> scene_section(std::size_t tail = 5)
 {
     std::vector<char> out;
     for (int c = 0; c < 9; ++c)
         record::write_constant_channel(out, c < 6 ? static_cast<float>(c) : 1.0f);
-    for (int c = 0; c < 9; ++c) {
-        if (c == 6)
-            record::write_u32(out, 7);
-        else
-            record::write_constant_channel(out, 2.0f);
-    }
-    record::write_f32(out, 123.0f);
+    for (int c = 0; c < 9; ++c)
+        record::write_constant_channel(out, 2.0f);
     const std::vector<Key> path{key(1, 10), key(2, 20), key(4, 0, Shape::Linear)};
     for (int c = 0; c < 3; ++c) {
         record::write_envelope_channel(out, path);
@@ -60,12 +56,21 @@ inline std::vector<char> scene_section(std::size_t tail = 5)
     return out;
 }
 
-// The file as the demo's load holds it: a block of the layout's size.
+// Bytes that make the vertex, index and texture regions more than zeros, which the check
+// refuses as never written: a vertex byte, the first index 1 (of the quad's four vertices) and
+// the first texture's prefix.
+inline const std::array<std::pair<std::size_t, char>, 3> region_marks{
+    {{1, 1}, {layout::indices.offset, 1}, {layout::textures.offset, 'D'}}};
+
+// The file as the demo's load holds it: a block of the layout's size, its regions zeros but for
+// region_marks.
 inline std::unique_ptr<char[]> file_block(const std::vector<char>& section, std::size_t& size)
 {
     size = layout::scene_section.offset + section.size();
     std::unique_ptr<char[]> block(new char[layout::block_size]);
     std::memset(block.get(), 0, layout::scene_section.offset);
+    for (const auto& [at, byte] : region_marks)
+        block[at] = byte;
     std::memcpy(block.get() + layout::scene_section.offset, section.data(), section.size());
     return block;
 }
@@ -77,6 +82,10 @@ inline void write_file(const std::string& path, const std::vector<char>& section
     std::filesystem::remove(path);
     std::ofstream out(path, std::ios::binary);
     out.put(marker);
+    for (const auto& [at, byte] : region_marks) {
+        out.seekp(static_cast<std::streamoff>(at));
+        out.put(byte);
+    }
     out.seekp(static_cast<std::streamoff>(layout::scene_section.offset));
     out.write(section.data(), static_cast<std::streamsize>(section.size()));
 }
