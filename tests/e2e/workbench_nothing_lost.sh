@@ -33,7 +33,7 @@ screen=1600x900
   click 177 565                                           # Save as...
   xdotool key Return; sleep 3
   "$QUOR_BIN_DIR/quor-mem" motion export ../tesk.mem >../saved.txt 2>&1
-  click 42 588; click 910 119; click 900 326              # Import... the second file
+  click 42 588; click 910 119; click 900 349              # Import... the second file
   sleep 2
   kill $pid; wait $pid')
 cd "$work"
