@@ -83,7 +83,9 @@ bool parse_tolerance(const std::string& text, simplify_tolerance& out, std::stri
     const bool read = parse_number(std::string_view(text).substr(0, comma), t.distance) &&
                       (comma == std::string::npos || parse_number(std::string_view(text).substr(comma + 1), t.degrees));
     if (!read) {
-        *error = "'" + system::printable(text) + "' is not DISTANCE or DISTANCE,DEGREES (such as 0.005,0.1)";
+        // Appended, not prefixed: GCC 12 misreads the insert of "'" + a temporary as an overlap.
+        *error = std::string("'").append(system::printable(text)).append(
+            "' is not DISTANCE or DISTANCE,DEGREES (such as 0.005,0.1)");
         return false;
     }
     if (!valid_tolerance(t, error))
