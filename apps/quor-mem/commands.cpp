@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "app/command_line.h"
 #include "app/report.h"
@@ -15,6 +16,7 @@
 #include "interchange/gltf_motion.h"
 #include "interchange/motion_fit.h"
 #include "interchange/motion_import.h"
+#include "interchange/motion_simplify.h"
 #include "interchange/motion_text.h"
 #include "interchange/mp3_encoder.h"
 #include "interchange/music_import.h"
@@ -64,16 +66,56 @@ std::size_t record_index(const std::string& as)
     return r;
 }
 
+// --simplify[=TOLERANCE] on a motion import: absent, given alone (the default tolerances) or
+// with its tolerance, which the option's check has passed.
+struct simplify_option {
+    std::string text;
+    CLI::Option* given = nullptr;
+    std::optional<simplify_tolerance> tolerance() const
+    {
+        if (given->count() == 0)
+            return std::nullopt;
+        simplify_tolerance t;
+        std::string unused;
+        if (!text.empty())
+            parse_tolerance(text, t, &unused);
+        return t;
+    }
+};
+
+void add_simplify(CLI::App* command, simplify_option& option)
+{
+    const simplify_tolerance defaults;
+    option.given =
+        command
+            ->add_option("--simplify", option.text,
+                         "Keep only the keys the camera's motion needs to stay within TOLERANCE of the curve as "
+                         "imported: DISTANCE for positions (scene units) and scales, or DISTANCE,DEGREES for "
+                         "yaw, pitch and bank too (default " + system::number_text(defaults.distance) + "," +
+                             system::number_text(defaults.degrees) + "); prints the keys before and after and the "
+                             "largest deviation")
+            ->expected(0, 1)
+            ->check(CLI::Validator(
+                [](std::string& text) {
+                    simplify_tolerance t;
+                    std::string error;
+                    return text.empty() || parse_tolerance(text, t, &error) ? std::string() : error;
+                },
+                "TOLERANCE"))
+            ->option_text("[=TOLERANCE]");
+}
+
 // Imported motion from `source` into one record of the data file, with a line for each note of
 // the import.
 int import_motion(const std::string& what, const std::string& source, const source_motion& src,
-                  const std::string& as, double at, const std::string& data_path)
+                  const std::string& as, double at, const std::optional<simplify_tolerance>& simplify,
+                  const std::string& data_path)
 {
     parsed_motion parsed;
     const std::size_t r = record_index(as);
     std::vector<std::string> notes;
     std::string error;
-    if (!record_from_motion(src, r, at, parsed.records[r].emplace(), notes, &error))
+    if (!record_from_motion(src, r, at, parsed.records[r].emplace(), notes, &error, simplify ? &*simplify : nullptr))
         return refuse(what, source + ": " + error);
     for (const std::string& note : notes)
         system::inform(what, note);
@@ -118,7 +160,8 @@ int motion_export(const std::string& data_path, const std::string& out_path)
     return 0;
 }
 
-int motion_import(const std::string& text_path, const std::string& data_path)
+int motion_import(const std::string& text_path, const std::optional<simplify_tolerance>& simplify,
+                  const std::string& data_path)
 {
     std::string text, error;
     if (!read_text(text_path, text, &error))
@@ -130,6 +173,12 @@ int motion_import(const std::string& text_path, const std::string& data_path)
                                            std::to_string(text_err.column) + ": " + text_err.what);
     if (std::none_of(parsed.records.begin(), parsed.records.end(), [](const auto& r) { return r.has_value(); }))
         return refuse("motion import", text_path + ": lists no records (Record object, quad or camera)");
+    std::vector<std::string> notes;
+    for (std::size_t r = 0; simplify && r < parsed.records.size(); ++r)
+        if (parsed.records[r])
+            simplify_imported(*parsed.records[r], *simplify, notes);
+    for (const std::string& note : notes)
+        system::inform("motion import", note);
     if (!replace_records(data_path, parsed.records, &error))
         return refuse("motion import", error);
     return 0;
@@ -137,17 +186,18 @@ int motion_import(const std::string& text_path, const std::string& data_path)
 
 // The motion of a scene file's object or camera, channels it leaves out at LightWave's rest values.
 int motion_lws(const std::string& scene_path, const std::string& object, const std::string& camera,
-               const std::string& as, double at, const std::string& data_path)
+               const std::string& as, double at, const std::optional<simplify_tolerance>& simplify,
+               const std::string& data_path)
 {
     source_motion src;
     std::string error;
     if (!scene_motion(scene_path, !camera.empty(), camera.empty() ? object : camera, src, &error))
         return refuse("motion lws", error);
-    return import_motion("motion lws", scene_path, src, as, at, data_path);
+    return import_motion("motion lws", scene_path, src, as, at, simplify, data_path);
 }
 
 int motion_gltf(const std::string& file, const std::string& node, const std::string& animation, const std::string& as,
-                double at, const std::string& data_path)
+                double at, const std::optional<simplify_tolerance>& simplify, const std::string& data_path)
 {
     source_motion src;
     std::string error, note;
@@ -155,7 +205,7 @@ int motion_gltf(const std::string& file, const std::string& node, const std::str
         return refuse("motion gltf", error);
     if (!note.empty())
         system::inform("motion gltf", note);
-    return import_motion("motion gltf", file, src, as, at, data_path);
+    return import_motion("motion gltf", file, src, as, at, simplify, data_path);
 }
 
 int music(const std::string& in_path, const std::string& out_path)
@@ -248,13 +298,17 @@ void add_motion(CLI::App& app, command& chosen)
 
     struct import_values {
         std::string text, into;
+        simplify_option simplify;
     };
     const auto im = std::make_shared<import_values>();
     CLI::App* mimport = motion->add_subcommand("import", "Write the records a motion text lists into a data file");
     mimport->add_option("FILE", im->text, "The motion text")->required();
     mimport->add_option("--into", im->into, "The data file to change (tesk.mem)")->required();
+    add_simplify(mimport, im->simplify);
     mimport->footer(motion_text_format);
-    mimport->callback([im, &chosen] { chosen = [im] { return motion_import(im->text, im->into); }; });
+    mimport->callback([im, &chosen] {
+        chosen = [im] { return motion_import(im->text, im->simplify.tolerance(), im->into); };
+    });
 
     const std::vector<std::string> record_choices{"object", "quad", "camera"};
     const std::string as_help = "The record to write: object (the animated object) or quad take constants, the "
@@ -263,6 +317,7 @@ void add_motion(CLI::App& app, command& chosen)
     struct lws_values {
         std::string scene, object, camera, as, into;
         double at = 0;
+        simplify_option simplify;
     };
     const auto lws = std::make_shared<lws_values>();
     CLI::App* mlws = motion->add_subcommand(
@@ -276,15 +331,20 @@ void add_motion(CLI::App& app, command& chosen)
         ->capture_default_str()
         ->check(system::seconds_check(latest_at));
     mlws->add_option("--into", lws->into, "The data file to change (tesk.mem)")->required();
+    add_simplify(mlws, lws->simplify);
     mlws->callback([lws, &chosen] {
         if (lws->object.empty() == lws->camera.empty())
             throw CLI::ValidationError("--object or --camera", "name one object or one camera");
-        chosen = [lws] { return motion_lws(lws->scene, lws->object, lws->camera, lws->as, lws->at, lws->into); };
+        chosen = [lws] {
+            return motion_lws(lws->scene, lws->object, lws->camera, lws->as, lws->at, lws->simplify.tolerance(),
+                              lws->into);
+        };
     });
 
     struct gltf_values {
         std::string file, node, animation, as, into;
         double at = 0;
+        simplify_option simplify;
     };
     const auto gltf = std::make_shared<gltf_values>();
     CLI::App* mgltf = motion->add_subcommand(
@@ -298,9 +358,11 @@ void add_motion(CLI::App& app, command& chosen)
         ->capture_default_str()
         ->check(system::seconds_check(latest_at));
     mgltf->add_option("--into", gltf->into, "The data file to change (tesk.mem)")->required();
+    add_simplify(mgltf, gltf->simplify);
     mgltf->callback([gltf, &chosen] {
         chosen = [gltf] {
-            return motion_gltf(gltf->file, gltf->node, gltf->animation, gltf->as, gltf->at, gltf->into);
+            return motion_gltf(gltf->file, gltf->node, gltf->animation, gltf->as, gltf->at,
+                               gltf->simplify.tolerance(), gltf->into);
         };
     });
 }

@@ -44,21 +44,24 @@ void data_reload::keep()
     seen = stamp_now(file);
 }
 
-reload_outcome data_reload::load(const platform::file_stamp& stamp)
+reload_outcome data_reload::read(const platform::file_stamp& stamp) const
 {
     reload_outcome out;
-    std::string error;
-    const bool read = demo::read_data_file(file, out.data, &error);
+    const bool checked = demo::read_data_file(file, out.data, &out.message);
     if (stamp_now(file) != stamp)
         return {};
-    seen = stamp;
-    if (!read) {
-        out.what = reload_outcome::kind::refused;
-        out.message = error;
-        out.data = {};
+    out.what = checked ? reload_outcome::kind::reloaded : reload_outcome::kind::refused;
+    return out;
+}
+
+reload_outcome data_reload::load(const platform::file_stamp& stamp)
+{
+    reload_outcome out = read(stamp);
+    if (out.what == reload_outcome::kind::none)
         return out;
-    }
-    out.what = reload_outcome::kind::reloaded;
+    seen = stamp;
+    if (out.what == reload_outcome::kind::refused)
+        out.data = {};
     return out;
 }
 

@@ -44,6 +44,10 @@ public:
     // not loaded: that version is read and checked as a reload is, and is the loaded one after.
     // None when another writer has replaced it already (a later poll offers theirs).
     reload_outcome read_saved(const platform::file_stamp& placed) { return load(placed); }
+    // The version last loaded or kept, read again whether or not it passes the check (its records
+    // may still read, and a save keeps those not edited here); none when the file is another
+    // version by now.
+    reload_outcome read_version() const { return seen ? read(*seen) : reload_outcome{}; }
     // The version on disk is not the loaded one: the next poll takes it over (or asks).
     void forget() { seen.reset(); }
     // The version last loaded, refused or kept (a save writes over it, and over no other); none
@@ -53,6 +57,8 @@ public:
     const std::string& path() const { return file; }
 
 private:
+    // The file read and checked, if it is still the version of `stamp` after the read.
+    reload_outcome read(const platform::file_stamp& stamp) const;
     reload_outcome load(const platform::file_stamp& stamp);
 
     std::string file;

@@ -65,6 +65,11 @@ std::size_t channel_bytes(const channel_record& c)
     return bytes;
 }
 
+bool same_record(const motion_record& a, const motion_record& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), same_channel);
+}
+
 std::size_t records_bytes(const std::array<motion_record, record_count>& records, const demo::section_surround& around)
 {
     std::size_t bytes = around.object_slots.size() + around.tail.size();
@@ -116,6 +121,7 @@ void motion_document::take(const char* section, demo::section_records&& read, de
         }
     }
     surround = std::move(around);
+    base = records;
     history.clear();
     done = 0;
     saved = 0;
@@ -138,10 +144,10 @@ edit_result motion_document::refuse(std::string reason) const
     return r;
 }
 
-std::string motion_document::room_refusal(std::size_t r, std::size_t bytes) const
+std::string motion_document::room_refusal(std::size_t r, std::size_t bytes, std::size_t capacity) const
 {
     return std::string("the ") + demo::record_names[r] + " record would take " + std::to_string(bytes) + " bytes, " +
-           (r == camera ? "more than the " + std::to_string(record_capacity(r)) + " the scene section has room for"
+           (r == camera ? "more than the " + std::to_string(capacity) + " the scene section has room for"
                         : "more than its 72-byte slot: the objects' records hold nine constants");
 }
 
@@ -161,7 +167,7 @@ edit_result motion_document::commit(channel_ref at, channel_record after, std::s
     const std::size_t bytes = record_bytes(at.record);
     if (bytes > record_capacity(at.record)) {
         current = std::move(before);
-        return refuse(room_refusal(at.record, bytes));
+        return refuse(room_refusal(at.record, bytes, record_capacity(at.record)));
     }
     const bool fold = continues && done > 0 && done == history.size() && !history[done - 1].whole_after &&
                       history[done - 1].at == at && saved != done;
@@ -305,7 +311,7 @@ edit_result motion_document::replace_record(std::size_t r, const record::transfo
         return same;
     }
     if (const std::size_t bytes = record_size(next); bytes > record_capacity(r))
-        return refuse(room_refusal(r, bytes));
+        return refuse(room_refusal(r, bytes, record_capacity(r)));
     auto before = std::make_shared<const contents>(snapshot());
     records[r] = std::move(next);
     if (saved && *saved > done)
@@ -356,8 +362,56 @@ void motion_document::take_over(motion_document&& newer)
                                                             : std::make_shared<const contents>(snapshot());
     records = std::move(newer.records);
     surround = std::move(newer.surround);
+    base = records;
     push_whole(std::move(before));
     saved = done;
+}
+
+void motion_document::mark_saved()
+{
+    saved = done;
+    base = records;
+}
+
+bool motion_document::edited(std::size_t r) const { return !same_record(records[r], base[r]); }
+
+edit_result motion_document::merge(motion_document&& newer, std::vector<std::size_t>* both)
+{
+    std::array<motion_record, record_count> next = records;
+    bool changes = false, edits = false;
+    for (std::size_t r = 0; r < record_count; ++r) {
+        if (!edited(r)) {
+            changes = changes || !same_record(records[r], newer.records[r]);
+            next[r] = newer.records[r];
+            continue;
+        }
+        edits = true;
+        if (both && !same_record(newer.records[r], base[r]) && !same_record(newer.records[r], records[r]))
+            both->push_back(r);
+        // The camera's room is what newer's section leaves it.
+        const std::size_t bytes = record_size(next[r]), capacity = demo::record_room(r, newer.surround.tail.size());
+        if (bytes > capacity) {
+            if (both)
+                both->clear();
+            return refuse(room_refusal(r, bytes, capacity));
+        }
+    }
+    changes = changes || surround.object_slots != newer.surround.object_slots || surround.tail != newer.surround.tail;
+    auto before = std::make_shared<const contents>(snapshot());
+    records = std::move(next);
+    surround = std::move(newer.surround);
+    base = std::move(newer.records);
+    if (changes)
+        push_whole(std::move(before));
+    // With no edit standing the records are the file's, which a save need not write.
+    if (edits)
+        saved.reset();
+    else
+        saved = done;
+    edit_result r;
+    r.ok = true;
+    r.every_channel = true;
+    return r;
 }
 
 edit_result motion_document::restore(const contents& c)

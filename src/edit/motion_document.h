@@ -99,9 +99,18 @@ public:
     // The scene section as a save writes it: the records over the bytes around them as read.
     std::vector<char> section() const;
     // The section() just written is now what the file holds.
-    void mark_saved() { saved = done; }
+    void mark_saved();
     // The file now holds a version no state of the history matches: all are unsaved until a save.
     void file_replaced() { saved.reset(); }
+    // Whether record r differs from the file's as last read, taken over, merged or saved: an edit
+    // of it stands (an edit and its undo do not).
+    bool edited(std::size_t r) const;
+    // The file now holds `newer`, which another program wrote over the version the records were
+    // read from: each record not edited here takes newer's, an edited one stays, and the bytes
+    // around them are newer's, as one undo step when anything changed. *both gets the records
+    // edited here that newer changed too (differently), which a save writes over. Refused, with
+    // nothing changed, when an edited record does not fit newer's section.
+    edit_result merge(motion_document&& newer, std::vector<std::size_t>* both = nullptr);
     // A new version of the file, read into `newer`, replaces the records as one step of the
     // history: its undo puts back the records (edits included) and the section around them as
     // they were. The document then matches the file.
@@ -126,8 +135,8 @@ private:
     channel_record& mutable_channel(channel_ref at) { return records[at.record][slot(at)]; }
     edit_result commit(channel_ref at, channel_record after, std::size_t key, bool continues);
     edit_result refuse(std::string reason) const;
-    // Why record r cannot take `bytes`.
-    std::string room_refusal(std::size_t r, std::size_t bytes) const;
+    // Why record r, with room for `capacity`, cannot take `bytes`.
+    std::string room_refusal(std::size_t r, std::size_t bytes, std::size_t capacity) const;
     // Adds the step from `before` to the contents now.
     void push_whole(std::shared_ptr<const contents> before);
     // Adds `c` after the steps done, dropping those undone, then holds the history to its bounds.
@@ -140,6 +149,9 @@ private:
     edit_result step(const change& c, bool forward);
 
     std::array<motion_record, record_count> records;
+    // The records as the file held them when last read, taken over, merged or saved: what tells
+    // an edited record from one another program may change under it.
+    std::array<motion_record, record_count> base;
     demo::section_surround surround;
     std::vector<change> history;
     std::size_t done = 0;

@@ -2,6 +2,7 @@
 // transformations, music cues go to the player's music, a new data file rebuilds the scene.
 #include "edit/workbench.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -98,9 +99,45 @@ edit_result workbench::redo()
     return r;
 }
 
+workbench::merge_outcome workbench::merge(const demo::data_file& file, std::string* why)
+{
+    motion_document theirs;
+    if (!file.block || !theirs.read(file.block.get(), std::min(file.size, demo::layout::block_size), why))
+        return merge_outcome::unread;
+    std::vector<std::size_t> both;
+    const edit_result r = edit([&](motion_document& d) { return d.merge(std::move(theirs), &both); });
+    if (!r.ok) {
+        *why = r.reason;
+        return merge_outcome::refused;
+    }
+    ++moves;
+    for (const std::size_t record : both)
+        written_over[record] = true;
+    return merge_outcome::merged;
+}
+
+std::string workbench::written_over_note() const
+{
+    std::string names;
+    for (std::size_t r = 0; r < record_count; ++r)
+        if (written_over[r])
+            names += (names.empty() ? "" : " and ") + std::string(demo::record_names[r]);
+    return names.empty() ? names : "; another program changed the " + names + " record too: the edits replace its change";
+}
+
 bool workbench::save()
 {
     ++save_count;
+    // Over a kept newer version only the records edited here replace its own; it is read again
+    // in case it was not at hand when kept. Records that no longer read take the edits.
+    if (over_newer) {
+        const reload_outcome kept = watch.read_version();
+        std::string why;
+        if (kept.what != reload_outcome::kind::none && merge(kept.data, &why) == merge_outcome::refused) {
+            say("not saved: " + why, true);
+            return false;
+        }
+    }
     // The file's copy of everything before the section is made by the kernel, from the file on
     // disk; the scene's block learns the new section only once the file holds it.
     const std::vector<char> section = doc.section();
@@ -118,7 +155,8 @@ bool workbench::save()
     }
     keep(section);
     pending = false;
-    say("saved " + watch.path());
+    say("saved " + watch.path() + written_over_note());
+    written_over = {};
     if (!over_newer) {
         watch.saved(placed);
         return true;
@@ -159,8 +197,14 @@ bool workbench::save_as(const std::string& path)
     const bool scene_is_current = !over_newer && platform::stamp_of(watch.path().c_str(), source) &&
                                   watch.version() == source;
     std::string unread;
-    if (!scene_is_current && demo::read_data_file(watch.path(), newer, &unread))
-        block = newer.block.get();
+    // Its records too, where not edited here; edits it has no room for go into a copy of the
+    // version loaded.
+    if (!scene_is_current && demo::read_data_file(watch.path(), newer, &unread)) {
+        if (std::string why; merge(newer, &why) == merge_outcome::merged)
+            block = newer.block.get();
+        else
+            newer = {};
+    }
     const std::vector<char> section = doc.section();
     std::vector<char> file(block, block + demo::layout::scene_section.offset);
     file.insert(file.end(), section.begin(), section.end());
@@ -182,7 +226,8 @@ bool workbench::save_as(const std::string& path)
     pending = false;
     // The copy's side file gets the settings too.
     side.change();
-    say("saved a copy as " + path + "; quor-demo --data " + folder_of(path) + " runs it");
+    say("saved a copy as " + path + written_over_note() + "; quor-demo --data " + folder_of(path) + " runs it");
+    written_over = {};
     return true;
 }
 
@@ -267,11 +312,27 @@ void workbench::answer_reload(bool reload)
     pending = false;
     if (reload) {
         take(watch.take());
-    } else {
-        watch.keep();
-        doc.file_replaced();
-        over_newer = true;
-        say("kept the edits; saving writes over the new " + watch.path());
+        return;
+    }
+    watch.keep();
+    doc.file_replaced();
+    over_newer = true;
+    // What is shown is what the file holds, but for the edits.
+    const reload_outcome kept = watch.read_version();
+    std::string why;
+    switch (kept.what == reload_outcome::kind::none ? merge_outcome::merged : merge(kept.data, &why)) {
+    case merge_outcome::merged:
+        say("kept the edits; the records not edited here are those of the new " + watch.path() + written_over_note());
+        break;
+    case merge_outcome::unread:
+        say("kept the edits; the new " + watch.path() + " has records that do not read (" + why +
+                "): saving writes the workbench's over them",
+            true);
+        break;
+    case merge_outcome::refused:
+        say("kept the edits, which the new " + watch.path() + " has no room for (" + why + "): save a copy elsewhere",
+            true);
+        break;
     }
 }
 

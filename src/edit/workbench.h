@@ -3,6 +3,7 @@
 // reaches the demo's scene before its next frame; nothing here draws.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -40,12 +41,13 @@ public:
     edit_result redo();
     // Undos, redos and reloads so far: moves through the history that the panels did not make.
     int history_moves() const { return moves; }
-    // Writes the records into the data file; the outcome becomes the status.
+    // Writes the records into the data file; the outcome becomes the status. Over a newer version
+    // kept under the edits, only the records edited here are written: the others are its own.
     bool save();
     // Writes the whole data file with the edited records to `path`, which from then on is the file
     // saved to and watched; the outcome becomes the status. Another program's change to the data
     // file is never undone: `path` naming the data file itself saves as save() does, and a copy
-    // elsewhere takes everything but the records from the data file as it is now.
+    // elsewhere takes everything but the records edited here from the data file as it is now.
     bool save_as(const std::string& path);
     // Saves tried since the start.
     int saves() const { return save_count; }
@@ -62,7 +64,8 @@ public:
     // A new version of the data file waits for the user's word, because edits are unsaved.
     bool reload_pending() const { return pending; }
     // true: load the new version (one undo step: its undo brings the edits back); false: keep the
-    // edits (a save overwrites it).
+    // edits: the records not edited here become the new version's, and a save writes the edited
+    // ones over it.
     void answer_reload(bool reload);
 
     const std::string& status() const { return line; }
@@ -77,6 +80,14 @@ public:
     double reload_seconds() const { return reload_took; }
 
 private:
+    enum class merge_outcome { merged, unread, refused };
+    // Takes in the records of `file`, another program's version of the data file: those not
+    // edited here become its own, in the scene too, and the edited ones it changed as well are
+    // noted for the save's line. Else *why says that its records do not read (the edits then
+    // replace them all) or that an edit does not fit it (nothing changes).
+    merge_outcome merge(const demo::data_file& file, std::string* why);
+    // "; another program changed the camera record too: ...": what the next save writes over.
+    std::string written_over_note() const;
     void take(reload_outcome outcome);
     void say(std::string text, bool failure = false);
     // The file now holds `section`: so do the scene's copy of it and the document.
@@ -96,6 +107,8 @@ private:
     bool pending = false;
     // The file on disk is a newer version than the scene's, its edits kept over it.
     bool over_newer = false;
+    // Records edited here that the version kept under the edits changed too.
+    std::array<bool, record_count> written_over{};
     int reload_count = 0;
     int save_count = 0;
     int moves = 0;

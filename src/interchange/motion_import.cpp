@@ -120,8 +120,14 @@ bool scene_motion(const std::string& path, bool camera, const std::string& name,
     return true;
 }
 
+void simplify_imported(record::transformation& rec, const simplify_tolerance& tolerance,
+                       std::vector<std::string>& notes)
+{
+    notes.push_back(simplify_note(simplify_record(rec, tolerance, demo::layout::timeline_end)));
+}
+
 bool record_from_motion(const source_motion& src, std::size_t record, double at, record::transformation& out,
-                        std::vector<std::string>& notes, std::string* error)
+                        std::vector<std::string>& notes, std::string* error, const simplify_tolerance* simplify)
 {
     const bool camera = record + 1 == motion_record_count;
     fit_notes fitted;
@@ -153,11 +159,14 @@ bool record_from_motion(const source_motion& src, std::size_t record, double at,
         notes.push_back("thinned " + names + " to fit the record's " + std::to_string(room) +
                         " bytes: keys only where the curve strays past its tolerance");
     }
+    if (simplify)
+        simplify_imported(out, *simplify, notes);
     return true;
 }
 
 bool import_record(const std::string& path, const motion_source& source, std::size_t record, double at,
-                   record::transformation& out, std::vector<std::string>& notes, std::string* error)
+                   record::transformation& out, std::vector<std::string>& notes, std::string* error,
+                   const simplify_tolerance* simplify)
 {
     source_motion src;
     switch (source.what) {
@@ -168,6 +177,8 @@ bool import_record(const std::string& path, const motion_source& source, std::si
         for (std::size_t r = 0; r < parsed.records.size(); ++r)
             if (parsed.records[r] && source.name == motion_record_names[r]) {
                 out = *parsed.records[r];
+                if (simplify)
+                    simplify_imported(out, *simplify, notes);
                 return true;
             }
         *error = path + ": no record named " + source.name;
@@ -186,7 +197,7 @@ bool import_record(const std::string& path, const motion_source& source, std::si
             return false;
         break;
     }
-    if (record_from_motion(src, record, at, out, notes, error))
+    if (record_from_motion(src, record, at, out, notes, error, simplify))
         return true;
     *error = path + ": " + *error;
     return false;

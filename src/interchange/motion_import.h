@@ -10,6 +10,7 @@
 
 #include "anim/record.h"
 #include "interchange/motion_fit.h"
+#include "interchange/motion_simplify.h"
 
 namespace quor::interchange {
 
@@ -43,13 +44,21 @@ bool scene_motion(const std::string& path, bool camera, const std::string& name,
 // Record `record` (section order) from imported motion: the camera's fitted up to the end of the
 // timeline, an object's or the quad's the values at `at` (refused as make_record refuses).
 // `notes` receives one line for each thing the import had to make do with (channels baked, motion
-// taken at one time).
+// taken at one time). With `simplify`, the record's envelopes are then simplified within it, and
+// one more line says how (simplify_note).
 bool record_from_motion(const source_motion& src, std::size_t record, double at, record::transformation& out,
-                        std::vector<std::string>& notes, std::string* error);
+                        std::vector<std::string>& notes, std::string* error,
+                        const simplify_tolerance* simplify = nullptr);
 
 // Record `record` from one source of the file at path: motion as record_from_motion takes it, a
-// motion text's record as it is.
+// motion text's record as it is (simplified too, with `simplify`).
 bool import_record(const std::string& path, const motion_source& source, std::size_t record, double at,
-                   record::transformation& out, std::vector<std::string>& notes, std::string* error);
+                   record::transformation& out, std::vector<std::string>& notes, std::string* error,
+                   const simplify_tolerance* simplify = nullptr);
+
+// The record's envelopes simplified within `tolerance` up to the end of the timeline; the line
+// that says how goes into `notes`.
+void simplify_imported(record::transformation& rec, const simplify_tolerance& tolerance,
+                       std::vector<std::string>& notes);
 
 } // namespace quor::interchange

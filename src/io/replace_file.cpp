@@ -132,10 +132,14 @@ bool replace(const std::string& path, held_file& held, const std::string& target
     ok = ok && (platform::flush_to_disk(fresh.fd) ||
                 fail(error, "cannot flush the new " + path + ": " + platform::last_error()));
     ok = ok && check_written(fresh.fd, path, expected, check, error);
+    // The stamp is the file's own, which its rename does not change; taken before it, while the
+    // file still has the name it was opened by (Wine cannot tell a renamed handle's volume).
+    platform::file_stamp stamp;
+    const bool stamped = ok && options.placed && platform::stamp_of(fresh.fd, stamp);
     ok = ok && (platform::place_file(fresh, target.c_str(), held.fd) ||
                 fail(error, "cannot put the new " + path + " in place: " + platform::last_error()));
-    if (ok && options.placed)
-        platform::stamp_of(fresh.fd, *options.placed);
+    if (ok && stamped)
+        *options.placed = stamp;
     if (!ok && fresh.named)
         platform::remove_file(fresh.name.c_str());
     platform::remove_on_interruption(nullptr);

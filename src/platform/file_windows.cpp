@@ -62,9 +62,12 @@ void fill_from(file_stamp& out, const BY_HANDLE_FILE_INFORMATION& info)
     out.device = info.dwVolumeSerialNumber;
     out.inode = wide(info.nFileIndexHigh, info.nFileIndexLow);
     out.size = static_cast<long long>(wide(info.nFileSizeHigh, info.nFileSizeLow));
-    // FILETIME counts 100 ns steps.
+    // FILETIME counts 100 ns steps from 1601, too many for nanoseconds in 64 bits: counted from
+    // 1970, as the Linux file counts them.
+    constexpr long long from_1601_to_1970 = 116444736000000000;
     out.modified_ns =
-        static_cast<long long>(wide(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)) * 100;
+        (static_cast<long long>(wide(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)) -
+         from_1601_to_1970) * 100;
 }
 
 // Six random letters and digits in place of the six before ".tmp".

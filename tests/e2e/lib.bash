@@ -114,7 +114,8 @@ demo_escape()
 # workbench_in_x DIR STEPS: in DIR, under its own X server (1600x900, openbox), quor-demo --edit in
 # a 1280x720 window on DIR/data (its stdout and stderr in DIR/out.txt and DIR/stderr.txt), then
 # the shell STEPS, which have the window ($id at $x,$y), the program ($pid), and: status_line FILE
-# (the status line's pixels), alive, question (whether a question's title bar shows), click X Y.
+# (the status line's pixels), alive, question (whether a question's title bar shows), click X Y,
+# said TEXT (waits up to 15 s for out.txt to hold TEXT: a loaded machine may take its time).
 workbench_in_x()
 {
   local dir=$1
@@ -137,5 +138,6 @@ workbench_in_x()
         -frames:v 1 -f rawvideo -pix_fmt rgb24 - | od -An -tu1 | awk "{ print (\$3 > 90 ? \"asked\" : \"none\") }"
     }
     click() { xdotool mousemove --window "$id" "$1" "$2" click 1; sleep 1.5; }
+    said() { local i; for i in $(seq 60); do grep -qF -- "$1" out.txt && return 0; sleep 0.25; done; return 1; }
     '"$2")
 }

@@ -28,7 +28,7 @@ workbench_in_x "$work" '
   status_line refused.rgb
   xdotool key Escape; sleep 2
   click 337 546                                           # Save a copy...
-  xdotool type --delay 50 "$PWD/copy/tesk.mem"; xdotool key Return; sleep 3
+  xdotool type --delay 50 "$PWD/copy/tesk.mem"; xdotool key Return; said "saved a copy as"
   "$QUOR_BIN_DIR/quor-mem" motion export copy/tesk.mem > copied.txt 2>&1
 
   edit_value 2.5

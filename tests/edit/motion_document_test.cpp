@@ -237,6 +237,71 @@ TEST(MotionDocument, AReplacedRecordIsOneStepAndMustFitItsRoom)
     EXPECT_EQ(doc.section(), section);
 }
 
+// The section with the float at `at` set to `value`: another program's change to one record.
+std::vector<char> with_value(std::vector<char> section, std::size_t at, float value)
+{
+    std::memcpy(section.data() + at, &value, sizeof value);
+    return section;
+}
+
+// Another program's version taken in under the edits: each record not edited here becomes its
+// own, the edited ones stay (those it changed too are named), as one undo step; an edit that
+// does not fit its section refuses the whole and changes nothing.
+TEST(MotionDocument, AMergeTakesTheNewerVersionsRecordsWhereNoEditStands)
+{
+    const std::size_t object_x_value = layout::animated_record + 4, quad_y_value = layout::quad_record + 12,
+                      camera_key_value = layout::camera_record + 8 + record::key_bytes;
+    const std::vector<char> section = scene_section();
+    motion_document doc = read_document(section);
+    ASSERT_TRUE(doc.set_key(camera_x, 1, key(2, 25)).ok);
+    ASSERT_TRUE(doc.set_constant(object_x, 3).ok);
+    ASSERT_TRUE(doc.undo().ok);
+    EXPECT_TRUE(doc.edited(2));
+    EXPECT_FALSE(doc.edited(0)) << "an edit undone does not stand";
+
+    // Their object slots ahead of the camera edited here.
+    const auto merged_with = [mine = doc.section()](const std::vector<char>& newer) {
+        std::vector<char> out = mine;
+        std::copy_n(newer.begin(), layout::camera_record, out.begin());
+        return out;
+    };
+    const std::vector<char> theirs = with_value(with_value(section, object_x_value, 7), quad_y_value, 6);
+    std::vector<std::size_t> both;
+    ASSERT_TRUE(doc.merge(read_document(theirs), &both).ok);
+    EXPECT_TRUE(both.empty());
+    EXPECT_EQ(doc.section(), merged_with(theirs)) << "theirs, but for the camera edited here";
+    EXPECT_TRUE(doc.modified());
+    EXPECT_FALSE(doc.edited(0));
+    ASSERT_TRUE(doc.undo().ok);
+    EXPECT_EQ(doc.channel(object_x).value, 0.0f) << "one undo puts the records back as they were";
+    EXPECT_EQ(doc.value_at(camera_x, 2.0), 25.0f);
+    ASSERT_TRUE(doc.redo().ok);
+
+    // Theirs changes the camera too: the edit stands, and the record is named.
+    const std::vector<char> again = with_value(with_value(theirs, camera_key_value, 30), object_x_value, 8);
+    ASSERT_TRUE(doc.merge(read_document(again), &both).ok);
+    EXPECT_EQ(both, std::vector<std::size_t>{2});
+    EXPECT_EQ(doc.section(), merged_with(again));
+
+    // A section whose tail leaves the camera no more room than its record as read.
+    ASSERT_TRUE(doc.add_key(camera_x, 5).ok);
+    const std::size_t full = layout::max_file_size - layout::scene_section.offset - layout::camera_record -
+                             (scene_section(0).size() - layout::camera_record);
+    const std::vector<char> kept = doc.section();
+    both = {1};
+    const edit_result refused = doc.merge(read_document(scene_section(full)), &both);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_NE(refused.reason.find("camera record would take"), std::string::npos) << refused.reason;
+    EXPECT_TRUE(both.empty());
+    EXPECT_EQ(doc.section(), kept);
+
+    // With no edit standing, the merged records are the file's: nothing is left to save.
+    motion_document clean = read_document(section);
+    ASSERT_TRUE(clean.merge(read_document(theirs)).ok);
+    EXPECT_FALSE(clean.modified());
+    EXPECT_EQ(clean.section(), theirs);
+}
+
 } // namespace
 
 // A workbench beside a tool that rewrites the file, or watching a file it imports, or edited for

@@ -88,7 +88,7 @@ TEST_F(WorkbenchSettings, ASideFileThatDoesNotReadIsReportedAndNeverWrittenOver)
 {
     const std::string side = folder.file("tesk.workbench");
     const std::string newer = "quor-workbench 2\nsomething new\n";
-    std::ofstream(side) << newer;
+    std::ofstream(side, std::ios::binary) << newer;
     workbench bench(*demo, path, ticks);
     EXPECT_TRUE(bench.status_failed());
     EXPECT_NE(bench.status().find("version 2"), std::string::npos) << bench.status();

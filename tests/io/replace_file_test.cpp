@@ -182,6 +182,32 @@ TEST_F(ReplaceFileTest, WhatAKilledWriterLeftGoesWithTheNextReplacement)
 #endif
 }
 
+// The stamp a replacement reports is the version in place, with the time it was written; only
+// that version is written over.
+TEST_F(ReplaceFileTest, TheStampReportedIsTheVersionInPlace)
+{
+    platform::file_stamp placed, now;
+    replace_options stamped;
+    stamped.placed = &placed;
+    ASSERT_TRUE(replace_file(path_, std::string("mine"), {}, &error_, stamped)) << error_;
+    ASSERT_TRUE(platform::stamp_of(path_.c_str(), now));
+    EXPECT_EQ(placed, now);
+    EXPECT_EQ(placed.size, 4);
+    const long long since_1970 =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+    EXPECT_NEAR(static_cast<double>(placed.modified_ns / 1000000000), static_cast<double>(since_1970), 600.0)
+        << "nanoseconds since 1970";
+    ASSERT_TRUE(replace_file(path_, std::string("mine, twice"), {}, &error_, stamped)) << error_;
+    EXPECT_NE(placed, now) << "a new version, a new stamp";
+
+    replace_options unchanged;
+    unchanged.unchanged_since = placed;
+    ASSERT_TRUE(replace_file(path_, std::string("mine again"), {}, &error_, unchanged)) << error_;
+    EXPECT_FALSE(replace_file(path_, std::string("over theirs"), {}, &error_, unchanged));
+    EXPECT_EQ(error_, "cannot change " + path_ + ": another program changed it since it was read");
+    EXPECT_EQ(contents(), "mine again");
+}
+
 TEST_F(ReplaceFileTest, RegionsGrowShrinkOrRunToTheEnd)
 {
     ASSERT_TRUE(replace("0123456789"));
@@ -270,19 +296,6 @@ TEST_F(ReplaceFileTest, WritersChangeTheFileInTurn)
     close(ready[0]);
     close(ready[1]);
 
-    // The stamp a replacement reports is the version in place; only that version is written over.
-    platform::file_stamp placed, now;
-    replace_options stamped;
-    stamped.placed = &placed;
-    ASSERT_TRUE(replace_file(path_, std::string("mine"), {}, &error_, stamped)) << error_;
-    ASSERT_TRUE(platform::stamp_of(path_.c_str(), now));
-    EXPECT_EQ(placed, now);
-    replace_options unchanged;
-    unchanged.unchanged_since = placed;
-    ASSERT_TRUE(replace_file(path_, std::string("mine again"), {}, &error_, unchanged)) << error_;
-    EXPECT_FALSE(replace_file(path_, std::string("over theirs"), {}, &error_, unchanged));
-    EXPECT_EQ(error_, "cannot change " + path_ + ": another program changed it since it was read");
-    EXPECT_EQ(contents(), "mine again");
 }
 
 // A link is followed to the file it names, which is replaced while the link stays; a file with
