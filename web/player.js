@@ -212,6 +212,19 @@ var Module = (function () {
   // Data that arrived but is not what the listing says (error.damaged).
   const damage = (text) => Object.assign(new Error(text), { damaged: true });
 
+  // A gzip copy's bytes, unpacked as they are read and no faster. The browser unpacks each piece
+  // it is given whole, and all-zero deflate grows a thousandfold: a piece as it comes off the
+  // network (64 kB and more) would be 64 MB and more at once. Pieces of 8 kB grow to 8 MB at most.
+  function gunzip(body) {
+    const slice = 8192;
+    const sliced = new TransformStream({
+      transform(chunk, out) {
+        for (let at = 0; at < chunk.length; at += slice) out.enqueue(chunk.subarray(at, at + slice));
+      },
+    });
+    return body.pipeThrough(sliced).pipeThrough(new DecompressionStream('gzip'));
+  }
+
   // Bytes no longer than `limit` inflated from raw deflate by the browser.
   async function inflate(bytes, limit, name) {
     const reader = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate-raw')).getReader();
@@ -355,6 +368,9 @@ var Module = (function () {
     listed: {},
     streams: {}, // name -> streamed
     downloads: {}, // name -> promise of a reader of the file's bytes
+    sources: {}, // name -> the address its bytes come from
+    // Bytes taken from the downloads of files without parts (unpacked, for a gzip copy).
+    unpacked: 0,
     opened: [],
 
     // The listing, or false after saying what is wrong with it.
@@ -403,6 +419,7 @@ var Module = (function () {
         const entry = this.listed[name];
         const gzip = entry.gzip && typeof DecompressionStream === 'function';
         const url = gzip ? entry.gzip : name;
+        this.sources[name] = url;
         this.downloads[name] = fetch(url).then((response) => {
           if (!response.ok || !response.body) {
             words.failures[name] = `the server answered ${response.status} ${response.statusText} for ${url}`.replace('  ', ' ');
@@ -410,7 +427,7 @@ var Module = (function () {
           }
           // A server that labels the copy as gzip-encoded has the browser undo it already.
           const undone = /gzip/.test(response.headers.get('Content-Encoding') || '');
-          const body = gzip && !undone ? response.body.pipeThrough(new DecompressionStream('gzip')) : response.body;
+          const body = gzip && !undone ? gunzip(response.body) : response.body;
           return body.getReader();
         });
         this.downloads[name].catch(nothing);
@@ -477,6 +494,7 @@ var Module = (function () {
             if (done) break;
             f.pending = value;
             f.used = 0;
+            this.taken(value.length);
           }
           const n = Math.min(size - got, f.pending.length - f.used);
           // The heap may have been replaced by a larger one: look it up for every piece.
@@ -491,9 +509,26 @@ var Module = (function () {
         // A broken download ends the read short; the program says what it got.
         if (!words.failures[f.name]) words.failures[f.name] = `the download broke: ${e.message}`;
       }
-      // Never past the listed size, whatever the stream would still give (a gzip bomb).
-      if (f.position >= f.length) this.downloads[f.name].then((reader) => reader.cancel()).catch(nothing);
-      return got;
+      if (f.position < f.length) return got;
+      // Never past the listed size, whatever the stream would still give (a gzip bomb): one more
+      // piece says whether there is more, and the download ends there. A file longer than listed
+      // is not the file listed: none of the read counts, and the program says so.
+      const longer = await this.beyond(f).catch(() => false);
+      this.downloads[f.name].then((reader) => reader.cancel()).catch(nothing);
+      if (!longer) return got;
+      words.failures[f.name] = `${this.sources[f.name]}: longer than the ${f.length} bytes listed`;
+      return 0;
+    },
+    // Whether the download of open file f gives anything past its listed size.
+    async beyond(f) {
+      if (f.pending && f.used < f.pending.length) return true;
+      const { done, value } = await stall.read(await this.downloads[f.name], f.name);
+      if (!done) this.taken(value.length);
+      return !done && value.length > 0;
+    },
+    taken(bytes) {
+      this.unpacked += bytes;
+      document.body.dataset.unpacked = String(this.unpacked);
     },
   };
 

@@ -2,7 +2,8 @@
 // do without; each span between chosen keys that strays past the tolerance gains the key inside
 // it that strays most, and a span with no key left inside takes its two keys as they were, then
 // their outer neighbours as well, which gives that span exactly as imported. Every pass evaluates
-// the whole candidate, since a TCB key's tangents reach into the spans either side of it.
+// the whole candidate, since a TCB key's tangents reach into the spans either side of it. A last
+// pass drops the keys that later ones made unnecessary, checking only the times a key reaches.
 #include "interchange/motion_simplify.h"
 
 #include <algorithm>
@@ -22,8 +23,9 @@ constexpr std::size_t first_angle = 3, first_scale = 6;
 
 bool is_angle(std::size_t channel) { return channel >= first_angle && channel < first_scale; }
 
-// The channel's curve as the engine plays it, from a record's keys.
-std::vector<float> evaluate(const std::vector<Key>& keys, const std::vector<double>& times)
+// The channel's curve as the engine plays it, from a record's keys, at times[from, to).
+std::vector<float> evaluate(const std::vector<Key>& keys, const std::vector<double>& times, std::size_t from = 0,
+                            std::size_t to = SIZE_MAX)
 {
     record::channel rec;
     rec.tag = record::envelope_tag;
@@ -31,9 +33,9 @@ std::vector<float> evaluate(const std::vector<Key>& keys, const std::vector<doub
     Channel engine;
     record::apply(rec, engine);
     std::vector<float> out;
-    out.reserve(times.size());
-    for (double t : times)
-        out.push_back(engine.evaluate(t));
+    to = std::min(to, times.size());
+    for (std::size_t t = from; t < to; ++t)
+        out.push_back(engine.evaluate(times[t]));
     return out;
 }
 
@@ -126,11 +128,14 @@ std::vector<Key> simplify_keys(const std::vector<Key>& keys, float tolerance, do
             keep(i);
     }
 
+    const std::vector<char> needed = chosen;
+
+    // The chosen keys, and which of `keys` each is.
     std::vector<Key> out;
-    std::vector<float> off(times.size());
-    for (;;) {
+    std::vector<std::size_t> index;
+    const auto gather = [&] {
         out.clear();
-        std::vector<std::size_t> index;
+        index.clear();
         for (std::size_t i = 0; i < n; ++i)
             if (chosen[i]) {
                 Key k = keys[i];
@@ -139,6 +144,10 @@ std::vector<Key> simplify_keys(const std::vector<Key>& keys, float tolerance, do
                 out.push_back(k);
                 index.push_back(i);
             }
+    };
+    std::vector<float> off(times.size());
+    for (;;) {
+        gather();
         const std::vector<float> candidate = evaluate(out, times);
         for (std::size_t t = 0; t < times.size(); ++t)
             off[t] = difference(candidate[t], reference[t]);
@@ -189,8 +198,34 @@ std::vector<Key> simplify_keys(const std::vector<Key>& keys, float tolerance, do
         if (!changed)
             break;
     }
-    for (float d : off)
-        *deviation = std::max(*deviation, d);
+
+    // Insertion leaves keys that later ones made unnecessary: each in turn is dropped where the
+    // curve stays within the tolerance without it. Its tangents reach one key either side, and
+    // theirs one further, so only the times between the keys two away can change (and before the
+    // first key, which takes its tangent from the next).
+    for (std::size_t s = 1; s + 1 < index.size(); ++s) {
+        const std::size_t i = index[s];
+        if (needed[i])
+            continue;
+        chosen[i] = 0;
+        gather();
+        const std::size_t from = s < 3 ? 0 : key_at[index[s - 3]] + 1;
+        const std::size_t to = s + 1 < index.size() ? key_at[index[s + 1]] + 1 : times.size();
+        const std::vector<float> candidate = evaluate(out, times, from, to);
+        bool within = true;
+        for (std::size_t t = from; t < to && within; ++t)
+            within = difference(candidate[t - from], reference[t]) <= tolerance;
+        if (!within) {
+            chosen[i] = 1;
+            gather();
+        } else {
+            --s;
+        }
+    }
+    gather();
+    const std::vector<float> result = evaluate(out, times);
+    for (std::size_t t = 0; t < times.size(); ++t)
+        *deviation = std::max(*deviation, difference(result[t], reference[t]));
     return out;
 }
 

@@ -29,13 +29,14 @@ bool valid_tolerance(const simplify_tolerance& tolerance, std::string* error);
 // number for the distance with the default angle. False with *error when it is neither.
 bool parse_tolerance(const std::string& text, simplify_tolerance& out, std::string* error);
 
-// The fewest keys, a subset of `keys` (an envelope channel's, as a record holds them), whose curve
-// the engine evaluates within `tolerance` of the curve of all of them, checked at every key's time
-// and 240 times a second from 0 up to `end` or the last key, whichever is later. Kept whole: the
-// first and last key, keys that share a time with a neighbour (a jump or a lead-in), Stepped keys
-// and the key before each, and keys of shapes other than TCB, Linear and Stepped. The others are
-// added back where the curve strays most, as TCB keys, and as their own selves where a span
-// between neighbours still strays. *deviation receives the largest difference that remains.
+// Few keys, a subset of `keys` (an envelope channel's, as a record holds them), whose curve the
+// engine evaluates within `tolerance` of the curve of all of them, checked at every key's time and
+// 240 times a second from 0 up to `end` or the last key, whichever is later. Kept whole: the first
+// and last key, keys that share a time with a neighbour (a jump or a lead-in), Stepped keys and
+// the key before each, and keys of shapes other than TCB, Linear and Stepped. The others are added
+// back where the curve strays most, as TCB keys, and as their own selves where a span between
+// neighbours still strays; then each added key that the curve stays within the tolerance without
+// is dropped again. *deviation receives the largest difference that remains.
 std::vector<Key> simplify_keys(const std::vector<Key>& keys, float tolerance, double end, float* deviation);
 
 // What a simplification did to one channel: its keys before and after, and the largest

@@ -1,13 +1,13 @@
 // The attribute stacks hold the state of every texture unit, the enables, the blend equation,
 // the viewport and the pixel store; the active units are put back by hand.
-// The overlay's GL calls are the one exception to the seam: they go straight to libGL.
+// The overlay's GL calls are the one exception to the seam: they go straight to the GL library,
+// and those past OpenGL 1.1, which not every system's library exports, through the extension
+// loader's entry points, which the seam's loader has filled.
 #include "overlay/gl_state_guard.h"
 
 #include <initializer_list>
 
-#define GL_GLEXT_PROTOTYPES
-#include <GL/gl.h>
-#include <GL/glext.h>
+#include <GL/glew.h>
 
 namespace quor::overlay {
 

@@ -57,7 +57,8 @@ bool import_watch::import(edit::workbench& bench, std::string& message)
 {
     record::transformation rec;
     std::vector<std::string> notes;
-    if (!interchange::import_record(wanted.path, wanted.source, wanted.record, wanted.at, rec, notes, &message))
+    if (!interchange::import_record(wanted.path, wanted.source, wanted.record, wanted.at, rec, notes, &message,
+                                    wanted.simplify ? &*wanted.simplify : nullptr))
         return false;
     const edit::edit_result r = bench.edit([&](edit::motion_document& d) { return d.replace_record(wanted.record, rec); });
     if (!r.ok) {

@@ -21,6 +21,8 @@ struct import_request {
     std::size_t record = 0;
     // The time whose values an object's or the quad's record takes.
     double at = 0;
+    // With it, the record's envelopes are simplified within it after each import.
+    std::optional<interchange::simplify_tolerance> simplify;
 };
 
 class import_watch {

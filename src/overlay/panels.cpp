@@ -12,6 +12,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -217,6 +218,34 @@ void pick_file(import_choice& choice, int file)
         choice.sources.clear();
     else if (choice.sources.size() == 1)
         choice.source = 0;
+}
+
+// The import's simplification: whether, within what, and for the chosen source what it would do.
+// False when it is asked for and would not do (a tolerance that is not one, a source that does
+// not import): Import waits.
+bool draw_simplify(import_choice& choice, const std::optional<import_request>& request)
+{
+    ImGui::Checkbox("Simplify within", &choice.simplify);
+    ImGui::BeginDisabled(!choice.simplify);
+    const float field = ImGui::CalcTextSize("0.00000").x + 2 * ImGui::GetStyle().FramePadding.x;
+    ImGui::SameLine();
+    ImGui::SetNextItemWidth(field);
+    ImGui::InputFloat("##distance", &choice.tolerance.distance, 0, 0, "%g");
+    ImGui::SameLine();
+    ImGui::TextUnformatted("units");
+    ImGui::SameLine();
+    ImGui::SetNextItemWidth(field);
+    ImGui::InputFloat("##degrees", &choice.tolerance.degrees, 0, 0, "%g");
+    ImGui::SameLine();
+    ImGui::TextUnformatted("degrees");
+    ImGui::EndDisabled();
+    if (!choice.simplify || !request)
+        return true;
+    const std::string& line = choice.preview.line(*request, choice.tolerance);
+    ImGui::PushStyleColor(ImGuiCol_Text, choice.preview.failed() ? failure_colour : ImGui::GetStyle().Colors[ImGuiCol_TextDisabled]);
+    ImGui::TextWrapped("%s%s", choice.preview.failed() ? "" : "Import: ", line.c_str());
+    ImGui::PopStyleColor();
+    return !choice.preview.failed();
 }
 
 void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
@@ -612,12 +641,16 @@ void draw_import(edit::workbench& bench, const rect& where, import_choice& choic
     if (choice.record + 1 < static_cast<int>(edit::record_count))
         ImGui::TextDisabled("nine constants: the values at %.3f s, the time now", now);
     ImGui::Checkbox("Watch the file: import it again when it changes", &choice.watch);
-    ImGui::BeginDisabled(choice.source < 0);
+    std::optional<import_request> request;
+    if (choice.source >= 0)
+        request = import_request{choice.listed + "/" + choice.files[static_cast<std::size_t>(choice.file)],
+                                 choice.sources[static_cast<std::size_t>(choice.source)],
+                                 static_cast<std::size_t>(choice.record), now,
+                                 choice.simplify ? std::optional(choice.tolerance) : std::nullopt};
+    const bool simplify_ready = draw_simplify(choice, request);
+    ImGui::BeginDisabled(!request || !simplify_ready);
     if (ImGui::Button("Import")) {
-        const import_request request{choice.listed + "/" + choice.files[static_cast<std::size_t>(choice.file)],
-                                     choice.sources[static_cast<std::size_t>(choice.source)],
-                                     static_cast<std::size_t>(choice.record), now};
-        if (watch.start(bench, request, choice.watch))
+        if (watch.start(bench, *request, choice.watch))
             choice.open = false;
     }
     ImGui::EndDisabled();

@@ -12,6 +12,7 @@
 #include "edit/motion_document.h"
 #include "edit/workbench.h"
 #include "overlay/curve_view.h"
+#include "overlay/import_preview.h"
 #include "overlay/import_watch.h"
 #include "overlay/layout.h"
 #include "overlay/timing_panel.h"
@@ -82,6 +83,10 @@ struct import_choice {
     int source = -1;
     int record = 2;
     bool watch = true;
+    // Whether the import is simplified, within what, and what that would do, shown before Import.
+    bool simplify = false;
+    interchange::simplify_tolerance tolerance;
+    import_preview preview;
 };
 
 // Opens the import on the folder chosen last, the one the program was started from at first; the

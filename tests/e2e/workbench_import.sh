@@ -26,7 +26,7 @@ screen=1600x900
   imports() { grep -c "imported node Camera" ../out.log; }
   wait_for() { local tries=0; while [ "$(imports)" -lt "$1" ] && [ $tries -lt 50 ]; do sleep 0.1; tries=$((tries + 1)); done; }
   grab before.rgb
-  click 42 588; click 910 102; click 900 326
+  click 42 588; click 910 102; click 900 349
   wait_for 1; sleep 1; grab first.rgb
   python3 "'"$write"'" shot.gltf -4
   wait_for 2; sleep 1; grab second.rgb

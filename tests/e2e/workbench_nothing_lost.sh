@@ -38,7 +38,7 @@ screen=1600x900
   xdotool key Return
   for i in $(seq 60); do grep -q "saved" ../out.txt && break; sleep 0.25; done
   "$QUOR_BIN_DIR/quor-mem" motion export ../tesk.mem >../saved.txt 2>&1
-  click 42 588; click 910 119; click 900 326              # Import... the second file
+  click 42 588; click 910 119; click 900 349              # Import... the second file
   sleep 2
   kill $pid; wait $pid')
 cd "$work"

@@ -55,7 +55,7 @@ TEST_F(Overlay, AWatchedImportFollowsTheFileRetriesAHalfWrittenOneAndRefusesABad
     write_renamed(path, camera_gltf(1));
 
     overlay::import_watch watch;
-    const overlay::import_request request{path, {interchange::motion_source::kind::gltf_node, "Camera"}, 2, 0};
+    const overlay::import_request request{path, {interchange::motion_source::kind::gltf_node, "Camera"}, 2, 0, {}};
     ASSERT_TRUE(watch.start(*bench, request, true)) << bench->status();
     EXPECT_NEAR(camera_x_at_2s(), 1.0f, 1e-4f);
     EXPECT_EQ(bench->status().rfind("imported node Camera from shot.gltf into the camera", 0), 0u) << bench->status();
