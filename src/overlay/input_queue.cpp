@@ -22,10 +22,19 @@ bool printable(unsigned char code) { return code >= 32 && code < 127; }
 void input_queue::key(unsigned char code, bool down, int modifiers)
 {
     if (printable(code)) {
-        if (down)
+        if (down) {
             events.push_back({event::kind::character, code, true, 0, 0, modifiers});
+            return;
+        }
+        // Released after Ctrl: left down, its slot would never read as pressed again (a second
+        // Ctrl+A would not select).
+        const int letter = (code | 0x20) - 'a' + 1;
+        if (letter >= 1 && letter <= 26 && held[static_cast<std::size_t>(letter)])
+            key(static_cast<unsigned char>(letter), false, modifiers);
         return;
     }
+    if (code >= 1 && code <= 26)
+        held[code] = down;
     events.push_back({event::kind::key, code, down, 0, 0, modifiers});
 }
 

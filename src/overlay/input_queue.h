@@ -5,6 +5,7 @@
 // first that would be lost or reordered there; the rest wait for the next frame.
 #pragma once
 
+#include <bitset>
 #include <deque>
 
 struct ImGuiIO;
@@ -37,6 +38,9 @@ private:
         int modifiers = -1; // -1: not known with this event
     };
     std::deque<event> events;
+    // Ctrl with a letter held down, by the letter's code (1 to 26): Ctrl let go first, the letter
+    // comes up as itself, and must still release what Ctrl with it pressed.
+    std::bitset<27> held;
 };
 
 } // namespace quor::overlay

@@ -1,4 +1,5 @@
-// The input queue: a press and its release between two frames still click.
+// The input queue: a press and its release between two frames still click; Ctrl with a letter
+// comes up however it is let go.
 #include <gtest/gtest.h>
 
 #include <imgui.h>
@@ -31,6 +32,30 @@ TEST_F(Overlay, AClickWithinOneFrameIsNotLost)
     frame();
     frame();
     EXPECT_EQ(bench->document().channel(camera_x).kind(), edit::channel_kind::envelope);
+}
+
+// Ctrl+A let go Ctrl first: the letter comes up as 'a', and the slots Ctrl+A pressed are released,
+// so the next Ctrl+A presses them again. A letter typed alone leaves no key event.
+TEST(InputQueue, CtrlWithALetterIsReleasedWhicheverGoesUpFirst)
+{
+    ImGuiContext* context = ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    overlay::input_queue queue;
+    queue.key(1, true, platform::modifier_ctrl);
+    queue.apply(io);
+    EXPECT_TRUE(io.KeysDown['A']);
+    EXPECT_TRUE(io.KeyCtrl);
+    queue.key('a', false, 0);
+    queue.apply(io);
+    EXPECT_FALSE(io.KeysDown['A']) << "released, so that the next Ctrl+A is a press";
+    EXPECT_FALSE(io.KeyCtrl);
+
+    queue.key('b', true, 0);
+    queue.key('b', false, 0);
+    queue.apply(io);
+    EXPECT_TRUE(queue.empty());
+    EXPECT_FALSE(io.KeysDown['B']);
+    ImGui::DestroyContext(context);
 }
 
 } // namespace
