@@ -242,7 +242,8 @@ bool draw_simplify(import_choice& choice, const std::optional<import_request>& r
     if (!choice.simplify || !request)
         return true;
     const std::string& line = choice.preview.line(*request, choice.tolerance);
-    ImGui::PushStyleColor(ImGuiCol_Text, choice.preview.failed() ? failure_colour : ImGui::GetStyle().Colors[ImGuiCol_TextDisabled]);
+    const ImVec4 quiet = ImGui::GetStyle().Colors[ImGuiCol_TextDisabled];
+    ImGui::PushStyleColor(ImGuiCol_Text, choice.preview.failed() ? failure_colour : quiet);
     ImGui::TextWrapped("%s%s", choice.preview.failed() ? "" : "Import: ", line.c_str());
     ImGui::PopStyleColor();
     return !choice.preview.failed();
