@@ -1,10 +1,11 @@
-# Windows: the player and quor-mem, cross-built with MinGW-w64 (scripts/build.sh windows) and
-# tested under Wine: the engine's layers over the _windows files of src/platform/ (and the Linux
-# ones where they serve as they are), the workbench's editing model, the interchange and the
-# content; quor-demo, quor-mem and the zip a Windows user unpacks; the suites of the portable
-# layers and quor-mem's comparison with the Linux build. Left out: other programs
-# (platform/process.cpp, which the Linux capture uses), the workbench's overlay (and with it
-# --edit), the capture, quor-capture, the end-to-end scripts and the benchmarks. To build more,
+# Windows: the player with its workbench and quor-mem, cross-built with MinGW-w64 (scripts/build.sh
+# windows) and tested under Wine: the engine's layers over the _windows files of src/platform/ (and
+# the Linux ones where they serve as they are), the workbench (edit, overlay, Dear ImGui), the
+# interchange and the content; quor-demo, quor-mem and the zip a Windows user unpacks; the suites
+# of the portable layers and the editing model, the workbench driven through its window and
+# quor-mem's comparison with the Linux build. Left out: other programs (platform/process.cpp,
+# which the Linux capture uses), the capture, quor-capture, the overlay's suite (it draws
+# offscreen), the end-to-end scripts and the benchmarks. To build more,
 # add its layers, links and programs below as cmake/linux.cmake does, with the libraries from the
 # prefix scripts/windows-deps.sh fills.
 #
@@ -14,13 +15,10 @@
 if(NOT QUOR_WINDOWS_DEPS)
   message(FATAL_ERROR "QUOR_WINDOWS_DEPS must name the prefix of the Windows dependency build")
 endif()
-# The workbench's overlay imports through the interchange, whose libraries are not built for
-# Windows yet: until they are, its editing model (edit) is built and tested here, and quor-demo
-# is the player alone.
-set(QUOR_WORKBENCH OFF)
+set(QUOR_WORKBENCH ON)
 set(_deps ${QUOR_WINDOWS_DEPS})
 
-set(QUOR_LAYERS platform anim io gl app scene demo edit interchange content)
+set(QUOR_LAYERS platform anim io gl app scene demo edit interchange overlay content)
 set(QUOR_PROGRAMS quor-demo quor-mem)
 set(QUOR_LAYER_EXCLUDE platform/process.cpp)
 add_link_options(-static -s)
@@ -87,7 +85,19 @@ set(QUOR_LINKS_anim Boost::headers)
 set(QUOR_LINKS_io PNG::PNG PkgConfig::MPG123)
 set(QUOR_LINKS_gl OpenGL::GL GLEW::GLEW)
 set(QUOR_LINKS_app CLI11::CLI11)
-set(QUOR_LINKS_interchange PkgConfig::LAME PkgConfig::STB ${QUOR_TINYGLTF} PkgConfig::SNDFILE PkgConfig::AUBIO)
+# tinygltf before stb, whose implementations it calls: a static link looks only forward.
+set(QUOR_LINKS_interchange PkgConfig::LAME ${QUOR_TINYGLTF} PkgConfig::STB PkgConfig::SNDFILE PkgConfig::AUBIO)
+
+# Dear ImGui, compiled here from the Debian sources scripts/windows-deps.sh unpacks into the prefix:
+# the core as a library, its GLUT and OpenGL 2 backends compiled into the overlay, as on Linux.
+set(_imgui ${_deps}/src/imgui)
+add_library(quor_imgui STATIC ${_imgui}/imgui.cpp ${_imgui}/imgui_draw.cpp ${_imgui}/imgui_tables.cpp
+  ${_imgui}/imgui_widgets.cpp)
+target_include_directories(quor_imgui SYSTEM PUBLIC ${_imgui} ${_imgui}/backends)
+target_compile_options(quor_imgui PRIVATE -w)
+set(QUOR_SOURCES_overlay ${_imgui}/backends/imgui_impl_glut.cpp ${_imgui}/backends/imgui_impl_opengl2.cpp)
+set_source_files_properties(${QUOR_SOURCES_overlay} PROPERTIES COMPILE_OPTIONS "-w")
+set(QUOR_LINKS_overlay quor_imgui OpenGL::GL GLUT::GLUT)
 
 # The zip puts the data beside the exe, which is where an unpacked demo looks last.
 set(QUOR_DATA_FROM_PROGRAMS ".")
@@ -97,9 +107,9 @@ set(QUOR_WRITES_PNG ON)
 set_source_files_properties(${PROJECT_SOURCE_DIR}/src/platform/local_time.cpp PROPERTIES
   COMPILE_DEFINITIONS _POSIX_C_SOURCE=200809L)
 
-# Under Wine, in a prefix of the build's own: the portable layers' suites, without the draws that
-# need the offscreen Mesa context (Linux's EGL); the player itself is checked by
-# tests/windows/player.sh.
+# Under Wine, in a prefix of the build's own: the portable layers' suites and the editing model's,
+# without the draws that need the offscreen Mesa context (Linux's EGL); the player itself is
+# checked by tests/windows/player.sh, the workbench by tests/windows/workbench.sh.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tests/windows/wine.sh ${PROJECT_BINARY_DIR}/wineprefix)
 set(QUOR_TEST_SUITES platform anim io gl edit)
 set(QUOR_TEST_FILTER "-MesaDraw.*:OffscreenContext.*:*OnMesa")
@@ -109,8 +119,8 @@ set(QUOR_BENCHMARKS OFF)
 
 # After the programs: the exes alone in a zip, for a Windows user who has tesk.mem and demo.mp3
 # already (the release with the data is packed by scripts/build.sh, which makes the data with the
-# Linux build); the player's test against the Linux build's data and pictures and quor-mem's
-# against the Linux build's quor-mem (QUOR_LINUX_BIN_DIR).
+# Linux build); the player's and the workbench's tests against the Linux build's data and
+# pictures and quor-mem's against the Linux build's quor-mem (QUOR_LINUX_BIN_DIR).
 macro(quor_system_targets)
   set(_zip ${PROJECT_BINARY_DIR}/quor-demo-windows-exe.zip)
   set(_staged ${PROJECT_BINARY_DIR}/zip)
@@ -129,6 +139,8 @@ macro(quor_system_targets)
     set(_environment "QUOR_WINDOWS_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY};QUOR_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
     add_test(NAME windows.player COMMAND bash ${PROJECT_SOURCE_DIR}/tests/windows/player.sh)
     set_tests_properties(windows.player PROPERTIES LABELS windows TIMEOUT 600 RUN_SERIAL TRUE ENVIRONMENT "${_environment}")
+    add_test(NAME windows.workbench COMMAND bash ${PROJECT_SOURCE_DIR}/tests/windows/workbench.sh)
+    set_tests_properties(windows.workbench PROPERTIES LABELS windows TIMEOUT 300 RUN_SERIAL TRUE ENVIRONMENT "${_environment}")
     # quor-mem.exe against the Linux build's quor-mem: the same bytes from every command; and a
     # file another program holds open, as hold_open does, is left as it was.
     add_executable(hold_open ${PROJECT_SOURCE_DIR}/tests/windows/hold_open.c)

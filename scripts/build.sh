@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Configures and builds one build tree: scripts/build.sh [release|sanitize|windows|web]. Incremental.
-# windows: the player and quor-mem cross-built with MinGW-w64 into build-windows/ (their libraries
-# built once, from Debian's sources, under build-windows/deps), with bin/quor-demo.exe and
-# bin/quor-mem.exe, the release a user unpacks and double-clicks (quor-demo-windows.zip: the exes,
-# the data, the music and a README) and the exes alone for those who have the data
-# (quor-demo-windows-exe.zip); the release's data comes from the release build's quor-mem.
+# windows: the player with its workbench and quor-mem cross-built with MinGW-w64 into build-windows/
+# (their libraries built once, from Debian's sources, under build-windows/deps), with
+# bin/quor-demo.exe and bin/quor-mem.exe, the release a user unpacks and double-clicks
+# (quor-demo-windows.zip: the exes, the data, the music and a README) and the exes alone for those
+# who have the data (quor-demo-windows-exe.zip); the release's data comes from the release build's
+# quor-mem.
 # web: the player for browsers in build-web/ (emscripten), with a folder any static web server can
 # serve in build-web/site/ (the page, the wasm and its script, the data and the music), and the
 # browser tests' npm packages in build-web/npm/. It installs what it needs and makes the data with
@@ -17,7 +18,7 @@ case "$kind" in
   release)  dir="$root/build";      opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON) ;;
   sanitize) dir="$root/build-asan"; opts=(-DCMAKE_BUILD_TYPE=Debug -DQUOR_SANITIZE=ON -DQUOR_BENCH=OFF
                                           -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
-  windows)  dir="$root/build-windows"; opts=(-DCMAKE_BUILD_TYPE=Release -DQUOR_WORKBENCH=OFF
+  windows)  dir="$root/build-windows"; opts=(-DCMAKE_BUILD_TYPE=Release
                                              -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake"
                                              -DQUOR_WINDOWS_DEPS="$root/build-windows/deps/prefix")
             bash "$root/scripts/setup.sh" "$root/scripts/packages-windows.txt"

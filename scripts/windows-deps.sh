@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows build's libraries once, from Debian's own source packages, with MinGW-w64:
 # freeglut (static, its window class named "GLUT"), GLEW, libpng over MinGW's zlib, GoogleTest;
-# for quor-mem LAME, mpg123, libsndfile with Ogg, Vorbis, FLAC and Opus, aubio and tinygltf; Boost,
+# for quor-mem and the workbench LAME, mpg123, libsndfile with Ogg, Vorbis, FLAC and Opus, aubio and
+# tinygltf; Dear ImGui's sources, which the build compiles itself (cmake/windows.cmake); Boost,
 # CLI11, nlohmann's JSON and stb are header-only and come from the host through a folder of links.
 # scripts/windows-deps.sh DIR: sources in DIR/sources, the result in DIR/prefix. Done again only
 # when this script or the freeglut patch changes.
@@ -83,7 +84,7 @@ cmake_build()
     { tail -30 "$src/_build.log"; echo "windows-deps: building $src failed" >&2; exit 1; }
 }
 
-for name in freeglut glew libpng1.6 libogg libvorbis flac opus libsndfile lame mpg123 aubio tinygltf; do
+for name in freeglut glew libpng1.6 libogg libvorbis flac opus libsndfile lame mpg123 aubio tinygltf imgui; do
   fetch $name
 done
 
@@ -177,6 +178,14 @@ printf '#define STB_IMAGE_IMPLEMENTATION\n#define STB_IMAGE_WRITE_IMPLEMENTATION
 $mingw-gcc-posix -O2 -I"$prefix/host-include/stb" -c "$src/stb.c" -o "$src/stb.o"
 $mingw-ar rcs "$prefix/lib/libstb.a" "$src/stb.o"
 echo "windows-deps: tinygltf and stb built ($((SECONDS - start)) s)"
+
+# Dear ImGui as sources: the core and the two backends the workbench draws through (GLUT, OpenGL 2).
+# The tarball keeps ImGui's own copies of the stb parts it needs.
+src=$(unpack imgui)
+mkdir -p "$prefix/src/imgui/backends"
+cp "$src"/*.cpp "$src"/*.h "$src/LICENSE.txt" "$prefix/src/imgui/"
+cp "$src"/backends/imgui_impl_{glut,opengl2}.{cpp,h} "$prefix/src/imgui/backends/"
+echo "windows-deps: ImGui's sources unpacked"
 
 # Debian ships GoogleTest as sources for every compiler.
 start=$SECONDS
