@@ -1,9 +1,10 @@
 # Frame rates of a GLX program under its own Xvfb, counted by Mesa's HUD dump (hidden, so the
 # program is untouched), for the bench scripts to source.
 # hud_run DIR WxH SECONDS CMD...: runs CMD, presses the keys $HUD_KEYS names (xdotool's names),
-# lets it draw SECONDS after its first second, presses Escape, and prints "FPS/MS": the mean frame rate over those seconds and the processor
-# milliseconds a frame (all threads, Mesa's rasteriser included), which do not depend on what
-# else the machine runs.
+# clicks the points $HUD_CLICKS lists ("X,Y ...", in the window's pixels), lets it draw SECONDS
+# after its first second, presses Escape, and prints "FPS/MS": the mean frame rate over those
+# seconds and the processor milliseconds a frame (all threads, Mesa's rasteriser included), which
+# do not depend on what else the machine runs.
 hud_run()
 {
     local dir=$1 size=$2 span=$3
@@ -15,6 +16,10 @@ hud_run()
         timeout 20 xdotool search --sync --name "render device test" >/dev/null 2>&1
         keys="'"${HUD_KEYS:-}"'"
         [ -n "$keys" ] && xdotool search --name "render device test" key --window %1 $keys >/dev/null 2>&1
+        for point in '"${HUD_CLICKS:-}"'; do
+            xdotool search --name "render device test" mousemove --window %1 ${point%,*} ${point#*,} click 1 >/dev/null 2>&1
+            sleep 0.3
+        done
         sleep 1
         cpu0=$(awk "{ print \$14 + \$15 }" /proc/$pid/stat)
         sleep '"$span"'

@@ -31,7 +31,10 @@ double smooth(double from, double to, double t)
 
 // The orbit's angle: eased round a quarter turn by 12 s, held to 16 s, whipped on by 0.35 s, then
 // drifting.
-double angle(double t) { return pi / 2 * smooth(0, 12, t) + pi / 3 * smooth(16, 16.35, t) + 0.02 * std::max(0.0, t - 16.35); }
+double angle(double t)
+{
+    return pi / 2 * smooth(0, 12, t) + pi / 3 * smooth(16, 16.35, t) + 0.02 * std::max(0.0, t - 16.35);
+}
 
 std::array<double, 3> where(double t)
 {
@@ -44,7 +47,8 @@ double heading(double t) { return pi / 2 - angle(t); }
 
 bool imported(record::transformation& rec)
 {
-    const std::string path = std::filesystem::temp_directory_path() / ("quor_bench_simplify_" + std::to_string(getpid()) + ".gltf");
+    const std::string path =
+        std::filesystem::temp_directory_path() / ("quor_bench_simplify_" + std::to_string(getpid()) + ".gltf");
     std::ofstream(path) << test::per_frame_camera_gltf(24, demo::layout::timeline_end, where, heading);
     source_motion src;
     std::vector<std::string> notes;

@@ -173,10 +173,13 @@ int motion_import(const std::string& text_path, const std::optional<simplify_tol
                                            std::to_string(text_err.column) + ": " + text_err.what);
     if (std::none_of(parsed.records.begin(), parsed.records.end(), [](const auto& r) { return r.has_value(); }))
         return refuse("motion import", text_path + ": lists no records (Record object, quad or camera)");
+    // Only the camera's record holds envelopes; the others have nothing to simplify.
     std::vector<std::string> notes;
-    for (std::size_t r = 0; simplify && r < parsed.records.size(); ++r)
-        if (parsed.records[r])
-            simplify_imported(*parsed.records[r], *simplify, notes);
+    for (auto& rec : parsed.records)
+        if (simplify && rec && std::any_of(rec->begin(), rec->end(), [](const record::channel& c) {
+                return c.tag == record::envelope_tag;
+            }))
+            simplify_imported(*rec, *simplify, notes);
     for (const std::string& note : notes)
         system::inform("motion import", note);
     if (!replace_records(data_path, parsed.records, &error))

@@ -146,6 +146,10 @@ Key make_key(float time, float value, Shape shape, float p0 = 0, float p1 = 0, f
 
 } // namespace
 
+float tangent_in(const std::vector<Key>& keys, std::size_t k) { return incoming_tangent(keys, k - 1); }
+
+float tangent_out(const std::vector<Key>& keys, std::size_t k) { return outgoing_tangent(keys, k); }
+
 void Envelope::add_tcb_key(float time, float value, float tension, float continuity, float bias)
 {
     Key k = make_key(time, value, Shape::TCB);

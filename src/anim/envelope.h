@@ -36,6 +36,12 @@ constexpr float tcb_limit = 1.0f;
 constexpr const char* tcb_range = "-1 to 1";
 constexpr bool tcb_within_limit(float v) { return v >= -tcb_limit && v <= tcb_limit; }
 
+// The tangents at key `k` of `keys` as evaluation takes them on the Hermite basis, each the value's
+// change over its span: `in` over the span that closes at k (k > 0), `out` over the span that opens
+// there (k + 1 < keys.size()). An editor draws them as the handles it shows.
+float tangent_in(const std::vector<Key>& keys, std::size_t k);
+float tangent_out(const std::vector<Key>& keys, std::size_t k);
+
 class Envelope : public DynamicValue {
 public:
     std::string name;

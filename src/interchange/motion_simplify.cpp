@@ -99,10 +99,10 @@ std::vector<Key> simplify_keys(const std::vector<Key>& keys, float tolerance, do
     if (n <= 2)
         return keys;
 
-    // The check's times, in order, and where each key's own time stands among them.
+    // The check's times, in order, and where each key's own time stands among them. Past `end`
+    // only the keys' own: the timeline plays nothing there, and a key may stand far beyond it.
     std::vector<double> times;
-    const double until = std::max(end, static_cast<double>(keys.back().time));
-    for (long i = 0; i <= static_cast<long>(until * check_rate); ++i)
+    for (long i = 0; i <= static_cast<long>(end * check_rate); ++i)
         times.push_back(static_cast<double>(i) / check_rate);
     for (const Key& k : keys)
         times.push_back(k.time);
@@ -163,7 +163,7 @@ std::vector<Key> simplify_keys(const std::vector<Key>& keys, float tolerance, do
         for (std::size_t s = 0; s + 1 < index.size(); ++s) {
             const std::size_t a = index[s], b = index[s + 1];
             // The span's check times: after its opening key, up to and including its closing one.
-            if (key_at[a] == key_at[b])
+            if (key_at[a] >= key_at[b])
                 continue;
             std::size_t worst = key_at[a] + 1;
             for (std::size_t t = worst; t <= key_at[b]; ++t)

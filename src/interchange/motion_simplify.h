@@ -31,7 +31,7 @@ bool parse_tolerance(const std::string& text, simplify_tolerance& out, std::stri
 
 // Few keys, a subset of `keys` (an envelope channel's, as a record holds them), whose curve the
 // engine evaluates within `tolerance` of the curve of all of them, checked at every key's time and
-// 240 times a second from 0 up to `end` or the last key, whichever is later. Kept whole: the first
+// 240 times a second from 0 up to `end` (bounded by the caller: the timeline). Kept whole: the first
 // and last key, keys that share a time with a neighbour (a jump or a lead-in), Stepped keys and
 // the key before each, and keys of shapes other than TCB, Linear and Stepped. The others are added
 // back where the curve strays most, as TCB keys, and as their own selves where a span between

@@ -46,8 +46,13 @@ void input_queue::special(int code, bool down, int modifiers)
 
 void input_queue::button(int number, bool down, int x, int y, int modifiers)
 {
-    if (number >= 0 && number < 3)
-        events.push_back({event::kind::button, number, down, x, y, modifiers});
+    // ImGui numbers the right button 1 and the middle one 2.
+    const int slot = number == platform::button_left     ? ImGuiMouseButton_Left
+                     : number == platform::button_middle ? ImGuiMouseButton_Middle
+                     : number == platform::button_right  ? ImGuiMouseButton_Right
+                                                         : -1;
+    if (slot >= 0)
+        events.push_back({event::kind::button, slot, down, x, y, modifiers});
 }
 
 void input_queue::motion(int x, int y) { events.push_back({event::kind::motion, 0, false, x, y}); }

@@ -19,6 +19,7 @@ public:
     void key(unsigned char code, bool down, int modifiers);
     // A special key (function and arrow keys, the window system's numbers).
     void special(int code, bool down, int modifiers);
+    // A pointer button as the window numbers it (platform::button_*).
     void button(int number, bool down, int x, int y, int modifiers);
     void motion(int x, int y);
     // With the modifiers held, when known (Ctrl+wheel sets the curve's height).
@@ -31,7 +32,7 @@ public:
 private:
     struct event {
         enum class kind { character, key, button, motion, wheel } what;
-        int code = 0; // character, ImGui key slot, button number or wheel direction
+        int code = 0; // character, ImGui key slot, ImGui button or wheel direction
         bool down = false;
         int x = 0, y = 0;
         int modifiers = -1; // -1: not known with this event

@@ -83,6 +83,14 @@ void workbench_overlay::draw_panels(edit::workbench& bench, float seconds)
         selected.key = -1, selected.keys.clear();
     }
     queue.apply(io);
+    if (!asked.quit && !asked.copy && !importing.open && !bench.reload_pending())
+        take_wheel(selected.view, io);
+    // A new data file or an import may put a channel's curve anywhere: each is framed afresh.
+    if (bench.reloads() != reloads_seen || watch.imports() != imports_seen) {
+        reloads_seen = bench.reloads();
+        imports_seen = watch.imports();
+        selected.view.values.clear();
+    }
     io.DisplaySize = ImVec2(static_cast<float>(window_width), static_cast<float>(window_height));
     io.DeltaTime = seconds > 0 ? seconds : 1.0f / 60;
     gl_state_guard guard;
@@ -143,6 +151,8 @@ bool workbench_overlay::timing_key(edit::workbench& bench, unsigned char key)
     default:
         break;
     }
+    if (curve_key(bench, selected, key))
+        return true;
     if (key != ',' && key != '.')
         return overlay::timing_key(bench, timing, key);
     const std::vector<Key>& keys = bench.document().channel(selected.channel).keys;

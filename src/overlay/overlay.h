@@ -49,9 +49,9 @@ public:
     int imports() const { return watch.imports(); }
 
 
-    // A key of the music's time (timing_key); comma and full stop: the previous and next key of
-    // the selected channel; Ctrl+C, Ctrl+V and Delete: the picked keys copied, pasted at the
-    // current time, deleted. True when it was one of them.
+    // A key of the music's time (timing_key) or of the curve view (curve_key); comma and full
+    // stop: the previous and next key of the selected channel; Ctrl+C, Ctrl+V and Delete: the
+    // picked keys copied, pasted at the current time, deleted. True when it was one of them.
     bool timing_key(edit::workbench& bench, unsigned char key);
 
     // Whether ImGui uses the keyboard for a text field, and the mouse for a window under it.
@@ -68,6 +68,7 @@ private:
     import_watch watch;
     timing_state timing;
     int moves_seen = 0;
+    int reloads_seen = 0, imports_seen = 0;
     bool hidden = false;
     layout places;
     int window_width = 0, window_height = 0;

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdio>
 #include <cctype>
 #include <cstdlib>
@@ -44,7 +43,6 @@ constexpr const char* number_format = "%.3f";
 constexpr float question_width = 520;
 const ImVec4 failure_colour(1, 0.45f, 0.35f, 1);
 const ImVec4 success_colour(0.5f, 0.9f, 0.5f, 1);
-constexpr float key_pick_radius = 5;
 constexpr std::array<const char*, 6> shape_names{"TCB", "Hermite", "Bezier", "Linear", "Stepped", "Bezier 2D"};
 
 void place_panel(const rect& where)
@@ -244,172 +242,11 @@ bool draw_simplify(import_choice& choice, const std::optional<import_request>& r
     if (!choice.simplify || !request)
         return true;
     const std::string& line = choice.preview.line(*request, choice.tolerance);
-    ImGui::PushStyleColor(ImGuiCol_Text, choice.preview.failed() ? failure_colour : ImGui::GetStyle().Colors[ImGuiCol_TextDisabled]);
+    const ImVec4 quiet = ImGui::GetStyle().Colors[ImGuiCol_TextDisabled];
+    ImGui::PushStyleColor(ImGuiCol_Text, choice.preview.failed() ? failure_colour : quiet);
     ImGui::TextWrapped("%s%s", choice.preview.failed() ? "" : "Import: ", line.c_str());
     ImGui::PopStyleColor();
     return !choice.preview.failed();
-}
-
-// The curve over the whole timeline, its keys (the reader's seed key hollow, each drawn by its
-// shape, the picked ones lit) and the current time. A key under the pointer is picked, selected and
-// gone to; Ctrl+click adds it to the picked keys or takes it out. Dragging a picked key moves all
-// of them together along the way the pointer mostly goes: in time (snapped while snapping is on)
-// or in value, one undo step for the whole drag, the plot's range holding still meanwhile.
-// Shift+drag elsewhere picks the keys in a box; a plain click or drag seeks; Ctrl+wheel sets the
-// plot's height. Mixers pass no
-// selection: their keys are not the channel's.
-void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, const timing_state& timing, bool& scrubbing)
-{
-    const channel_record& c = bench.document().channel(at);
-    Channel curve = edit::engine_channel(c);
-    const double end = bench.player().end();
-    const ImVec2 size(ImGui::GetContentRegionAvail().x, bench.settings().get().curve_height);
-    const ImVec2 origin = ImGui::GetCursorScreenPos();
-
-    const int samples = std::max(2, static_cast<int>(size.x));
-    std::vector<float> values(static_cast<std::size_t>(samples));
-    for (int i = 0; i < samples; ++i)
-        values[static_cast<std::size_t>(i)] = curve.evaluate(end * i / (samples - 1));
-    float lo = *std::min_element(values.begin(), values.end());
-    float hi = *std::max_element(values.begin(), values.end());
-    for (const Key& k : c.keys) {
-        lo = std::min(lo, k.value);
-        hi = std::max(hi, k.value);
-    }
-    if (hi - lo < 1e-6f) {
-        lo -= 1;
-        hi += 1;
-    }
-    if (selected && selected->dragging_key && ImGui::GetActiveID() == ImGui::GetID("curve")) {
-        lo = selected->range_lo;
-        hi = selected->range_hi;
-    }
-    const auto x_of = [&](double t) { return origin.x + static_cast<float>(t / end) * size.x; };
-    const auto y_of = [&](float v) { return origin.y + size.y - 4 - (v - lo) / (hi - lo) * (size.y - 8); };
-    const auto time_at = [&](float x) { return static_cast<double>(x - origin.x) / size.x * end; };
-    const auto value_at = [&](float y) { return lo + (origin.y + size.y - 4 - y) / (size.y - 8) * (hi - lo); };
-
-    ImGui::InvisibleButton("curve", size);
-    const bool active = ImGui::IsItemActive();
-    const ImGuiIO& io = ImGui::GetIO();
-    // Ctrl+wheel: the plot taller or shorter, kept in the side file.
-    if (ImGui::IsItemHovered() && io.KeyCtrl && io.MouseWheel != 0) {
-        const float height = std::clamp(size.y + 10 * io.MouseWheel, edit::workbench_settings::min_curve_height,
-                                        edit::workbench_settings::max_curve_height);
-        if (height != size.y)
-            bench.settings().change().curve_height = height;
-    }
-    // The press's own frame moves nothing: its pointer delta is the travel to the key, which a quick
-    // click makes in the same frame as the press.
-    const bool pressed = ImGui::IsItemActivated();
-    if (selected && pressed) {
-        selected->dragging_key = selected->boxing = selected->drag_changed = false;
-        int hit = -1;
-        for (std::size_t k = 0; k < c.keys.size(); ++k)
-            if (std::abs(x_of(c.keys[k].time) - io.MousePos.x) <= key_pick_radius &&
-                std::abs(y_of(c.keys[k].value) - io.MousePos.y) <= key_pick_radius)
-                hit = static_cast<int>(k);
-        const auto k = static_cast<std::size_t>(hit);
-        if (hit >= 0 && io.KeyCtrl) {
-            // The table's key joins the picked ones before the set changes.
-            selected->keys = picked(*selected, c.keys.size());
-            if (selected->keys.erase(k) == 0)
-                selected->keys.insert(k);
-            selected->key = selected->keys.empty() ? -1 : static_cast<int>(selected->keys.count(k) ? k : *selected->keys.begin());
-            selected->scroll_to_key = selected->key >= 0;
-        } else if (hit >= 0) {
-            if (!picked(*selected, c.keys.size()).count(k))
-                selected->keys = {k};
-            selected->key = hit;
-            selected->scroll_to_key = selected->dragging_key = true;
-            selected->drag_start = c.keys;
-            selected->drag_set = picked(*selected, c.keys.size());
-            selected->drag_time = c.keys[k].time;
-            selected->drag_value = c.keys[k].value;
-            selected->range_lo = lo;
-            selected->range_hi = hi;
-            bench.player().seek(c.keys[k].time);
-        } else if (io.KeyShift) {
-            selected->boxing = true;
-            selected->box_x = io.MousePos.x;
-            selected->box_y = io.MousePos.y;
-        } else {
-            selected->keys.clear();
-        }
-    }
-    const bool on_key = selected && selected->dragging_key;
-    const bool boxing = selected && selected->boxing;
-    if (active && !on_key && !boxing) {
-        scrubbing = true;
-        bench.player().seek(bench.settings().get().snapped(std::clamp(time_at(io.MousePos.x), 0.0, end)));
-    } else if (active && on_key && !pressed) {
-        const ImVec2 d = ImGui::GetMouseDragDelta(ImGuiMouseButton_Left, 0);
-        double dt = 0;
-        float dv = 0;
-        if (std::abs(d.x) >= std::abs(d.y))
-            dt = bench.settings().get().snapped(std::max(0.0, selected->drag_time + d.x / size.x * end)) - selected->drag_time;
-        else
-            dv = -d.y * (hi - lo) / (size.y - 8);
-        const edit::moved_keys moved = edit::move_keys(selected->drag_start, selected->drag_set, dt, dv);
-        const bool same = moved.keys.size() == c.keys.size() &&
-                          std::equal(moved.keys.begin(), moved.keys.end(), c.keys.begin(), [](const Key& a, const Key& b) {
-                              return a.time == b.time && a.value == b.value;
-                          });
-        if (!same && put_keys(bench, *selected, moved, selected->drag_changed)) {
-            selected->drag_changed = true;
-            // The pressed key stays the table's.
-            for (std::size_t k : moved.selected)
-                if (moved.keys[k].time == static_cast<float>(selected->drag_time + dt))
-                    selected->key = static_cast<int>(k);
-            selected->scroll_to_key = false;
-        }
-    }
-    if (boxing && ImGui::IsItemDeactivated()) {
-        selected->boxing = false;
-        selected->keys = edit::keys_in_box(c.keys, time_at(selected->box_x), time_at(io.MousePos.x),
-                                           value_at(selected->box_y), value_at(io.MousePos.y));
-        selected->key = selected->keys.empty() ? -1 : static_cast<int>(*selected->keys.begin());
-        selected->scroll_to_key = selected->key >= 0;
-        bench.set_status("picked " + std::to_string(selected->keys.size()) + " keys", false);
-    }
-    const edit::key_set lit = selected ? picked(*selected, c.keys.size()) : edit::key_set{};
-
-    ImDrawList* draw = ImGui::GetWindowDrawList();
-    draw->AddRectFilled(origin, ImVec2(origin.x + size.x, origin.y + size.y), IM_COL32(20, 20, 24, 220));
-    draw_beat_grid(draw, origin, size, 0, end, bench.settings().get(), timing);
-    std::vector<ImVec2> line(values.size());
-    for (int i = 0; i < samples; ++i)
-        line[static_cast<std::size_t>(i)] = ImVec2(origin.x + size.x * i / (samples - 1), y_of(values[static_cast<std::size_t>(i)]));
-    draw->AddPolyline(line.data(), samples, IM_COL32(120, 200, 255, 255), 0, 1.5f);
-    draw->AddCircle(ImVec2(x_of(0), y_of(0)), 3.5f, IM_COL32(160, 160, 160, 255));
-    for (std::size_t k = 0; k < c.keys.size(); ++k) {
-        const ImU32 colour = lit.count(k) ? IM_COL32(255, 220, 80, 255) : IM_COL32(255, 255, 255, 255);
-        const ImVec2 p(x_of(c.keys[k].time), y_of(c.keys[k].value));
-        const float r = 3.5f;
-        switch (c.keys[k].shape) {
-        case Shape::Linear: // a square
-            draw->AddRectFilled(ImVec2(p.x - r, p.y - r), ImVec2(p.x + r, p.y + r), colour);
-            break;
-        case Shape::Stepped: // a step
-            draw->AddRectFilled(ImVec2(p.x - r, p.y - 1.5f), ImVec2(p.x + r, p.y + 1.5f), colour);
-            draw->AddRectFilled(ImVec2(p.x - 1.5f, p.y - r), ImVec2(p.x + 1.5f, p.y), colour);
-            break;
-        case Shape::TCB: // a round
-            draw->AddCircleFilled(p, r, colour);
-            break;
-        default: // the handled curves (Hermite, Bezier): a diamond
-            draw->AddQuadFilled(ImVec2(p.x, p.y - r - 1), ImVec2(p.x + r + 1, p.y), ImVec2(p.x, p.y + r + 1),
-                                ImVec2(p.x - r - 1, p.y), colour);
-            break;
-        }
-    }
-    if (boxing && active)
-        draw->AddRect(ImVec2(selected->box_x, selected->box_y), io.MousePos, IM_COL32(255, 220, 80, 200));
-    const float now = x_of(bench.player().time());
-    draw->AddLine(ImVec2(now, origin.y), ImVec2(now, origin.y + size.y), IM_COL32(255, 80, 80, 255));
-    char range[64];
-    std::snprintf(range, sizeof range, "%.3g .. %.3g", lo, hi);
-    draw->AddText(ImVec2(origin.x + 4, origin.y + 2), IM_COL32(200, 200, 200, 255), range);
 }
 
 void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
@@ -501,6 +338,11 @@ void draw_details(edit::workbench& bench, selection& selected, const timing_stat
     ImGui::Separator();
     ImGui::Text("%s %s: %s", demo::record_names[at.record], demo::channel_names[static_cast<std::size_t>(at.channel)],
                 edit::kind_name(c.kind()));
+    const bool curve = c.kind() == channel_kind::envelope || c.kind() == channel_kind::mixer;
+    if (curve)
+        draw_curve_choices(selected.view, at);
+    else
+        forget_curve(selected.view, at);
     switch (c.kind()) {
     case channel_kind::constant: {
         number_field(bench, "value", c.value, selected, {0, at, 0, nullptr});
@@ -510,7 +352,7 @@ void draw_details(edit::workbench& bench, selection& selected, const timing_stat
         break;
     }
     case channel_kind::envelope: {
-        draw_curve(bench, at, &selected, timing, scrubbing);
+        draw_curve(bench, at, &selected, selected.view, timing, scrubbing);
         if (ImGui::Button("Add key here")) {
             const double here = bench.settings().get().snapped(now);
             const edit::edit_result r = bench.edit([&](motion_document& d) { return d.add_key(at, here); });
@@ -534,7 +376,7 @@ void draw_details(edit::workbench& bench, selection& selected, const timing_stat
         break;
     }
     case channel_kind::mixer:
-        draw_curve(bench, at, nullptr, timing, scrubbing);
+        draw_curve(bench, at, nullptr, selected.view, timing, scrubbing);
         ImGui::TextWrapped("Mixer entries are shown read-only; editing them may come later. The file stores no "
                            "weights, so the mixer yields its entry 0, the reader's seed: 0.");
         if (ImGui::Button("Make constant"))

@@ -11,6 +11,7 @@
 #include "edit/key_moves.h"
 #include "edit/motion_document.h"
 #include "edit/workbench.h"
+#include "overlay/curve_view.h"
 #include "overlay/import_preview.h"
 #include "overlay/import_watch.h"
 #include "overlay/layout.h"
@@ -44,17 +45,18 @@ struct selection {
     // The keys picked together (Ctrl+click, a Shift+drag box on the curve); `key` is one of them.
     edit::key_set keys;
     // A drag of the picked keys: the channel's keys and the picked ones at the press, where the
-    // pressed key stood, and the plot's value range then (it holds still while they move).
+    // pressed key stood, and the plot's scale then (a zoom meanwhile does not change the move).
     std::vector<Key> drag_start;
     edit::key_set drag_set;
     float drag_time = 0, drag_value = 0;
-    float range_lo = 0, range_hi = 1;
+    double drag_seconds_per_pixel = 0, drag_values_per_pixel = 0;
     bool drag_changed = false;
     bool boxing = false;
     float box_x = 0, box_y = 0;
     // Keys copied, for pasting into any envelope; the factor of a stretch.
     edit::key_clip clip;
     float stretch = 2;
+    curve_view_state view;
 };
 
 // The questions the panels ask before something is lost, and their answers; kept by the overlay

@@ -13,7 +13,8 @@
 namespace quor::platform {
 
 static_assert(special_left == GLUT_KEY_LEFT && special_right == GLUT_KEY_RIGHT && special_home == GLUT_KEY_HOME);
-static_assert(button_left == GLUT_LEFT_BUTTON && button_down == GLUT_DOWN && button_up == GLUT_UP);
+static_assert(button_left == GLUT_LEFT_BUTTON && button_middle == GLUT_MIDDLE_BUTTON && button_right == GLUT_RIGHT_BUTTON &&
+              button_down == GLUT_DOWN && button_up == GLUT_UP);
 
 namespace {
 

@@ -35,6 +35,34 @@ TEST(EnvelopeSpan, TcbUsesTensionContinuityBiasOfBothKeys)
     EXPECT_NEAR(e.value(2.0), 1.0f + 0.5f + 0.125f * 2.032f + 0.125f, 1e-5);
 }
 
+TEST(EnvelopeSpan, KeyTangentsAreTheOnesTheSpansUse)
+{
+    Envelope e;
+    e.add_tcb_key(0, 0, 0, 0, 0);
+    e.add_tcb_key(1, 1, 0, 0, 0);
+    e.add_tcb_key(3, 3, 0, 0, 0);
+    e.add_tcb_key(4, 0, 0, 0, 1);
+    const std::vector<Key>& k = e.keys();
+    // Keys on a line: key 1 leaves along it, each tangent the line's rise over its span (1 s, 2 s).
+    EXPECT_FLOAT_EQ(tangent_in(k, 1), 1.0f);
+    EXPECT_FLOAT_EQ(tangent_out(k, 1), 2.0f);
+    // The first key has no key before: the rise of its span.
+    EXPECT_FLOAT_EQ(tangent_out(k, 0), 1.0f);
+    // Bias 1 at the last key doubles the rise of the span it closes: 2 * -3.
+    EXPECT_FLOAT_EQ(tangent_in(k, 3), -6.0f);
+    // Tension 1 flattens both sides.
+    Envelope flat;
+    flat.add_tcb_key(0, 0, 0, 0, 0);
+    flat.add_tcb_key(1, 5, 1, 0, 0);
+    flat.add_tcb_key(2, 1, 0, 0, 0);
+    EXPECT_FLOAT_EQ(tangent_in(flat.keys(), 1), 0.0f);
+    EXPECT_FLOAT_EQ(tangent_out(flat.keys(), 1), 0.0f);
+    // Key 2 leaves at (1 / 3) * ((3 - 1) + (0 - 3)) = -1/3; the span to key 3 at u = 0.5 on the
+    // Hermite basis: 0.5 * 3 + 0.5 * 0 + 0.125 * (-1/3) - 0.125 * (-6).
+    EXPECT_FLOAT_EQ(tangent_out(k, 2), -1.0f / 3);
+    EXPECT_NEAR(e.value(3.5), 1.5 - 0.125 / 3 + 0.75, 1e-5);
+}
+
 TEST(EnvelopeSpan, HermiteAndBezierTakeTheirTangentsFromParams)
 {
     for (Shape shape : {Shape::Hermite, Shape::Bezier}) {

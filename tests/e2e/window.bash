@@ -13,3 +13,16 @@ save_as_text()
     done
     "$QUOR_BIN_DIR/quor-mem" motion export tesk.mem > "$1"
 }
+
+# start_workbench: in a workbench's folder, under its X server: openbox, then the workbench in a
+# 1280x720 window writing out.txt and stderr.txt; its process in $pid, its window in $id, active.
+start_workbench()
+{
+    openbox >/dev/null 2>&1 &
+    sleep 1
+    "$QUOR_BIN_DIR/quor-demo" --edit --mute --window=1280x720 >out.txt 2>stderr.txt &
+    pid=$!
+    id=$(timeout 20 xdotool search --sync --name "render device test" | head -1)
+    sleep 3
+    xdotool windowactivate --sync "$id" 2>/dev/null
+}

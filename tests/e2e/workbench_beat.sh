@@ -18,11 +18,7 @@ printf 'quor-workbench 1\ntempo 100 0 4\nsnap on 1\n' > "$work/tesk.workbench"
 screen=1600x900
 (cd "$work" && run_in_x "$work/x.log" bash -c '
   source "$QUOR_WINDOW_LIB"
-  openbox >/dev/null 2>&1 & sleep 1
-  "$QUOR_BIN_DIR/quor-demo" --edit --mute --window=1280x720 >out.txt 2>stderr.txt & pid=$!
-  id=$(timeout 20 xdotool search --sync --name "render device test" | head -1)
-  sleep 3
-  xdotool windowactivate --sync "$id" 2>/dev/null
+  start_workbench
   x_of() { awk -v t="$1" "BEGIN { printf \"%d\", 868 + t * 404 / 31 + 0.5 }"; }
   y_of() { awk -v v="$1" "BEGIN { printf \"%d\", 218 + 86 - (v + 6.25) / 16.65 * 82 + 0.5 }"; }
   # The key at 2 s (value -1.821) dragged 7 pixels later: 2.54 s, on the beat at 2.4 s.

@@ -15,11 +15,7 @@ work=$(data_copy) || { echo "FAIL: could not build the data"; exit 1; }
 screen=1600x900
 (cd "$work" && run_in_x "$work/x.log" bash -c '
   source "$QUOR_WINDOW_LIB"
-  openbox >/dev/null 2>&1 & sleep 1
-  "$QUOR_BIN_DIR/quor-demo" --edit --mute --window=1280x720 >out.txt 2>stderr.txt & pid=$!
-  id=$(timeout 20 xdotool search --sync --name "render device test" | head -1)
-  sleep 3
-  xdotool windowactivate --sync "$id" 2>/dev/null
+  start_workbench
   xdotool mousemove --window "$id" 960 425 click 1; sleep 1
   xdotool type --delay 150 "1.5"; xdotool key Return; sleep 1
   xdotool mousemove --window "$id" 1087 448 click 1; sleep 1

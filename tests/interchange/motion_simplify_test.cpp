@@ -122,6 +122,11 @@ TEST(MotionSimplify, JumpsLeadInsAndShortChannelsStayAsTheyAre)
     EXPECT_NEAR(result.at(3.5), -4, 0.01); // ...and the first after it
     EXPECT_NEAR(result.at(5.5), -6, 0.01);
 
+    // A key far past the timeline is kept, and checked at its own time only.
+    std::vector<Key> far = keys;
+    far.push_back(Key{-6, 1e9f, Shape::Linear});
+    EXPECT_EQ(simplify_keys(far, 0.01f, 6, &deviation).back().time, 1e9f);
+
     const std::vector<Key> two(keys.begin(), keys.begin() + 2);
     EXPECT_EQ(simplify_keys(two, 0.01f, 6, &deviation).size(), 2u);
     EXPECT_EQ(deviation, 0);
@@ -153,8 +158,10 @@ TEST(MotionSimplify, EachChannelTakesItsOwnUnitsAndTheNoteCountsKeys)
     EXPECT_EQ(done[2].before, 0u);
 
     const std::string note = simplify_note(done);
-    const std::string total = std::to_string(2 * wobble.size()) + " -> " + std::to_string(done[0].after + done[3].after);
-    EXPECT_EQ(note.rfind("simplified keys " + total + " (position.x " + std::to_string(wobble.size()) + " -> ", 0), 0u) << note;
+    const std::string total =
+        std::to_string(2 * wobble.size()) + " -> " + std::to_string(done[0].after + done[3].after);
+    const std::string first = " (position.x " + std::to_string(wobble.size()) + " -> ";
+    EXPECT_EQ(note.rfind("simplified keys " + total + first, 0), 0u) << note;
     EXPECT_NE(note.find("yaw "), std::string::npos) << note;
     EXPECT_NE(note.find(" degree"), std::string::npos) << note;
     EXPECT_EQ(simplify_note(record_simplified{}), "no keys to simplify: the record holds constants only");
