@@ -17,7 +17,6 @@
 #include <utility>
 
 #include "anim/envelope.h"
-#include "app/report.h"
 #include "demo/data_file.h"
 #include "overlay/key_edit.h"
 #include "overlay/panels.h"
@@ -433,10 +432,12 @@ void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, cur
         draw->AddPolyline(line.data(), count, faded(triple_colours[static_cast<std::size_t>(which.channel) % 3], alpha), 0,
                           thickness);
     };
-    // The overlaid channels under the edited one.
+    // The overlaid channels under the edited one. Whole-pixel widths: ImGui draws those from its
+    // font texture, two triangles a segment, which the software rasteriser sets up at a fraction
+    // of the cost of the fringed ones.
     for (channel_ref other : shown_with(view, at))
         plot_curve(other, 1, 150);
-    plot_curve(at, 1.5f, 255);
+    plot_curve(at, 2, 255);
     if (s.time.from <= 0)
         draw->AddCircle(ImVec2(s.x_of(area, 0), s.y_of(area, 0)), key_radius, IM_COL32(160, 160, 160, 255));
     // Only the keys in view; dots where they crowd.

@@ -32,7 +32,9 @@ struct CurveView : Overlay {
     {
         Overlay::SetUp();
         ASSERT_TRUE(bench->edit([&](edit::motion_document& d) { return d.make_envelope(camera_x); }).ok);
-        for (const auto& [t, v] : {std::pair{10.0, 2.0f}, {20.0, -2.0f}}) {
+        for (const std::pair<double, float>& key : {std::pair{10.0, 2.0f}, {20.0, -2.0f}}) {
+            const double t = key.first;
+            const float v = key.second;
             const edit::edit_result added = bench->edit([&](edit::motion_document& d) { return d.add_key(camera_x, t); });
             ASSERT_TRUE(added.ok);
             Key k = keys()[added.key];
