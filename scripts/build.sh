@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Configures and builds one build tree: scripts/build.sh [release|sanitize|windows|web]. Incremental.
-# windows: the player cross-built with MinGW-w64 into build-windows/ (its libraries built once, from
-# Debian's sources, under build-windows/deps), with bin/quor-demo.exe, the release a user unpacks
-# and double-clicks (quor-demo-windows.zip: the exe, the data, the music and a README) and the exe
-# alone for those who have the data (quor-demo-windows-exe.zip); the data comes from the release
-# build's quor-mem.
+# windows: the player and quor-mem cross-built with MinGW-w64 into build-windows/ (their libraries
+# built once, from Debian's sources, under build-windows/deps), with bin/quor-demo.exe and
+# bin/quor-mem.exe, the release a user unpacks and double-clicks (quor-demo-windows.zip: the exes,
+# the data, the music and a README) and the exes alone for those who have the data
+# (quor-demo-windows-exe.zip); the release's data comes from the release build's quor-mem.
 # web: the player for browsers in build-web/ (emscripten), with a folder any static web server can
 # serve in build-web/site/ (the page, the wasm and its script, the data and the music), and the
 # browser tests' npm packages in build-web/npm/. It installs what it needs and makes the data with
@@ -66,7 +66,8 @@ if [ "$kind" = windows ]; then
     "$root/build/bin/quor-mem" build --out "$data" >/dev/null
   fi
   zip="$dir/quor-demo-windows.zip"
-  parts=("$dir/bin/quor-demo.exe" "$data/tesk.mem" "$data/demo.mp3" "$root/packaging/windows/README.txt")
+  parts=("$dir/bin/quor-demo.exe" "$dir/bin/quor-mem.exe" "$data/tesk.mem" "$data/demo.mp3"
+         "$root/packaging/windows/README.txt")
   if [ ! -f "$zip" ] || [ -n "$(find "${parts[@]}" -newer "$zip")" ]; then
     staged="$dir/release/quor-demo"
     rm -rf "$dir/release"
@@ -75,7 +76,7 @@ if [ "$kind" = windows ]; then
     rm -f "$zip"
     (cd "$dir/release" && cmake -E tar cf "$zip" --format=zip quor-demo)
   fi
-  echo "build: the release in ${zip#$root/} ($(du -k "$zip" | cut -f1) KB), the exe alone in build-windows/quor-demo-windows-exe.zip"
+  echo "build: the release in ${zip#$root/} ($(du -k "$zip" | cut -f1) KB), the exes alone in build-windows/quor-demo-windows-exe.zip"
 fi
 [ "$kind" = web ] || exit 0
 

@@ -83,7 +83,9 @@ bool parse_tolerance(const std::string& text, simplify_tolerance& out, std::stri
     const bool read = parse_number(std::string_view(text).substr(0, comma), t.distance) &&
                       (comma == std::string::npos || parse_number(std::string_view(text).substr(comma + 1), t.degrees));
     if (!read) {
-        *error = "'" + system::printable(text) + "' is not DISTANCE or DISTANCE,DEGREES (such as 0.005,0.1)";
+        // Appended, not prefixed: GCC 12 misreads the insert of "'" + a temporary as an overlap.
+        *error = std::string("'").append(system::printable(text)).append(
+            "' is not DISTANCE or DISTANCE,DEGREES (such as 0.005,0.1)");
         return false;
     }
     if (!valid_tolerance(t, error))
@@ -171,7 +173,6 @@ std::vector<Key> simplify_keys(const std::vector<Key>& keys, float tolerance, do
                     worst = t;
             if (off[worst] <= tolerance)
                 continue;
-            changed = true;
             if (b > a + 1) {
                 // The key inside that strays most; where none strays past the tolerance (the
                 // curve strays between them), the one nearest the worst time.
@@ -184,9 +185,12 @@ std::vector<Key> simplify_keys(const std::vector<Key>& keys, float tolerance, do
                         if (std::fabs(keys[i].time - times[worst]) < std::fabs(keys[add].time - times[worst]))
                             add = i;
                 chosen[add] = 1;
+                changed = true;
             } else if (!own[a] || !own[b]) {
                 own[a] = own[b] = 1;
+                changed = true;
             } else {
+                // With its neighbours as they were too, the span is as imported: nothing more to do.
                 const bool before = a > 0 && !own[a - 1], after = b + 1 < n && !own[b + 1];
                 if (before)
                     keep(a - 1);

@@ -23,6 +23,14 @@ bool fail(std::string* error, std::string why)
     return false;
 }
 
+// Where the system lets no file be replaced while another program has it open (Windows), the
+// user closes it there: a failure they can mend, and the file is as it was.
+bool held_elsewhere(std::string* error, const std::string& path)
+{
+    return fail(error, "cannot change " + path + ": it is open in another program; close it there and try again "
+                       "(nothing was changed)");
+}
+
 // A read-only view of an open file's first `size` bytes, released with the object.
 class mapped {
 public:
@@ -62,6 +70,8 @@ bool hold(const std::string& path, const std::string& target, const replace_opti
         if (held.fd == platform::no_file) {
             if (how == platform::open_result::missing)
                 return true;
+            if (how == platform::open_result::unreadable && platform::held_by_another_program())
+                return held_elsewhere(error, path);
             return fail(error, "cannot replace " + path + ": " +
                                    (how == platform::open_result::not_regular ? std::string("not a regular file")
                                                                               : platform::last_error()));
@@ -137,7 +147,8 @@ bool replace(const std::string& path, held_file& held, const std::string& target
     platform::file_stamp stamp;
     const bool stamped = ok && options.placed && platform::stamp_of(fresh.fd, stamp);
     ok = ok && (platform::place_file(fresh, target.c_str(), held.fd) ||
-                fail(error, "cannot put the new " + path + " in place: " + platform::last_error()));
+                (platform::held_by_another_program() ? held_elsewhere(error, path)
+                                                     : fail(error, "cannot put the new " + path + " in place: " + platform::last_error())));
     if (ok && stamped)
         *options.placed = stamp;
     if (!ok && fresh.named)

@@ -372,4 +372,9 @@ std::string last_error()
     return std::strerror(errno);
 }
 
+bool held_by_another_program()
+{
+    return false;
+}
+
 } // namespace quor::platform

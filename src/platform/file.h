@@ -141,5 +141,9 @@ void remove_file(const char* path);
 
 // Why the last failed call of this interface failed, one short phrase.
 std::string last_error();
+// Whether the last failed call failed because another program has the file open and the system
+// lets nobody open or replace a file while a program holds it so (Windows's sharing modes);
+// never so where open files can be replaced (POSIX).
+bool held_by_another_program();
 
 } // namespace quor::platform

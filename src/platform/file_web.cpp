@@ -138,4 +138,6 @@ void remove_file(const char*) {}
 
 std::string last_error() { return failure; }
 
+bool held_by_another_program() { return false; }
+
 } // namespace quor::platform

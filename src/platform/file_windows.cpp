@@ -27,6 +27,10 @@ namespace {
 // The runtime reads and writes at most an unsigned int at a time.
 constexpr std::size_t largest_call = 1u << 30;
 
+// What errno says when another program's open of the file, not shared for what was asked, stood
+// in the way (a sharing violation); last_error() words it for the user.
+constexpr int held_elsewhere = EBUSY;
+
 bool win32_failed()
 {
     switch (GetLastError()) {
@@ -34,8 +38,10 @@ bool win32_failed()
     case ERROR_PATH_NOT_FOUND:
         errno = ENOENT;
         break;
-    case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
+        errno = held_elsewhere;
+        break;
+    case ERROR_ACCESS_DENIED:
     case ERROR_LOCK_VIOLATION:
         errno = EACCES;
         break;
@@ -98,6 +104,9 @@ int open_for_input(const char* path, open_result* result)
     } else {
         fd = _wopen(utf16(path).c_str(), _O_BINARY | _O_RDONLY);
         if (fd == -1) {
+            // The runtime calls a sharing violation a denied access; the system's own code tells.
+            if (GetLastError() == ERROR_SHARING_VIOLATION)
+                errno = held_elsewhere;
             how = errno == ENOENT ? open_result::missing : open_result::unreadable;
         } else if (_fstat64(fd, &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) {
             _close(fd);
@@ -238,7 +247,33 @@ bool may_write(const char* path)
 
 bool carry_over(const file_facts&, int) { return true; }
 
-std::string resolve_links(const char* path) { return path; }
+// The full name the system gives the file once open (symbolic links and junctions followed),
+// with '/' between folders as on the other systems, so that callers compare and split it alike.
+std::string resolve_links(const char* path)
+{
+    HANDLE h = CreateFileW(utf16(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return path;
+    std::wstring name(MAX_PATH, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(h, name.data(), static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED);
+    if (length >= name.size()) {
+        name.assign(length, L'\0');
+        length = GetFinalPathNameByHandleW(h, name.data(), length, FILE_NAME_NORMALIZED);
+    }
+    CloseHandle(h);
+    if (length == 0 || length >= name.size())
+        return path;
+    name.resize(length);
+    // The name comes in the long form "\\?\C:\..." or "\\?\UNC\server\share\...".
+    if (name.starts_with(L"\\\\?\\UNC\\"))
+        name = L"\\\\" + name.substr(8);
+    else if (name.starts_with(L"\\\\?\\"))
+        name = name.substr(4);
+    std::string out = utf8(name.c_str());
+    std::replace(out.begin(), out.end(), '\\', '/');
+    return out;
+}
 
 void close_file(int fd)
 {
@@ -359,13 +394,34 @@ bool make_folder(const char* path)
 
 bool can_write_into(const char* folder) { return folder_writable(folder); }
 
+// Windows refuses to rename over a file another program holds open without sharing it for
+// deletion (as nearly every program opens files), and calls that a denied access: a second look,
+// asking for nothing but deletion, tells it from a file this user may not replace.
 bool rename_over(const char* from, const char* to)
 {
-    return MoveFileExW(utf16(from).c_str(), utf16(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 || win32_failed();
+    const std::wstring target = utf16(to);
+    if (MoveFileExW(utf16(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    const DWORD why = GetLastError();
+    if (why == ERROR_ACCESS_DENIED) {
+        HANDLE h = CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+        else if (GetLastError() == ERROR_SHARING_VIOLATION)
+            return win32_failed();
+    }
+    SetLastError(why);
+    return win32_failed();
 }
 
 void remove_file(const char* path) { _wremove(utf16(path).c_str()); }
 
-std::string last_error() { return std::strerror(errno); }
+std::string last_error()
+{
+    return errno == held_elsewhere ? "it is open in another program" : std::strerror(errno);
+}
+
+bool held_by_another_program() { return errno == held_elsewhere; }
 
 } // namespace quor::platform

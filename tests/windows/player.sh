@@ -52,7 +52,7 @@ unpacked="$work/Démos d'été 日本語 Ελληνικά"
 mkdir -p "$unpacked" "$work/elsewhere"
 (cd "$unpacked" && cmake -E tar xf "$bin/../quor-demo-windows.zip")
 release="$unpacked/quor-demo"
-expect_eq "$(cd "$release" 2>/dev/null && ls | tr '\n' ' ')" "README.txt demo.mp3 quor-demo.exe tesk.mem " "the release holds the exe, the data, the music and the README"
+expect_eq "$(cd "$release" 2>/dev/null && ls | tr '\n' ' ')" "README.txt demo.mp3 quor-demo.exe quor-mem.exe tesk.mem " "the release holds the exes, the data, the music and the README"
 expect_eq "$(x86_64-w64-mingw32-objdump -p "$release/quor-demo.exe" | awk '/^Subsystem/ { print $3, $4 }')" "(Windows GUI)" \
     "the exe is a windowed program"
 expect_eq "$(cd "$release" && "$wine_sh" "$WINEPREFIX" cmd /c "quor-demo.exe --help" 2>/dev/null | head -1)" \
