@@ -13,8 +13,11 @@ constexpr std::size_t max_keys = 1 << 20;
 std::string rest_of_line(token_cursor& in, std::size_t line)
 {
     std::string out;
-    while (!in.at_end() && in.peek().line == line)
-        out += (out.empty() ? "" : " ") + std::string(in.next().text);
+    while (!in.at_end() && in.peek().line == line) {
+        if (!out.empty())
+            out += ' ';
+        out += in.next().text;
+    }
     return out;
 }
 

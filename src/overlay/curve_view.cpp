@@ -225,8 +225,11 @@ void draw_rulers(ImDrawList* draw, const curve_scale& s, const edit::plot_area& 
 void take_wheel(curve_view_state& view, ImGuiIO& io)
 {
     const edit::plot_area& p = view.plot;
-    if (!view.plotted || io.MouseWheel == 0 || io.MousePos.x < p.x || io.MousePos.x >= p.x + p.width ||
-        io.MousePos.y < p.y || io.MousePos.y >= p.y + p.height)
+    const bool over = view.plotted && io.MousePos.x >= p.x && io.MousePos.x < p.x + p.width && io.MousePos.y >= p.y &&
+                      io.MousePos.y < p.y + p.height;
+    // Drawn again this frame, or not at all (a constant selected): then the wheel is the panel's.
+    view.plotted = false;
+    if (!over || io.MouseWheel == 0)
         return;
     view.wheel += io.MouseWheel;
     view.wheel_shift = io.KeyShift;

@@ -278,54 +278,72 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
                                 digit * static_cast<float>(digits) + 2 * style.FramePadding.x);
     ImGui::TableSetupScrollFreeze(0, 1);
     ImGui::TableHeadersRow();
-    for (std::size_t k = 0; k < keys.size(); ++k) {
-        ImGui::PushID(static_cast<int>(k));
-        Key key = keys[k];
-        bool changed = false;
-        ImGui::TableNextRow();
-        if (static_cast<int>(k) == selected.key) {
-            ImGui::TableSetBgColor(ImGuiTableBgTarget_RowBg0, ImGui::GetColorU32(ImGuiCol_Header));
-            if (selected.scroll_to_key)
+    // Only the rows in view are made (an import's 745 keys would format every number of every row
+    // each frame), and those brought into view or being typed into.
+    ImGuiListClipper rows;
+    rows.Begin(static_cast<int>(keys.size()));
+    const auto keep = [&](int k) {
+        if (k >= 0 && static_cast<std::size_t>(k) < keys.size())
+            rows.ForceDisplayRangeByIndices(k, k + 1);
+    };
+    if (selected.scroll_to_key)
+        keep(selected.key);
+    if (passed != selected.followed)
+        keep(passed);
+    if (selected.typing.item && selected.typing.at == at)
+        keep(static_cast<int>(selected.typing.key));
+    bool changed = false;
+    while (!changed && rows.Step()) {
+        const auto last = static_cast<std::size_t>(rows.DisplayEnd);
+        for (auto k = static_cast<std::size_t>(rows.DisplayStart); !changed && k < last; ++k) {
+            ImGui::PushID(static_cast<int>(k));
+            Key key = keys[k];
+            ImGui::TableNextRow();
+            if (static_cast<int>(k) == selected.key) {
+                ImGui::TableSetBgColor(ImGuiTableBgTarget_RowBg0, ImGui::GetColorU32(ImGuiCol_Header));
+                if (selected.scroll_to_key)
+                    ImGui::SetScrollHereY(0.5f);
+                selected.scroll_to_key = false;
+            }
+            if (static_cast<int>(k) == passed && passed != selected.followed) {
                 ImGui::SetScrollHereY(0.5f);
-            selected.scroll_to_key = false;
-        }
-        if (static_cast<int>(k) == passed && passed != selected.followed) {
-            ImGui::SetScrollHereY(0.5f);
-            selected.followed = passed;
-        }
-        const auto number = [&](const char* id, float Key::*field) {
+                selected.followed = passed;
+            }
+            const auto number = [&](const char* id, float Key::*field) {
+                ImGui::TableNextColumn();
+                ImGui::SetNextItemWidth(-1);
+                number_field(bench, id, key.*field, selected, {0, at, k, field});
+                if (ImGui::IsItemActive())
+                    selected.key = static_cast<int>(k);
+            };
+            number("##time", &Key::time);
+            number("##value", &Key::value);
             ImGui::TableNextColumn();
             ImGui::SetNextItemWidth(-1);
-            number_field(bench, id, key.*field, selected, {0, at, k, field});
-            if (ImGui::IsItemActive())
+            if (ImGui::BeginCombo("##shape", shape_name(key.shape), ImGuiComboFlags_NoArrowButton)) {
                 selected.key = static_cast<int>(k);
-        };
-        number("##time", &Key::time);
-        number("##value", &Key::value);
-        ImGui::TableNextColumn();
-        ImGui::SetNextItemWidth(-1);
-        if (ImGui::BeginCombo("##shape", shape_name(key.shape), ImGuiComboFlags_NoArrowButton)) {
-            selected.key = static_cast<int>(k);
-            for (std::size_t s = 0; s < shape_names.size(); ++s)
-                if (ImGui::Selectable(shape_names[s], static_cast<std::size_t>(key.shape) == s)) {
-                    key.shape = static_cast<Shape>(s);
-                    changed = true;
-                }
-            ImGui::EndCombo();
-        }
-        number("##tension", &Key::tension);
-        number("##continuity", &Key::continuity);
-        number("##bias", &Key::bias);
-        ImGui::PopID();
-        if (changed) {
-            const edit::edit_result r = bench.edit([&](motion_document& d) { return d.set_key(at, k, key); });
-            said(bench, r, "made the key at " + system::number_text(key.time) + " s of " + edit::channel_name(at) + " " +
-                               shape_name(key.shape));
-            if (r.ok)
-                selected.key = static_cast<int>(k);
-            break; // the table shows the new keys from the next frame
+                for (std::size_t s = 0; s < shape_names.size(); ++s)
+                    if (ImGui::Selectable(shape_names[s], static_cast<std::size_t>(key.shape) == s)) {
+                        key.shape = static_cast<Shape>(s);
+                        changed = true;
+                    }
+                ImGui::EndCombo();
+            }
+            number("##tension", &Key::tension);
+            number("##continuity", &Key::continuity);
+            number("##bias", &Key::bias);
+            ImGui::PopID();
+            if (changed) {
+                const edit::edit_result r = bench.edit([&](motion_document& d) { return d.set_key(at, k, key); });
+                said(bench, r, "made the key at " + system::number_text(key.time) + " s of " + edit::channel_name(at) + " " +
+                                   shape_name(key.shape));
+                if (r.ok)
+                    selected.key = static_cast<int>(k);
+                // The table shows the new keys from the next frame.
+            }
         }
     }
+    rows.End();
     ImGui::EndTable();
     ImGui::PopID();
 }

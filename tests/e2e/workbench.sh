@@ -3,7 +3,9 @@
 # picture differs from the demo's own frame (its F12 shot, read back before the overlay draws)
 # only inside the overlay's panels; it starts paused, Space plays and pauses, and a held Space
 # (repeated by the X server) toggles once; a new data file on disk is taken over and said
-# so, a damaged one refused with the load's message while the demo runs on; Escape ends with 0.
+# so, a damaged one refused with the load's message while the demo runs on. The loop's stretch,
+# set with In and Out on the time slider, is drawn under it; the key table follows the time while
+# playing and keeps its scroll when another record is shown and this one again. Escape ends with 0.
 set -u
 source "$(dirname "$0")/lib.bash"
 needs_workbench
@@ -46,6 +48,15 @@ screen=1600x900
   python3 new_version.py moved; sleep 2
   python3 new_version.py damaged; sleep 2
   kill -0 $pid 2>/dev/null && echo yes > alive.txt
+  # The loop from 10.7 s (x 300 on the slider) to 21.9 s (x 600), played for 6 s; then the
+  # animated object'"'"'s record shown, and the camera'"'"'s again.
+  click() { xdotool mousemove --window "$id" "$1" "$2" click 1; sleep 1.5; }
+  click 300 524; click 355 501; click 600 524; click 389 501
+  grab loop.png
+  click 35 501; sleep 6; click 35 501
+  grab followed.png
+  click 900 15; click 1160 15
+  grab switched.png
   xdotool key --window "$id" Escape
   wait $pid; echo $? > status')
 cd "$work"
@@ -85,5 +96,29 @@ expect_contains out.txt "quor-demo: reloaded tesk.mem in " "a new data file is t
 expect_contains stderr.txt "quor-demo: not reloaded: tesk.mem: 1000000 bytes, shorter than" "a damaged one is refused"
 expect_eq "$(cat alive.txt 2>/dev/null)" yes "the demo runs on"
 expect_eq "$(grep -vc 'not reloaded' stderr.txt)" 0 "nothing else on stderr"
+# Pixels of a 1280x720 picture, as "r,g,b" each.
+pixels() {
+  raw "$1"
+  python3 -c '
+import sys
+p = open(sys.argv[1], "rb").read()
+for xy in sys.argv[2:]:
+    x, y = map(int, xy.split(","))
+    print(",".join(str(v) for v in p[(y * 1280 + x) * 3:(y * 1280 + x) * 3 + 3]), end=" ")' "$1.raw" "${@:2}"
+}
+# The key table: below the curve's buttons, right of the picture.
+table() {
+  raw "$1"; raw "$2"
+  python3 -c '
+import sys
+a, b = open(sys.argv[1], "rb").read(), open(sys.argv[2], "rb").read()
+print(sum(a[(y * 1280 + x) * 3:(y * 1280 + x) * 3 + 3] != b[(y * 1280 + x) * 3:(y * 1280 + x) * 3 + 3]
+          for y in range(395, 715) for x in range(868, 1270)))' "$1.raw" "$2.raw"
+}
+expect_eq "$(pixels loop.png 150,532 450,532 750,532)" "22,40,66 232,184,60 22,40,66 " \
+  "the loop's stretch is drawn under the slider, and only there"
+expect_eq "$([ "$(table paused2.png followed.png)" -gt 1000 ] && echo followed || echo "stayed")" followed \
+  "the key table follows the time while playing"
+expect_eq "$(table followed.png switched.png)" 0 "it keeps its scroll over another record shown and back"
 expect_eq "$(cat status 2>/dev/null)" 0 "Escape: status 0"
 finish

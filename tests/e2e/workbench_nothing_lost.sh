@@ -4,7 +4,8 @@
 # the object's motion into the data file, the user keeps the edits and saves as the name offered
 # (the data file itself): the file then holds the edit, the texture and the object's motion. The
 # import panel lists two glTF files whose names differ only before "###" (Dear ImGui's identity
-# mark): both show whole, and the one picked is the one imported.
+# mark): both show whole, and the one picked is the one imported. A folder typed into the panel's
+# folder field replaces the one shown there.
 set -u
 source "$(dirname "$0")/lib.bash"
 needs_workbench
@@ -38,7 +39,9 @@ screen=1600x900
   xdotool key Return
   for i in $(seq 60); do grep -q "saved" ../out.txt && break; sleep 0.25; done
   "$QUOR_BIN_DIR/quor-mem" motion export ../tesk.mem >../saved.txt 2>&1
-  click 42 588; click 910 119; click 900 349              # Import... the second file
+  # Import...; the folder typed over the one shown (the same); the second file, imported.
+  click 42 588; click 1040 62; xdotool type --delay 50 "$PWD"; xdotool key Return; sleep 1
+  click 910 119; click 900 349
   sleep 2
   kill $pid; wait $pid')
 cd "$work"

@@ -1,6 +1,6 @@
 // Arbitrary bytes as the scene section for the workbench's document: whatever reads must write
-// back byte for byte, edits must keep every record inside its room, and undoing them all must
-// give the bytes back again.
+// back byte for byte, edits must keep every record inside its room (merged under a version read
+// again as well), and undoing them all must give the bytes back again.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -42,6 +42,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (doc.record_bytes(r) > doc.record_capacity(r))
             std::abort();
     }
+    // The edits merged under the section as read: each record is the edit or the section's own.
+    motion_document merged = doc, again;
+    again.read(block.get(), layout::scene_section.offset + size);
+    if (!merged.merge(std::move(again)).ok)
+        std::abort();
+    for (std::size_t r = 0; r < record_count; ++r)
+        if (merged.record_bytes(r) != doc.record_bytes(r) || merged.record_bytes(r) > merged.record_capacity(r))
+            std::abort();
+
     while (doc.can_undo())
         doc.undo();
     if (doc.section() != original || doc.modified())

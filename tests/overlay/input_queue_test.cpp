@@ -43,18 +43,18 @@ TEST(InputQueue, CtrlWithALetterIsReleasedWhicheverGoesUpFirst)
     overlay::input_queue queue;
     queue.key(1, true, platform::modifier_ctrl);
     queue.apply(io);
-    EXPECT_TRUE(io.KeysDown['A']);
+    EXPECT_TRUE(io.KeysDown[int{'A'}]);
     EXPECT_TRUE(io.KeyCtrl);
     queue.key('a', false, 0);
     queue.apply(io);
-    EXPECT_FALSE(io.KeysDown['A']) << "released, so that the next Ctrl+A is a press";
+    EXPECT_FALSE(io.KeysDown[int{'A'}]) << "released, so that the next Ctrl+A is a press";
     EXPECT_FALSE(io.KeyCtrl);
 
     queue.key('b', true, 0);
     queue.key('b', false, 0);
     queue.apply(io);
     EXPECT_TRUE(queue.empty());
-    EXPECT_FALSE(io.KeysDown['B']);
+    EXPECT_FALSE(io.KeysDown[int{'B'}]);
     ImGui::DestroyContext(context);
 }
 
