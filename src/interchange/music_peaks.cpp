@@ -23,9 +23,9 @@ constexpr std::size_t max_music_bytes = 256u << 20;
 
 template <class T> void put(std::vector<char>& out, T v)
 {
-    char bytes[sizeof v];
-    std::memcpy(bytes, &v, sizeof v);
-    out.insert(out.end(), bytes, bytes + sizeof v);
+    const std::size_t at = out.size();
+    out.resize(at + sizeof v);
+    std::memcpy(out.data() + at, &v, sizeof v);
 }
 
 template <class T> T take(const char*& at)
