@@ -32,8 +32,6 @@ int main(int argc, char** argv)
         quor::system::report("cannot change to the data folder " + o.data_dir, why);
         return 1;
     }
-    // The music plays along inside the demo, but never aloud on this machine.
-    quor::platform::set_environment_default("SDL_AUDIODRIVER", "dummy");
     // A failed encoder shows up as a failed write, reported with its reason, not as a signal.
     quor::platform::ignore_broken_pipes();
     if (o.benchmark > 0)

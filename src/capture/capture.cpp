@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "app/offscreen_context.h"
+#include "app/player_options.h"
 #include "app/report.h"
 #include "app/system.h"
 #include "capture/ffmpeg_video.h"
@@ -51,10 +52,15 @@ int refuse(const std::string& why)
 
 // The engine and the demo, loaded and started, for frames of `w` x `h` at `rate`. The exit
 // countdown is made to outlast the capture's own end, which comes after the same demo time
-// whatever the rate. False when the demo refused its data, after saying why.
+// whatever the rate. The demo plays no music: the capture's sound is decoded from the track for
+// its own stretch, and a second decoder on a thread of its own would only talk on stderr about a
+// damaged one. False when the demo refused its data, after saying why.
 bool start_demo(int w, int h, frame_rate rate)
 {
+    system::player_options muted;
+    muted.mute = true;
     system::creation_params params;
+    params.options = &muted;
     params.width = w;
     params.height = h;
     system::create_engine(params);
@@ -178,7 +184,8 @@ bool open_output(const options& o, session& s)
     }
     auto* video = dynamic_cast<ffmpeg_video*>(s.sink.get());
     if (video && !s.music.empty())
-        video->set_music(s.music, s.frames.from);
+        video->set_music(s.music, s.frames.from,
+                         o.fps.seconds(frame_stepper::count(s.frames.from, o.fps, s.frames.to, s.frames.last)));
     if (s.sink->open())
         return true;
     system::shutdown();

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <sstream>
 
+#include "capture/music_track.h"
 #include "capture/yuv_picture.h"
 #include "platform/file.h"
 
@@ -36,17 +37,13 @@ int default_crf(container c) { return c == container::h264 ? 18 : c == container
 std::vector<std::string> ffmpeg_arguments(const video_settings& s)
 {
     const container c = container_of(s.output);
-    const bool sound = !s.music.empty() && c != container::gif;
+    const bool sound = !s.sound.empty() && c != container::gif;
     std::vector<std::string> a = {"ffmpeg", "-hide_banner", "-nostdin", "-nostats", "-loglevel", "error", "-y",
                                   "-f", "rawvideo", "-pix_fmt", "yuv420p",
                                   "-s", std::to_string(s.width) + "x" + std::to_string(s.height),
                                   "-framerate", s.fps.text(), "-i", "pipe:0"};
-    if (sound) {
-        std::ostringstream offset;
-        offset.precision(6);
-        offset << std::fixed << s.music_offset;
-        a.insert(a.end(), {"-ss", offset.str(), "-i", s.music});
-    }
+    if (sound)
+        a.insert(a.end(), {"-i", s.sound});
     const std::string crf = std::to_string(s.crf >= 0 ? s.crf : default_crf(c));
     a.insert(a.end(), {"-map", "0:v"});
     switch (c) {
@@ -73,9 +70,9 @@ std::vector<std::string> ffmpeg_arguments(const video_settings& s)
         a.insert(a.end(), {"-pix_fmt", "yuv420p", "-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc",
                            "bt709", "-color_range", "tv"});
     if (sound) {
-        // The track may end before the pictures do: pad it with silence, and cut at the last
-        // picture so that sound and picture have the same length.
-        a.insert(a.end(), {"-map", "1:a", "-af", "apad", "-shortest"});
+        // The sound is as long as the pictures already; ffmpeg's own cut (-shortest) would come a
+        // packet or two late, as the pictures trickle in through the pipe.
+        a.insert(a.end(), {"-map", "1:a"});
         if (c == container::webm)
             a.insert(a.end(), {"-c:a", "libopus", "-b:a", "160k"});
         else
@@ -98,12 +95,16 @@ std::string incomplete_name(const std::string& output)
     return output.substr(0, cut) + ".incomplete" + output.substr(cut);
 }
 
-ffmpeg_video::ffmpeg_video(video_settings s) : settings(std::move(s)), incomplete(incomplete_name(settings.output)) {}
+ffmpeg_video::ffmpeg_video(video_settings s)
+    : settings(std::move(s)), incomplete(incomplete_name(settings.output)), sound(incomplete + ".wav")
+{
+}
 
 ffmpeg_video::~ffmpeg_video()
 {
     finish();
     platform::remove_file(incomplete.c_str());
+    platform::remove_file(sound.c_str());
 }
 
 bool ffmpeg_video::check()
@@ -128,16 +129,25 @@ bool ffmpeg_video::check()
     return true;
 }
 
-void ffmpeg_video::set_music(const std::string& file, double offset)
+void ffmpeg_video::set_music(const std::string& file, double from, double seconds)
 {
-    settings.music = file;
-    settings.music_offset = offset;
+    music = file;
+    music_from = from;
+    music_seconds = seconds;
 }
 
 bool ffmpeg_video::open()
 {
     video_settings to_incomplete = settings;
     to_incomplete.output = incomplete;
+    // Decoded by the decoder that judged the track: ffmpeg's own reading of an MPEG file refuses
+    // some that decode (bytes before the first frame that look like another format to it, say),
+    // and would then fail the whole video.
+    if (!music.empty() && container_of(settings.output) != container::gif) {
+        if (!write_music_stretch(music, sound, music_from, music_seconds, failure))
+            return false;
+        to_incomplete.sound = sound;
+    }
     std::string why;
     switch (platform::start_program(ffmpeg_arguments(to_incomplete), child, &why)) {
     case platform::start_result::started:
@@ -187,6 +197,7 @@ bool ffmpeg_video::finish()
     if (child.id < 0)
         return failure.empty();
     const platform::program_end end = platform::finish_program(child);
+    platform::remove_file(sound.c_str());
     const bool ok = end.exited && end.status == 0;
     if (!ok) {
         const std::string why = log_summary();

@@ -1,5 +1,5 @@
 // A video through the ffmpeg program: pictures converted to 4:2:0 YUV go to its standard input,
-// the music file is its second input, and it encodes them for the container the output's
+// the music's stretch, decoded here, is its second input, and it encodes them for the container the output's
 // extension names, into a file beside the output that takes the output's name only when the
 // video is complete.
 #pragma once
@@ -30,10 +30,9 @@ struct video_settings {
     frame_rate fps;
     std::string preset = "ultrafast";
     int crf = -1; // -1: the container's default
-    // The music to mux in, or empty for a video without sound; it starts at `music_offset`
-    // seconds, so that it lines up with a capture that starts later in the timeline.
-    std::string music;
-    double music_offset = 0.0;
+    // The sound to mux in, a WAV file that starts with the first picture; empty for a video
+    // without sound.
+    std::string sound;
 };
 
 // Where the video is written until it is complete: beside `output`, with the same extension (it
@@ -52,10 +51,12 @@ public:
     // Checks, without leaving a file behind, that the video can be written beside the output and
     // that ffmpeg is installed. False with `error()` set otherwise.
     bool check() override;
-    // The music to mux in (see video_settings), when it is known only once the demo is loaded.
-    void set_music(const std::string& file, double offset);
+    // The music to mux in, when it is known only once the demo is loaded: `seconds` of the MPEG
+    // track `file` from `from` seconds on, the stretch the pictures show.
+    void set_music(const std::string& file, double from, double seconds);
     // Starts ffmpeg, in a process group of its own: a Ctrl-C at the terminal is ours to handle.
-    // False with `error()` set when it cannot be started.
+    // The music's stretch goes to it decoded, as a WAV file beside the incomplete video. False
+    // with `error()` set when that file cannot be written or ffmpeg cannot be started.
     bool open() override;
     bool write(const std::uint8_t* bgra, std::uint64_t index) override;
     // Closes ffmpeg's input and waits for it; false when it failed, with a line of ours and
@@ -70,6 +71,10 @@ private:
 
     video_settings settings;
     std::string incomplete; // ffmpeg's output file, removed unless committed
+    std::string music;      // the MPEG track, its stretch and the WAV file ffmpeg reads it from
+    double music_from = 0.0;
+    double music_seconds = 0.0;
+    std::string sound;
     platform::child_program child; // its standard error kept for the failure message
     std::string failure;
     std::vector<std::uint8_t> yuv; // the picture being written

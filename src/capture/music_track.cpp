@@ -47,7 +47,37 @@ bool music_readable(const std::string& path, std::string& why)
 {
     long rate = 0;
     int channels = 0;
-    return open_track(path, rate, channels, why) != nullptr;
+    mp3_decoder d = open_track(path, rate, channels, why);
+    if (!d)
+        return false;
+    // A few frame headers are found in almost any large enough run of bytes, so the opening alone
+    // proves little: the track counts only once it decodes to its end. The decoder gives up on it
+    // when its resync limit is spent between two frames.
+    double seconds = 0.0;
+    for (;;) {
+        off_t frame = 0;
+        unsigned char* audio = nullptr;
+        std::size_t bytes = 0;
+        const int status = mpg123_decode_frame(d.get(), &frame, &audio, &bytes);
+        if (status == MPG123_DONE)
+            break;
+        int encoding = 0;
+        if (status == MPG123_NEW_FORMAT)
+            mpg123_getformat(d.get(), &rate, &channels, &encoding);
+        else if (status != MPG123_OK) {
+            char at[32];
+            std::snprintf(at, sizeof at, "%.1f", seconds);
+            why = std::string("damaged: it does not decode past ") + at + " s";
+            return false;
+        }
+        seconds += static_cast<double>(bytes / sizeof(short) / static_cast<std::size_t>(channels)) /
+                   static_cast<double>(rate);
+    }
+    if (seconds == 0.0) {
+        why = "no sound in it";
+        return false;
+    }
+    return true;
 }
 
 bool write_music_stretch(const std::string& mp3, const std::string& wav, double from, double seconds,

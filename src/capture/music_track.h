@@ -1,14 +1,15 @@
 // The demo's music as a capture needs it: a check, before anything is rendered, that the track
-// decodes, and a stretch of it cut out as a WAV file to go beside a PNG sequence (libmpg123,
-// libsndfile).
+// decodes, and a stretch of it cut out as a WAV file to go into a video or beside a PNG sequence
+// (libmpg123, libsndfile).
 #pragma once
 
 #include <string>
 
 namespace quor::capture {
 
-// True when `path` opens and decodes as MPEG audio; otherwise false with `why` in a few words
-// (the system's reason for a file that cannot be opened).
+// True when `path` decodes as MPEG audio from its start to its end, with some sound in it;
+// otherwise false with `why` in a few words (the system's reason for a file that cannot be opened,
+// how far a damaged track decodes).
 bool music_readable(const std::string& path, std::string& why);
 
 // Writes `seconds` of the track at `mp3` from `from` seconds on into `wav` (16-bit PCM at the

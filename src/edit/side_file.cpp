@@ -1,4 +1,4 @@
-// The side file's text: "quor-workbench 1" first, then one "name value..." line a setting, '#'
+// The side file's text: "quor-workbench 2" first, then one "name value..." line a setting, '#'
 // starting a comment line. Numbers are written in their shortest exact form, so a file read back
 // gives the very same settings (the save's check relies on it).
 #include "edit/side_file.h"
@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "app/report.h"
+#include "demo/data_file.h"
 #include "io/replace_file.h"
 #include "io/whole_file.h"
 
@@ -65,6 +66,34 @@ struct line_reader {
         return rest.find_first_not_of(" \t") == std::string_view::npos;
     }
 };
+
+// A channel as the side file names it: its name with a full stop for the space ("position.y"), as
+// the motion text spells it.
+std::string channel_word(std::size_t c)
+{
+    std::string w = demo::channel_names[c];
+    std::replace(w.begin(), w.end(), ' ', '.');
+    return w;
+}
+
+// The channels a "curve-overlay" line names, or "-" for none.
+bool read_overlay(line_reader& in, std::array<bool, record::transformation_channels>& overlay)
+{
+    overlay = {};
+    line_reader peek = in;
+    if (peek.word() == "-")
+        return peek.done();
+    bool named = false;
+    for (std::string_view w = in.word(); !w.empty(); w = in.word()) {
+        std::size_t c = 0;
+        while (c < overlay.size() && w != channel_word(c))
+            ++c;
+        if (c == overlay.size() || overlay[c])
+            return false;
+        overlay[c] = named = true;
+    }
+    return named;
+}
 
 std::string clean_name(std::string_view name)
 {
@@ -138,6 +167,11 @@ std::string write_settings(const workbench_settings& s)
     out += std::string("snap ") + (s.snap ? "on" : "off") + " " + std::to_string(s.division) + "\n";
     out += std::string("music-lane ") + (s.music_lane ? "on" : "off") + "\n";
     out += "curve-height " + number(s.curve_height) + "\n";
+    std::string overlay;
+    for (std::size_t c = 0; c < s.curve_overlay.size(); ++c)
+        if (s.curve_overlay[c])
+            overlay += " " + channel_word(c);
+    out += "curve-overlay" + (overlay.empty() ? std::string(" -") : overlay) + "\n";
     if (s.loop_in || s.loop_out)
         out += "loop " + (s.loop_in ? number(*s.loop_in) : "-") + " " + (s.loop_out ? number(*s.loop_out) : "-") + "\n";
     for (const marker& m : s.markers)
@@ -166,9 +200,11 @@ bool read_settings(std::string_view text, workbench_settings& out, std::string* 
         if (!versioned) {
             int v = 0;
             if (key != magic || !in.whole(v) || !in.done())
-                trouble = "this is no workbench file (its first line is not \"" + std::string(magic) + " 1\")";
-            else if (v != workbench_settings::version)
+                trouble = "this is no workbench file (its first line is not \"" + std::string(magic) + " " +
+                          std::to_string(workbench_settings::version) + "\")";
+            else if (v < workbench_settings::oldest_version || v > workbench_settings::version)
                 trouble = "version " + std::to_string(v) + " is not one this workbench reads (it reads " +
+                          std::to_string(workbench_settings::oldest_version) + " to " +
                           std::to_string(workbench_settings::version) + ")";
             versioned = true;
             continue;
@@ -193,6 +229,10 @@ bool read_settings(std::string_view text, workbench_settings& out, std::string* 
                 trouble = "curve-height wants " + system::number_text(workbench_settings::min_curve_height) + " to " +
                           system::number_text(workbench_settings::max_curve_height) + " pixels";
             s.curve_height = static_cast<float>(h);
+        } else if (key == "curve-overlay") {
+            if (!read_overlay(in, s.curve_overlay))
+                trouble = "curve-overlay wants the channels drawn under the edited one, each once (position.x to "
+                          "scale.z), or - for none";
         } else if (key == "loop") {
             for (std::optional<double>* mark : {&s.loop_in, &s.loop_out}) {
                 line_reader peek = in;

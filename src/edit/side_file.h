@@ -4,17 +4,22 @@
 // data file is (new file, read back and checked, renamed over the old one, under its lock).
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "anim/record.h"
 #include "edit/beat_grid.h"
 
 namespace quor::edit {
 
 struct workbench_settings {
-    static constexpr int version = 1;
+    // Written as `version`; files of every version from `oldest_version` on still read (a line a
+    // later version added keeps its default in an older file).
+    static constexpr int version = 2;
+    static constexpr int oldest_version = 1;
     static constexpr std::size_t max_markers = 256;
     static constexpr std::size_t max_name = 64;
     static constexpr float min_curve_height = 60;
@@ -26,6 +31,8 @@ struct workbench_settings {
     int division = 1; // snapping to beats (1), halves (2) or quarters (4)
     bool music_lane = true;
     float curve_height = 90;
+    // By channel: drawn in the curve view under the edited channel of its triple (x, y, z).
+    std::array<bool, record::transformation_channels> curve_overlay{};
     std::optional<double> loop_in, loop_out;
     bool operator==(const workbench_settings&) const = default;
 

@@ -85,12 +85,13 @@ const std::vector<float>& samples_of(curve_view_state& view, const edit::workben
 }
 
 // The channels drawn with `at`: those of its triple the author overlaid, and it.
-std::vector<channel_ref> shown_with(const curve_view_state& view, channel_ref at)
+std::vector<channel_ref> shown_with(const edit::workbench& bench, channel_ref at)
 {
+    const auto& overlaid = bench.settings().get().curve_overlay;
     std::vector<channel_ref> out;
     const int first = at.channel / 3 * 3;
     for (int c = first; c < first + 3; ++c)
-        if (c != at.channel && view.overlaid[static_cast<std::size_t>(c)])
+        if (c != at.channel && overlaid[static_cast<std::size_t>(c)])
             out.push_back({at.record, c});
     return out;
 }
@@ -104,7 +105,7 @@ edit::value_range whole_range(curve_view_state& view, const edit::workbench& ben
     for (const Key& k : bench.document().channel(at).keys)
         all.push_back(k.value);
     if (with_overlaid)
-        for (channel_ref other : shown_with(view, at)) {
+        for (channel_ref other : shown_with(bench, at)) {
             const std::vector<float>& more = samples_of(view, bench, other, {0, end}, count);
             all.insert(all.end(), more.begin(), more.end());
         }
@@ -238,8 +239,9 @@ void take_wheel(curve_view_state& view, ImGuiIO& io)
 
 void forget_curve(curve_view_state& view, channel_ref at) { view.values.erase(slot(at)); }
 
-void draw_curve_choices(curve_view_state& view, channel_ref at)
+void draw_curve_choices(edit::workbench& bench, channel_ref at)
 {
+    const auto& overlaid = bench.settings().get().curve_overlay;
     const int first = at.channel / 3 * 3;
     ImGui::SameLine(0, 16);
     ImGui::TextDisabled("with");
@@ -250,12 +252,12 @@ void draw_curve_choices(curve_view_state& view, channel_ref at)
         const ImU32 colour = triple_colours[i % 3];
         ImGui::SameLine();
         ImGui::PushID(c);
-        ImGui::PushStyleColor(ImGuiCol_Button, view.overlaid[i] ? faded(colour, 110) : faded(colour, 25));
+        ImGui::PushStyleColor(ImGuiCol_Button, overlaid[i] ? faded(colour, 110) : faded(colour, 25));
         ImGui::PushStyleColor(ImGuiCol_ButtonHovered, faded(colour, 150));
         // "y" for position y: the title line has room for little more.
         const std::string name = demo::channel_names[i];
         if (ImGui::SmallButton(name.substr(name.rfind(' ') + 1).c_str()))
-            view.overlaid[i] = !view.overlaid[i];
+            bench.settings().change().curve_overlay[i] = !overlaid[i];
         ImGui::PopStyleColor(2);
         ImGui::PopID();
     }
@@ -437,7 +439,7 @@ void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, cur
     // The overlaid channels under the edited one. Whole-pixel widths: ImGui draws those from its
     // font texture, two triangles a segment, which the software rasteriser sets up at a fraction
     // of the cost of the fringed ones.
-    for (channel_ref other : shown_with(view, at))
+    for (channel_ref other : shown_with(bench, at))
         plot_curve(other, 1, 150);
     plot_curve(at, 2, 255);
     if (s.time.from <= 0)

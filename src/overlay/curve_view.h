@@ -5,7 +5,6 @@
 // envelope's own TCB math gives them. Keys are picked, dragged and boxed on it.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <map>
 #include <vector>
@@ -28,8 +27,6 @@ struct curve_view_state {
     // Each channel's values (by record * 9 + channel), framed whole when it is first shown and
     // changed after that only by the author's zoom, pan and framing: never by an edit.
     std::map<std::size_t, edit::value_range> values;
-    // The channels of a record drawn under the edited one when they share its triple.
-    std::array<bool, record::transformation_channels> overlaid{};
     // The plot's place in the last frame: the wheel over it belongs to the view, not to the
     // panel's scroll.
     edit::plot_area plot;
@@ -59,9 +56,9 @@ void take_wheel(curve_view_state& view, ImGuiIO& io);
 // not the channel's, so nothing is picked.
 void draw_curve(edit::workbench& bench, edit::channel_ref at, selection* selected, curve_view_state& view,
                 timing_state& timing, bool& scrubbing);
-// On the channel's title line: the triple's other channels to overlay, and the view's mouse and
-// keys as a tooltip.
-void draw_curve_choices(curve_view_state& view, edit::channel_ref at);
+// On the channel's title line: the triple's other channels to overlay (a choice kept in the side
+// file), and the view's mouse and keys as a tooltip.
+void draw_curve_choices(edit::workbench& bench, edit::channel_ref at);
 // The channel is not drawn as a curve now: its values are framed afresh when it is again.
 void forget_curve(curve_view_state& view, edit::channel_ref at);
 

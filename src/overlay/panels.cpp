@@ -358,7 +358,7 @@ void draw_details(edit::workbench& bench, selection& selected, timing_state& tim
                 edit::kind_name(c.kind()));
     const bool curve = c.kind() == channel_kind::envelope || c.kind() == channel_kind::mixer;
     if (curve)
-        draw_curve_choices(selected.view, at);
+        draw_curve_choices(bench, at);
     else
         forget_curve(selected.view, at);
     switch (c.kind()) {

@@ -1,5 +1,5 @@
 // POSIX behind platform/process.h: posix_spawnp with a pipe and a temporary file as the child's
-// standard streams, waitpid, getcwd and chdir, setenv, SIGPIPE, getrusage, isatty.
+// standard streams, waitpid, getcwd and chdir, SIGPIPE, getrusage, isatty.
 #include "platform/process.h"
 
 #include <fcntl.h>
@@ -134,8 +134,6 @@ bool change_folder(const std::string& path, std::string* why)
     *why = std::strerror(errno);
     return false;
 }
-
-void set_environment_default(const char* name, const char* value) { setenv(name, value, 0); }
 
 void ignore_broken_pipes() { signal(SIGPIPE, SIG_IGN); }
 

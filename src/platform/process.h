@@ -41,8 +41,6 @@ void close_log(child_program& child);
 // The current folder ("" when the system does not say), and a change of it; false with *why.
 std::string current_folder();
 bool change_folder(const std::string& path, std::string* why);
-// Sets an environment variable unless it is set already.
-void set_environment_default(const char* name, const char* value);
 // A write to a pipe whose reader has gone fails with an error instead of ending the process.
 void ignore_broken_pipes();
 // Seconds of processor time used by this process and the programs it has waited for.

@@ -2,7 +2,8 @@
 # quor-capture with no display at all: a short video with its music, checked with ffprobe and
 # against a PNG capture (with its WAV); the containers by extension; bad options, a start past
 # the timeline, unwritable outputs and a missing ffmpeg each get one line and a failing status;
-# missing or damaged music one warning line and a video without sound.
+# missing or damaged music one warning line and a video without sound, music ffmpeg would not read
+# (behind another format's mark) a video with sound.
 set -u
 source "$(dirname "$0")/lib.bash"
 cap="$QUOR_BIN_DIR/quor-capture"
@@ -77,11 +78,19 @@ expect_eq "$(grep -v '^frame ' "$work/unknown.err" | sed 's/(status [0-9]*)/(sta
     "quor-capture: ffmpeg could not write $work/clip.unknown (status N)|ffmpeg: $work/clip.unknown: Invalid argument" \
     "ffmpeg failure: our line and ffmpeg's last"
 
-# Without the music, or with a damaged one, one warning line and a video without sound.
+# Without the music, or with a damaged one, one warning line and a video without sound. Besides
+# fresh random junk: junk that opens as MPEG audio and then stops decoding, as about one run of
+# random bytes in a thousand does (this one from a fixed seed; ffmpeg's reader refused it and
+# failed the video), and two frame headers in text.
 mkdir "$work/nomusic"
 ln -s "$data/tesk.mem" "$work/nomusic/tesk.mem"
-for music in missing junk; do
-  [ "$music" = junk ] && head -c 50000 /dev/urandom >"$work/nomusic/demo.mp3"
+frame() { printf '\377\373\220\000'; head -c 413 /dev/zero; }
+for music in missing junk seeded damaged; do
+  case $music in
+    junk) head -c 50000 /dev/urandom ;;
+    seeded) python3 -c 'import random, sys; sys.stdout.buffer.write(random.Random(664).randbytes(50000))' ;;
+    damaged) frame; frame; yes "not music" | head -c 50000 ;;
+  esac >"$work/nomusic/demo.mp3"
   "$cap" --data "$work/nomusic" --out "$work/silent.mp4" --size 160x90 --from 24 --to 24.5 2>"$work/silent.err"
   status=$?
   # The junk is random: when the capture stops on it, keep it and show what the capture said.
@@ -91,8 +100,19 @@ for music in missing junk; do
   fi
   expect_eq $status 0 "$music music: the capture goes on"
   expect_eq "$(grep -c 'warning: demo.mp3: .*without sound' "$work/silent.err")" 1 "$music music: one warning line"
+  expect_eq "$(grep -vc -e '^quor-capture: ' -e '^frame ' "$work/silent.err")" 0 "$music music: nothing but our lines"
   expect_eq "$(ffprobe -v error -show_entries stream=codec_type -of csv=p=0 "$work/silent.mp4" | paste -sd,)" video \
       "$music music: no sound stream"
 done
+expect_contains "$work/silent.err" "demo.mp3: damaged: it does not decode past 0.1 s" "damaged music: how far it decodes"
+
+# The music behind bytes that ffmpeg's reader takes for another format: the capture decodes it
+# itself, so the video has its sound and nothing is said.
+{ printf 'fLaC'; head -c 300 /dev/zero; cat "$data/demo.mp3"; } >"$work/nomusic/demo.mp3"
+"$cap" --data "$work/nomusic" --out "$work/sound.mp4" --size 160x90 --from 24 --to 24.5 2>"$work/sound.err"
+expect_eq $? 0 "music behind a FLAC mark: the capture goes on"
+expect_eq "$(grep -c warning "$work/sound.err")" 0 "music behind a FLAC mark: no warning"
+expect_eq "$(ffprobe -v error -show_entries stream=codec_type,duration -of csv=p=0 "$work/sound.mp4" | paste -sd,)" \
+    "video,0.500000,audio,0.500000" "music behind a FLAC mark: sound as long as the pictures"
 rm -rf "$work"
 finish

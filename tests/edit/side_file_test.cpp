@@ -3,6 +3,7 @@
 // and read back the same, a damaged or newer one refused without being touched.
 #include "edit/side_file.h"
 
+#include <array>
 #include <cmath>
 #include <fstream>
 
@@ -149,7 +150,7 @@ TEST(SideFile, WrittenSafelyAndReadBackTheSame)
     EXPECT_EQ(back, workbench_settings{}) << "nothing there: the defaults";
     ASSERT_TRUE(save_side_file(side, s, &why)) << why;
     const std::string text = read_text(side);
-    EXPECT_NE(text.find("quor-workbench 1\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("quor-workbench 2\n"), std::string::npos) << text;
     EXPECT_NE(text.find("marker 21 the music changes\n"), std::string::npos) << text;
     EXPECT_NE(text.find("loop 2.25 -\n"), std::string::npos) << text;
     ASSERT_EQ(load_side_file(side, back, &why), side_read::read) << why;
@@ -166,18 +167,62 @@ TEST(SideFile, WrittenSafelyAndReadBackTheSame)
     EXPECT_FALSE(hand.snap);
 }
 
+TEST(SideFile, TheCurveOverlayIsKeptAndAFileWithoutItStillReads)
+{
+    quor::test::scratch_folder folder;
+    const std::string side = folder.file("tesk.workbench");
+    workbench_settings s;
+    s.curve_overlay[1] = true; // position y
+    s.curve_overlay[5] = true; // bank
+    s.curve_overlay[6] = true; // scale x
+    std::string why;
+    ASSERT_TRUE(save_side_file(side, s, &why)) << why;
+    const std::string text = read_text(side);
+    EXPECT_NE(text.find("\ncurve-overlay position.y bank scale.x\n"), std::string::npos) << text;
+    workbench_settings back;
+    ASSERT_EQ(load_side_file(side, back, &why), side_read::read) << why;
+    EXPECT_EQ(back.curve_overlay, s.curve_overlay);
+
+    // Every overlay turned off again stays off: written as such, not left to a default.
+    back.curve_overlay = {};
+    ASSERT_TRUE(save_side_file(side, back, &why)) << why;
+    EXPECT_NE(read_text(side).find("\ncurve-overlay -\n"), std::string::npos) << read_text(side);
+    workbench_settings off;
+    off.curve_overlay.fill(true);
+    ASSERT_EQ(load_side_file(side, off, &why), side_read::read) << why;
+    EXPECT_EQ(off.curve_overlay, (std::array<bool, 9>{})) << "read as none, not kept from before";
+
+    // A file of the first version, written before the overlay was kept, reads with none overlaid;
+    // a hand-written line may name them in any order.
+    const char* first = "quor-workbench 1\ntempo 128 0.25 4\nsnap on 4\nmusic-lane off\ncurve-height 120\n";
+    workbench_settings old;
+    old.curve_overlay[0] = true;
+    ASSERT_TRUE(read_settings(first, old, &why)) << why;
+    EXPECT_EQ(old.curve_overlay, (std::array<bool, 9>{}));
+    EXPECT_EQ(old.curve_height, 120);
+    EXPECT_FALSE(old.music_lane);
+    ASSERT_TRUE(read_settings("quor-workbench 2\ncurve-overlay  scale.z\tposition.x \n", old, &why)) << why;
+    EXPECT_EQ(old.curve_overlay, (std::array<bool, 9>{true, false, false, false, false, false, false, false, true}));
+}
+
 TEST(SideFile, ADamagedOrNewerFileIsRefusedWithItsLineAndLeftAlone)
 {
     const std::pair<const char*, const char*> bad[] = {
         {"", "empty"},
         {"tempo 120 0 4\n", "no workbench file"},
-        {"quor-workbench 2\n", "version 2"},
+        {"quor-workbench 3\n", "version 3"},
+        {"quor-workbench 0\n", "version 0"},
         {"quor-workbench 1\ntempo 120 0\n", "line 2: tempo wants"},
         {"quor-workbench 1\ntempo 1000 0 4\n", "line 2: the tempo must be"},
         {"quor-workbench 1\n\nsnap on 3\n", "line 3: snap"},
         {"quor-workbench 1\nsnap maybe 1\n", "line 2: snap"},
         {"quor-workbench 1\ncurve-height 5\n", "line 2: curve-height"},
         {"quor-workbench 1\nloop 1 x\n", "line 2: loop"},
+        {"quor-workbench 2\ncurve-overlay position.w\n", "line 2: curve-overlay"},
+        {"quor-workbench 2\ncurve-overlay position y\n", "line 2: curve-overlay"},
+        {"quor-workbench 2\ncurve-overlay yaw yaw\n", "line 2: curve-overlay"},
+        {"quor-workbench 2\ncurve-overlay\n", "line 2: curve-overlay"},
+        {"quor-workbench 2\ncurve-overlay - yaw\n", "line 2: curve-overlay"},
         {"quor-workbench 1\nloop 1 2 3\n", "line 2: loop"},
         {"quor-workbench 1\nmarker nan x\n", "line 2: marker wants"},
         {"quor-workbench 1\nmarker 2 a\nmarker 2 b\n", "line 3: two markers"},

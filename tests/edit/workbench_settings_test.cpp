@@ -87,11 +87,11 @@ TEST_F(WorkbenchSettings, WrittenAfterTheFrameThatChangedThemAndReadByTheNextWor
 TEST_F(WorkbenchSettings, ASideFileThatDoesNotReadIsReportedAndNeverWrittenOver)
 {
     const std::string side = folder.file("tesk.workbench");
-    const std::string newer = "quor-workbench 2\nsomething new\n";
+    const std::string newer = "quor-workbench 3\nsomething new\n";
     std::ofstream(side, std::ios::binary) << newer;
     workbench bench(*demo, path, ticks);
     EXPECT_TRUE(bench.status_failed());
-    EXPECT_NE(bench.status().find("version 2"), std::string::npos) << bench.status();
+    EXPECT_NE(bench.status().find("version 3"), std::string::npos) << bench.status();
     EXPECT_EQ(bench.settings().get(), workbench_settings{});
 
     bench.settings().change().snap = true;
