@@ -15,12 +15,13 @@
 
 namespace quor::overlay {
 
-void waveform_texels(const interchange::music_peaks& peaks, double from, double to, int width, int height,
-                     std::vector<unsigned char>& texels)
+row_span waveform_texels(const interchange::music_peaks& peaks, double from, double to, int width, int height,
+                         std::vector<unsigned char>& texels)
 {
     texels.assign(static_cast<std::size_t>(std::max(width, 0)) * static_cast<std::size_t>(std::max(height, 0)), 0);
+    row_span lit{height, 0};
     if (width <= 0 || height <= 0 || !(to > from))
-        return;
+        return {};
     const auto count = static_cast<std::ptrdiff_t>(std::min(peaks.low.size(), peaks.high.size()));
     const double per_column = (to - from) / width * interchange::peaks_per_second;
     const double half = height / 2.0;
@@ -40,9 +41,14 @@ void waveform_texels(const interchange::music_peaks& peaks, double from, double 
         const double top = half - hi * half, bottom = half - lo * half + 1;
         const int row_from = std::clamp(static_cast<int>(std::ceil(top - 0.5)), 0, height);
         const int row_to = std::clamp(static_cast<int>(std::ceil(bottom - 0.5)), 0, height);
+        if (row_from >= row_to)
+            continue;
         for (int y = row_from; y < row_to; ++y)
             texels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] = 255;
+        lit.first = std::min(lit.first, row_from);
+        lit.last = std::max(lit.last, row_to);
     }
+    return lit.first < lit.last ? lit : row_span{};
 }
 
 waveform_image::~waveform_image()
@@ -59,7 +65,7 @@ void waveform_image::draw(ImDrawList* list, const interchange::music_peaks& peak
         return;
     const shown_key wanted{version, from, to, width, height};
     if (shown != wanted) {
-        waveform_texels(peaks, from, to, width, height, texels);
+        lit = waveform_texels(peaks, from, to, width, height, texels);
         if (!texture)
             gl::api.GenTextures(1, &texture);
         gl::api.BindTexture(GL_TEXTURE_2D, texture);
@@ -69,9 +75,14 @@ void waveform_image::draw(ImDrawList* list, const interchange::music_peaks& peak
         gl::api.TexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, width, height, 0, GL_ALPHA, GL_UNSIGNED_BYTE, texels.data());
         shown = wanted;
     }
-    list->AddImage(reinterpret_cast<ImTextureID>(static_cast<std::intptr_t>(texture)), origin,
-                   ImVec2(origin.x + static_cast<float>(width), origin.y + static_cast<float>(height)), ImVec2(0, 0),
-                   ImVec2(1, 1), colour);
+    // Blending the rows the waveform leaves empty would cost the rasteriser for nothing.
+    if (lit.first == lit.last)
+        return;
+    const auto row = [&](int y) { return static_cast<float>(y) / static_cast<float>(height); };
+    list->AddImage(reinterpret_cast<ImTextureID>(static_cast<std::intptr_t>(texture)),
+                   ImVec2(origin.x, origin.y + static_cast<float>(lit.first)),
+                   ImVec2(origin.x + static_cast<float>(width), origin.y + static_cast<float>(lit.last)),
+                   ImVec2(0, row(lit.first)), ImVec2(1, row(lit.last)), colour);
 }
 
 } // namespace quor::overlay

@@ -1,7 +1,7 @@
 // The music's waveform over a plot as one picture: its columns are worked out into a texture only
 // when what it shows changes (the peaks, the stretch of time, the plot's size in pixels), and each
-// frame draws that texture as a single quad: the software rasteriser sets up two triangles a frame
-// instead of two for every column of pixels.
+// frame draws that texture as a single quad over the rows the waveform reaches: the software
+// rasteriser sets up two triangles a frame instead of two for every column of pixels.
 #pragma once
 
 #include <optional>
@@ -14,12 +14,19 @@ struct ImVec2;
 
 namespace quor::overlay {
 
+// Rows `first` up to (not including) `last`; empty when they are equal.
+struct row_span {
+    int first = 0, last = 0;
+    bool operator==(const row_span&) const = default;
+};
+
 // The waveform of `peaks` from `from` to `to` seconds as `height` rows of `width` columns, the top
 // row first: each column covers its share of the time, and its texels are 255 from its highest
 // peak down to its lowest (the plot's middle is silence, its top and bottom edges full scale) and
-// 0 elsewhere. Columns outside the music stay 0. Fills `texels` (its old contents are dropped).
-void waveform_texels(const interchange::music_peaks& peaks, double from, double to, int width, int height,
-                     std::vector<unsigned char>& texels);
+// 0 elsewhere. Columns outside the music stay 0. Fills `texels` (its old contents are dropped) and
+// returns the rows that have a texel lit, which are all that need drawing.
+row_span waveform_texels(const interchange::music_peaks& peaks, double from, double to, int width, int height,
+                         std::vector<unsigned char>& texels);
 
 class waveform_image {
 public:
@@ -43,6 +50,7 @@ private:
         bool operator==(const shown_key&) const = default;
     };
     std::optional<shown_key> shown;
+    row_span lit;
     unsigned texture = 0;
     std::vector<unsigned char> texels;
 };

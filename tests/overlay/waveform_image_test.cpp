@@ -47,12 +47,25 @@ TEST(WaveformTexels, EachColumnSpansItsPeaksFromTheHighestDownToALowestPixel)
                              {0, 0}, {0, 0},           // silence: the middle row alone
                              {0.2f, 0.6f}, {0.4f, 0.6f}}); // above the middle: rows 2 to 4
     std::vector<unsigned char> texels{1, 2, 3};
-    waveform_texels(p, 0, 8 * peak, 4, 10, texels);
+    EXPECT_EQ(waveform_texels(p, 0, 8 * peak, 4, 10, texels), (overlay::row_span{0, 10}));
     ASSERT_EQ(texels.size(), 40u);
     EXPECT_EQ(column(texels, 4, 10, 0), "##########");
     EXPECT_EQ(column(texels, 4, 10, 1), "...####...");
     EXPECT_EQ(column(texels, 4, 10, 2), ".....#....");
     EXPECT_EQ(column(texels, 4, 10, 3), "..###.....");
+}
+
+TEST(WaveformTexels, TheRowsLitAreThoseTheLoudestColumnsReach)
+{
+    std::vector<unsigned char> texels;
+    // Silence: the middle row of 8 alone.
+    EXPECT_EQ(waveform_texels(peaks_of({{0, 0}, {0, 0}}), 0, 2 * peak, 2, 8, texels), (overlay::row_span{4, 5}));
+    // One column up to 0.5 (row 2), the other down to -0.25 (rows to 5).
+    EXPECT_EQ(waveform_texels(peaks_of({{0, 0.5f}, {-0.25f, 0}}), 0, 2 * peak, 2, 8, texels), (overlay::row_span{2, 6}));
+    EXPECT_EQ(column(texels, 2, 8, 0), "..###...");
+    EXPECT_EQ(column(texels, 2, 8, 1), "....##..");
+    // Nothing lit, nothing to draw.
+    EXPECT_EQ(waveform_texels(peaks_of({{0, 0}}), 5, 6, 2, 8, texels), overlay::row_span{});
 }
 
 TEST(WaveformTexels, TimeOutsideTheMusicStaysEmptyAndStretchedTimeRepeatsAPeak)
@@ -113,16 +126,19 @@ TEST_F(WaveformImage, WorkedOutOnlyWhenWhatItShowsChangesAndDrawnAsOneQuadEveryF
         frame(image, 1, ImVec2(300, 30), 0, 2, green);
         frame(image, 1, ImVec2(300.5f, 30.4f), 0, 2, red);
         EXPECT_EQ(uploads(), 1u);
-        // The quad: the texture's name, the whole pixels from the plot's corner, the colour.
+        // The quad: the texture's name, the whole pixels from the plot's corner over the rows
+        // that +-0.5 reaches in 30 (7 to 22), those rows of the texture, the colour.
         const ImDrawList& drawn = frame(image, 1, ImVec2(300, 30), 0, 2, red);
         ASSERT_EQ(drawn.VtxBuffer.Size, 4);
         ASSERT_EQ(drawn.IdxBuffer.Size, 6);
         EXPECT_EQ(drawn.VtxBuffer[0].pos.x, 10);
-        EXPECT_EQ(drawn.VtxBuffer[0].pos.y, 20);
+        EXPECT_EQ(drawn.VtxBuffer[0].pos.y, 27);
         EXPECT_EQ(drawn.VtxBuffer[2].pos.x, 310);
-        EXPECT_EQ(drawn.VtxBuffer[2].pos.y, 50);
+        EXPECT_EQ(drawn.VtxBuffer[2].pos.y, 43);
         EXPECT_EQ(drawn.VtxBuffer[0].uv.x, 0);
-        EXPECT_EQ(drawn.VtxBuffer[2].uv.y, 1);
+        EXPECT_FLOAT_EQ(drawn.VtxBuffer[0].uv.y, 7.0f / 30);
+        EXPECT_EQ(drawn.VtxBuffer[2].uv.x, 1);
+        EXPECT_FLOAT_EQ(drawn.VtxBuffer[2].uv.y, 23.0f / 30);
         EXPECT_EQ(drawn.VtxBuffer[0].col, red);
         bool textured = false;
         for (const ImDrawCmd& cmd : drawn.CmdBuffer)
