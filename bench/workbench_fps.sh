@@ -44,7 +44,7 @@ ln -s "$data/demo.mp3" "$work/demo.mp3"
 cd "$work"
 xvfb-run -a -s "-screen 0 1280x720x24" bash -c '
   "$0" --edit --mute > out.txt 2>/dev/null & pid=$!
-  timeout 20 xdotool search --sync --name "render device test" >/dev/null 2>&1
+  find-window "render device test" 20 >/dev/null
   sleep 2
   for i in 1 2 3; do
     cp tesk.mem next.mem
@@ -53,7 +53,7 @@ xvfb-run -a -s "-screen 0 1280x720x24" bash -c '
     while [ "$(grep -c reloaded out.txt)" -lt "$i" ]; do sleep 0.005; done
     echo $(( ($(date +%s%N) - start) / 1000000 )) >> took.txt
   done
-  xdotool search --name "render device test" key --window %1 Escape >/dev/null 2>&1
+  xdotool key --window "$(find-window "render device test" 3)" Escape >/dev/null 2>&1
   wait $pid' "$bin/quor-demo"
 echo "reload, rename to reload line (ms): $(tr '\n' ' ' < took.txt)"
 echo "reload, as the workbench measured it: $(grep -o 'in [0-9]* ms' out.txt | tr '\n' ' ')"
@@ -67,7 +67,7 @@ python3 "$write" "$work/shots/shot.gltf" 4
 cd "$work/shots"
 xvfb-run -a -s "-screen 0 1280x720x24" bash -c '
   "$0" --edit --mute --data .. > ../import.txt 2>/dev/null & pid=$!
-  id=$(timeout 20 xdotool search --sync --name "render device test" | head -1)
+  id=$(find-window "render device test" 20)
   sleep 2
   for at in "42 588" "910 102" "900 326"; do xdotool mousemove --window "$id" $at click 1; sleep 1.5; done
   for i in 1 2 3; do

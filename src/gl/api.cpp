@@ -50,6 +50,7 @@ bool load_system_api()
     t.BindTexture = &::glBindTexture;
     t.PixelStorei = &::glPixelStorei;
     t.TexParameteri = &::glTexParameteri;
+    t.TexImage2D = &::glTexImage2D;
     t.ReadPixels = &::glReadPixels;
     t.ReadBuffer = &::glReadBuffer;
     t.Finish = &::glFinish;

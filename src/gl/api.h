@@ -40,6 +40,8 @@ struct api_table {
     void (*BindTexture)(GLenum target, GLuint texture);
     void (*PixelStorei)(GLenum pname, GLint param);
     void (*TexParameteri)(GLenum target, GLenum pname, GLint param);
+    void (*TexImage2D)(GLenum target, GLint level, GLint internalformat, GLsizei width, GLsizei height, GLint border,
+                       GLenum format, GLenum type, const GLvoid* pixels);
     void (*ReadPixels)(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type,
                        GLvoid* pixels);
     void (*ReadBuffer)(GLenum mode);

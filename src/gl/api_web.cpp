@@ -763,6 +763,14 @@ void web_tex_parameteri(GLenum target, GLenum pname, GLint param)
     select_webgl_unit();
     glTexParameteri(target, pname, param);
 }
+void web_tex_image2d(GLenum target, GLint level, GLint internalformat, GLsizei width, GLsizei height, GLint border,
+                     GLenum format, GLenum type, const GLvoid* pixels)
+{
+    if (state.inside)
+        return;
+    select_webgl_unit();
+    glTexImage2D(target, level, internalformat, width, height, border, format, type, pixels);
+}
 void web_compressed_tex_image2d(GLenum target, GLint level, GLenum internalformat, GLsizei width, GLsizei height,
                                 GLint border, GLsizei image_size, const GLvoid* data)
 {
@@ -853,6 +861,7 @@ bool load_system_api()
     t.BindTexture = web_bind_texture;
     t.PixelStorei = web_pixel_storei;
     t.TexParameteri = web_tex_parameteri;
+    t.TexImage2D = web_tex_image2d;
     t.ReadPixels = web_read_pixels;
     t.ReadBuffer = web_read_buffer;
     t.Finish = web_finish;

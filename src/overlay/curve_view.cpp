@@ -20,6 +20,7 @@
 #include "demo/data_file.h"
 #include "overlay/key_edit.h"
 #include "overlay/panels.h"
+#include "overlay/plot_colours.h"
 #include "overlay/timing_panel.h"
 
 namespace quor::overlay {
@@ -41,14 +42,12 @@ constexpr float second_gap = 56, bar_gap = 48, value_gap = 22;
 // The triple's colours: x, y, z.
 const std::array<ImU32, 3> triple_colours{IM_COL32(255, 120, 110, 255), IM_COL32(120, 220, 120, 255),
                                           IM_COL32(120, 180, 255, 255)};
-const ImU32 background = IM_COL32(20, 20, 24, 220);
 const ImU32 picked_colour = IM_COL32(255, 220, 80, 255);
 const ImU32 key_colour = IM_COL32(255, 255, 255, 255);
 const ImU32 handle_colour = IM_COL32(255, 160, 230, 255);
 const ImU32 label_colour = IM_COL32(170, 170, 180, 200);
 const ImU32 bar_label_colour = IM_COL32(160, 160, 200, 220);
 const ImU32 value_line_colour = IM_COL32(90, 90, 100, 60);
-const ImU32 playhead_colour = IM_COL32(255, 80, 80, 255);
 constexpr const char* help =
     "wheel: zoom in time about the pointer\n"
     "Shift+wheel: zoom in value\n"
@@ -286,7 +285,7 @@ bool curve_key(edit::workbench& bench, selection& selected, unsigned char key)
 }
 
 void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, curve_view_state& view,
-                const timing_state& timing, bool& scrubbing)
+                timing_state& timing, bool& scrubbing)
 {
     const channel_record& c = bench.document().channel(at);
     const double end = bench.player().end();
@@ -425,8 +424,8 @@ void draw_curve(edit::workbench& bench, channel_ref at, selection* selected, cur
     ImDrawList* draw = ImGui::GetWindowDrawList();
     const ImVec2 far(origin.x + size.x, origin.y + size.y);
     draw->PushClipRect(origin, far, true);
-    draw->AddRectFilled(origin, far, background);
-    draw_beat_grid(draw, origin, size, s.time.from, s.time.to, bench.settings().get(), timing);
+    draw->AddRectFilled(origin, far, plot_background);
+    draw_beat_grid(draw, origin, size, s.time.from, s.time.to, bench.settings().get(), timing.music, timing.curve_wave);
     draw_rulers(draw, s, area, bench.settings().get().beat);
     std::vector<ImVec2> line(static_cast<std::size_t>(count));
     const auto plot_curve = [&](channel_ref which, float thickness, int alpha) {

@@ -55,7 +55,7 @@ void take_wheel(curve_view_state& view, ImGuiIO& io);
 // The curve of the channel `at` with the view's scale. `selected` null for a mixer: its keys are
 // not the channel's, so nothing is picked.
 void draw_curve(edit::workbench& bench, edit::channel_ref at, selection* selected, curve_view_state& view,
-                const timing_state& timing, bool& scrubbing);
+                timing_state& timing, bool& scrubbing);
 // On the channel's title line: the triple's other channels to overlay (a choice kept in the side
 // file), and the view's mouse and keys as a tooltip.
 void draw_curve_choices(edit::workbench& bench, edit::channel_ref at);

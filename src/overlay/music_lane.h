@@ -8,6 +8,7 @@
 #include <string>
 
 #include "interchange/music_peaks.h"
+#include "overlay/waveform_image.h"
 
 struct ImDrawList;
 struct ImVec2;
@@ -33,9 +34,10 @@ public:
     // Seconds from the start of the job to its result.
     double seconds_taken() const { return took; }
 
-    // The waveform between `from` and `to` seconds over a plot of `size` at `origin`, one column
-    // of pixels at a time.
-    void draw(ImDrawList* draw, const ImVec2& origin, const ImVec2& size, double from, double to, unsigned colour) const;
+    // The waveform between `from` and `to` seconds over a plot of `size` at `origin`, through the
+    // plot's own `image`, which works it out again only when the peaks or the plot change.
+    void draw(ImDrawList* draw, waveform_image& image, const ImVec2& origin, const ImVec2& size, double from, double to,
+              unsigned colour) const;
 
 private:
     struct outcome {
@@ -52,6 +54,8 @@ private:
     bool done = false;
     bool cached = false;
     double took = 0;
+    // Counts the results taken: each may hold other peaks.
+    unsigned results = 0;
 };
 
 } // namespace quor::overlay

@@ -348,7 +348,7 @@ void draw_key_table(edit::workbench& bench, channel_ref at, selection& selected)
     ImGui::PopID();
 }
 
-void draw_details(edit::workbench& bench, selection& selected, const timing_state& timing, bool& scrubbing)
+void draw_details(edit::workbench& bench, selection& selected, timing_state& timing, bool& scrubbing)
 {
     const channel_ref at = selected.channel;
     const channel_record& c = bench.document().channel(at);
@@ -541,7 +541,7 @@ void draw_transport(edit::workbench& bench, const rect& where, questions& asked,
     ImGui::End();
 }
 
-void draw_channels(edit::workbench& bench, const rect& where, selection& selected, const timing_state& timing,
+void draw_channels(edit::workbench& bench, const rect& where, selection& selected, timing_state& timing,
                    bool& scrubbing)
 {
     if (selected.typing.item && ImGui::GetActiveID() != selected.typing.item)

@@ -99,7 +99,7 @@ void ask_for_copy(const edit::workbench& bench, questions& asked, bool then_quit
 // Each sets `scrubbing` when one of its widgets drags the time this frame.
 void draw_transport(edit::workbench& bench, const rect& where, questions& asked, import_choice& importing,
                     import_watch& watch, timing_state& timing, bool& scrubbing);
-void draw_channels(edit::workbench& bench, const rect& where, selection& selected, const timing_state& timing,
+void draw_channels(edit::workbench& bench, const rect& where, selection& selected, timing_state& timing,
                    bool& scrubbing);
 // The question a new version of the data file raises while edits are unsaved, and the questions
 // above; over the transport, clear of the picture and the status line.

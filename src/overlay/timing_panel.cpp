@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/report.h"
+#include "overlay/plot_colours.h"
 
 namespace quor::overlay {
 namespace {
@@ -17,13 +18,6 @@ namespace {
 constexpr float lane_height = 30;
 // Grid lines closer than this many pixels are left out.
 constexpr float min_line_gap = 6;
-const ImU32 bar_colour = IM_COL32(150, 150, 170, 110);
-const ImU32 beat_colour = IM_COL32(120, 120, 140, 60);
-const ImU32 part_colour = IM_COL32(100, 100, 120, 35);
-const ImU32 marker_colour = IM_COL32(255, 190, 60, 230);
-const ImU32 loop_colour = IM_COL32(80, 160, 255, 45);
-const ImU32 playhead_colour = IM_COL32(255, 80, 80, 255);
-const ImU32 wave_colour = IM_COL32(90, 110, 90, 120);
 
 void add_marker_here(edit::workbench& bench, timing_state& state)
 {
@@ -62,12 +56,12 @@ void tap(edit::workbench& bench, timing_state& state)
 } // namespace
 
 void draw_beat_grid(ImDrawList* draw, const ImVec2& origin, const ImVec2& size, double from, double to,
-                    const edit::workbench_settings& s, const timing_state& state)
+                    const edit::workbench_settings& s, const music_lane& music, waveform_image& wave)
 {
     if (!(to > from) || size.x <= 0)
         return;
     if (s.music_lane)
-        state.music.draw(draw, origin, size, from, to, wave_colour);
+        music.draw(draw, wave, origin, size, from, to, wave_colour);
     const double per_pixel = (to - from) / size.x;
     const auto x_of = [&](double t) { return origin.x + static_cast<float>((t - from) / per_pixel); };
     for (const edit::grid_line& line : edit::grid_lines(s.beat, from, to, 4, min_line_gap * per_pixel)) {
@@ -176,11 +170,11 @@ void draw_timing(edit::workbench& bench, timing_state& state, bool& scrubbing)
     }
     ImDrawList* draw = ImGui::GetWindowDrawList();
     const auto x_of = [&](double t) { return origin.x + static_cast<float>(t / end) * size.x; };
-    draw->AddRectFilled(origin, ImVec2(origin.x + size.x, origin.y + size.y), IM_COL32(20, 20, 24, 220));
+    draw->AddRectFilled(origin, ImVec2(origin.x + size.x, origin.y + size.y), plot_background);
     if (play.in_mark() || play.out_mark())
         draw->AddRectFilled(ImVec2(x_of(play.in_mark().value_or(0)), origin.y),
                             ImVec2(x_of(play.out_mark().value_or(end)), origin.y + size.y), loop_colour);
-    draw_beat_grid(draw, origin, size, 0, end, s, state);
+    draw_beat_grid(draw, origin, size, 0, end, s, state.music, state.lane_wave);
     for (const edit::marker& m : s.markers)
         draw->AddText(ImVec2(x_of(m.time) + 2, origin.y), marker_colour, m.name.c_str());
     const float now = x_of(play.time());

@@ -23,15 +23,17 @@ struct timing_state {
     edit::tempo shown;
     bool changing_tempo = false;
     music_lane music;
+    // The waveform as the lane and the curve view each last drew it.
+    waveform_image lane_wave, curve_wave;
 };
 
 // Inside the transport's window, after its own rows.
 void draw_timing(edit::workbench& bench, timing_state& state, bool& scrubbing);
 
-// The waveform (while the lane is shown), the grid and the markers over a plot of `size` at
-// `origin` that shows `from` to `to` seconds.
+// The waveform (while the lane is shown, through `wave`, the plot's own picture of it), the grid
+// and the markers over a plot of `size` at `origin` that shows `from` to `to` seconds.
 void draw_beat_grid(ImDrawList* draw, const ImVec2& origin, const ImVec2& size, double from, double to,
-                    const edit::workbench_settings& s, const timing_state& state);
+                    const edit::workbench_settings& s, const music_lane& music, waveform_image& wave);
 
 // The keys of the music's time: g snapping on and off, m a marker here, [ and ] the previous and
 // next marker, t a tap. True when `key` was one of them.

@@ -28,9 +28,9 @@ for mode in "${modes[@]}"; do
   case $mode in player) args= ;; muted) args=--mute ;; workbench) args=--edit ;; esac
   (cd "$work" && SDL_AUDIODRIVER=none-such run_in_x "$work/x.log" bash -c '
     "$QUOR_BIN_DIR/quor-demo" '"$args"' 2>stderr.txt & pid=$!
-    timeout 20 xdotool search --sync --name "render device test" >/dev/null 2>&1
+    find-window "render device test" 20 >/dev/null
     sleep 2
-    xdotool search --name "render device test" key --window %1 Escape >/dev/null 2>&1
+    xdotool key --window "$(find-window "render device test" 3)" Escape >/dev/null 2>&1
     wait $pid; echo $? > status')
   expect_eq "$(cat "$work/status" 2>/dev/null)" 0 "no sound device ($mode): Escape ends with 0"
   if [ "$mode" = muted ]; then
@@ -46,7 +46,7 @@ ln -s "$data/tesk.mem" "$work/tesk.mem"
 ln -s "$data/demo.mp3" "$work/demo.mp3"
 (cd "$work" && SDL_AUDIODRIVER=dummy run_in_x "$work/x.log" bash -c '
   "$QUOR_BIN_DIR/quor-demo" 2>stderr.txt & pid=$!
-  xdotool search --sync --name "render device test" >/dev/null 2>&1
+  find-window "render device test" >/dev/null
   sleep 2
   kill -TERM $pid
   wait $pid; echo $? > status')

@@ -1,5 +1,8 @@
 # Helpers for the end-to-end scripts: a scratch folder, a private X server, assertions.
 failures=0
+# The scripts' own tools (find-window), for them and for the shells they start under X.
+PATH="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/bin:$PATH"
+export PATH
 # The GL driver is unloaded at exit, so its own allocations show up as leaks from an unknown
 # module; leak checking belongs to the unit tests, not to whole-program runs.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
@@ -105,9 +108,9 @@ demo_escape()
     local dir=$1 after=$2
     (cd "$dir" && run_in_x "$dir/x.log" bash -c '
       "$QUOR_BIN_DIR/quor-demo" 2>stderr.txt & pid=$!
-      xdotool search --sync --name "render device test" >/dev/null 2>&1
+      find-window "render device test" >/dev/null
       sleep '"$after"'
-      xdotool search --name "render device test" key --window %1 Escape >/dev/null 2>&1
+      xdotool key --window "$(find-window "render device test" 3)" Escape >/dev/null 2>&1
       wait $pid; echo $? > status')
 }
 
@@ -122,7 +125,7 @@ workbench_in_x()
   (cd "$dir" && screen=1600x900 run_in_x "$dir/x.log" bash -c '
     openbox >/dev/null 2>&1 & sleep 1
     "$QUOR_BIN_DIR/quor-demo" --edit --mute --window=1280x720 --data data >out.txt 2>stderr.txt & pid=$!
-    id=$(timeout 20 xdotool search --sync --name "render device test" | head -1)
+    id=$(find-window "render device test" 20)
     sleep 3
     xdotool windowactivate --sync "$id" 2>/dev/null
     x=$(xwininfo -id "$id" | awk "/Absolute upper-left X/ { print \$4 }")

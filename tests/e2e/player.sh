@@ -37,7 +37,7 @@ mkdir "$work/shots"
   now() { date +%s.%N; }
   start=$(now)
   "$QUOR_BIN_DIR/quor-demo" -sync --window=800x600 --loop --data "'"$work"'" >names.txt 2>stderr.txt & pid=$!
-  id=$(timeout 20 xdotool search --sync --name "render device test" | head -1)
+  id=$(find-window "render device test" 20)
   sleep 3
   xwininfo -id "$id" > geometry.txt
   xprop -id "$id" WM_CLASS > class.txt
@@ -83,7 +83,7 @@ ln -s "$data/tesk.mem" "$work/tesk.mem"
 ln -s "$data/demo.mp3" "$work/demo.mp3"
 (cd "$work" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" run_in_x "$work/x.log" bash -c '
   "$QUOR_BIN_DIR/quor-demo" --mute --msaa 4 --window=320x240 >names.txt 2>stderr.txt & pid=$!
-  id=$(timeout 20 xdotool search --sync --name "render device test" | head -1)
+  id=$(find-window "render device test" 20)
   x=$(xwininfo -id "$id" | awk "/Absolute upper-left X/ { print \$4 }")
   y=$(xwininfo -id "$id" | awk "/Absolute upper-left Y/ { print \$4 }")
   grab() { ffmpeg -v error -y -f x11grab -draw_mouse 0 -video_size 320x240 -i "$DISPLAY+$x,$y" -frames:v 1 "$1"; }

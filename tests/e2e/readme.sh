@@ -49,9 +49,9 @@ while [ $# -gt 0 ]; do
 done
 [ -n "$loop" ] || exec "$real" "${args[@]}" "${extra[@]}"
 "$real" "${args[@]}" "${extra[@]}" & pid=$!
-timeout 60 xdotool search --sync --name "render device test" >/dev/null 2>&1
+find-window "render device test" 60 >/dev/null
 sleep 1
-xdotool search --name "render device test" key --window %1 Escape >/dev/null 2>&1
+xdotool key --window "$(find-window "render device test" 3)" Escape >/dev/null 2>&1
 wait $pid
 EOF
   chmod +x "$file"

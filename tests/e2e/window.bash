@@ -23,7 +23,7 @@ start_workbench()
     sleep 1
     "$QUOR_BIN_DIR/quor-demo" --edit --mute --window=1280x720 >out.txt 2>stderr.txt &
     pid=$!
-    id=$(timeout 20 xdotool search --sync --name "render device test" | head -1)
+    id=$(find-window "render device test" 20)
     sleep 3
     xdotool windowactivate --sync "$id" 2>/dev/null
     x=$(xwininfo -id "$id" | awk '/Absolute upper-left X/ { print $4 }')

@@ -28,7 +28,7 @@ screen=1600x900
 (cd "$work" && run_in_x "$work/x.log" bash -c '
   openbox >/dev/null 2>&1 & sleep 1
   "$QUOR_BIN_DIR/quor-demo" --edit --mute >out.txt 2>stderr.txt & pid=$!
-  id=$(timeout 20 xdotool search --sync --name "render device test" | head -1)
+  id=$(find-window "render device test" 20)
   sleep 3
   xwininfo -id "$id" > geometry.txt
   x=$(awk "/Absolute upper-left X/ { print \$4 }" geometry.txt)

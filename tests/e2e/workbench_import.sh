@@ -16,7 +16,7 @@ screen=1600x900
 (cd "$work/shots" && run_in_x "$work/x.log" bash -c '
   openbox >/dev/null 2>&1 & sleep 1
   "$QUOR_BIN_DIR/quor-demo" --edit --mute --window=1280x720 --start 1 --data .. >../out.log 2>../stderr.log & pid=$!
-  id=$(timeout 20 xdotool search --sync --name "render device test" | head -1)
+  id=$(find-window "render device test" 20)
   sleep 3
   xdotool windowactivate --sync "$id" 2>/dev/null
   x=$(xwininfo -id "$id" | awk "/Absolute upper-left X/ { print \$4 }")

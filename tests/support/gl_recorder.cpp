@@ -66,6 +66,9 @@ gl::api_table recording_api()
     t.BindTexture = [](GLenum t_, GLuint n) { rec("glBindTexture", {double(t_), double(n)}); };
     t.PixelStorei = [](GLenum p, GLint v) { rec("glPixelStorei", {double(p), double(v)}); };
     t.TexParameteri = [](GLenum t_, GLenum p, GLint v) { rec("glTexParameteri", {double(t_), double(p), double(v)}); };
+    t.TexImage2D = [](GLenum t_, GLint l, GLint i, GLsizei w, GLsizei h, GLint b, GLenum f, GLenum ty, const GLvoid* p) {
+        rec("glTexImage2D", {double(t_), double(l), double(i), double(w), double(h), double(b), double(f), double(ty), address(p)});
+    };
     t.ReadPixels = [](GLint x, GLint y, GLsizei w, GLsizei h, GLenum f, GLenum ty, GLvoid* p) {
         rec("glReadPixels", {double(x), double(y), double(w), double(h), double(f), double(ty), address(p)});
     };
@@ -142,6 +145,7 @@ gl::api_table null_api()
     t.DeleteTextures = [](GLsizei, const GLuint*) {};
     t.BindTexture = [](GLenum, GLuint) {};
     t.PixelStorei = [](GLenum, GLint) {};
+    t.TexImage2D = [](GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const GLvoid*) {};
     t.ReadPixels = [](GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, GLvoid*) {};
     t.MultiTexCoord2f = [](GLenum, GLfloat, GLfloat) {};
     t.CompressedTexImage2D = [](GLenum, GLint, GLenum, GLsizei, GLsizei, GLint, GLsizei, const GLvoid*) {};

@@ -82,8 +82,8 @@ mkdir "$work/Ünïcødé"
 cp "$bin/quor-demo.exe" "$work/Ünïcødé/"
 in_wine "$work" '
   wine start /wait /unix "$PWD/Ünïcødé/quor-demo.exe" >start.txt 2>&1 & pid=$!
-  timeout 30 xdotool search --sync --name "^quor-demo\$" >boxes.txt 2>/dev/null
-  sleep 1; xdotool search --name "^quor-demo\$" key --window %1 Return >/dev/null 2>&1
+  find-window "^quor-demo\$" 30 >boxes.txt
+  sleep 1; xdotool key --window "$(find-window "^quor-demo\$" 3)" Return >/dev/null 2>&1
   wait $pid; echo $? > status'
 expect_eq "$(cat "$work/status" 2>/dev/null)" 1 "no console, no data: status 1 once the box is closed"
 expect_eq "$([ -s "$work/boxes.txt" ] && echo shown || echo "no box")" shown "no console, no data: a message box"
@@ -105,9 +105,9 @@ expect_no_lines "$work/run/stderr.txt" "--data in several scripts: nothing on st
 work=$(with_data)
 XDG_RUNTIME_DIR="$work/nowhere" in_wine "$work" '
   wine "$bin/quor-demo.exe" 2>stderr.txt & pid=$!
-  timeout 30 xdotool search --sync --name "render device test" >/dev/null 2>&1
+  find-window "render device test" 30 >/dev/null
   sleep 3
-  xdotool search --name "render device test" key --window %1 Escape >/dev/null 2>&1
+  xdotool key --window "$(find-window "render device test" 3)" Escape >/dev/null 2>&1
   wait $pid; echo $? > status'
 expect_eq "$(cat "$work/status" 2>/dev/null)" 0 "no sound device: Escape ends with 0"
 expect_eq "$(demo_lines "$work/stderr.txt")" "quor-demo: no sound device: playing without music" "no sound device: said once"
@@ -135,9 +135,9 @@ shots="$work/Ünïcødé 写真"
 mkdir "$shots"
 start_sound "$work/pulse" "$work/audio.raw"
 in_wine "$shots" '
-  key() { xdotool search --name "render device test" key --window %1 "$1" >/dev/null 2>&1; }
+  key() { xdotool key --window "$(find-window "render device test" 3)" "$1" >/dev/null 2>&1; }
   wine "$bin/quor-demo.exe" --start 20 --window=640x480 --data .. >names.txt 2>stderr.txt & pid=$!
-  timeout 30 xdotool search --sync --name "render device test" >/dev/null 2>&1
+  find-window "render device test" 30 >/dev/null
   sleep 6; key space; sleep 4; key F12; sleep 0.5; key space; sleep 4; key Escape
   wait $pid; echo $? > status'
 stop_sound
@@ -159,7 +159,7 @@ mkdir "$work/below"
 start_sound "$work/pulse" "$work/audio.raw"
 in_wine "$work/below" '
   wine "$bin/quor-demo.exe" --start 20 --window=640x480 2>stderr.txt & pid=$!
-  timeout 30 xdotool search --sync --name "render device test" >/dev/null 2>&1
+  find-window "render device test" 30 >/dev/null
   sleep 6; wine taskkill /im quor-demo.exe >/dev/null 2>&1; sleep 5
   kill -0 $pid 2>/dev/null && echo "still running" > status
   wait $pid; echo $? >> status'

@@ -25,8 +25,11 @@ data_arg=$("$wine_sh" "$WINEPREFIX" winepath -w "$folder" 2>/dev/null)
 # of its key at 1 s at (960, 425), as on Linux. The picture is the window's top left 860x484.
 screen=1600x900 in_wine "$work" '
   openbox >/dev/null 2>&1 & sleep 1
+  started=$(date +%s)
   wine "$bin/quor-demo.exe" --edit --mute --window=1280x720 "--data='"$data_arg"'" >out.txt 2>stderr.txt & pid=$!
-  id=$(timeout 30 xdotool search --sync --name "render device test" | head -1)
+  id=$(find-window "render device test" 60)
+  echo "the window after $(( $(date +%s) - started )) s" >window.txt
+  [ -n "$id" ] || { xwininfo -root -tree | grep "\"" >windows.txt; ps -eo pid,stat,etime,args >processes.txt; }
   sleep 4
   xdotool windowactivate --sync "$id" 2>/dev/null
   xwininfo -id "$id" >geometry.txt
@@ -62,4 +65,13 @@ expect_eq "$(ls "$folder" | tr '\n' ' ')" "demo.mp3 demo.peaks tesk.mem tesk.wor
     "the music's waveform cached beside them, and nothing else left there"
 expect_no_lines stderr.txt "nothing on stderr"
 expect_eq "$(cat status 2>/dev/null)" 0 "Escape: status 0"
+# What a failure needs to be read: when the window came, what the program and the X server said.
+if [ "$failures" -gt 0 ]; then
+  cat window.txt 2>/dev/null
+  sed 's/^/  stdout: /' out.txt 2>/dev/null
+  sed 's/^/  stderr: /' stderr.txt 2>/dev/null
+  tail -20 x.log 2>/dev/null | sed 's/^/  X and Wine: /'
+  sed 's/^/  windows then: /' windows.txt 2>/dev/null
+  grep -i 'wine\|quor' processes.txt 2>/dev/null | sed 's/^/  running then: /'
+fi
 finish
