@@ -1,7 +1,7 @@
 // A video through the ffmpeg program: pictures converted to 4:2:0 YUV go to its standard input,
-// the music's stretch, decoded here, is its second input, and it encodes them for the container the output's
-// extension names, into a file beside the output that takes the output's name only when the
-// video is complete.
+// the music's stretch, decoded here, is its second input, and it encodes them for the container
+// the output's extension names, into a file beside the output that takes the output's name only
+// when the video is complete.
 #pragma once
 
 #include <string>

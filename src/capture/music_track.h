@@ -7,8 +7,7 @@
 
 namespace quor::capture {
 
-// True when `path` decodes as MPEG audio from its start to its end, with some sound in it;
-// otherwise false with `why` in a few words (the system's reason for a file that cannot be opened,
+// True when `path` decodes as MPEG audio from its start to its end; otherwise false with `why` in a few words (the system's reason for a file that cannot be opened,
 // how far a damaged track decodes).
 bool music_readable(const std::string& path, std::string& why);
 

@@ -5,38 +5,13 @@
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
-#include <fcntl.h>
 #include <unistd.h>
+
+#include "platform/process.h"
 
 namespace quor::platform {
 
 namespace {
-
-// Points the standard error descriptor at /dev/null for the lifetime of the object.
-class quiet_stderr {
-public:
-    quiet_stderr()
-    {
-        saved_ = dup(STDERR_FILENO);
-        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (saved_ >= 0 && null >= 0)
-            dup2(null, STDERR_FILENO);
-        if (null >= 0)
-            close(null);
-    }
-    ~quiet_stderr()
-    {
-        if (saved_ >= 0) {
-            dup2(saved_, STDERR_FILENO);
-            close(saved_);
-        }
-    }
-    quiet_stderr(const quiet_stderr&) = delete;
-    quiet_stderr& operator=(const quiet_stderr&) = delete;
-
-private:
-    int saved_ = -1;
-};
 
 void discard_log(void*, int, SDL_LogPriority, const char*) {}
 
@@ -57,7 +32,7 @@ music_start play_music_once(const char* file, double from_seconds)
     if (access(file, R_OK) != 0)
         return music_start::no_file;
 
-    quiet_stderr quiet;
+    quiet_errors quiet;
     SDL_LogSetOutputFunction(discard_log, nullptr);
     // SIGINT and SIGTERM stay with the process: they must still end the demo.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");

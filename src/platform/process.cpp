@@ -1,5 +1,5 @@
 // POSIX behind platform/process.h: posix_spawnp with a pipe and a temporary file as the child's
-// standard streams, waitpid, getcwd and chdir, SIGPIPE, getrusage, isatty.
+// standard streams, waitpid, getcwd and chdir, SIGPIPE, getrusage, isatty, dup2 onto /dev/null.
 #include "platform/process.h"
 
 #include <fcntl.h>
@@ -146,6 +146,24 @@ double processor_seconds()
         total += u.ru_utime.tv_sec + u.ru_stime.tv_sec + 1e-6 * (u.ru_utime.tv_usec + u.ru_stime.tv_usec);
     }
     return total;
+}
+
+quiet_errors::quiet_errors()
+{
+    saved = dup(STDERR_FILENO);
+    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved >= 0 && null >= 0)
+        dup2(null, STDERR_FILENO);
+    if (null >= 0)
+        close(null);
+}
+
+quiet_errors::~quiet_errors()
+{
+    if (saved >= 0) {
+        dup2(saved, STDERR_FILENO);
+        close(saved);
+    }
 }
 
 bool errors_to_terminal() { return isatty(STDERR_FILENO) != 0; }

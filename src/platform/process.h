@@ -1,6 +1,6 @@
 // Other programs and this process's own surroundings: a program started to read what we write
-// to it, the current folder, the environment, the processor time used, and whether the error
-// stream is a terminal. What a program that drives an encoder needs of the operating system.
+// to it, the current folder, the environment, the processor time used, and the error stream (a
+// terminal or not, silenced for a while). What a program that drives an encoder needs of the operating system.
 #pragma once
 
 #include <string>
@@ -45,6 +45,18 @@ bool change_folder(const std::string& path, std::string* why);
 void ignore_broken_pipes();
 // Seconds of processor time used by this process and the programs it has waited for.
 double processor_seconds();
+// While it lives, the standard error stream goes nowhere: for a library that prints there
+// unasked. Whatever another thread reports meanwhile is lost too.
+class quiet_errors {
+public:
+    quiet_errors();
+    ~quiet_errors();
+    quiet_errors(const quiet_errors&) = delete;
+    quiet_errors& operator=(const quiet_errors&) = delete;
+
+private:
+    int saved = -1;
+};
 // Whether the standard error stream goes to a terminal.
 bool errors_to_terminal();
 

@@ -95,6 +95,23 @@ TEST_F(MusicTrack, OnlyATrackThatDecodesToItsEndIsReadable)
     EXPECT_EQ(refusal("huge-tag.mp3", bytes{'I', 'D', '3', 4, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F} + silent_frames(10)),
               "not MPEG audio");
 
+    // Frames the decoder talks about on stderr however quiet it is asked to be (MPEG-1 Layer II,
+    // 32 kbit/s, 48 kHz, joint stereo past the coded subbands; 96 bytes each): readable, and not
+    // a word of it reaches the user, through the check or the stretch.
+    bytes chatty;
+    for (int i = 0; i < 10; ++i) {
+        chatty.insert(chatty.end(), {0xFF, 0xFD, 0x14, 0x70});
+        chatty.insert(chatty.end(), 92, 0);
+    }
+    ::testing::internal::CaptureStderr();
+    const std::string chatty_refusal = refusal("chatty.mp3", chatty);
+    std::string stretch_error;
+    const bool stretch = quor::capture::write_music_stretch(dir + "/chatty.mp3", dir + "/chatty.wav", 0.0, 0.5,
+                                                            stretch_error);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(chatty_refusal, "");
+    EXPECT_TRUE(stretch) << stretch_error;
+
     std::string why;
     EXPECT_FALSE(quor::capture::music_readable(dir + "/none.mp3", why));
     EXPECT_EQ(why, "No such file or directory");
