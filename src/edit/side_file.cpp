@@ -159,23 +159,44 @@ std::string side_file_path(const std::string& data_path)
     return base + ".workbench";
 }
 
+namespace {
+
+// One line of words with a space between each. The words are appended one by one: MinGW's GCC 12
+// misreads a chain of concatenated temporaries, inlined, as an overlapping copy (-Wrestrict).
+void put_line(std::string& out, std::initializer_list<std::string_view> words)
+{
+    std::string_view gap;
+    for (const std::string_view word : words) {
+        out += gap;
+        out += word;
+        gap = " ";
+    }
+    out += '\n';
+}
+
+} // namespace
+
 std::string write_settings(const workbench_settings& s)
 {
     std::string out = "# The workbench's tempo, markers and settings for the data file beside it; the player never reads this.\n";
-    out += std::string(magic) + " " + std::to_string(workbench_settings::version) + "\n";
-    out += "tempo " + number(s.beat.bpm) + " " + number(s.beat.offset) + " " + std::to_string(s.beat.beats_per_bar) + "\n";
-    out += std::string("snap ") + (s.snap ? "on" : "off") + " " + std::to_string(s.division) + "\n";
-    out += std::string("music-lane ") + (s.music_lane ? "on" : "off") + "\n";
-    out += "curve-height " + number(s.curve_height) + "\n";
-    std::string overlay;
+    put_line(out, {magic, std::to_string(workbench_settings::version)});
+    put_line(out, {"tempo", number(s.beat.bpm), number(s.beat.offset), std::to_string(s.beat.beats_per_bar)});
+    put_line(out, {"snap", s.snap ? "on" : "off", std::to_string(s.division)});
+    put_line(out, {"music-lane", s.music_lane ? "on" : "off"});
+    put_line(out, {"curve-height", number(s.curve_height)});
+    out += "curve-overlay";
+    bool any = false;
     for (std::size_t c = 0; c < s.curve_overlay.size(); ++c)
-        if (s.curve_overlay[c])
-            overlay += " " + channel_word(c);
-    out += "curve-overlay" + (overlay.empty() ? std::string(" -") : overlay) + "\n";
+        if (s.curve_overlay[c]) {
+            out += ' ';
+            out += channel_word(c);
+            any = true;
+        }
+    out += any ? "\n" : " -\n";
     if (s.loop_in || s.loop_out)
-        out += "loop " + (s.loop_in ? number(*s.loop_in) : "-") + " " + (s.loop_out ? number(*s.loop_out) : "-") + "\n";
+        put_line(out, {"loop", s.loop_in ? number(*s.loop_in) : "-", s.loop_out ? number(*s.loop_out) : "-"});
     for (const marker& m : s.markers)
-        out += "marker " + number(m.time) + " " + m.name + "\n";
+        put_line(out, {"marker", number(m.time), m.name});
     return out;
 }
 
